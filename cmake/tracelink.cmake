@@ -1,0 +1,12 @@
+# tracelink_add_test(NAME SOURCES src... LIBS lib...)
+# One GoogleTest executable, registered test by test with CTest. Widget tests run on
+# Qt's offscreen platform so that no display is needed.
+function(tracelink_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  gtest_discover_tests(${name}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TRACELINK_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,48 @@
+#include "record/units.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tracelink {
+
+std::optional<std::int32_t> nearestChecked(double v) {
+  if (std::isnan(v)) return std::nullopt;
+  // nearbyint rounds with the current mode, which is round-half-even by default; use
+  // an explicit computation so a changed FP environment cannot alter distances.
+  const double f = std::floor(v);
+  const double diff = v - f;
+  double r = f;
+  if (diff > 0.5 || (diff == 0.5 && std::fmod(f, 2.0) != 0.0)) r = f + 1.0;
+  if (r < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
+      r > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+    return std::nullopt;
+  return static_cast<std::int32_t>(r);
+}
+
+std::int32_t nearest(double v) {
+  if (auto r = nearestChecked(v)) return *r;
+  if (std::isnan(v)) return 0;
+  return v < 0 ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
+}
+
+double SampleToMetresExact(double s, double ior) { return s * kLightSpeed / 2.0 / ior; }
+
+std::int32_t SampleToMetres(double s, double ior) { return nearest(SampleToMetresExact(s, ior)); }
+
+std::int32_t MetresToSample(double m, double ior) { return nearest(2.0 * m * ior / kLightSpeed); }
+
+std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSeparator) {
+  const bool negative = hundredths < 0;
+  // Work on the unsigned magnitude so the most negative value cannot overflow.
+  const std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(hundredths)
+                                     : static_cast<std::uint64_t>(hundredths);
+  std::string out = negative ? "-" : "";
+  out += std::to_string(mag / 100);
+  out += decimalSeparator;
+  const unsigned frac = static_cast<unsigned>(mag % 100);
+  out += static_cast<char>('0' + frac / 10);
+  out += static_cast<char>('0' + frac % 10);
+  return out;
+}
+
+}  // namespace tracelink

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tracelink {
+
+// Metres light travels in vacuum in one 10 ns sample period, and the group index every
+// distance is computed with (the header's own index word is deliberately ignored).
+inline constexpr double kLightSpeed = 2.99792458;
+inline constexpr double kIor = 1.4677;
+
+// Nearest integer, halves to the even neighbour (408.5 -> 408, 9.5 -> 10). Every
+// float-to-integer conversion of the program goes through here. nullopt when the value
+// does not fit in 32 bits or is not a number.
+std::optional<std::int32_t> nearestChecked(double v);
+// As above, saturating at the 32-bit limits (NaN gives 0); for callers that have already
+// bounded their input.
+std::int32_t nearest(double v);
+
+// Distance of sample s in whole metres, and the sample of a distance.
+std::int32_t SampleToMetres(double s, double ior = kIor);
+std::int32_t MetresToSample(double m, double ior = kIor);
+// The unrounded distance, for the CSV export.
+double SampleToMetresExact(double s, double ior = kIor);
+
+// A level in hundredths of a dB as "#0.00": two decimals, at least one integer digit,
+// a minus sign when negative; decimalSeparator is the locale's.
+std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSeparator = ".");
+
+}  // namespace tracelink

@@ -10,3 +10,12 @@ function(tracelink_add_test name)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TRACELINK_BINARY_DIR=${PROJECT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# tracelink_add_bench(NAME SOURCES src... LIBS lib...)
+# Benchmarks are built with everything else and run by hand (see README).
+function(tracelink_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+endfunction()

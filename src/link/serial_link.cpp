@@ -1,0 +1,139 @@
+#include "link/serial_link.h"
+
+#include <QSerialPortInfo>
+#include <QSet>
+
+namespace tracelink {
+
+QString portDeviceForNumber(int number) {
+#ifdef Q_OS_WIN
+  return QStringLiteral("COM%1").arg(number);
+#else
+  return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+#endif
+}
+
+std::optional<QString> resolvePortText(const QString& text,
+                                       const std::function<QString(int)>& mapping) {
+  const QString trimmed = text.trimmed();
+  if (trimmed.isEmpty()) return std::nullopt;
+  bool isNumber = false;
+  const int number = trimmed.toInt(&isNumber);
+  if (isNumber) {
+    if (number < kFirstPortNumber || number > kLastPortNumber) return std::nullopt;
+    return mapping(number);
+  }
+  // QSerialPort accepts both a bare device name and a full path.
+  return trimmed;
+}
+
+void applyLineSettings(QSerialPort& port) {
+  port.setBaudRate(QSerialPort::Baud115200);
+  port.setParity(QSerialPort::NoParity);
+  port.setDataBits(QSerialPort::Data8);
+  port.setStopBits(QSerialPort::OneStop);
+  // Unlimited: a reply is 8001 bytes and must never be cut by the receive buffer.
+  port.setReadBufferSize(0);
+}
+
+QStringList ScanPorts(const std::function<QString(int)>& mapping) {
+  QStringList found;
+  QSet<QString> probed;
+  for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
+    const QString device = mapping(n);
+    QSerialPort port;
+    port.setPortName(device);
+    applyLineSettings(port);
+    probed.insert(QSerialPortInfo(port).systemLocation());
+    if (port.open(QIODevice::ReadWrite)) {
+      port.close();
+      found << QString::number(n);
+    } else if (port.error() != QSerialPort::DeviceNotFoundError) {
+      // Busy or otherwise unusable, but it exists: list it, the user may free it.
+      found << QString::number(n);
+    }
+  }
+  // USB adapters carry a vendor id; they are what technicians plug in, and on most
+  // systems no port number reaches them.
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    if (info.hasVendorIdentifier() && !probed.contains(info.systemLocation()))
+      found << info.portName();
+  }
+  return found;
+}
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+  connect(&port_, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
+  connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+SerialLink::~SerialLink() {
+  close();
+}
+
+bool SerialLink::open(const QString& portText, QString* error,
+                      const std::function<QString(int)>& mapping) {
+  close();
+  const std::optional<QString> device = resolvePortText(portText, mapping);
+  if (!device) {
+    if (error) *error = tr("port \"%1\" is not a port number 1..20 or a device").arg(portText);
+    return false;
+  }
+  port_.setPortName(*device);
+  applyLineSettings(port_);
+  if (!port_.open(QIODevice::ReadWrite)) {
+    if (error) *error = tr("port %1: %2").arg(*device, port_.errorString());
+    port_.close();
+    return false;
+  }
+  // Whatever was waiting on the line before we connected is not a reply of ours.
+  port_.clear(QSerialPort::AllDirections);
+  device_ = *device;
+  lostReported_ = false;
+  return true;
+}
+
+void SerialLink::close() {
+  if (port_.isOpen()) port_.close();
+}
+
+bool SerialLink::isOpen() const {
+  return port_.isOpen();
+}
+
+QString SerialLink::portName() const {
+  return device_;
+}
+
+bool SerialLink::write(const QByteArray& bytes, QString* error) {
+  if (!port_.isOpen()) {
+    if (error) *error = tr("port is not connected");
+    return false;
+  }
+  if (port_.write(bytes) != bytes.size()) {
+    if (error) *error = tr("port %1: %2").arg(device_, port_.errorString());
+    return false;
+  }
+  return true;
+}
+
+void SerialLink::discardInput() {
+  if (!port_.isOpen()) return;
+  port_.readAll();
+  port_.clear(QSerialPort::Input);
+}
+
+void SerialLink::onReadyRead() {
+  const QByteArray bytes = port_.readAll();
+  if (!bytes.isEmpty()) emit bytesReceived(bytes);
+}
+
+void SerialLink::onError(QSerialPort::SerialPortError error) {
+  if (error != QSerialPort::ResourceError || lostReported_) return;
+  lostReported_ = true;
+  const QString message = tr("port %1 was lost: %2").arg(device_, port_.errorString());
+  port_.close();
+  emit portLost(message);
+}
+
+}  // namespace tracelink

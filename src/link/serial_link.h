@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace tracelink {
+
+// Port numbers the scan probes, as the instrument's users have always numbered them.
+inline constexpr int kFirstPortNumber = 1;
+inline constexpr int kLastPortNumber = 20;
+
+// The device behind a port number: COMn on Windows, /dev/ttyS(n-1) elsewhere. The only
+// place where the program knows which platform it runs on.
+QString portDeviceForNumber(int number);
+
+// What the user may type into the port box: a port number 1..20, a device name
+// ("ttyUSB0", "COM7") or a device path ("/dev/pts/4"). nullopt when the text names no
+// port at all (empty, or a number outside 1..20).
+std::optional<QString> resolvePortText(
+    const QString& text, const std::function<QString(int)>& mapping = portDeviceForNumber);
+
+// Applies the fixed line settings: 115200 baud, no parity, 8 data bits, 1 stop bit.
+// Flow control and modem lines stay at their defaults.
+void applyLineSettings(QSerialPort& port);
+
+// Probes port numbers 1..20 and lists, in ascending order, the numbers whose device
+// exists, also when another program holds it; every probed port ends closed. After the
+// numbers come the USB serial adapters that no number reaches, by device name.
+QStringList ScanPorts(const std::function<QString(int)>& mapping = portDeviceForNumber);
+
+// The open link to the instrument. Received bytes are handed on as they arrive; the
+// receive buffer is unbounded so a whole reply always fits, and written bytes are
+// queued by the port until the line has taken them.
+class SerialLink : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit SerialLink(QObject* parent = nullptr);
+  ~SerialLink() override;
+
+  // Opens the port that portText names (see resolvePortText). On failure the port ends
+  // closed and *error says which port and why.
+  bool open(const QString& portText, QString* error,
+            const std::function<QString(int)>& mapping = portDeviceForNumber);
+  void close();
+  bool isOpen() const;
+  QString portName() const;
+
+  // Queues bytes for the line. false with *error when the port is not open or refuses.
+  bool write(const QByteArray& bytes, QString* error = nullptr);
+  // Drops whatever has been received but not yet handed on.
+  void discardInput();
+
+ signals:
+  void bytesReceived(const QByteArray& bytes);
+  // The port went away under an open link (adapter unplugged); reported once.
+  void portLost(const QString& message);
+
+ private:
+  void onReadyRead();
+  void onError(QSerialPort::SerialPortError error);
+
+  QSerialPort port_;
+  QString device_;
+  bool lostReported_ = false;
+};
+
+}  // namespace tracelink

@@ -1,10 +1,16 @@
-# tracelink_add_test(NAME SOURCES src... LIBS lib...)
+# tracelink_add_test(NAME [QT_MAIN] SOURCES src... LIBS lib...)
 # One GoogleTest executable, registered test by test with CTest. Widget tests run on
-# Qt's offscreen platform so that no display is needed.
+# Qt's offscreen platform so that no display is needed; QT_MAIN gives them a main()
+# that creates the QApplication first.
 function(tracelink_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  cmake_parse_arguments(ARG "QT_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  if(ARG_QT_MAIN)
+    add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/qt_test_main.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Widgets Qt6::Test GTest::gtest)
+  else()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TRACELINK_BINARY_DIR=${PROJECT_BINARY_DIR}"

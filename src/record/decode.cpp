@@ -1,8 +1,7 @@
 #include "record/decode.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 
 #include "record/record_strings.h"
 
@@ -11,14 +10,13 @@ namespace tracelink {
 namespace {
 
 // Shortest decimal text of a double, as the display of the group index has always read
-// (1.4677, not 1.467700).
+// (1.4677, not 1.467700). to_chars ignores the C locale, which a GUI program sets from the
+// environment: printf would turn this into "1,4677" under a German locale, and the report
+// reads this text back.
 std::string shortestText(double v) {
   char buf[32];
-  for (int precision = 1; precision <= 17; ++precision) {
-    std::snprintf(buf, sizeof buf, "%.*g", precision, v);
-    if (std::strtod(buf, nullptr) == v) break;
-  }
-  return buf;
+  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, res.ptr);
 }
 
 }  // namespace
@@ -111,7 +109,8 @@ DecodedTexts DecodeRecord(const TraceRecord& record, DecodedValues& values, Lang
     texts.eventText += std::to_string(row.no) + '\t' + row.typeName + '\t' +
                        std::to_string(row.distance) + '\t' +
                        FormatLevel(row.lossHundredths, decimalSeparator);
-    if (row.hasIl) texts.eventText += '\t' + FormatLevel(row.ilHundredths, decimalSeparator) + "\r\n";
+    if (row.hasIl)
+      texts.eventText += '\t' + FormatLevel(row.ilHundredths, decimalSeparator) + "\r\n";
   }
   return texts;
 }

@@ -1,5 +1,8 @@
 #include "record/trace_record.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tracelink {
 
 std::int32_t BlocksForRange(std::int32_t rangeN) {
@@ -28,10 +31,22 @@ void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& vie
   const std::int32_t r = record[slot::kRangeN];
   if (const std::int32_t blocks = BlocksForRange(r); blocks > 0) header.BlocksPerTrace = blocks;
   view.ViewStart = 0;
+  // The block count can come from outside (a caller's own state), so the product is
+  // formed in 64 bits and kept inside the 32-bit view variables.
+  const std::int64_t blocksEnd = std::clamp<std::int64_t>(
+      std::int64_t{header.BlocksPerTrace} * kBlockWords, std::numeric_limits<std::int32_t>::min(),
+      std::numeric_limits<std::int32_t>::max());
   view.ViewEnd = (r >= 0 && r <= 3) ? RangeSamples[static_cast<std::size_t>(r)]
-                                    : header.BlocksPerTrace * kBlockWords;
+                                    : static_cast<std::int32_t>(blocksEnd);
   view.FullRangeStart = view.ViewStart;
   view.FullRangeEnd = view.ViewEnd;
+}
+
+std::optional<std::size_t> SamplePosition(std::int32_t startPoint, std::int64_t s) {
+  const std::int64_t first = startPoint == 0 ? 1 : startPoint;
+  const std::int64_t p = first - 1 + s;
+  if (p < 0 || p >= kRecordWords) return std::nullopt;
+  return static_cast<std::size_t>(p);
 }
 
 }  // namespace tracelink

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace tracelink {
 
@@ -13,7 +14,7 @@ inline constexpr int kRecordWords = 60100;
 inline constexpr int kBlockWords = 4000;
 inline constexpr int kMaxDataBlocks = 14;
 inline constexpr int kHeaderStart = 56000;
-inline constexpr int kHeaderEnd = 60000;  // one past the header block
+inline constexpr int kHeaderEnd = 60000;   // one past the header block
 inline constexpr int kHeaderBlockNo = 15;  // the header's block number on the line
 inline constexpr std::uint16_t kWordMask = 0x2B69;
 
@@ -73,5 +74,9 @@ std::int32_t BlocksForRange(std::int32_t rangeN);
 
 // Takes start point, range line, block count and full view out of the header block.
 void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& view);
+
+// The record position the plot reads for sample s: StartPoint is 1-based and 0 counts as
+// 1. nullopt when that position lies outside the record, where a curve has to end.
+std::optional<std::size_t> SamplePosition(std::int32_t startPoint, std::int64_t s);
 
 }  // namespace tracelink

@@ -22,14 +22,21 @@ std::optional<std::int32_t> nearestChecked(double v) {
 std::int32_t nearest(double v) {
   if (auto r = nearestChecked(v)) return *r;
   if (std::isnan(v)) return 0;
-  return v < 0 ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
+  return v < 0 ? std::numeric_limits<std::int32_t>::min()
+               : std::numeric_limits<std::int32_t>::max();
 }
 
-double SampleToMetresExact(double s, double ior) { return s * kLightSpeed / 2.0 / ior; }
+double SampleToMetresExact(double s, double ior) {
+  return s * kLightSpeed / 2.0 / ior;
+}
 
-std::int32_t SampleToMetres(double s, double ior) { return nearest(SampleToMetresExact(s, ior)); }
+std::int32_t SampleToMetres(double s, double ior) {
+  return nearest(SampleToMetresExact(s, ior));
+}
 
-std::int32_t MetresToSample(double m, double ior) { return nearest(2.0 * m * ior / kLightSpeed); }
+std::int32_t MetresToSample(double m, double ior) {
+  return nearest(2.0 * m * ior / kLightSpeed);
+}
 
 std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSeparator) {
   const bool negative = hundredths < 0;

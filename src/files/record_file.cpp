@@ -1,0 +1,124 @@
+#include "files/record_file.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "files/record_text.h"
+
+#if __has_include(<unistd.h>)
+#include <unistd.h>
+#define TRACELINK_HAVE_FSYNC 1
+#endif
+
+namespace tracelink {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kReadPiece = 64 * 1024;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+Error fileError(const fs::path& path, const std::string& what) {
+  return Error{path.string() + ": " + what};
+}
+
+std::string errnoText(int err) {
+  return std::strerror(err);
+}
+
+// A name in the target's folder that no listing of saved traces picks up (it does not end
+// in ".otdr") and that is unlikely to exist already.
+fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  char tag[17];
+  std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(salt));
+  return folder / ("." + target.filename().string() + "." + tag + ".tmp");
+}
+
+Status writeAll(std::FILE* f, std::string_view text) {
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
+    return Error{errnoText(errno)};
+  if (std::fflush(f) != 0) return Error{errnoText(errno)};
+#ifdef TRACELINK_HAVE_FSYNC
+  // The rename must not reach the disk before the data it points at.
+  if (::fsync(::fileno(f)) != 0) return Error{errnoText(errno)};
+#endif
+  return {};
+}
+
+}  // namespace
+
+Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& BlocksPerTrace) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec) return fileError(path, "cannot open: " + ec.message());
+  if (fs::is_directory(st)) return fileError(path, "is a directory, not a trace file");
+  // A pipe or a device could block or never end; trace files are plain files.
+  if (!fs::is_regular_file(st)) return fileError(path, "is not a regular file");
+
+  errno = 0;
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return fileError(path, "cannot open: " + errnoText(errno));
+
+  RecordTextParser parser;
+  auto piece = std::make_unique<char[]>(kReadPiece);
+  for (;;) {
+    const std::size_t got = std::fread(piece.get(), 1, kReadPiece, file.get());
+    if (got > 0 && !parser.feed(std::string_view(piece.get(), got))) break;
+    if (got < kReadPiece) {
+      if (std::ferror(file.get())) return fileError(path, "cannot read: " + errnoText(errno));
+      break;
+    }
+  }
+  Result<ParsedRecord> parsed = parser.finish();
+  if (!parsed) return fileError(path, parsed.error().message);
+  StoreParsedRecord(*parsed, record);
+  BlocksPerTrace = parsed->blockCount;
+  return {};
+}
+
+Status WriteRecordFile(const fs::path& path, std::string_view text) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return fileError(path, "cannot save: it is a directory");
+
+  std::random_device device;
+  std::mt19937_64 salt(
+      (static_cast<std::uint64_t>(device()) << 32) ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  fs::path temporary;
+  FilePtr file;
+  for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+    temporary = temporaryPath(path, salt());
+    errno = 0;
+    file.reset(std::fopen(temporary.c_str(), "wbx"));  // never reuse an existing file
+    if (!file && errno != EEXIST) break;
+  }
+  if (!file) return fileError(path, "cannot create: " + errnoText(errno));
+
+  Status written = writeAll(file.get(), text);
+  if (std::fclose(file.release()) != 0 && written) written = Error{errnoText(errno)};
+  if (!written) {
+    fs::remove(temporary, ec);
+    return fileError(path, "cannot write: " + written.error().message);
+  }
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    const std::string reason = ec.message();
+    fs::remove(temporary, ec);
+    return fileError(path, "cannot replace: " + reason);
+  }
+  return {};
+}
+
+}  // namespace tracelink

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tracelink {
+
+// The automatic name of a trace saved while uploading all stored traces: the trace number
+// as "#00", "_", then year, month, day, hour, minute and second without padding, ".otdr".
+// Trace 12 at 2019-12-01 10:05:07 gives "12_20191211057.otdr".
+std::string AutoSaveFileName(int traceSelect, int year, int month, int day, int hour, int minute,
+                             int second);
+
+// folder/fileName, or when that exists already the first free of folder/stem-2.ext,
+// stem-3.ext, ... Unpadded dates can name two moments alike (1 Nov and 11 Jan); this keeps
+// the later trace from replacing the earlier one.
+std::filesystem::path UniqueSavePath(const std::filesystem::path& folder,
+                                     const std::string& fileName);
+
+// The names (without folder) of the normal files in folder whose name ends in ".otdr" (in
+// any letter case, as the instrument's Windows folders match it), in the order the file
+// system lists them. A missing or unreadable folder gives an empty list.
+std::vector<std::string> ListSavedTraces(const std::filesystem::path& folder);
+
+}  // namespace tracelink

@@ -56,7 +56,7 @@ void RecordTextParser::failNotNumber() {
   fail("field " + std::to_string(count_ + 1) + " is not a number");
 }
 
-void RecordTextParser::emit() {
+void RecordTextParser::emitField() {
   const auto word = static_cast<std::uint16_t>(value_ ^ kWordMask);
   words_[count_++] = word;
   if (count_ == 1) {
@@ -109,7 +109,7 @@ bool RecordTextParser::stepSlow(char c) {
         return true;
       }
       if (c == ',' || isLineEnd(c)) {
-        emit();
+        emitField();
         return state_ == State::BeforeValue;
       }
       if (isBlank(c)) {
@@ -120,7 +120,7 @@ bool RecordTextParser::stepSlow(char c) {
     case State::AfterValue:
       if (isBlank(c)) return true;
       if (c == ',' || isLineEnd(c)) {
-        emit();
+        emitField();
         return state_ == State::BeforeValue;
       }
       break;
@@ -151,7 +151,7 @@ bool RecordTextParser::feed(std::string_view piece) {
         for (std::uint32_t d; q < p + kMaxFieldChars && (d = digitOf(*q)) < 10; ++q) v = v * 10 + d;
         if (*q == ',' && v <= kMaxFieldValue) {
           value_ = v;
-          emit();
+          emitField();
           p = q + 1;
           if (state_ != State::BeforeValue) break;
           continue;
@@ -166,7 +166,7 @@ bool RecordTextParser::feed(std::string_view piece) {
 
 Result<ParsedRecord> RecordTextParser::finish() {
   if (state_ == State::InValue || state_ == State::AfterValue) {
-    emit();  // the last field may end with the text instead of a comma
+    emitField();  // the last field may end with the text instead of a comma
   } else if (state_ == State::Minus || (state_ == State::Bom && bomSeen_ != 0)) {
     failNotNumber();
   }

@@ -51,7 +51,7 @@ class RecordTextParser {
 
   void fail(std::string message);
   void failNotNumber();
-  void emit();
+  void emitField();
   bool stepSlow(char c);
 
   State state_ = State::Bom;

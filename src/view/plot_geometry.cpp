@@ -1,0 +1,142 @@
+#include "view/plot_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "record/units.h"
+
+namespace tracelink {
+
+double usableIor(double ior) {
+  return std::isfinite(ior) && ior > 0 ? ior : kIor;
+}
+
+bool repairWindow(ViewWindow& view) {
+  if (view.ViewEnd > view.ViewStart) return false;
+  view.ViewEnd =
+      view.ViewStart > INT32_MAX - kStartupViewEnd ? INT32_MAX : view.ViewStart + kStartupViewEnd;
+  if (view.ViewEnd <= view.ViewStart) view.ViewStart = view.ViewEnd - kStartupViewEnd;
+  return true;
+}
+
+PlotFrame computePlotFrame(const ViewWindow& view, double ior) {
+  ior = usableIor(ior);
+  PlotFrame f;
+  f.viewStartM = SampleToMetres(view.ViewStart, ior);
+  f.viewEndM = SampleToMetres(view.ViewEnd, ior);
+  // A distance is never shorter than a sample (1.02 m at the standard index), but an
+  // unusual index could round a narrow window to nothing; keep it a metre wide so the
+  // coordinate window stays valid.
+  if (f.viewEndM <= f.viewStartM) f.viewEndM = f.viewStartM + 1;
+  f.span = f.viewEndM - f.viewStartM;
+  f.margin = nearest(f.span / 20.0);
+  // Below one metre the grid loop would never advance.
+  f.gridStep = std::max<std::int32_t>(1, nearest(f.span / 10.0));
+  f.left = static_cast<double>(f.viewStartM) - f.margin;
+  f.right = f.viewEndM;
+  return f;
+}
+
+std::vector<LevelLine> levelLines(const PlotFrame& frame) {
+  std::vector<LevelLine> lines;
+  const double labelX = (static_cast<double>(frame.viewStartM) - frame.margin) + frame.margin / 4.0;
+  for (std::int32_t y = 0; y <= 1000; y += 100) {
+    LevelLine line;
+    line.y = y;
+    line.label.x = labelX;
+    line.label.y = y + 50;
+    line.label.text = y == 900 ? "(dB)" : std::to_string(y / 100);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::vector<DistanceLine> distanceLines(const PlotFrame& frame) {
+  std::vector<DistanceLine> lines;
+  const std::int64_t step = frame.gridStep;
+  for (std::int64_t x = frame.viewStartM; x <= frame.viewEndM; x += step) {
+    DistanceLine line;
+    line.x = static_cast<std::int32_t>(x);
+    line.label.y = 0;
+    if (x == 10 * step) {
+      line.label.text = "(m)";
+      line.label.x = static_cast<double>(x) - frame.span / 40.0;
+    } else {
+      line.label.text = std::to_string(x);
+      line.label.x = static_cast<double>(x) - frame.span / 80.0;
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::string scaleText(std::int32_t gridStep) {
+  return std::to_string(gridStep) + "m/div" + "     2dB/div";
+}
+
+std::int32_t panStep(const ViewWindow& view) {
+  const std::int32_t p = nearest((static_cast<double>(view.ViewEnd) - view.ViewStart) / 10.0);
+  return p - p % 10;
+}
+
+namespace {
+bool hasRecordRange(const ViewWindow& view) {
+  return view.FullRangeEnd > view.FullRangeStart;
+}
+}  // namespace
+
+bool panTowardStart(ViewWindow& view) {
+  if (!hasRecordRange(view)) return false;
+  const std::int32_t p = panStep(view);
+  if (static_cast<std::int64_t>(view.ViewStart) - p < 0) {
+    view.ViewStart = 0;
+  } else {
+    view.ViewStart -= p;
+    view.ViewEnd -= p;
+  }
+  repairWindow(view);
+  return true;
+}
+
+bool panTowardEnd(ViewWindow& view) {
+  if (!hasRecordRange(view)) return false;
+  const std::int32_t p = panStep(view);
+  if (static_cast<std::int64_t>(view.ViewEnd) + p <= view.FullRangeEnd) {
+    view.ViewStart += p;
+    view.ViewEnd += p;
+  } else {
+    view.ViewStart += view.FullRangeEnd - view.ViewEnd;
+    view.ViewEnd = view.FullRangeEnd;
+  }
+  repairWindow(view);
+  return true;
+}
+
+bool fullView(ViewWindow& view) {
+  if (!hasRecordRange(view)) return false;
+  view.ViewStart = view.FullRangeStart;
+  view.ViewEnd = view.FullRangeEnd;
+  return true;
+}
+
+std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM) {
+  if (x < startM) return startM;
+  if (x > endM) return endM;
+  return nearest(x);
+}
+
+std::optional<ViewWindow> zoomWindow(const ViewWindow& current, std::int32_t dragStartM,
+                                     std::int32_t dragEndM, double ior) {
+  ior = usableIor(ior);
+  dragStartM = cutToTens(dragStartM);
+  dragEndM = cutToTens(dragEndM);
+  if (static_cast<std::int64_t>(dragEndM) - dragStartM <= 100) return std::nullopt;
+  ViewWindow next = current;
+  next.ViewStart = MetresToSample(dragStartM, ior);
+  next.ViewEnd = MetresToSample(dragEndM, ior);
+  if (next.ViewEnd <= next.ViewStart) return std::nullopt;
+  return next;
+}
+
+}  // namespace tracelink

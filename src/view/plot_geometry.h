@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record/trace_record.h"
+
+namespace tracelink {
+
+// The plot is 10845 x 5535 twips at 15 twips per pixel. It has no border, so the
+// whole widget is drawing surface: 723 x 369 pixels.
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kPlotWidthTwips = 10845;
+inline constexpr int kPlotHeightTwips = 5535;
+inline constexpr int kPlotWidth = kPlotWidthTwips / kTwipsPerPixel;
+inline constexpr int kPlotHeight = kPlotHeightTwips / kTwipsPerPixel;
+
+// The level window is fixed: raw sample values from -100 (bottom) to 1000 (top).
+inline constexpr double kPlotTop = 1000.0;
+inline constexpr double kPlotBottom = -100.0;
+
+// The window shown before any record arrives, in samples.
+inline constexpr std::int32_t kStartupViewEnd = 10000;
+
+// Everything a redraw derives from the view window before it draws.
+struct PlotFrame {
+  std::int32_t viewStartM = 0;
+  std::int32_t viewEndM = 0;
+  std::int32_t span = 0;      // viewEndM - viewStartM, metres
+  std::int32_t margin = 0;    // label strip left of viewStartM, metres
+  std::int32_t gridStep = 0;  // s, metres between distance lines
+  double left = 0;            // coordinate window, x
+  double right = 0;
+
+  // Pixel position of plot coordinates; fractional, the top-left corner of the picture is
+  // (0, 0) and x == right lands just outside the last column.
+  double column(double x) const { return (x - left) * kPlotWidth / (right - left); }
+  static double row(double y) { return (kPlotTop - y) * kPlotHeight / (kPlotTop - kPlotBottom); }
+  // Plot coordinates of a pixel position (inverse of the above).
+  double xAt(double px) const { return left + px * (right - left) / kPlotWidth; }
+  static double yAt(double py) { return kPlotTop - py * (kPlotTop - kPlotBottom) / kPlotHeight; }
+};
+
+// The group index used for distances; a value no distance can be computed with falls
+// back to the standard index.
+double usableIor(double ior);
+
+// A window of positive width: a non-positive one (a header with an unknown range index
+// gives ViewEnd 0) becomes the start-up width from ViewStart.
+bool repairWindow(ViewWindow& view);
+
+// Window, margin and grid step of a view window (which must have positive width).
+PlotFrame computePlotFrame(const ViewWindow& view, double ior);
+
+struct PlotLabel {
+  double x = 0;  // left edge, plot coordinates
+  double y = 0;  // top edge, plot coordinates
+  std::string text;
+};
+
+struct LevelLine {
+  std::int32_t y = 0;
+  PlotLabel label;
+};
+// The 11 level lines y = 0, 100, ..., 1000 with their labels, in drawing order.
+std::vector<LevelLine> levelLines(const PlotFrame& frame);
+
+struct DistanceLine {
+  std::int32_t x = 0;
+  PlotLabel label;
+};
+// The distance lines from viewStartM every gridStep metres up to viewEndM.
+std::vector<DistanceLine> distanceLines(const PlotFrame& frame);
+
+// The scale text handed to the report, e.g. "1021m/div     2dB/div".
+std::string scaleText(std::int32_t gridStep);
+
+// A tenth of the window in samples, cut to a multiple of 10.
+std::int32_t panStep(const ViewWindow& view);
+// Each returns false and leaves the window alone when there is no record range yet
+// (FullRangeEnd <= FullRangeStart), so no empty or negative window can come out.
+bool panTowardStart(ViewWindow& view);
+bool panTowardEnd(ViewWindow& view);
+bool fullView(ViewWindow& view);
+
+// x held inside [startM, endM], rounded to whole metres.
+std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM);
+
+// Cut toward zero to a multiple of 10 (123 -> 120, -17 -> -10).
+inline std::int32_t cutToTens(std::int32_t m) {
+  return m - m % 10;
+}
+
+// Both drag ends cut toward zero to tens of metres; the new window in samples when it is
+// more than 100 m wide from left to right.
+std::optional<ViewWindow> zoomWindow(const ViewWindow& current, std::int32_t dragStartM,
+                                     std::int32_t dragEndM, double ior);
+
+}  // namespace tracelink

@@ -1,0 +1,24 @@
+#include "report/page_geometry.h"
+
+#include <algorithm>
+
+#include "record/units.h"
+
+namespace tracelink {
+
+QPoint pageUnitToPixel(double x, double y) {
+  const double px = x * kPageWidthTwips / kPageUnitsX / kTwipsPerPixel;
+  const double py = y * kPageHeightTwips / kPageUnitsY / kTwipsPerPixel;
+  return {nearest(px), nearest(py)};
+}
+
+QRect twipsRect(int left, int top, int width, int height) {
+  const auto px = [](int twips) { return nearest(static_cast<double>(twips) / kTwipsPerPixel); };
+  return {px(left), px(top), px(width), px(height)};
+}
+
+int firstViewRow(int scrollValue) {
+  return kRowsPerScrollStep * std::clamp(scrollValue, 0, kScrollMaximum);
+}
+
+}  // namespace tracelink

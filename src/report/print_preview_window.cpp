@@ -1,0 +1,120 @@
+#include "report/print_preview_window.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "report/page_geometry.h"
+#include "report/page_view.h"
+#include "report/report_page.h"
+#include "report/report_strings.h"
+
+namespace tracelink {
+
+namespace {
+
+// The window's client area, and the line under the page view where the outcome of the
+// last print is shown.
+constexpr QSize kClientSize{769, 609};
+constexpr QRect kPrintStatusRect{8, 588, 753, 18};
+
+}  // namespace
+
+PrintPreviewWindow::PrintPreviewWindow(Language language, const ReportHeader& header,
+                                       const ReportSources& sources, const QString& printerName,
+                                       PrintFn print, QWidget* parent)
+    : QWidget(parent, Qt::Window), language_(language), print_(std::move(print)) {
+  setObjectName(QStringLiteral("printerpre"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setFixedSize(kClientSize);
+
+  command1_ = new QPushButton(this);
+  command1_->setObjectName(QStringLiteral("Command1"));
+  command1_->setGeometry(twipsRect(120, 120, 1095, 375));
+  label1_ = new QLabel(this);
+  label1_->setObjectName(QStringLiteral("Label1"));
+  label1_->setGeometry(twipsRect(1440, 240, 11295, 255));
+  picture2_ = new PageView(this);
+  picture2_->setObjectName(QStringLiteral("Picture2"));
+  picture2_->setGeometry(0, 0, kPagePixelWidth, kPagePixelHeight);
+  picture2_->hide();
+  picture1_ = new PageView(this);
+  picture1_->setObjectName(QStringLiteral("Picture1"));
+  picture1_->setGeometry(
+      QRect(twipsRect(120, 480, 0, 0).topLeft(), QSize(kViewPixelWidth, kViewPixelHeight)));
+  vScroll1_ = new QScrollBar(Qt::Vertical, this);
+  vScroll1_->setObjectName(QStringLiteral("VScroll1"));
+  vScroll1_->setGeometry(twipsRect(11040, 480, 375, 8295));
+  // Where the view and the bar overlap, the bar stays on top so it can be used.
+  vScroll1_->raise();
+  printStatus_ = new QLabel(this);
+  printStatus_->setObjectName(QStringLiteral("printStatus"));
+  printStatus_->setGeometry(kPrintStatusRect);
+
+  // The page is shown when a position is settled, not while the thumb is dragged.
+  vScroll1_->setTracking(false);
+  vScroll1_->setSingleStep(1);
+  vScroll1_->setPageStep(1);
+  vScroll1_->installEventFilter(this);
+  connect(vScroll1_, &QScrollBar::valueChanged, this, &PrintPreviewWindow::VScroll1_Change);
+  connect(command1_, &QPushButton::clicked, this, &PrintPreviewWindow::Command1_Click);
+
+  Form_Load(header, sources, printerName);
+}
+
+void PrintPreviewWindow::Form_Load(const ReportHeader& header, const ReportSources& sources,
+                                   const QString& printerName) {
+  if (const QScreen* screen = this->screen()) {
+    const QRect area = screen->geometry();
+    const int top = std::max(0, (area.height() - height()) / 2);
+    const int left = std::max(0, (area.width() - width()) / 2);
+    move(area.left() + left, area.top() + top);
+  }
+
+  picture2_->setImage(ComposeReportPage(header, sources, language_, QLocale().decimalPoint()));
+  picture1_->setImage(page().copy(0, 0, kViewPixelWidth, kViewPixelHeight));
+  vScroll1_->setRange(0, kScrollMaximum);
+  vScroll1_->setValue(0);
+
+  const PreviewStrings& s = reportStrings(language_).preview;
+  label1_->setText(s.label1Prefix + printerName + s.label1Suffix);
+  setWindowTitle(s.caption);
+  command1_->setText(s.command1);
+}
+
+const QImage& PrintPreviewWindow::page() const {
+  return picture2_->image();
+}
+
+void PrintPreviewWindow::VScroll1_Change(int value) {
+  picture1_->setImage(page().copy(0, firstViewRow(value), kViewPixelWidth, kViewPixelHeight));
+  command1_->setFocus();
+}
+
+void PrintPreviewWindow::VScroll1_GotFocus() {
+  command1_->setFocus();
+}
+
+bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == vScroll1_ && event->type() == QEvent::FocusIn) VScroll1_GotFocus();
+  return QWidget::eventFilter(watched, event);
+}
+
+void PrintPreviewWindow::Command1_Click() {
+  const PrintAttempt attempt = print_(page());
+  const QString message = describePrintAttempt(attempt, language_);
+  printStatus_->setText(message);
+  if (attempt.outcome == PrintAttempt::Outcome::Sent) return;
+  // The preview stays usable: the box is modal to this window only and does not block
+  // the caller.
+  auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("printError"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+}  // namespace tracelink

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+#include "record/language.h"
+#include "report/report_layout.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tracelink {
+
+// The print settings window ("printerset"): the report's header texts, the printer list
+// that discovery fills, the chosen printer (the hidden Text7) and the Preview button.
+// Closing it deletes it, so the next use starts again from the defaults; hiding it keeps
+// everything.
+class PrinterSetWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PrinterSetWindow(Language language, QWidget* parent = nullptr);
+
+  // The header texts as they stand now.
+  ReportHeader headerTexts() const;
+  // Text7: the name last clicked in the list (empty until a click).
+  QString chosenPrinter() const;
+  // Replaces the list's entries; the chosen printer is left as it is.
+  void setPrinterNames(const QStringList& names);
+
+ signals:
+  // The Preview button was pressed; the window has hidden itself.
+  void previewRequested();
+
+ private:
+  void Form_Load();
+  void List1_Click();
+  void Command1_Click();
+
+  Language language_;
+  QGroupBox* frame1_;
+  QGroupBox* frame2_;
+  QLabel* label1_;
+  QLabel* label2_;
+  QLabel* label3_;
+  QLabel* label4_;
+  QLabel* label5_;
+  QLabel* label6_;
+  QLabel* label7_;
+  QLineEdit* text1_;
+  QLineEdit* text2_;
+  QLineEdit* text3_;
+  QLineEdit* text4_;
+  QLineEdit* text5_;
+  QLineEdit* text6_;
+  QLineEdit* text7_;
+  QListWidget* list1_;
+  QPushButton* command1_;
+};
+
+}  // namespace tracelink

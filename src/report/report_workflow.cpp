@@ -1,0 +1,86 @@
+#include "report/report_workflow.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include "report/print_preview_window.h"
+#include "report/printer_discovery.h"
+#include "report/printer_set_window.h"
+#include "report/report_strings.h"
+
+namespace tracelink {
+
+namespace {
+
+void messageBox(QWidget* parent, const QString& text) {
+  // No caption of its own: the program's name stands there.
+  QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+ReportWorkflow::ReportWorkflow(Language language, SourcesFn sources, QWidget* mainWindow,
+                               std::unique_ptr<PrintSystem> printSystem, MessageFn showMessage)
+    : QObject(mainWindow),
+      language_(language),
+      sources_(std::move(sources)),
+      mainWindow_(mainWindow),
+      printSystem_(printSystem ? std::move(printSystem) : makeSystemPrintSystem()),
+      showMessage_(showMessage ? std::move(showMessage) : MessageFn(messageBox)),
+      printer_(*printSystem_) {}
+
+ReportWorkflow::~ReportWorkflow() {
+  // The preview prints through printer_, so it goes first.
+  delete printerpre_.data();
+  delete printerset_.data();
+}
+
+PrinterSetWindow* ReportWorkflow::printerset() {
+  if (!printerset_) {
+    printerset_ = new PrinterSetWindow(language_, mainWindow_);
+    connect(printerset_, &PrinterSetWindow::previewRequested, this, &ReportWorkflow::showPreview);
+  }
+  return printerset_;
+}
+
+PrintPreviewWindow* ReportWorkflow::printerpre() const {
+  return printerpre_;
+}
+
+void ReportWorkflow::ListInstalledPrinters() {
+  const QStringList names = tracelink::ListInstalledPrinters(*printSystem_);
+  if (names.isEmpty()) {
+    showMessage_(mainWindow_, kNoPrinterInstalled);
+    return;  // the list keeps what an earlier discovery put there
+  }
+  printerset()->setPrinterNames(names);
+}
+
+void ReportWorkflow::Command5_Click() {
+  ListInstalledPrinters();
+  PrinterSetWindow* window = printerset();
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+void ReportWorkflow::showPreview() {
+  if (!printerpre_) {
+    const PrinterSetWindow* settings = printerset();
+    // The print button reads the settings window's choice when it is pressed; a closed
+    // settings window has no choice, so the current printer is used.
+    auto print = [this](const QImage& page) {
+      const QString wanted = printerset_ ? printerset_->chosenPrinter() : QString();
+      return printer_.Print(page, wanted);
+    };
+    printerpre_ = new PrintPreviewWindow(language_, settings->headerTexts(), sources_(),
+                                         settings->chosenPrinter(), print, mainWindow_);
+  }
+  printerpre_->show();
+  printerpre_->raise();
+  printerpre_->activateWindow();
+}
+
+}  // namespace tracelink

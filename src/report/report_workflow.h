@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+#include "record/language.h"
+#include "report/print_system.h"
+#include "report/report_layout.h"
+#include "report/report_printer.h"
+
+class QWidget;
+
+namespace tracelink {
+
+class PrinterSetWindow;
+class PrintPreviewWindow;
+
+// The report workflow behind the main window's print button. The main window owns one for
+// its whole life and wires it like this:
+//
+//   report_ = new ReportWorkflow(language, [this] { return reportSources(); }, this);
+//   connect(Command5, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
+//
+// where reportSources() returns the hidden value boxes Text4(0), (1), (3), (5), a copy of
+// the plot canvas Picture3 and a copy of the decoded values. It is called when the preview
+// window loads, so the page shows what the main window holds at that moment.
+//
+// The workflow owns the settings window (printerset), the preview (printerpre) and the
+// current printer. Both windows are secondary top-level windows of mainWindow, created on
+// first use and deleted when the user closes them; the current printer lasts as long as
+// the workflow.
+class ReportWorkflow : public QObject {
+  Q_OBJECT
+
+ public:
+  using SourcesFn = std::function<ReportSources()>;
+  // Shows a plain message with an OK button over parent.
+  using MessageFn = std::function<void(QWidget* parent, const QString& text)>;
+
+  // printSystem and showMessage default to the real printers and a modal message box.
+  ReportWorkflow(Language language, SourcesFn sources, QWidget* mainWindow,
+                 std::unique_ptr<PrintSystem> printSystem = nullptr, MessageFn showMessage = {});
+  ~ReportWorkflow() override;
+
+  // The print button: lists the installed printers in the settings window (or says that
+  // there is none, keeping the earlier list), then shows the settings window, modeless.
+  void Command5_Click();
+
+  // The settings window, loaded now if it is not (as any use of it loads it).
+  PrinterSetWindow* printerset();
+  // The preview window, or nullptr while it is not loaded.
+  PrintPreviewWindow* printerpre() const;
+  // The program's current printer.
+  const ReportPrinter& printer() const { return printer_; }
+
+ private:
+  void ListInstalledPrinters();
+  void showPreview();
+
+  Language language_;
+  SourcesFn sources_;
+  QWidget* mainWindow_;
+  std::unique_ptr<PrintSystem> printSystem_;
+  MessageFn showMessage_;
+  ReportPrinter printer_;
+  QPointer<PrinterSetWindow> printerset_;
+  QPointer<PrintPreviewWindow> printerpre_;
+};
+
+}  // namespace tracelink

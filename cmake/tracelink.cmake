@@ -13,7 +13,10 @@ function(tracelink_add_test name)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TRACELINK_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    # Two single-valued properties: gtest_discover_tests flattens a list value, which
+    # would drop every variable after the first.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "TRACELINK_BINARY_DIR=set:${PROJECT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 

@@ -1,0 +1,220 @@
+#include "view/plot_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "record/units.h"
+
+namespace tracelink {
+namespace {
+
+ViewWindow window(std::int32_t start, std::int32_t end, std::int32_t fullEnd = 0) {
+  ViewWindow v;
+  v.ViewStart = start;
+  v.ViewEnd = end;
+  v.FullRangeStart = 0;
+  v.FullRangeEnd = fullEnd;
+  return v;
+}
+
+std::vector<std::int32_t> lineXs(const std::vector<DistanceLine>& lines) {
+  std::vector<std::int32_t> xs;
+  for (const auto& l : lines) xs.push_back(l.x);
+  return xs;
+}
+
+TEST(PlotFrame, StartUpWindow) {
+  const PlotFrame f = computePlotFrame(window(0, 10000), kIor);
+  EXPECT_EQ(f.viewStartM, 0);
+  EXPECT_EQ(f.viewEndM, 10213);
+  EXPECT_EQ(f.margin, 511);
+  EXPECT_EQ(f.gridStep, 1021);
+  EXPECT_DOUBLE_EQ(f.left, -511);
+  EXPECT_DOUBLE_EQ(f.right, 10213);
+  EXPECT_EQ(scaleText(f.gridStep), "1021m/div     2dB/div");
+
+  const auto lines = distanceLines(f);
+  ASSERT_EQ(lines.size(), 11u);
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].x, 1021 * static_cast<int>(i));
+  EXPECT_EQ(lines[0].label.text, "0");
+  EXPECT_EQ(lines[9].label.text, "9189");
+  EXPECT_EQ(lines[10].label.text, "(m)");
+  EXPECT_DOUBLE_EQ(lines[9].label.x, 9189 - 10213 / 80.0);
+  EXPECT_DOUBLE_EQ(lines[10].label.x, 10210 - 10213 / 40.0);
+  for (const auto& l : lines) EXPECT_EQ(l.label.y, 0);
+}
+
+TEST(PlotFrame, DistanceGridOfFullRanges) {
+  struct Case {
+    std::int32_t start, end;
+    std::int32_t viewStartM, viewEndM, step;
+    std::size_t lines;
+    std::int32_t metreLabelAt;  // -1: no "(m)" label
+  };
+  const Case cases[] = {
+      {0, 4000, 0, 4085, 408, 11, 4080},
+      {0, 12000, 0, 12256, 1226, 10, -1},
+      // Zoomed: starts at 1021 m, lines carry absolute distances and never hit 10 s.
+      {1000, 2000, 1021, 2043, 102, 11, -1},
+  };
+  for (const Case& c : cases) {
+    const PlotFrame f = computePlotFrame(window(c.start, c.end), kIor);
+    EXPECT_EQ(f.viewStartM, c.viewStartM) << c.end;
+    EXPECT_EQ(f.viewEndM, c.viewEndM) << c.end;
+    EXPECT_EQ(f.gridStep, c.step) << c.end;
+    const auto lines = distanceLines(f);
+    ASSERT_EQ(lines.size(), c.lines) << c.end;
+    EXPECT_EQ(lines.front().x, c.viewStartM);
+    EXPECT_EQ(lines.front().label.text, std::to_string(c.viewStartM));
+    EXPECT_LE(lines.back().x, c.viewEndM);
+    for (const auto& l : lines) {
+      const bool metre = l.label.text == "(m)";
+      EXPECT_EQ(metre, l.x == c.metreLabelAt) << c.end << " at " << l.x;
+    }
+  }
+  EXPECT_EQ(lineXs(distanceLines(computePlotFrame(window(0, 12000), kIor))).back(), 11034);
+}
+
+TEST(PlotFrame, LevelLinesAndLabels) {
+  const PlotFrame f = computePlotFrame(window(0, 10000), kIor);
+  const auto lines = levelLines(f);
+  ASSERT_EQ(lines.size(), 11u);
+  const char* texts[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "(dB)", "10"};
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].y, 100 * static_cast<int>(i));
+    EXPECT_EQ(lines[i].label.text, texts[i]);
+    EXPECT_DOUBLE_EQ(lines[i].label.x, -511 + 511 / 4.0);
+    EXPECT_EQ(lines[i].label.y, lines[i].y + 50);
+  }
+}
+
+TEST(PlotFrame, PixelMapping) {
+  const PlotFrame f = computePlotFrame(window(0, 10000), kIor);
+  EXPECT_DOUBLE_EQ(f.column(f.left), 0);
+  EXPECT_DOUBLE_EQ(f.column(f.right), kPlotWidth);  // just outside the last column
+  EXPECT_DOUBLE_EQ(PlotFrame::row(1000), 0);
+  EXPECT_DOUBLE_EQ(PlotFrame::row(-100), kPlotHeight);
+  EXPECT_DOUBLE_EQ(PlotFrame::row(0), 1000.0 * 369 / 1100);
+  EXPECT_NEAR(f.xAt(f.column(4321)), 4321, 1e-9);
+  EXPECT_NEAR(PlotFrame::yAt(PlotFrame::row(345)), 345, 1e-9);
+}
+
+TEST(PlotFrame, NarrowOrOddWindowsStayDrawable) {
+  // A one-sample window is one metre wide; the grid step never drops to 0.
+  const PlotFrame one = computePlotFrame(window(5, 6), kIor);
+  EXPECT_GT(one.right, one.left);
+  EXPECT_GE(one.gridStep, 1);
+  // An index that is no number falls back to the standard one.
+  const PlotFrame nan = computePlotFrame(window(0, 10000), std::nan(""));
+  EXPECT_EQ(nan.viewEndM, 10213);
+  EXPECT_EQ(computePlotFrame(window(0, 10000), -2).viewEndM, 10213);
+}
+
+TEST(ViewWindowGuard, RepairsOnlyEmptyOrReversedWindows) {
+  ViewWindow empty = window(0, 0);  // a header with an unknown range index
+  EXPECT_TRUE(repairWindow(empty));
+  EXPECT_EQ(empty.ViewStart, 0);
+  EXPECT_EQ(empty.ViewEnd, kStartupViewEnd);
+  ViewWindow reversed = window(500, 100);
+  EXPECT_TRUE(repairWindow(reversed));
+  EXPECT_GT(reversed.ViewEnd, reversed.ViewStart);
+  ViewWindow fine = window(10, 20);
+  EXPECT_FALSE(repairWindow(fine));
+  EXPECT_EQ(fine.ViewEnd, 20);
+  ViewWindow top = window(INT32_MAX, INT32_MAX);
+  EXPECT_TRUE(repairWindow(top));
+  EXPECT_GT(top.ViewEnd, top.ViewStart);
+}
+
+TEST(Pan, StepIsATenthCutToTens) {
+  struct Case {
+    std::int32_t width, step;
+  };
+  const Case cases[] = {{94, 0}, {95, 10}, {150, 10}, {1000, 100}, {10000, 1000}, {1050, 100}};
+  for (const Case& c : cases) EXPECT_EQ(panStep(window(0, c.width)), c.step) << c.width;
+}
+
+TEST(Pan, MovesAndClamps) {
+  struct Case {
+    const char* what;
+    ViewWindow before;
+    bool towardStart;
+    std::int32_t start, end;
+  };
+  const Case cases[] = {
+      {"start clamps at 0, window widens", window(50, 1050, 48000), true, 0, 1050},
+      {"already at 0", window(0, 1050, 48000), true, 0, 1050},
+      {"plain pan toward start", window(2000, 3000, 48000), true, 1900, 2900},
+      {"plain pan toward end", window(2000, 3000, 48000), false, 2100, 3100},
+      {"end clamps, width kept", window(9000, 9950, 10000), false, 9050, 10000},
+      {"at the end already", window(9000, 10000, 10000), false, 9000, 10000},
+      {"step 0 does not move", window(100, 194, 10000), false, 100, 194},
+  };
+  for (const Case& c : cases) {
+    ViewWindow v = c.before;
+    EXPECT_TRUE(c.towardStart ? panTowardStart(v) : panTowardEnd(v)) << c.what;
+    EXPECT_EQ(v.ViewStart, c.start) << c.what;
+    EXPECT_EQ(v.ViewEnd, c.end) << c.what;
+  }
+}
+
+TEST(Pan, FullViewRestoresTheRecord) {
+  ViewWindow v = window(0, 48000, 48000);
+  ASSERT_TRUE(zoomWindow(v, 1000, 2000, kIor).has_value());
+  v = *zoomWindow(v, 1000, 2000, kIor);
+  panTowardEnd(v);
+  panTowardEnd(v);
+  EXPECT_TRUE(fullView(v));
+  EXPECT_EQ(v.ViewStart, 0);
+  EXPECT_EQ(v.ViewEnd, 48000);
+}
+
+TEST(Pan, NothingMovesBeforeTheFirstRecord) {
+  // At start the window is 0..10000 but the record range is still 0..0.
+  for (int which = 0; which < 3; ++which) {
+    ViewWindow v = window(0, 10000, 0);
+    const bool moved = which == 0 ? fullView(v) : which == 1 ? panTowardStart(v) : panTowardEnd(v);
+    EXPECT_FALSE(moved) << which;
+    EXPECT_EQ(v.ViewStart, 0) << which;
+    EXPECT_EQ(v.ViewEnd, 10000) << which;
+  }
+}
+
+TEST(Zoom, HoldInsideAndRounding) {
+  EXPECT_EQ(holdInside(-40.0, 100, 900), 100);
+  EXPECT_EQ(holdInside(950.2, 100, 900), 900);
+  EXPECT_EQ(holdInside(408.5, 0, 900), 408);  // halves to even
+  EXPECT_EQ(holdInside(9.5, 0, 900), 10);
+  EXPECT_EQ(holdInside(123.4, 0, 900), 123);
+  EXPECT_EQ(cutToTens(238), 230);
+  EXPECT_EQ(cutToTens(-17), -10);
+}
+
+TEST(Zoom, OnlyLeftToRightDragsWiderThan100Metres) {
+  const ViewWindow v = window(0, 10000, 10000);
+  struct Case {
+    std::int32_t from, to;
+    bool zooms;
+    std::int32_t start, end;
+  };
+  const Case cases[] = {
+      {123, 238, true, 117, 225},                             // 120 m .. 230 m
+      {123, 229, false, 0, 0},                                // 120 .. 220: exactly 100 m
+      {238, 123, false, 0, 0},                                // right to left
+      {500, 500, false, 0, 0},    {0, 10213, true, 0, 9997},  // 10213 is cut to 10210
+  };
+  for (const Case& c : cases) {
+    const auto z = zoomWindow(v, c.from, c.to, kIor);
+    ASSERT_EQ(z.has_value(), c.zooms) << c.from << ".." << c.to;
+    if (!z) continue;
+    EXPECT_EQ(z->ViewStart, c.start) << c.from;
+    EXPECT_EQ(z->ViewEnd, c.end) << c.from;
+    EXPECT_EQ(z->FullRangeEnd, 10000);
+  }
+}
+
+}  // namespace
+}  // namespace tracelink

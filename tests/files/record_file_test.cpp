@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include <memory>
+
+#include "files/record_file.h"
+#include "files/record_text.h"
+#include "test_files.h"
+
+namespace tracelink {
+namespace {
+
+using testing_support::fileText;
+using testing_support::patternRecord;
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
+
+namespace fs = std::filesystem;
+
+std::vector<std::int32_t> wordsOfBlocks(std::int32_t n) {
+  std::vector<std::int32_t> words(static_cast<std::size_t>(n + 1) * kBlockWords);
+  for (std::size_t i = 0; i < words.size(); ++i) words[i] = static_cast<std::int32_t>(i % 1000);
+  words[0] = n;
+  return words;
+}
+
+TEST(ReadRecordFileTest, ReadsAFileAndSetsTheBlockCount) {
+  TempFolder folder;
+  auto written = patternRecord(4);
+  writeFile(folder / "t.otdr", BuildRecordText(*written, 3));
+  auto record = std::make_unique<TraceRecord>();
+  std::int32_t blocks = 9;
+  const Status read = ReadRecordFile(folder / "t.otdr", *record, blocks);
+  ASSERT_TRUE(read.ok()) << read.error().message;
+  EXPECT_EQ(blocks, 3);
+  EXPECT_EQ((*record)[11999], (*written)[11999]);
+  EXPECT_EQ((*record)[12000], 0);
+  EXPECT_EQ((*record)[59999], (*written)[59999]);
+}
+
+std::vector<std::int32_t> firstWords(std::vector<std::int32_t> words, std::size_t count) {
+  words.resize(count);
+  return words;
+}
+
+struct BadFile {
+  const char* name;
+  std::string content;
+  std::string error;
+};
+
+void PrintTo(const BadFile& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class BadFileTest : public testing::TestWithParam<BadFile> {};
+
+TEST_P(BadFileTest, NamesTheFileAndChangesNothing) {
+  const BadFile& c = GetParam();
+  TempFolder folder;
+  const fs::path path = folder / "bad.otdr";
+  writeFile(path, c.content);
+  auto record = patternRecord(5);
+  const auto before = std::make_unique<TraceRecord>(*record);
+  std::int32_t blocks = 7;
+  const Status read = ReadRecordFile(path, *record, blocks);
+  ASSERT_FALSE(read.ok());
+  EXPECT_EQ(read.error().message, path.string() + ": " + c.error);
+  EXPECT_EQ(blocks, 7);
+  EXPECT_EQ(record->words, before->words);
+}
+
+std::string withWord(std::vector<std::int32_t> words, std::size_t k, const std::string& field) {
+  std::string text = fileText({words.begin(), words.begin() + static_cast<std::ptrdiff_t>(k)});
+  text += field + ",";
+  text += fileText({words.begin() + static_cast<std::ptrdiff_t>(k) + 1, words.end()});
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadFileTest,
+    testing::Values(
+        BadFile{"Empty", "", "is empty"},
+        BadFile{"OnlyCommas", std::string(5000, ','), "field 1 is not a number"},
+        BadFile{"NotANumber", withWord(wordsOfBlocks(1), 4000, "x"), "field 4001 is not a number"},
+        BadFile{"Over65535", withWord(wordsOfBlocks(1), 10, "65536"),
+                "field 11 is more than 65535"},
+        BadFile{"Negative", withWord(wordsOfBlocks(1), 10, "-1"), "field 11 is negative"},
+        BadFile{"Short", fileText(firstWords(wordsOfBlocks(1), 5000)),
+                "ends after 5000 of 8000 fields"},
+        BadFile{"BlockCount16", fileText(wordsOfBlocks(16)), "block count 16 is outside 1..15"}),
+    [](const testing::TestParamInfo<BadFile>& info) { return std::string(info.param.name); });
+
+TEST(ReadRecordFileTest, ReadsCrLfAndByteOrderMark) {
+  TempFolder folder;
+  std::string text = fileText(wordsOfBlocks(2));
+  for (std::size_t at = 0; (at = text.find(',', at)) != std::string::npos; at += 3)
+    text.replace(at, 1, ",\r\n");
+  writeFile(folder / "crlf.otdr", "\xEF\xBB\xBF" + text);
+  TraceRecord record;
+  std::int32_t blocks = 0;
+  const Status read = ReadRecordFile(folder / "crlf.otdr", record, blocks);
+  ASSERT_TRUE(read.ok()) << read.error().message;
+  EXPECT_EQ(blocks, 2);
+  EXPECT_EQ(record[7999], 7999 % 1000);
+  EXPECT_EQ(record[kHeaderStart + 1], 8001 % 1000);
+}
+
+TEST(ReadRecordFileTest, PathsThatAreNotReadableFiles) {
+  TempFolder folder;
+  fs::create_directory(folder / "dir.otdr");
+  const struct {
+    fs::path path;
+    std::string error;
+  } cases[] = {
+      {folder / "missing.otdr", "cannot open: No such file or directory"},
+      {folder / "dir.otdr", "is a directory, not a trace file"},
+      {"/dev/null", "is not a regular file"},
+  };
+  for (const auto& c : cases) {
+    TraceRecord record;
+    std::int32_t blocks = 4;
+    const Status read = ReadRecordFile(c.path, record, blocks);
+    ASSERT_FALSE(read.ok()) << c.path;
+    EXPECT_EQ(read.error().message, c.path.string() + ": " + c.error);
+    EXPECT_EQ(blocks, 4);
+  }
+}
+
+TEST(ReadRecordFileTest, NoReadPermission) {
+  if (::geteuid() == 0) GTEST_SKIP() << "running as root, which reads a file of mode 000";
+  TempFolder folder;
+  const fs::path path = folder / "locked.otdr";
+  writeFile(path, fileText(wordsOfBlocks(1)));
+  fs::permissions(path, fs::perms::none);
+  TraceRecord record;
+  std::int32_t blocks = 0;
+  const Status read = ReadRecordFile(path, record, blocks);
+  ASSERT_FALSE(read.ok());
+  EXPECT_EQ(read.error().message, path.string() + ": cannot open: Permission denied");
+}
+
+TEST(ReadRecordFileTest, HugeFilesAreReadOnlyAsFarAsNeeded) {
+  // Sparse 300 MB files: the valid one is read up to its last needed field, the one of
+  // zero bytes fails at its first; neither is read whole.
+  TempFolder folder;
+  const std::uintmax_t huge = 300ull * 1024 * 1024;
+  const fs::path valid = folder / "valid.otdr";
+  writeFile(valid, fileText(wordsOfBlocks(15)));
+  fs::resize_file(valid, huge);
+  const fs::path zeros = folder / "zeros.otdr";
+  writeFile(zeros, "");
+  fs::resize_file(zeros, huge);
+
+  TraceRecord record;
+  std::int32_t blocks = 0;
+  const Status good = ReadRecordFile(valid, record, blocks);
+  ASSERT_TRUE(good.ok()) << good.error().message;
+  EXPECT_EQ(blocks, 15);
+  const Status bad = ReadRecordFile(zeros, record, blocks);
+  ASSERT_FALSE(bad.ok());
+  EXPECT_EQ(bad.error().message, zeros.string() + ": field 1 is not a number");
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(WriteRecordFileTest, WritesAndReplacesLeavingNoTemporaryFile) {
+  TempFolder folder;
+  const fs::path path = folder / "a.otdr";
+  ASSERT_TRUE(WriteRecordFile(path, "1,2,3,").ok());
+  EXPECT_EQ(readFile(path), "1,2,3,");
+  ASSERT_TRUE(WriteRecordFile(path, "4,").ok());
+  EXPECT_EQ(readFile(path), "4,");
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"a.otdr"});
+}
+
+TEST(WriteRecordFileTest, FailuresNameTheFileAndKeepWhatWasThere) {
+  TempFolder folder;
+  const fs::path missing = folder / "no-such-folder" / "a.otdr";
+  const Status noFolder = WriteRecordFile(missing, "1,");
+  ASSERT_FALSE(noFolder.ok());
+  EXPECT_EQ(noFolder.error().message,
+            missing.string() + ": cannot create: No such file or directory");
+
+  // A directory in the way: it stays as it was, with its content, and no temporary file
+  // is left behind.
+  const fs::path dir = folder / "taken.otdr";
+  fs::create_directory(dir);
+  writeFile(dir / "inside", "keep");
+  const Status blocked = WriteRecordFile(dir, "1,");
+  ASSERT_FALSE(blocked.ok());
+  EXPECT_EQ(blocked.error().message.rfind(dir.string() + ": ", 0), 0u);
+  EXPECT_EQ(readFile(dir / "inside"), "keep");
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"taken.otdr"});
+}
+
+TEST(WriteRecordFileTest, AFailedWriteKeepsThePreviousFile) {
+  // A file-size limit makes the write itself fail part-way, as a full disk would.
+  TempFolder folder;
+  const fs::path target = folder / "t.otdr";
+  writeFile(target, "old,");
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* const previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const Status written = WriteRecordFile(target, std::string(5000, '7'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.error().message, target.string() + ": cannot write: File too large");
+  EXPECT_EQ(readFile(target), "old,");
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"t.otdr"});
+}
+
+}  // namespace
+}  // namespace tracelink

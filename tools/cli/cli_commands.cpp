@@ -1,0 +1,23 @@
+#include <array>
+#include <ostream>
+
+#include "cli_command.h"
+
+namespace tracelink::cli {
+
+// Each subcommand lives in its own file and defines one of these; adding a subcommand is
+// its declaration here and its entry in the table.
+extern const Command kInfoCommand;
+extern const Command kCsvCommand;
+
+std::span<const Command* const> commands() {
+  static const std::array<const Command*, 2> table{&kInfoCommand, &kCsvCommand};
+  return table;
+}
+
+int fail(std::ostream& err, std::string_view message) {
+  err << "tracelink-cli: " << message << '\n';
+  return kExitFailure;
+}
+
+}  // namespace tracelink::cli

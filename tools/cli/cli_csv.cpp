@@ -1,0 +1,58 @@
+#include <charconv>
+#include <ostream>
+#include <string>
+
+#include "cli_command.h"
+#include "cli_trace.h"
+#include "record/units.h"
+
+namespace tracelink::cli {
+
+namespace {
+
+// One "distance_m,level_db" line per sample of the full view, read through StartPoint as
+// the plot reads them: nothing when StartPoint is not below RangeLine, and the list ends
+// where the record ends.
+std::string csvLines(const LoadedTrace& trace) {
+  std::string text;
+  const HeaderState& h = trace.header;
+  if (h.StartPoint >= h.RangeLine) return text;
+  for (std::int64_t s = trace.view.FullRangeStart; s <= trace.view.FullRangeEnd; ++s) {
+    const auto position = SamplePosition(h.StartPoint, s);
+    if (!position) break;
+    char buf[64];
+    const double metres = SampleToMetresExact(static_cast<double>(s));
+    const auto res = std::to_chars(buf, buf + sizeof buf, metres, std::chars_format::fixed, 3);
+    text.append(buf, res.ptr);
+    text += ',';
+    text += FormatLevel((*trace.record)[*position]);
+    text += '\n';
+  }
+  return text;
+}
+
+int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  std::string file;
+  for (const std::string& a : args) {
+    if (a.starts_with("-") && a != "-") return fail(err, "csv: unknown option '" + a + "'");
+    if (!file.empty()) return fail(err, "csv: more than one FILE given");
+    file = a;
+  }
+  if (file.empty()) return fail(err, "csv: no FILE given (see --help)");
+  Result<LoadedTrace> trace = loadTrace(file);
+  if (!trace) return fail(err, trace.error().message);
+  out << csvLines(*trace);
+  out.flush();
+  if (!out) return fail(err, "cannot write the output");
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kCsvCommand{
+    "csv", "csv FILE",
+    "Print one line per sample of FILE's full view: distance_m,level_db (distance with the "
+    "group index 1.4677, 3 decimals; level in dB, 2 decimals).",
+    runCsv};
+
+}  // namespace tracelink::cli

@@ -1,0 +1,50 @@
+#include "cli_trace.h"
+
+#include <cstdio>
+
+#include "files/record_file.h"
+
+namespace tracelink::cli {
+
+Result<LoadedTrace> loadTrace(const std::string& path) {
+  LoadedTrace trace;
+  Status read = ReadRecordFile(path, *trace.record, trace.header.BlocksPerTrace);
+  if (!read) return read.error();
+  trace.blocks = trace.header.BlocksPerTrace;
+  ApplyHeader(*trace.record, trace.header, trace.view);
+  return trace;
+}
+
+std::string jsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+          out += buf;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + '"';
+}
+
+}  // namespace tracelink::cli

@@ -43,7 +43,13 @@ fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   char tag[17];
   std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(salt));
-  return folder / ("." + target.filename().string() + "." + tag + ".tmp");
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on the chained operator+.
+  std::string name = ".";
+  name += target.filename().string();
+  name += '.';
+  name += tag;
+  name += ".tmp";
+  return folder / name;
 }
 
 Status writeAll(std::FILE* f, std::string_view text) {

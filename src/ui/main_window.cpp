@@ -1,0 +1,399 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <string>
+
+#include "files/record_file.h"
+#include "files/record_text.h"
+#include "files/trace_library.h"
+#include "ui/background.h"
+#include "view/plot_geometry.h"
+#include "view/trace_view.h"
+
+namespace tracelink {
+
+namespace {
+
+// The window was laid out in twips; at the usual 15 twips per pixel every position and
+// size divides evenly.
+QRect twips(int left, int top, int width, int height) {
+  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+               height / kTwipsPerPixel);
+}
+
+constexpr int kClientWidth = 11175 / kTwipsPerPixel;  // 745
+constexpr int kClientHeight = 8655 / kTwipsPerPixel;  // 577
+constexpr int kOuterWidth = 11385 / kTwipsPerPixel;   // 759
+constexpr int kOuterHeight = 9330 / kTwipsPerPixel;   // 622
+
+QString fromStd(const std::string& s) {
+  return QString::fromStdString(s);
+}
+std::string toStd(const QString& s) {
+  return s.toStdString();
+}
+// UTF-8 through char8_t so a Chinese folder name is taken right on every platform.
+std::filesystem::path toPath(const QString& s) {
+  const QByteArray utf8 = s.toUtf8();
+  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
+                                             static_cast<std::size_t>(utf8.size())));
+}
+QString fromPath(const std::filesystem::path& p) {
+  const std::u8string u = p.u8string();
+  return QString::fromUtf8(reinterpret_cast<const char*>(u.data()),
+                           static_cast<qsizetype>(u.size()));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* parent)
+    : QWidget(parent),
+      language_(language),
+      strings_(uiStrings(language)),
+      options_(std::move(options)) {
+  if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
+  if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
+  if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
+  saveFolder_ = options_.saveFolder.isEmpty()
+                    ? QDir(QCoreApplication::applicationDirPath()).filePath("save")
+                    : options_.saveFolder;
+  setObjectName("MainWindow");
+  setWindowTitle(strings_.windowTitle);
+  buildControls();
+  Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls() {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  client_ = new QWidget(this);
+  client_->setObjectName("Client");
+  client_->setFixedSize(kClientWidth, kClientHeight);
+  outer->addWidget(client_);
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName("StatusBar");
+  statusBar_->setSizeGripEnabled(false);
+  outer->addWidget(statusBar_);
+
+  picture1_ = new BackgroundPicture(client_);
+  picture1_->setObjectName("Picture1");
+  picture1_->setGeometry(twips(0, 0, 11175, 8655));
+
+  picture2_ = new TraceView(record_, header_, view_, decoded_, client_);
+  picture2_->move(120 / kTwipsPerPixel, 120 / kTwipsPerPixel);
+
+  const auto makeLabel = [this](const char* name, QRect geometry, const QString& text) {
+    auto* label = new QLabel(text, client_);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    // Labels are opaque, so their text stays readable over the background picture.
+    label->setAutoFillBackground(true);
+    return label;
+  };
+  label2_ = makeLabel("Label2", twips(120, 5760, 1935, 375), QStringLiteral("文件"));
+  label1_ = makeLabel("Label1", twips(2280, 5760, 8535, 375), QStringLiteral("折射率："));
+  label3_ = makeLabel("Label3", twips(2280, 7920, 495, 255), QStringLiteral("1/2"));
+  label5_ = makeLabel("Label5", twips(2280, 8160, 495, 375), QStringLiteral("1"));
+  label3_->hide();
+  label5_->hide();
+
+  list1_ = new QListWidget(client_);
+  list1_->setObjectName("List1");
+  list1_->setGeometry(twips(120, 6000, 2055, 2595));
+  list1_->setSortingEnabled(false);
+  connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+
+  text1_ = new QPlainTextEdit(client_);
+  text1_->setObjectName("Text1");
+  text1_->setGeometry(twips(2280, 6000, 6015, 1695));
+  text1_->setReadOnly(true);
+  text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).horizontalAdvance(' ') * 9);
+
+  for (std::size_t i = 0; i < text4_.size(); ++i) {
+    text4_[i] = new QLineEdit(client_);
+    text4_[i]->setObjectName(QStringLiteral("Text4_%1").arg(i));
+    text4_[i]->setGeometry(twips(static_cast<int>(i) * 495, 8280, 495, 375));
+    text4_[i]->hide();
+  }
+
+  combo1_ = new QComboBox(client_);
+  combo1_->setObjectName("Combo1");
+  combo1_->setEditable(true);
+  combo1_->setInsertPolicy(QComboBox::NoInsert);
+  combo1_->setGeometry(twips(8640, 5880, 855, 315));
+
+  const auto makeButton = [this](const char* name, QRect geometry, const QString& text) {
+    auto* button = new QPushButton(text, client_);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    return button;
+  };
+  const UiStrings& zh = uiStrings(Language::Chinese);
+  command1_ = makeButton("Command1", twips(9600, 5760, 1455, 495), zh.connect);
+  command12_ = makeButton("Command12", twips(9600, 6360, 1455, 495), zh.uploadCurrent);
+  command2_ = makeButton("Command2", twips(9600, 6960, 1455, 495), zh.saveCurrent);
+  command4_ = makeButton("Command4", twips(9600, 7560, 1455, 495), zh.uploadAll);
+  command3_ = makeButton("Command3", twips(8280, 8160, 1095, 495), zh.backColour);
+  command5_ = makeButton("Command5", twips(9600, 8160, 1455, 495), zh.print);
+  connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
+  connect(command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });
+  connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(); });
+
+  progressBar2_ = new QProgressBar(client_);
+  progressBar2_->setObjectName("ProgressBar2");
+  progressBar2_->setGeometry(twips(2880, 7800, 5175, 375));
+  progressBar2_->setTextVisible(false);
+  progressBar2_->hide();
+  progressBar1_ = new QProgressBar(client_);
+  progressBar1_->setObjectName("ProgressBar1");
+  progressBar1_->setGeometry(twips(2880, 8160, 5175, 375));
+  progressBar1_->setTextVisible(false);
+  progressBar1_->hide();
+
+  connect(command12_, &QPushButton::clicked, this, [this] { Command12_Click(); });
+  connect(command4_, &QPushButton::clicked, this, [this] { Command4_Click(); });
+  wireUploads();
+
+  connect(&link_, &SerialLink::portLost, this, [this](const QString& message) {
+    command1_->setText(strings_.connect);
+    setStatus(strings_.portLost.arg(message));
+  });
+}
+
+void MainWindow::Form_Load() {
+  placeOnScreen();
+  label1_->clear();
+  EventHeader_ = eventHeaderLine(language_);
+  EventText_ = EventHeader_;
+  text1_->setPlainText(fromStd(EventText_));
+  if (language_ == Language::English) applyEnglishCaptions();
+  ScanPorts();
+  picture2_->InitPlotSurfaces();
+  ListSavedTraces();
+  decoded_.Ior = kIor;
+  DataPresent_ = false;
+  view_.ViewStart = 0;
+  view_.ViewEnd = 10000;
+  picture2_->RedrawPlot();
+  text4_[5]->setText(picture2_->scaleText());
+  connect(picture2_, &TraceView::scaleTextChanged, text4_[5], &QLineEdit::setText);
+}
+
+void MainWindow::placeOnScreen() {
+  setFixedSize(sizeHint().expandedTo(QSize(kClientWidth, kClientHeight)));
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->geometry();
+  // Each axis is decided on its own: centred when the window fits, else at the edge.
+  const int top = area.height() - kOuterHeight >= 0 ? (area.height() - kOuterHeight) / 2 : 0;
+  const int left = area.width() - kOuterWidth >= 0 ? (area.width() - kOuterWidth) / 2 : 0;
+  move(area.left() + left, area.top() + top);
+}
+
+void MainWindow::applyEnglishCaptions() {
+  command1_->setText(strings_.connect);
+  command12_->setText(strings_.uploadCurrent);
+  command2_->setText(strings_.saveCurrent);
+  command4_->setText(strings_.uploadAll);
+  command5_->setText(strings_.print);
+  command3_->setText(strings_.backColour);
+  label2_->setText(strings_.fileHeading);
+  label1_->setText(strings_.label1AtStart);
+}
+
+void MainWindow::ScanPorts() {
+  const QStringList ports = tracelink::ScanPorts(options_.portMapping);
+  combo1_->clear();
+  combo1_->addItems(ports);
+  // The scan leaves the highest port number showing; USB adapters follow the numbers,
+  // so take the last number rather than the last entry.
+  QString shown;
+  for (const QString& p : ports) {
+    bool isNumber = false;
+    p.toInt(&isNumber);
+    if (isNumber) shown = p;
+  }
+  if (shown.isEmpty() && !ports.isEmpty()) shown = ports.last();
+  combo1_->setEditText(shown);
+  if (!options_.initialPort.isEmpty()) combo1_->setEditText(options_.initialPort);
+}
+
+void MainWindow::Command1_Click() {
+  if (command1_->text() == strings_.connect) {
+    QString error;
+    if (link_.open(combo1_->currentText(), &error, options_.portMapping)) {
+      command1_->setText(strings_.disconnect);
+      setStatus(strings_.connected.arg(link_.portName()));
+    } else {
+      setStatus(strings_.connectFailed.arg(error));
+    }
+    return;
+  }
+  command1_->setText(strings_.connect);
+  upload_->abandon();
+  if (link_.isOpen()) {
+    link_.close();
+    setStatus(strings_.disconnected.arg(link_.portName()));
+  }
+}
+
+void MainWindow::ListSavedTraces() {
+  list1_->clear();
+  for (const std::string& name : tracelink::ListSavedTraces(toPath(saveFolder_)))
+    list1_->addItem(fromStd(name));
+}
+
+void MainWindow::List1_Click() {
+  const QListWidgetItem* item = list1_->currentItem();
+  if (!item) return;
+  // A half-received trace must never be decoded or saved over the file's content.
+  upload_->abandon();
+  const QString path = QDir(saveFolder_).filePath(item->text());
+  const Status read = ReadRecordFile(toPath(path), record_, header_.BlocksPerTrace);
+  if (!read) {
+    setStatus(strings_.loadFailed.arg(fromStd(read.error().message)));
+    return;
+  }
+  source_ = RecordSource::File;
+  fileBlocks_ = header_.BlocksPerTrace;
+  ApplyHeader(record_, header_, view_);
+  decodeAndShow();
+  setStatus(strings_.loaded.arg(item->text()));
+}
+
+void MainWindow::decodeAndShow() {
+  const std::string separator = toStd(QLocale().decimalPoint());
+  showDecoded(DecodeRecord(record_, decoded_, language_, separator));
+  picture2_->RedrawPlot();
+}
+
+void MainWindow::showDecoded(const DecodedTexts& texts) {
+  text4_[0]->setText(fromStd(texts.text4_0));
+  text4_[1]->setText(fromStd(texts.text4_1));
+  text4_[3]->setText(fromStd(texts.text4_3));
+  label1_->setText(fromStd(texts.label1));
+  EventHeader_ = texts.eventHeader;
+  EventText_ = texts.eventText;
+  text1_->setPlainText(fromStd(EventText_));
+}
+
+bool MainWindow::ensureSaveFolder() {
+  if (QDir(saveFolder_).exists()) return true;
+  if (QDir().mkpath(saveFolder_)) return true;
+  setStatus(strings_.folderFailed.arg(QDir::toNativeSeparators(saveFolder_),
+                                      tr("permission denied or invalid path")));
+  return false;
+}
+
+void MainWindow::Command2_Click() {
+  if (!DataPresent_) return;
+  RecordText_ = BuildRecordText(record_, savedBlockCount());
+  ensureSaveFolder();
+  const QString path = options_.saveDialog->askSavePath(this, strings_.saveDialogTitle, saveFolder_,
+                                                        strings_.saveFilter);
+  if (path.isEmpty()) return;
+  if (const Status written = WriteRecordFile(toPath(path), RecordText_); !written) {
+    setStatus(strings_.saveFailed.arg(fromStd(written.error().message)));
+  } else {
+    setStatus(strings_.saved.arg(QDir::toNativeSeparators(path)));
+  }
+  ListSavedTraces();
+}
+
+QString MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
+  RecordText_ = BuildRecordText(record_, blockNo);
+  if (!ensureSaveFolder()) return statusText();
+  const QDateTime t = options_.clock->now();
+  const QDate d = t.date();
+  const QTime tm = t.time();
+  const std::string name = AutoSaveFileName(traceSelect, d.year(), d.month(), d.day(), tm.hour(),
+                                            tm.minute(), tm.second());
+  const std::filesystem::path path = UniqueSavePath(toPath(saveFolder_), name);
+  if (const Status written = WriteRecordFile(path, RecordText_); !written) {
+    const QString message = strings_.saveFailed.arg(fromStd(written.error().message));
+    setStatus(message);
+    return message;
+  }
+  lastAutoSave_ = fromPath(path);
+  return QString();
+}
+
+void MainWindow::Command3_Click() {
+  picture2_->Command3_Click();
+}
+
+void MainWindow::Command12_Click() {
+  upload_->uploadCurrent();
+}
+
+void MainWindow::Command4_Click() {
+  upload_->uploadAll();
+}
+
+std::int32_t MainWindow::savedBlockCount() const {
+  return source_ == RecordSource::File ? fileBlocks_ : upload_->transfer().BlockNo();
+}
+
+void MainWindow::wireUploads() {
+  upload_ = new UploadController(link_, record_, header_, view_, language_, this);
+  upload_->setAutoSaveTrace(
+      [this](int traceSelect, int blockNo) { return AutoSaveTrace(traceSelect, blockNo); });
+  connect(upload_, &UploadController::recordTextCleared, this, [this] {
+    RecordText_.clear();
+    source_ = RecordSource::Upload;
+  });
+  connect(upload_, &UploadController::decodeRecord, this, [this] { decodeAndShow(); });
+  connect(upload_, &UploadController::listSavedTraces, this, [this] { ListSavedTraces(); });
+  connect(upload_, &UploadController::showNoDatas, this, [this] {
+    // Shown once the transfer's handler has returned, so no modal loop runs inside it.
+    QMetaObject::invokeMethod(
+        this, [this] { options_.messages->information(this, strings_.noDatas); },
+        Qt::QueuedConnection);
+  });
+  connect(upload_, &UploadController::progressChanged, this, &MainWindow::showProgress);
+  connect(upload_, &UploadController::dataPresent, this, [this] { DataPresent_ = true; });
+  connect(upload_, &UploadController::transferFailed, this,
+          [this](const QString& message) { setStatus(strings_.transferFailed.arg(message)); });
+}
+
+void MainWindow::showProgress(const ProgressState& state) {
+  progressBar1_->setMaximum(std::max(1, state.bar1Max));
+  progressBar1_->setValue(state.bar1Value);
+  progressBar1_->setVisible(state.bar1Visible);
+  progressBar2_->setMaximum(std::max(1, state.bar2Max));
+  progressBar2_->setValue(state.bar2Value);
+  progressBar2_->setVisible(state.bar2Visible);
+  label3_->setText(fromStd(state.label3));
+  label3_->setVisible(state.label3Visible);
+  label5_->setText(fromStd(state.label5));
+  label5_->setVisible(state.label5Visible);
+}
+
+void MainWindow::setStatus(const QString& text) {
+  statusBar_->showMessage(text);
+}
+
+QString MainWindow::statusText() const {
+  return statusBar_->currentMessage();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  upload_->abandon();
+  link_.close();
+  event->accept();
+  QCoreApplication::quit();
+}
+
+}  // namespace tracelink

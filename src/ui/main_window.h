@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "link/serial_link.h"
+#include "link/upload_controller.h"
+#include "record/decode.h"
+#include "record/language.h"
+#include "record/trace_record.h"
+#include "ui/platform.h"
+#include "ui/ui_strings.h"
+
+namespace tracelink {
+
+class TraceView;
+
+// What the window takes from outside; a test replaces the platform pieces and the
+// save folder, the program passes the real ones.
+struct MainWindowOptions {
+  QString saveFolder;  // empty: "save" beside the program
+  std::shared_ptr<Clock> clock;
+  std::shared_ptr<SaveDialog> saveDialog;
+  std::shared_ptr<MessageBoxes> messages;
+  std::function<QString(int)> portMapping = portDeviceForNumber;
+  QString initialPort;  // put into Combo1 after the scan when not empty
+};
+
+// The start-up window. It owns the trace record and everything derived from it and
+// wires the layers together; the layers never reach back into it.
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  MainWindow(Language language, MainWindowOptions options, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Handlers, public so that the wiring is visible and tests can drive them.
+  void Command1_Click();
+  void Command2_Click();
+  void List1_Click();
+  void Command3_Click();
+  void Command12_Click();
+  void Command4_Click();
+  void ListSavedTraces();
+  // Saves the record under the automatic name; empty on success, else the reason.
+  QString AutoSaveTrace(int traceSelect, int blockNo);
+
+  const TraceRecord& record() const { return record_; }
+  const HeaderState& header() const { return header_; }
+  const ViewWindow& view() const { return view_; }
+  const DecodedValues& decoded() const { return decoded_; }
+  bool dataPresent() const { return DataPresent_; }
+  QString saveFolder() const { return saveFolder_; }
+  QString statusText() const;
+  // The event table exactly as built, CR LF line ends included (the text box shows it).
+  QString eventText() const { return QString::fromStdString(EventText_); }
+  QString lastAutoSave() const { return lastAutoSave_; }
+  TraceView* traceView() const { return picture2_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_Load();
+  void buildControls();
+  void placeOnScreen();
+  void applyEnglishCaptions();
+  void ScanPorts();
+  void showDecoded(const DecodedTexts& texts);
+  void decodeAndShow();
+  void setStatus(const QString& text);
+  void wireUploads();
+  void showProgress(const ProgressState& state);
+  bool ensureSaveFolder();
+
+  Language language_;
+  const UiStrings& strings_;
+  MainWindowOptions options_;
+  QString saveFolder_;
+
+  // State that belongs to the record and the view.
+  TraceRecord record_;
+  HeaderState header_;
+  ViewWindow view_;
+  DecodedValues decoded_;
+  std::string RecordText_;
+  std::string EventHeader_;
+  std::string EventText_;
+  bool DataPresent_ = false;
+  // Where the record's content came from. A save writes the transfer's BlockNo after an
+  // upload (files stay as they always were) but the file's own block count after a load,
+  // so a loaded trace is never cut short.
+  enum class RecordSource { Upload, File };
+  RecordSource source_ = RecordSource::Upload;
+  std::int32_t fileBlocks_ = 0;
+  std::int32_t savedBlockCount() const;
+  QString lastAutoSave_;
+
+  SerialLink link_;
+  UploadController* upload_ = nullptr;
+
+  QWidget* client_ = nullptr;
+  QWidget* picture1_ = nullptr;
+  TraceView* picture2_ = nullptr;
+  QLabel* label1_ = nullptr;
+  QLabel* label2_ = nullptr;
+  QLabel* label3_ = nullptr;
+  QLabel* label5_ = nullptr;
+  QListWidget* list1_ = nullptr;
+  QPlainTextEdit* text1_ = nullptr;
+  std::array<QLineEdit*, 6> text4_{};
+  QComboBox* combo1_ = nullptr;
+  QPushButton* command1_ = nullptr;
+  QPushButton* command12_ = nullptr;
+  QPushButton* command2_ = nullptr;
+  QPushButton* command4_ = nullptr;
+  QPushButton* command3_ = nullptr;
+  QPushButton* command5_ = nullptr;
+  QProgressBar* progressBar1_ = nullptr;
+  QProgressBar* progressBar2_ = nullptr;
+  QStatusBar* statusBar_ = nullptr;
+};
+
+}  // namespace tracelink

@@ -1,0 +1,24 @@
+#include "ui/platform.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tracelink {
+
+QDateTime SystemClock::now() const {
+  return QDateTime::currentDateTime();
+}
+
+QString QtSaveDialog::askSavePath(QWidget* parent, const QString& title, const QString& folder,
+                                  const QString& filter) {
+  // Qt's dialog asks before replacing an existing file unless told not to.
+  return QFileDialog::getSaveFileName(parent, title, folder, filter);
+}
+
+void QtMessageBoxes::information(QWidget* parent, const QString& text) {
+  // No title argument: the program's own name stands in the caption.
+  QMessageBox::information(parent, parent ? parent->window()->windowTitle() : QString(), text,
+                           QMessageBox::Ok);
+}
+
+}  // namespace tracelink

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class QWidget;
+
+namespace tracelink {
+
+// The platform services the main window needs, small enough for a test to replace.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual QDateTime now() const = 0;
+};
+
+class SaveDialog {
+ public:
+  virtual ~SaveDialog() = default;
+  // The chosen full path, or empty when the user cancelled. Replacing an existing file
+  // must be confirmed inside the dialog.
+  virtual QString askSavePath(QWidget* parent, const QString& title, const QString& folder,
+                              const QString& filter) = 0;
+};
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A plain message box with an OK button.
+  virtual void information(QWidget* parent, const QString& text) = 0;
+};
+
+// The real ones: the local clock, Qt's Save As dialog, Qt's message box.
+class SystemClock : public Clock {
+ public:
+  QDateTime now() const override;
+};
+
+class QtSaveDialog : public SaveDialog {
+ public:
+  QString askSavePath(QWidget* parent, const QString& title, const QString& folder,
+                      const QString& filter) override;
+};
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  void information(QWidget* parent, const QString& text) override;
+};
+
+}  // namespace tracelink

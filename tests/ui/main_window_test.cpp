@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "files/record_file.h"
+#include "files/record_text.h"
+#include "ui/main_window.h"
+#include "ui_test_support.h"
+
+namespace tracelink::test {
+namespace {
+
+template <typename T>
+T* child(QWidget& w, const char* name) {
+  T* c = w.findChild<T*>(name);
+  EXPECT_NE(c, nullptr) << name;
+  return c;
+}
+
+// Every port number maps to a missing device unless a test says otherwise.
+QString noPort(int n) {
+  return QStringLiteral("/nonexistent/ttyTEST%1").arg(n);
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  Harness harness;
+  QString folder() const { return dir.filePath("save"); }
+
+  std::unique_ptr<MainWindow> open(Language language,
+                                   std::function<QString(int)> mapping = noPort) {
+    return std::make_unique<MainWindow>(language, harness.options(folder(), std::move(mapping)));
+  }
+
+  // Writes a record as a saved trace file with n sample blocks.
+  void writeTrace(const QString& name, TraceRecord record, std::int32_t n) {
+    QDir().mkpath(folder());
+    const std::string text = BuildRecordText(record, n);
+    ASSERT_TRUE(WriteRecordFile(QDir(folder()).filePath(name).toStdString(), text).ok());
+  }
+
+  void writeRaw(const QString& name, const QByteArray& bytes) {
+    QDir().mkpath(folder());
+    QFile f(QDir(folder()).filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+
+  void click(MainWindow& w, const QString& entry) {
+    auto* list = child<QListWidget>(w, "List1");
+    const auto items = list->findItems(entry, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << entry.toStdString();
+    list->setCurrentItem(items.front());
+    w.List1_Click();
+  }
+};
+
+struct StartCase {
+  Language language;
+  const char* command1;
+  const char* command12;
+  const char* command2;
+  const char* command4;
+  const char* command5;
+  const char* command3;
+  const char* label2;
+  const char* label1;
+  const char* header;
+};
+
+TEST_F(MainWindowTest, StartsInTheBuildsLanguage) {
+  const StartCase cases[] = {
+      {Language::English, "CONNECT", "Upload Cur", "Save Cur", "Upload All", "Print", "Back Colour",
+       "File", "IOR:", "No.\tType\tDis(m)\tLoss(dB)\tIL(dB)\r\n"},
+      {Language::Chinese, "连接仪表", "上传当前数据", "保存当前数据", "上传存储器数据", "打印",
+       "背景颜色", "文件", "", "序号\t类型\t距离(m)\t损耗(dB)\t插损(dB)\r\n"},
+  };
+  for (const StartCase& c : cases) {
+    auto w = open(c.language);
+    SCOPED_TRACE(c.command1);
+    EXPECT_EQ(w->windowTitle(), "vt520X v1.1");
+    EXPECT_EQ(child<QPushButton>(*w, "Command1")->text(), QString::fromUtf8(c.command1));
+    EXPECT_EQ(child<QPushButton>(*w, "Command12")->text(), QString::fromUtf8(c.command12));
+    EXPECT_EQ(child<QPushButton>(*w, "Command2")->text(), QString::fromUtf8(c.command2));
+    EXPECT_EQ(child<QPushButton>(*w, "Command4")->text(), QString::fromUtf8(c.command4));
+    EXPECT_EQ(child<QPushButton>(*w, "Command5")->text(), QString::fromUtf8(c.command5));
+    EXPECT_EQ(child<QPushButton>(*w, "Command3")->text(), QString::fromUtf8(c.command3));
+    EXPECT_EQ(child<QLabel>(*w, "Label2")->text(), QString::fromUtf8(c.label2));
+    EXPECT_EQ(child<QLabel>(*w, "Label1")->text(), QString::fromUtf8(c.label1));
+    EXPECT_EQ(w->eventText(), QString::fromUtf8(c.header));
+    EXPECT_EQ(child<QPlainTextEdit>(*w, "Text1")->toPlainText(),
+              QString::fromUtf8(c.header).replace("\r\n", "\n"));
+    for (const char* hidden : {"ProgressBar1", "ProgressBar2", "Label3", "Label5"})
+      EXPECT_TRUE(child<QWidget>(*w, hidden)->isHidden()) << hidden;
+    EXPECT_EQ(child<QComboBox>(*w, "Combo1")->currentText(), "");
+    EXPECT_EQ(child<QLineEdit>(*w, "Text4_5")->text(), "1021m/div     2dB/div");
+    EXPECT_FALSE(w->dataPresent());
+    EXPECT_EQ(w->view().ViewStart, 0);
+    EXPECT_EQ(w->view().ViewEnd, 10000);
+  }
+}
+
+TEST_F(MainWindowTest, ControlsStandAtTheirPlaces) {
+  auto w = open(Language::English);
+  const struct {
+    const char* name;
+    QRect rect;
+  } places[] = {
+      {"Picture2", {8, 8, 723, 369}},        {"List1", {8, 400, 137, 173}},
+      {"Text1", {152, 400, 401, 113}},       {"Combo1", {576, 392, 57, 21}},
+      {"Command1", {640, 384, 97, 33}},      {"Command12", {640, 424, 97, 33}},
+      {"Command2", {640, 464, 97, 33}},      {"Command4", {640, 504, 97, 33}},
+      {"Command3", {552, 544, 73, 33}},      {"Command5", {640, 544, 97, 33}},
+      {"ProgressBar1", {192, 544, 345, 25}}, {"ProgressBar2", {192, 520, 345, 25}},
+  };
+  for (const auto& p : places) EXPECT_EQ(child<QWidget>(*w, p.name)->geometry(), p.rect) << p.name;
+  EXPECT_EQ(child<QWidget>(*w, "Client")->size(), QSize(745, 577));
+  EXPECT_GT(w->height(), 577);  // the status line sits below the client area
+}
+
+TEST_F(MainWindowTest, ClickingASavedTraceShowsIt) {
+  writeTrace("a.otdr", makeRecord(4, 8, 50), 3);
+  auto w = open(Language::English);
+  click(*w, "a.otdr");
+  EXPECT_EQ(
+      child<QLabel>(*w, "Label1")->text(),
+      QString::fromUtf8("IOR:1.4677        Pluse:2.5us        Wavelen：1310nm        AMP:50"));
+  EXPECT_EQ(child<QLineEdit>(*w, "Text4_0")->text(), "1.4677");
+  EXPECT_EQ(child<QLineEdit>(*w, "Text4_1")->text(), "2.5us");
+  EXPECT_EQ(child<QLineEdit>(*w, "Text4_3")->text(), "50");
+  EXPECT_EQ(
+      w->eventText(),
+      "No.\tType\tDis(m)\tLoss(dB)\tIL(dB)\r\n1\tREF\t1021\t1.50\t1.50\r\n2\tATT\t3064\t4.00");
+  // rangeN 4: two blocks, the view the whole record, and the plot redrawn for it.
+  EXPECT_EQ(w->header().BlocksPerTrace, 2);
+  EXPECT_EQ(w->view().ViewEnd, 8000);
+  EXPECT_EQ(w->view().FullRangeEnd, 8000);
+  EXPECT_EQ(child<QLineEdit>(*w, "Text4_5")->text(), "817m/div     2dB/div");
+  EXPECT_FALSE(w->dataPresent());
+}
+
+TEST_F(MainWindowTest, BadFilesChangeNothingAndSayWhy) {
+  writeTrace("good.otdr", makeRecord(3), 2);
+  writeRaw("empty.otdr", "");
+  writeRaw("letters.otdr", "12,abc,");
+  TraceRecord wide = makeRecord(3);
+  writeRaw("sixteen.otdr", QByteArray::fromStdString(BuildRecordText(wide, 2))
+                               .replace(0, QByteArray::number(2 ^ kWordMask).size(),
+                                        QByteArray::number(16 ^ kWordMask)));
+  auto w = open(Language::English);
+  click(*w, "good.otdr");
+  const TraceRecord before = w->record();
+  const QString label = child<QLabel>(*w, "Label1")->text();
+  const ViewWindow view = w->view();
+  for (const char* name : {"empty.otdr", "letters.otdr", "sixteen.otdr"}) {
+    SCOPED_TRACE(name);
+    click(*w, name);
+    EXPECT_TRUE(w->record().words == before.words);
+    EXPECT_EQ(child<QLabel>(*w, "Label1")->text(), label);
+    EXPECT_EQ(w->view().ViewEnd, view.ViewEnd);
+    EXPECT_TRUE(w->statusText().contains(name)) << w->statusText().toStdString();
+  }
+  // A file removed behind the list's back is reported too.
+  QFile::remove(QDir(folder()).filePath("good.otdr"));
+  click(*w, "good.otdr");
+  EXPECT_TRUE(w->statusText().contains("good.otdr"));
+}
+
+TEST_F(MainWindowTest, ManualSaveNeedsAnUploadFirst) {
+  writeTrace("a.otdr", makeRecord(3), 2);
+  auto w = open(Language::English);
+  click(*w, "a.otdr");
+  harness.dialog->answer = QDir(folder()).filePath("b.otdr");
+  w->Command2_Click();
+  EXPECT_EQ(harness.dialog->asked, 0);
+  EXPECT_FALSE(QFile::exists(harness.dialog->answer));
+}
+
+TEST_F(MainWindowTest, AutomaticSavesNeverReplaceEachOther) {
+  auto w = open(Language::English);
+  EXPECT_EQ(w->AutoSaveTrace(12, 2), "");  // also creates the missing folder
+  EXPECT_TRUE(w->lastAutoSave().endsWith("/12_20191211057.otdr"));
+  // 11 Jan and 1 Nov print alike unpadded; the second must not replace the first.
+  harness.clock->time = QDateTime(QDate(2019, 1, 11), QTime(10, 5, 7));
+  const QString first = w->lastAutoSave();
+  harness.clock->time = QDateTime(QDate(2019, 11, 1), QTime(10, 5, 7));
+  EXPECT_EQ(w->AutoSaveTrace(3, 2), "");
+  EXPECT_EQ(w->AutoSaveTrace(3, 2), "");
+  EXPECT_TRUE(w->lastAutoSave().endsWith("/03_20191111057-2.otdr"))
+      << w->lastAutoSave().toStdString();
+  EXPECT_TRUE(QFile::exists(first));
+  w->ListSavedTraces();
+  EXPECT_EQ(child<QListWidget>(*w, "List1")->count(), 3);
+}
+
+TEST_F(MainWindowTest, AutomaticSaveIntoAnUnwritableFolderSaysSo) {
+  writeRaw("save-is-a-file", "x");
+  MainWindow w(Language::English,
+               harness.options(QDir(folder()).filePath("save-is-a-file/sub"), noPort));
+  const QString error = w.AutoSaveTrace(1, 2);
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_TRUE(error.contains("save-is-a-file")) << error.toStdString();
+}
+
+TEST_F(MainWindowTest, ScanListsExistingPortsIncludingBusyOnes) {
+  FakePort one, two, four;
+  ASSERT_FALSE(one.device().isEmpty());
+  // Port 2 is held by someone else while the scan runs.
+  QSerialPort holder;
+  holder.setPortName(two.device());
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+  const auto mapping = [&](int n) -> QString {
+    switch (n) {
+      case 1:
+        return one.device();
+      case 2:
+        return two.device();
+      case 4:
+        return four.device();
+      default:
+        return noPort(n);
+    }
+  };
+  auto w = open(Language::English, mapping);
+  auto* combo = child<QComboBox>(*w, "Combo1");
+  QStringList entries;
+  for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
+  EXPECT_EQ(entries.mid(0, 3), (QStringList{"1", "2", "4"}));
+  EXPECT_EQ(combo->currentText(), "4");
+  // The scan leaves no port open: port 4 can be opened by someone else at once.
+  QSerialPort probe;
+  probe.setPortName(four.device());
+  EXPECT_TRUE(probe.open(QIODevice::ReadWrite));
+}
+
+TEST_F(MainWindowTest, ConnectAndDisconnect) {
+  FakePort port;
+  const auto mapping = [&](int n) { return n == 1 ? port.device() : noPort(n); };
+  for (Language language : {Language::English, Language::Chinese}) {
+    const UiStrings& s = uiStrings(language);
+    auto w = open(language, mapping);
+    auto* button = child<QPushButton>(*w, "Command1");
+    auto* combo = child<QComboBox>(*w, "Combo1");
+    combo->setEditText("1");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), s.disconnect);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), s.connect);
+    // A typed device path works as well as a number.
+    combo->setEditText(port.device());
+    w->Command1_Click();
+    EXPECT_EQ(button->text(), s.disconnect);
+    w->Command1_Click();
+    for (const char* bad : {"", "abc", "3", "21", "/nonexistent/ttyX"}) {
+      combo->setEditText(bad);
+      w->Command1_Click();
+      EXPECT_EQ(button->text(), s.connect) << bad;
+      EXPECT_FALSE(w->statusText().isEmpty()) << bad;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tracelink::test

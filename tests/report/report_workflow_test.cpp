@@ -1,0 +1,217 @@
+#include "report/report_workflow.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "fake_print_system.h"
+#include "report/print_preview_window.h"
+#include "report/printer_set_window.h"
+#include "report/report_page.h"
+#include "report/report_strings.h"
+#include "report_fixtures.h"
+
+namespace tracelink {
+namespace {
+
+class Workflow : public ::testing::Test {
+ protected:
+  Workflow() {
+    auto system = std::make_unique<test::FakePrintSystem>();
+    system_ = system.get();
+    system_->jobs = &jobs_;
+    workflow_ = std::make_unique<ReportWorkflow>(
+        Language::English,
+        [this] {
+          ++sourceReads_;
+          return test::sourcesWith(test::eventsOf(2), test::stripedCanvas(100, 50));
+        },
+        nullptr, std::move(system), [this](QWidget*, const QString& text) { messages_ << text; });
+  }
+
+  QStringList listed() {
+    QStringList names;
+    auto* list = workflow_->printerset()->findChild<QListWidget*>("List1");
+    for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
+    return names;
+  }
+  void clickEntry(const QString& name) {
+    auto* list = workflow_->printerset()->findChild<QListWidget*>("List1");
+    const auto items = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(items[0]).center());
+  }
+  void pressPreview() {
+    QTest::mouseClick(workflow_->printerset()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  }
+  void pressPrint() {
+    ASSERT_NE(workflow_->printerpre(), nullptr);
+    QTest::mouseClick(workflow_->printerpre()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  }
+
+  test::FakePrintSystem* system_ = nullptr;
+  std::vector<test::FakePrintSystem::Job> jobs_;
+  QStringList messages_;
+  int sourceReads_ = 0;
+  std::unique_ptr<ReportWorkflow> workflow_;
+};
+
+TEST_F(Workflow, DiscoveryListsNamesInTheSystemsOrderOnce) {
+  system_->names = {"Zeta", "Alpha", "Zeta", "", "Mid", "Alpha"};
+  workflow_->Command5_Click();
+  EXPECT_EQ(listed(), (QStringList{"Zeta", "Alpha", "Mid"}));
+  EXPECT_TRUE(messages_.isEmpty());
+  EXPECT_TRUE(workflow_->printerset()->isVisible());
+  EXPECT_FALSE(workflow_->printerset()->isModal());
+}
+
+TEST_F(Workflow, NoPrinterSaysSoAndStillOpensTheSettings) {
+  workflow_->Command5_Click();
+  EXPECT_EQ(messages_, QStringList{"未找到安装的打印机！"});
+  EXPECT_TRUE(workflow_->printerset()->isVisible());
+  EXPECT_TRUE(listed().isEmpty());
+
+  // A later press with printers, then one without: the earlier list stays.
+  system_->names = {"Office", "Lab"};
+  workflow_->Command5_Click();
+  system_->names = {};
+  workflow_->Command5_Click();
+  EXPECT_EQ(messages_.size(), 2);
+  EXPECT_EQ(listed(), (QStringList{"Office", "Lab"}));
+}
+
+TEST_F(Workflow, RemovedPrinterLeavesTheListButStaysChosen) {
+  system_->names = {"Office", "Lab"};
+  workflow_->Command5_Click();
+  clickEntry("Lab");
+  system_->names = {"Office"};
+  workflow_->Command5_Click();
+  EXPECT_EQ(listed(), QStringList{"Office"});
+  EXPECT_EQ(workflow_->printerset()->chosenPrinter(), "Lab");
+}
+
+TEST_F(Workflow, ClosingTheSettingsDiscardsThemHidingKeepsThem) {
+  system_->names = {"Office"};
+  workflow_->Command5_Click();
+  workflow_->printerset()->findChild<QLineEdit*>("Text5")->setText("Kim");
+  clickEntry("Office");
+  pressPreview();  // hides
+  workflow_->Command5_Click();
+  EXPECT_EQ(workflow_->printerset()->findChild<QLineEdit*>("Text5")->text(), "Kim");
+  EXPECT_EQ(workflow_->printerset()->chosenPrinter(), "Office");
+
+  QPointer<PrinterSetWindow> old = workflow_->printerset();
+  old->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(old.isNull());
+  system_->names = {};
+  workflow_->Command5_Click();
+  EXPECT_EQ(workflow_->printerset()->findChild<QLineEdit*>("Text5")->text(), "TE Marlow");
+  EXPECT_EQ(workflow_->printerset()->chosenPrinter(), "");
+  EXPECT_TRUE(listed().isEmpty());
+}
+
+TEST_F(Workflow, PreviewComposesOncePerLoadFromTheValuesOfThatMoment) {
+  system_->names = {"Office"};
+  workflow_->Command5_Click();
+  workflow_->printerset()->findChild<QLineEdit*>("Text5")->setText("");
+  clickEntry("Office");
+  pressPreview();
+  PrintPreviewWindow* preview = workflow_->printerpre();
+  ASSERT_NE(preview, nullptr);
+  EXPECT_TRUE(preview->isVisible());
+  EXPECT_FALSE(workflow_->printerset()->isVisible());
+  EXPECT_EQ(sourceReads_, 1);
+  ReportHeader header = workflow_->printerset()->headerTexts();
+  EXPECT_EQ(header.operatorName, "");
+  EXPECT_EQ(
+      preview->page(),
+      ComposeReportPage(header, test::sourcesWith(test::eventsOf(2), test::stripedCanvas(100, 50)),
+                        Language::English, QLocale().decimalPoint()));
+
+  // Back through the print button and Preview again: the open preview is not recomposed.
+  workflow_->Command5_Click();
+  workflow_->printerset()->findChild<QLineEdit*>("Text5")->setText("Changed");
+  pressPreview();
+  EXPECT_EQ(workflow_->printerpre(), preview);
+  EXPECT_EQ(sourceReads_, 1);
+
+  // Closed and opened again: a new page from the new values.
+  preview->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(workflow_->printerpre(), nullptr);
+  workflow_->Command5_Click();
+  pressPreview();
+  ASSERT_NE(workflow_->printerpre(), nullptr);
+  EXPECT_EQ(sourceReads_, 2);
+  EXPECT_NE(
+      workflow_->printerpre()->page(),
+      ComposeReportPage(header, test::sourcesWith(test::eventsOf(2), test::stripedCanvas(100, 50)),
+                        Language::English, QLocale().decimalPoint()));
+}
+
+TEST_F(Workflow, PrintGoesToTheExactlyNamedPrinterAndTheChoiceLasts) {
+  system_->names = {"Alpha", "Beta", "beta2"};
+  system_->defaultName = "Alpha";
+  workflow_->Command5_Click();
+  pressPreview();
+  pressPrint();  // nothing chosen: the system default
+  clickEntry("Beta");
+  pressPrint();                        // the settings' choice is read when printing
+  system_->names = {"Alpha", "Beta"};  // beta2 removed after it was listed
+  clickEntry("beta2");
+  pressPrint();  // unknown now: Beta stays current
+  workflow_->printerset()->findChild<QLineEdit*>("Text7")->setText("BETA");
+  pressPrint();  // names match exactly or not at all
+  ASSERT_EQ(jobs_.size(), 4u);
+  EXPECT_EQ(jobs_[0].printer, "Alpha");
+  EXPECT_EQ(jobs_[1].printer, "Beta");
+  EXPECT_EQ(jobs_[2].printer, "Beta");
+  EXPECT_EQ(jobs_[3].printer, "Beta");
+  EXPECT_EQ(jobs_[0].page, workflow_->printerpre()->page());
+  EXPECT_EQ(workflow_->printer().currentPrinter(), "Beta");
+
+  // The choice outlives both windows.
+  workflow_->printerpre()->close();
+  workflow_->printerset()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  workflow_->Command5_Click();
+  pressPreview();
+  pressPrint();
+  ASSERT_EQ(jobs_.size(), 5u);
+  EXPECT_EQ(jobs_[4].printer, "Beta");
+}
+
+TEST_F(Workflow, NoPrinterAtAllIsReportedAndNothingIsSent) {
+  workflow_->Command5_Click();
+  pressPreview();
+  pressPrint();
+  EXPECT_TRUE(jobs_.empty());
+  EXPECT_EQ(workflow_->printerpre()->findChild<QLabel*>("printStatus")->text(),
+            "No printer is installed, so the report was not printed.");
+
+  system_->names = {"Alpha"};  // installed, but no default and none chosen
+  pressPrint();
+  EXPECT_TRUE(jobs_.empty());
+  EXPECT_EQ(workflow_->printerpre()->findChild<QLabel*>("printStatus")->text(),
+            reportStrings(Language::English).preview.noDefault);
+}
+
+TEST(PrintMessages, NameThePrinterAndTheReasonInBothBuilds) {
+  PrintAttempt refused{PrintAttempt::Outcome::Failed, "Lab", {SpoolStatus::Refused, "stopped"}};
+  PrintAttempt missing{PrintAttempt::Outcome::Failed, "Lab", {SpoolStatus::NotInstalled, {}}};
+  EXPECT_EQ(describePrintAttempt(refused, Language::English),
+            "The report was not printed on \"Lab\": the print system refused the job (stopped)");
+  EXPECT_EQ(describePrintAttempt(missing, Language::English),
+            "The report was not printed on \"Lab\": the printer is not installed");
+  EXPECT_EQ(describePrintAttempt(refused, Language::Chinese),
+            "报告未能在打印机“Lab”上打印：打印系统拒绝了该作业（stopped）");
+}
+
+}  // namespace
+}  // namespace tracelink

@@ -1,0 +1,230 @@
+// Uploads from tracelink-sim over a pseudo-terminal, through the real serial link and the
+// upload controller, checked against the simulator's request log and what it served.
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <chrono>
+
+#include "integration/sim_harness.h"
+#include "sim/sim_instrument.h"
+
+namespace tracelink {
+namespace {
+
+TEST(UploadIntegrationTest, RequestSequences) {
+  struct Case {
+    const char* name;
+    QStringList simArgs;
+    bool current;
+    QStringList requests;
+    int noDatas;
+    int decodes;
+  };
+  const Case cases[] = {
+      {"current trace, range 4", {"--range", "4"}, true, {"AA 0F", "AA 01", "AA 02"}, 0, 1},
+      {"current trace, range 7",
+       {"--range", "7"},
+       true,
+       {"AA 0F", "AA 01", "AA 02", "AA 03", "AA 04", "AA 05", "AA 06", "AA 07", "AA 08", "AA 09",
+        "AA 0A", "AA 0B", "AA 0C"},
+       0,
+       1},
+      {"two stored, range 3",
+       {"--range", "3", "--stored", "2"},
+       false,
+       {"01 0F", "01 01", "02 0F", "02 01"},
+       0,
+       2},
+      {"no current trace", {"--no-current"}, true, {"AA 0F"}, 1, 0},
+      {"nothing stored", {"--no-current", "--stored", "0"}, false, {"01 0F"}, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimProcess sim(c.simArgs);
+    ASSERT_FALSE(sim.device().isEmpty());
+    LinkHarness h;
+    ASSERT_TRUE(h.connectTo(sim));
+    c.current ? h.controller.uploadCurrent() : h.controller.uploadAll();
+    ASSERT_TRUE(h.waitForEnd());
+    EXPECT_EQ(sim.requests(), c.requests);
+    EXPECT_EQ(h.noDatas, c.noDatas);
+    EXPECT_EQ(static_cast<int>(h.decodedEventCounts.size()), c.decodes);
+    EXPECT_TRUE(h.failures.isEmpty()) << h.failures.join("; ").toStdString();
+  }
+}
+
+TEST(UploadIntegrationTest, CurrentTraceShowsOneBarSavesNothingAndIsPresent) {
+  SimProcess sim({"--range", "5", "--stored", "4"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.uploadCurrent();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_EQ(h.dataPresent, 1);
+  EXPECT_TRUE(h.saved.empty());
+  ASSERT_FALSE(h.progress.empty());
+  bool bar1Shown = false;
+  for (const ProgressState& p : h.progress) {
+    bar1Shown = bar1Shown || p.bar1Visible;
+    EXPECT_FALSE(p.bar2Visible || p.label3Visible || p.label5Visible);
+  }
+  EXPECT_TRUE(bar1Shown);
+  EXPECT_FALSE(h.progress.back().bar1Visible);
+  // The trace on screen is the simulator's current trace.
+  const auto inst = sim::SimInstrument::generated(1, 4, true, 5);
+  const auto header = inst.servedWords(kCurrentTraceSelect, kHeaderBlockNo);
+  EXPECT_EQ((*h.record)[slot::kEventCount], header[slot::kEventCount - kHeaderStart]);
+  EXPECT_EQ(h.decodedEventCounts.back(), header[slot::kEventCount - kHeaderStart]);
+}
+
+// Every saved file reads back to what the simulator served: header words raw, samples
+// less the 800 offset, one extra all-zero block, and the block count in front.
+void expectFilesMatch(const LinkHarness& h, const sim::SimInstrument& inst, int traces) {
+  ASSERT_EQ(static_cast<int>(h.saved.size()), traces);
+  for (int t = 1; t <= traces; ++t) {
+    SCOPED_TRACE(testing::Message() << "trace " << t);
+    TraceRecord back;
+    std::int32_t n = 0;
+    ASSERT_TRUE(ReadRecordFile(h.saved[static_cast<std::size_t>(t - 1)], back, n));
+    const auto header = inst.servedWords(static_cast<std::uint8_t>(t), kHeaderBlockNo);
+    const std::int32_t blocks = BlocksForRange(header[slot::kRangeN - kHeaderStart]);
+    EXPECT_EQ(n, blocks + 1);
+    EXPECT_EQ(back[0], n);
+    int mismatches = 0;
+    for (int k = 1; k <= blocks; ++k) {
+      const auto served =
+          inst.servedWords(static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(k));
+      for (int i = (k == 1 ? 1 : 0); i < kBlockWords; ++i) {
+        const std::int32_t expected = served[static_cast<std::size_t>(i)] > 800
+                                          ? served[static_cast<std::size_t>(i)] - 800
+                                          : 0;
+        mismatches += back[static_cast<std::size_t>((k - 1) * kBlockWords + i)] != expected;
+      }
+    }
+    for (int i = 0; i < kBlockWords; ++i) {
+      mismatches += back[static_cast<std::size_t>(blocks * kBlockWords + i)] != 0;
+      mismatches +=
+          back[static_cast<std::size_t>(kHeaderStart + i)] != header[static_cast<std::size_t>(i)];
+    }
+    EXPECT_EQ(mismatches, 0);
+  }
+}
+
+TEST(UploadIntegrationTest, UploadAllWritesFilesThatReadBackWordForWord) {
+  SimProcess sim({"--stored", "3", "--seed", "5"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.uploadAll();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_TRUE(h.failures.isEmpty()) << h.failures.join("; ").toStdString();
+  EXPECT_EQ(h.lists, 3);
+  EXPECT_EQ(h.dataPresent, 0);
+  expectFilesMatch(h, sim::SimInstrument::generated(5, 3, true, -1), 3);
+  EXPECT_FALSE(h.progress.back().bar2Visible);
+  EXPECT_EQ(h.progress.back().label3, "3/3");
+}
+
+TEST(UploadIntegrationTest, SixtyStoredStopAtFifty) {
+  SimProcess sim({"--stored", "60", "--range", "0"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.uploadAll();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_EQ(h.saved.size(), 50u);
+  const QStringList requests = sim.requests();
+  EXPECT_EQ(requests.size(), 100);
+  EXPECT_EQ(requests.value(98), "32 0F");
+  EXPECT_EQ(requests.value(99), "32 01");
+  ASSERT_GE(h.progress.size(), 2u);
+  const ProgressState& beforeHiding = h.progress[h.progress.size() - 2];
+  EXPECT_EQ(beforeHiding.bar2Max, 60);
+  EXPECT_EQ(beforeHiding.bar2Value, 50);
+}
+
+TEST(UploadIntegrationTest, JunkBeforeTheSyncByteIsSkipped) {
+  SimProcess sim({"--stored", "2", "--garbage", "300", "--range", "4", "--seed", "9"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.uploadAll();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_EQ(sim.requests(), (QStringList{"01 0F", "01 01", "01 02", "02 0F", "02 01", "02 02"}));
+  expectFilesMatch(h, sim::SimInstrument::generated(9, 2, true, 4), 2);
+}
+
+TEST(UploadIntegrationTest, SilentInstrumentTimesOut) {
+  SimProcess sim({"--range", "4", "--silent-after", "2"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.setReplyTimeout(std::chrono::milliseconds(300));
+  h.controller.uploadCurrent();
+  ASSERT_TRUE(h.waitForEnd());
+  ASSERT_EQ(h.failures.size(), 1);
+  EXPECT_EQ(h.failures[0].toStdString(),
+            "Upload stopped: current trace, block 2 did not arrive within 0.3 s");
+  EXPECT_TRUE(h.decodedEventCounts.empty());
+  EXPECT_EQ(h.dataPresent, 0);
+  EXPECT_FALSE(h.progress.back().bar1Visible);
+  // Pressing the button again starts over from the header.
+  h.controller.uploadCurrent();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_EQ(sim.requests(), (QStringList{"AA 0F", "AA 01", "AA 02", "AA 0F"}));
+}
+
+// Waits, with the event loop running, until the transfer holds part of a data block.
+bool waitMidBlock(LinkHarness& h) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 60000) {
+    const BlockTransfer& t = h.controller.transfer();
+    if (t.phase() == TransferPhase::AwaitingData && t.pendingBlockBytes() > 0) return true;
+    QTest::qWait(5);
+  }
+  return false;
+}
+
+TEST(UploadIntegrationTest, DisconnectMidBlockAbandonsAndLeavesTheRecordAlone) {
+  SimProcess sim({"--range", "4", "--line-rate"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  QSignalSpy ended(&h.controller, &UploadController::transferEnded);
+  h.controller.uploadCurrent();
+  ASSERT_TRUE(waitMidBlock(h));
+  // The disconnect button: abandon, then close the port.
+  EXPECT_TRUE(h.controller.abandon());
+  h.link.close();
+  EXPECT_EQ(ended.count(), 1);
+  EXPECT_FALSE(h.controller.busy());
+  EXPECT_FALSE(h.progress.back().bar1Visible);
+  EXPECT_TRUE(h.decodedEventCounts.empty());
+  EXPECT_EQ(h.dataPresent, 0);
+
+  // Without a port an upload leaves the record as it is and says why.
+  const auto before = h.record->words;
+  h.controller.uploadCurrent();
+  EXPECT_FALSE(h.controller.busy());
+  EXPECT_TRUE(h.record->words == before);
+  ASSERT_EQ(h.failures.size(), 1);
+  EXPECT_EQ(h.failures[0].toStdString(), "Upload: the port is not connected");
+  QTest::qWait(100);
+  EXPECT_TRUE(h.record->words == before);
+}
+
+// Whether the port reports the hang-up or the reply limit runs out first, the transfer
+// ends cleanly and says where it stopped.
+TEST(UploadIntegrationTest, InstrumentGoneMidBlockEndsTheTransfer) {
+  SimProcess sim({"--range", "4", "--line-rate"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.setReplyTimeout(std::chrono::milliseconds(1500));
+  h.controller.uploadCurrent();
+  ASSERT_TRUE(waitMidBlock(h));
+  sim.stop();
+  ASSERT_TRUE(h.waitForEnd(20000));
+  ASSERT_EQ(h.failures.size(), 1);
+  EXPECT_TRUE(h.failures[0].contains("current trace, block 1")) << h.failures[0].toStdString();
+  EXPECT_TRUE(h.decodedEventCounts.empty());
+  EXPECT_EQ(h.dataPresent, 0);
+  EXPECT_FALSE(h.progress.back().bar1Visible);
+}
+
+}  // namespace
+}  // namespace tracelink

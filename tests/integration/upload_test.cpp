@@ -123,6 +123,28 @@ TEST(UploadIntegrationTest, UploadAllWritesFilesThatReadBackWordForWord) {
   EXPECT_EQ(h.progress.back().label3, "3/3");
 }
 
+TEST(UploadIntegrationTest, TracesFromAFolderOfFiles) {
+  QTemporaryDir samples;
+  {
+    QProcess writer;
+    writer.start(
+        QString::fromLocal8Bit(qgetenv("TRACELINK_BINARY_DIR")) + "/tools/sim/tracelink-sim",
+        {"--write-samples", samples.path()});
+    ASSERT_TRUE(writer.waitForFinished(60000));
+    ASSERT_EQ(writer.exitCode(), 0);
+  }
+  // Four files serve five stored traces: the fifth is the first file again.
+  SimProcess sim({"--dir", samples.path(), "--stored", "5"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.uploadAll();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_TRUE(h.failures.isEmpty()) << h.failures.join("; ").toStdString();
+  auto inst = sim::SimInstrument::fromFolder(samples.path().toStdString(), 5, true);
+  ASSERT_TRUE(inst.ok());
+  expectFilesMatch(h, inst.value(), 5);
+}
+
 TEST(UploadIntegrationTest, SixtyStoredStopAtFifty) {
   SimProcess sim({"--stored", "60", "--range", "0"});
   LinkHarness h;

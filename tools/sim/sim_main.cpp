@@ -120,7 +120,7 @@ int writeSamples(const std::filesystem::path& dir, std::uint64_t seed) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   // One of each kind of range a demo wants to show: short, medium, long.
-  const int ranges[] = {2, 3, 4, 5, 6, 7};
+  const int ranges[] = {2, 4, 5, 7};
   int n = 0;
   for (const int rangeN : ranges) {
     ++n;
@@ -155,8 +155,8 @@ int main(int argc, char** argv) {
 
   std::optional<tracelink::sim::SimInstrument> instrument;
   if (o.dir) {
-    auto loaded = tracelink::sim::SimInstrument::fromFolder(*o.dir, o.stored.value_or(-1),
-                                                            !o.noCurrent);
+    auto loaded =
+        tracelink::sim::SimInstrument::fromFolder(*o.dir, o.stored.value_or(-1), !o.noCurrent);
     if (!loaded) {
       std::fprintf(stderr, "tracelink-sim: %s\n", loaded.error().message.c_str());
       return 1;

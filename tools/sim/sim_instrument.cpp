@@ -46,7 +46,8 @@ Result<SimInstrument> SimInstrument::fromFolder(const std::filesystem::path& fol
   if (storedCount < 0) storedCount = std::min<int>(static_cast<int>(loaded.size()), kMaxStored);
   std::vector<std::unique_ptr<TraceRecord>> stored;
   for (int i = 0; i < storedCount; ++i)
-    stored.push_back(std::make_unique<TraceRecord>(*loaded[static_cast<std::size_t>(i) % loaded.size()]));
+    stored.push_back(
+        std::make_unique<TraceRecord>(*loaded[static_cast<std::size_t>(i) % loaded.size()]));
   return SimInstrument(std::move(current), std::move(stored));
 }
 
@@ -63,8 +64,8 @@ std::array<std::uint16_t, kBlockWords> SimInstrument::servedWords(std::uint8_t s
   auto word = [&](std::size_t p) -> std::int32_t { return t ? (*t)[p] : 0; };
   if (block == kHeaderBlockNo) {
     for (int i = 0; i < kBlockWords; ++i)
-      words[static_cast<std::size_t>(i)] =
-          static_cast<std::uint16_t>(std::clamp(word(kHeaderStart + static_cast<std::size_t>(i)), 0, 0xFFFF));
+      words[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(
+          std::clamp(word(kHeaderStart + static_cast<std::size_t>(i)), 0, 0xFFFF));
     words[slot::kDataNum - kHeaderStart] = static_cast<std::uint16_t>(stored_.size());
     words[slot::kHaveTest - kHeaderStart] = current_ ? kHaveTestMark : 0;
   } else if (block >= 1 && block <= kMaxDataBlocks) {

@@ -24,8 +24,7 @@ class SimInstrument {
 
   // Generated traces: seed s gives the current trace, seeds s+1.. the stored ones. rangeN
   // -1 varies the range from trace to trace.
-  static SimInstrument generated(std::uint64_t seed, int storedCount, bool withCurrent,
-                                 int rangeN);
+  static SimInstrument generated(std::uint64_t seed, int storedCount, bool withCurrent, int rangeN);
   // Traces from the .otdr files of a folder in name order: the first is also the current
   // trace; the stored traces take the files in turn, from the first again when more are
   // asked for than there are files. A negative count stores each file once.
@@ -40,8 +39,7 @@ class SimInstrument {
   // with datanum and havetest filled in from the instrument's own state, or a data block
   // with every sample lifted by 800 (the line's offset). An unknown trace gives an empty
   // header that still carries datanum and havetest, and empty data blocks.
-  std::array<std::uint16_t, kBlockWords> servedWords(std::uint8_t select,
-                                                     std::uint8_t block) const;
+  std::array<std::uint16_t, kBlockWords> servedWords(std::uint8_t select, std::uint8_t block) const;
   // The whole reply on the line: junk bytes (never the sync byte), 0x55, then the words
   // masked, high byte first.
   std::vector<std::uint8_t> reply(std::uint8_t select, std::uint8_t block,

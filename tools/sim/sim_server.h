@@ -11,11 +11,11 @@
 namespace tracelink::sim {
 
 struct ServeOptions {
-  int garbage = 0;                  // junk bytes ahead of every sync byte
-  std::optional<int> silentAfter;   // answer this many requests, then none
-  bool lineRate = false;            // pace replies at 115200 baud, 10 bits a byte
-  std::FILE* log = nullptr;         // every request pair, in hex, one a line
-  std::uint64_t seed = 1;           // for the junk bytes
+  int garbage = 0;                 // junk bytes ahead of every sync byte
+  std::optional<int> silentAfter;  // answer this many requests, then none
+  bool lineRate = false;           // pace replies at 115200 baud, 10 bits a byte
+  std::FILE* log = nullptr;        // every request pair, in hex, one a line
+  std::uint64_t seed = 1;          // for the junk bytes
 };
 
 // Answers the requests that arrive on the pseudo-terminal's master side, one reply per

@@ -37,10 +37,10 @@ constexpr double kTopLevel = 1000;
 constexpr std::array<int, 9> kPulseNs{10, 20, 50, 100, 200, 500, 1000, 1500, 2500};
 
 struct Event {
-  int position = 0;  // sample along the distance axis
-  int type = 0;      // 1 reflective, 2 attenuation
-  double loss = 0;   // hundredths of a dB
-  double height = 0; // reflection above the backscatter, reflective only
+  int position = 0;   // sample along the distance axis
+  int type = 0;       // 1 reflective, 2 attenuation
+  double loss = 0;    // hundredths of a dB
+  double height = 0;  // reflection above the backscatter, reflective only
 };
 
 int pulseForRange(int rangeN, SplitMix& rng) {
@@ -66,8 +66,8 @@ std::unique_ptr<TraceRecord> GenerateTrace(const TraceSpec& spec) {
   const int pulse =
       spec.pulseIndex >= 0 && spec.pulseIndex <= 8 ? spec.pulseIndex : pulseForRange(rangeN, rng);
   const int blocks = BlocksForRange(rangeN);
-  const int fullEnd = rangeN <= 3 ? RangeSamples[static_cast<std::size_t>(rangeN)]
-                                  : blocks * kBlockWords;
+  const int fullEnd =
+      rangeN <= 3 ? RangeSamples[static_cast<std::size_t>(rangeN)] : blocks * kBlockWords;
   const int startPoint = rng.between(12, 40);
   const int width = std::max(2, kPulseNs[static_cast<std::size_t>(pulse)] / 10);
   const int fibreEnd = fullEnd * rng.between(55, 85) / 100;

@@ -145,6 +145,25 @@ TEST(UploadIntegrationTest, TracesFromAFolderOfFiles) {
   expectFilesMatch(h, inst.value(), 5);
 }
 
+TEST(UploadIntegrationTest, FailedAutomaticSaveStopsTheUpload) {
+  SimProcess sim({"--stored", "3", "--range", "0"});
+  LinkHarness h;
+  ASSERT_TRUE(h.connectTo(sim));
+  h.controller.setAutoSaveTrace(
+      [](int, int) { return QStringLiteral("save/01_x.otdr: Permission denied"); });
+  h.controller.uploadAll();
+  ASSERT_TRUE(h.waitForEnd());
+  EXPECT_EQ(sim.requests(), (QStringList{"01 0F", "01 01"}));
+  ASSERT_EQ(h.failures.size(), 1);
+  EXPECT_EQ(h.failures[0].toStdString(),
+            "Upload stopped: trace 1 could not be saved: save/01_x.otdr: Permission denied");
+  // Decoded before the save was tried; the list is not refreshed for a file not written.
+  EXPECT_EQ(h.decodedEventCounts.size(), 1u);
+  EXPECT_EQ(h.lists, 0);
+  EXPECT_FALSE(h.progress.back().bar2Visible);
+  EXPECT_FALSE(h.controller.busy());
+}
+
 TEST(UploadIntegrationTest, SixtyStoredStopAtFifty) {
   SimProcess sim({"--stored", "60", "--range", "0"});
   LinkHarness h;

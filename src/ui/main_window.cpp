@@ -165,6 +165,12 @@ void MainWindow::buildControls() {
   connect(command12_, &QPushButton::clicked, this, [this] { Command12_Click(); });
   connect(command4_, &QPushButton::clicked, this, [this] { Command4_Click(); });
   wireUploads();
+  report_ = new ReportWorkflow(
+      language_, [this] { return reportSources(); }, this, nullptr,
+      [this](QWidget* parent, const QString& text) {
+        options_.messages->information(parent, text);
+      });
+  connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
 
   connect(&link_, &SerialLink::portLost, this, [this](const QString& message) {
     command1_->setText(strings_.connect);
@@ -334,6 +340,17 @@ void MainWindow::Command3_Click() {
   picture2_->Command3_Click();
 }
 
+ReportSources MainWindow::reportSources() const {
+  ReportSources sources;
+  sources.text4_0 = text4_[0]->text();
+  sources.text4_1 = text4_[1]->text();
+  sources.text4_3 = text4_[3]->text();
+  sources.text4_5 = text4_[5]->text();
+  sources.plotCanvas = picture2_->canvas();
+  sources.decoded = decoded_;
+  return sources;
+}
+
 void MainWindow::Command12_Click() {
   upload_->uploadCurrent();
 }
@@ -365,7 +382,7 @@ void MainWindow::wireUploads() {
   connect(upload_, &UploadController::progressChanged, this, &MainWindow::showProgress);
   connect(upload_, &UploadController::dataPresent, this, [this] { DataPresent_ = true; });
   connect(upload_, &UploadController::transferFailed, this,
-          [this](const QString& message) { setStatus(strings_.transferFailed.arg(message)); });
+          [this](const QString& message) { setStatus(message); });
 }
 
 void MainWindow::showProgress(const ProgressState& state) {

@@ -18,6 +18,7 @@
 #include "record/decode.h"
 #include "record/language.h"
 #include "record/trace_record.h"
+#include "report/report_workflow.h"
 #include "ui/platform.h"
 #include "ui/ui_strings.h"
 
@@ -61,12 +62,16 @@ class MainWindow : public QWidget {
   const ViewWindow& view() const { return view_; }
   const DecodedValues& decoded() const { return decoded_; }
   bool dataPresent() const { return DataPresent_; }
+  bool transferBusy() const { return upload_->busy(); }
   QString saveFolder() const { return saveFolder_; }
   QString statusText() const;
   // The event table exactly as built, CR LF line ends included (the text box shows it).
   QString eventText() const { return QString::fromStdString(EventText_); }
   QString lastAutoSave() const { return lastAutoSave_; }
   TraceView* traceView() const { return picture2_; }
+  ReportWorkflow* report() const { return report_; }
+  // What the report page reads from this window at the moment it is composed.
+  ReportSources reportSources() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -109,6 +114,7 @@ class MainWindow : public QWidget {
 
   SerialLink link_;
   UploadController* upload_ = nullptr;
+  ReportWorkflow* report_ = nullptr;
 
   QWidget* client_ = nullptr;
   QWidget* picture1_ = nullptr;

@@ -23,17 +23,15 @@ struct UiStrings {
   QString saveDialogTitle;
   QString saveFilter;
   // Status line messages; %1, %2 are filled in by the window.
-  QString connectFailed;   // %1 reason (names the port)
-  QString connected;       // %1 port
-  QString disconnected;    // %1 port
-  QString portLost;        // %1 reason
-  QString loadFailed;      // %1 reason (names the file)
-  QString loaded;          // %1 file name
-  QString saveFailed;      // %1 reason (names the file)
-  QString saved;           // %1 path
-  QString folderFailed;    // %1 folder, %2 reason
-  QString notConnected;    // upload pressed without an open port
-  QString transferFailed;  // %1 reason
+  QString connectFailed;  // %1 reason (names the port)
+  QString connected;      // %1 port
+  QString disconnected;   // %1 port
+  QString portLost;       // %1 reason
+  QString loadFailed;     // %1 reason (names the file)
+  QString loaded;         // %1 file name
+  QString saveFailed;     // %1 reason (names the file)
+  QString saved;          // %1 path
+  QString folderFailed;   // %1 folder, %2 reason
 };
 
 const UiStrings& uiStrings(Language language);

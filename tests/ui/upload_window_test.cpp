@@ -1,0 +1,176 @@
+// The main window against the simulated instrument on a pseudo-terminal, through the real
+// serial adapter: what a technician sees of an upload, and what saving does afterwards.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "files/record_file.h"
+#include "files/record_text.h"
+#include "ui/main_window.h"
+#include "ui_test_support.h"
+
+namespace tracelink::test {
+namespace {
+
+QString noPort(int n) {
+  return QStringLiteral("/nonexistent/ttyTEST%1").arg(n);
+}
+
+class Simulator {
+ public:
+  explicit Simulator(const QStringList& args) {
+    const QString bin = qEnvironmentVariable("TRACELINK_BINARY_DIR") + "/tools/sim/tracelink-sim";
+    process_.start(bin, args);
+    if (process_.waitForStarted(10000) && process_.waitForReadyRead(10000))
+      device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+  }
+  ~Simulator() {
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) process_.kill();
+  }
+  QString device() const { return device_; }
+
+ private:
+  QProcess process_;
+  QString device_;
+};
+
+class UploadWindowTest : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  Harness harness;
+  QString folder() const { return dir.filePath("save"); }
+
+  std::unique_ptr<MainWindow> connectTo(const Simulator& sim) {
+    auto w = std::make_unique<MainWindow>(Language::English, harness.options(folder(), noPort));
+    w->findChild<QComboBox*>("Combo1")->setEditText(sim.device());
+    w->Command1_Click();
+    EXPECT_EQ(w->findChild<QPushButton*>("Command1")->text(), "BREAK")
+        << w->statusText().toStdString();
+    return w;
+  }
+
+  static bool finish(MainWindow& w) {
+    return QTest::qWaitFor([&] { return !w.transferBusy(); }, 30000);
+  }
+
+  QStringList savedFiles() const {
+    return QDir(folder()).entryList({"*.otdr"}, QDir::Files, QDir::Name);
+  }
+
+  static std::int32_t blocksOf(const QString& path) {
+    TraceRecord r;
+    std::int32_t n = 0;
+    EXPECT_TRUE(ReadRecordFile(path.toStdString(), r, n).ok()) << path.toStdString();
+    return n;
+  }
+};
+
+TEST_F(UploadWindowTest, CurrentTraceIsShownAndMayThenBeSaved) {
+  Simulator sim({"--range", "4", "--stored", "0"});
+  ASSERT_FALSE(sim.device().isEmpty());
+  auto w = connectTo(sim);
+  bool bar1Seen = false;
+  bool bar2Seen = false;
+  QObject::connect(w->findChild<UploadController*>(), &UploadController::progressChanged,
+                   [&](const ProgressState& s) {
+                     bar1Seen |= s.bar1Visible;
+                     bar2Seen |= s.bar2Visible || s.label3Visible || s.label5Visible;
+                   });
+  w->Command12_Click();
+  ASSERT_TRUE(finish(*w));
+  EXPECT_TRUE(w->dataPresent());
+  EXPECT_EQ(w->view().FullRangeEnd, 8000);
+  EXPECT_TRUE(w->findChild<QProgressBar*>("ProgressBar1")->isHidden());
+  EXPECT_TRUE(w->findChild<QProgressBar*>("ProgressBar2")->isHidden());
+  EXPECT_TRUE(bar1Seen);
+  EXPECT_FALSE(bar2Seen);
+  EXPECT_TRUE(savedFiles().isEmpty());  // the current trace is never saved by itself
+
+  harness.dialog->answer = QDir(folder()).filePath("manual.otdr");
+  w->Command2_Click();
+  EXPECT_EQ(harness.dialog->lastFolder, folder());
+  EXPECT_EQ(harness.dialog->lastFilter, "OTDR (*.otdr)");
+  EXPECT_EQ(blocksOf(harness.dialog->answer), 3);  // two data blocks and the extra one
+  EXPECT_EQ(w->findChild<QListWidget*>("List1")->count(), 1);
+
+  // Cancelling writes nothing.
+  harness.dialog->answer.clear();
+  w->Command2_Click();
+  EXPECT_EQ(savedFiles().size(), 1);
+}
+
+TEST_F(UploadWindowTest, ALoadedLongTraceIsSavedWhole) {
+  // A 12-block trace on file, then a 2-block upload, then the file loaded and saved: the
+  // save must carry the file's 13 blocks, not the upload's 3.
+  QDir().mkpath(folder());
+  TraceRecord longTrace = makeRecord(7);
+  ASSERT_TRUE(WriteRecordFile(QDir(folder()).filePath("long.otdr").toStdString(),
+                              BuildRecordText(longTrace, 13))
+                  .ok());
+  Simulator sim({"--range", "4", "--stored", "0"});
+  auto w = connectTo(sim);
+  w->Command12_Click();
+  ASSERT_TRUE(finish(*w));
+  auto* list = w->findChild<QListWidget*>("List1");
+  list->setCurrentItem(list->findItems("long.otdr", Qt::MatchExactly).front());
+  w->List1_Click();
+  harness.dialog->answer = QDir(folder()).filePath("copy.otdr");
+  w->Command2_Click();
+  EXPECT_EQ(blocksOf(harness.dialog->answer), 13);
+  TraceRecord a, b;
+  std::int32_t n = 0;
+  ASSERT_TRUE(ReadRecordFile(QDir(folder()).filePath("long.otdr").toStdString(), a, n).ok());
+  ASSERT_TRUE(ReadRecordFile(harness.dialog->answer.toStdString(), b, n).ok());
+  EXPECT_TRUE(a.words == b.words);
+}
+
+TEST_F(UploadWindowTest, UploadAllSavesEveryStoredTrace) {
+  Simulator sim({"--range", "1", "--stored", "3", "--no-current"});
+  auto w = connectTo(sim);
+  w->Command4_Click();
+  ASSERT_TRUE(finish(*w));
+  EXPECT_EQ(savedFiles().size(), 3);
+  EXPECT_EQ(w->findChild<QListWidget*>("List1")->count(), 3);
+  EXPECT_FALSE(w->dataPresent());
+  for (const char* name : {"ProgressBar1", "ProgressBar2", "Label3", "Label5"})
+    EXPECT_TRUE(w->findChild<QWidget*>(name)->isHidden()) << name;
+}
+
+TEST_F(UploadWindowTest, NoDatasWhenTheInstrumentHasNoTrace) {
+  Simulator sim({"--no-current", "--stored", "0"});
+  auto w = connectTo(sim);
+  w->Command12_Click();
+  ASSERT_TRUE(finish(*w));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !harness.messages->shown.isEmpty(); }, 5000));
+  EXPECT_EQ(harness.messages->shown, QStringList{"No datas!"});
+  EXPECT_FALSE(w->dataPresent());
+}
+
+TEST_F(UploadWindowTest, UploadWithoutAConnectionKeepsTheTrace) {
+  QDir().mkpath(folder());
+  TraceRecord saved = makeRecord(3);
+  ASSERT_TRUE(
+      WriteRecordFile(QDir(folder()).filePath("a.otdr").toStdString(), BuildRecordText(saved, 2))
+          .ok());
+  MainWindow w(Language::English, harness.options(folder(), noPort));
+  auto* list = w.findChild<QListWidget*>("List1");
+  list->setCurrentItem(list->item(0));
+  w.List1_Click();
+  const TraceRecord before = w.record();
+  for (auto click : {&MainWindow::Command12_Click, &MainWindow::Command4_Click}) {
+    (w.*click)();
+    EXPECT_TRUE(w.record().words == before.words);
+    EXPECT_TRUE(w.statusText().contains("not connected")) << w.statusText().toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace tracelink::test

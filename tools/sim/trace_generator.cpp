@@ -102,7 +102,10 @@ std::unique_ptr<TraceRecord> GenerateTrace(const TraceSpec& spec) {
     if (s < 0 || s > fibreEnd + 4 * width) {
       level = noiseFloor + 6 * rng.normal();
     } else {
-      while (next < events.size() && events[next].position <= s) {
+      // A connector's reflection rides on the level ahead of it; its loss shows once the
+      // pulse has passed.
+      while (next < events.size() &&
+             events[next].position + (events[next].type == 1 ? width : 0) <= s) {
         before[next] = launch - perSample * events[next].position - lost;
         lost += events[next].loss;
         after[next] = before[next] - events[next].loss;

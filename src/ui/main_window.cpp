@@ -97,8 +97,10 @@ void MainWindow::buildControls() {
     auto* label = new QLabel(text, client_);
     label->setObjectName(name);
     label->setGeometry(geometry);
-    // Labels are opaque, so their text stays readable over the background picture.
+    // Labels are opaque, so their text stays readable over the background picture, and
+    // their text starts at the top as the layout's overlapping boxes expect.
     label->setAutoFillBackground(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
   };
   label2_ = makeLabel("Label2", twips(120, 5760, 1935, 375), QStringLiteral("文件"));
@@ -119,7 +121,8 @@ void MainWindow::buildControls() {
   text1_->setGeometry(twips(2280, 6000, 6015, 1695));
   text1_->setReadOnly(true);
   text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).horizontalAdvance(' ') * 9);
+  // Tab stops every eight average characters, as the event table was laid out for.
+  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() * 8);
 
   for (std::size_t i = 0; i < text4_.size(); ++i) {
     text4_[i] = new QLineEdit(client_);

@@ -30,6 +30,7 @@ PrintPreviewWindow::PrintPreviewWindow(Language language, const ReportHeader& he
     : QWidget(parent, Qt::Window), language_(language), print_(std::move(print)) {
   setObjectName(QStringLiteral("printerpre"));
   setAttribute(Qt::WA_DeleteOnClose);
+  setFont(reportWindowFont());
   setFixedSize(kClientSize);
 
   command1_ = new QPushButton(this);
@@ -38,6 +39,7 @@ PrintPreviewWindow::PrintPreviewWindow(Language language, const ReportHeader& he
   label1_ = new QLabel(this);
   label1_->setObjectName(QStringLiteral("Label1"));
   label1_->setGeometry(twipsRect(1440, 240, 11295, 255));
+  label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   picture2_ = new PageView(this);
   picture2_->setObjectName(QStringLiteral("Picture2"));
   picture2_->setGeometry(0, 0, kPagePixelWidth, kPagePixelHeight);

@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "report/page_geometry.h"
+#include "report/report_page.h"
 #include "report/report_strings.h"
 
 namespace tracelink {
@@ -32,6 +33,7 @@ PrinterSetWindow::PrinterSetWindow(Language language, QWidget* parent)
     : QWidget(parent, Qt::Window), language_(language) {
   setObjectName(QStringLiteral("printerset"));
   setAttribute(Qt::WA_DeleteOnClose);
+  setFont(reportWindowFont());
   setFixedSize(twipsRect(0, 0, kClientWidthTwips, kClientHeightTwips).size());
 
   frame1_ = place<QGroupBox>(this, "Frame1", twipsRect(360, 240, 3375, 4215));
@@ -55,6 +57,9 @@ PrinterSetWindow::PrinterSetWindow(Language language, QWidget* parent)
   command1_ = place<QPushButton>(frame2_, "Command1", twipsRect(720, 3360, 1335, 495));
   text7_ = place<QLineEdit>(frame2_, "Text7", twipsRect(120, 3480, 855, 495));
   text7_->hide();  // only a click in the list writes it
+  // Captions sit at the top of their boxes, as they were placed.
+  for (QLabel* label : {label1_, label2_, label3_, label4_, label5_, label6_, label7_})
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   // A click (or moving the selection with the keys) picks the entry; clearing the list
   // drops the selection without touching the chosen name.

@@ -73,6 +73,12 @@ QString reportFontFamily(Language language) {
   return chinese.isEmpty() ? family : chinese.first();
 }
 
+QFont reportWindowFont() {
+  QFont font(reportFontFamily(Language::Chinese));
+  font.setPixelSize(11);
+  return font;
+}
+
 QImage renderReportPage(const PageLayout& layout, const QImage& plotCanvas,
                         const QString& fontFamily) {
   QImage image(kPagePixelWidth, kPagePixelHeight, QImage::Format_RGB32);

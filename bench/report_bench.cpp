@@ -1,0 +1,74 @@
+// Report timings: composing the page once (as the preview's load does) in both builds, and
+// one scroll step of the preview. Run by hand (Release build).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "report/print_preview_window.h"
+#include "report/report_page.h"
+
+namespace tracelink {
+namespace {
+
+void ensureApp() {
+  static int argc = 1;
+  static char name[] = "report_bench";
+  static char* argv[] = {name, nullptr};
+  if (QCoreApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QApplication(argc, argv);
+}
+
+// A full report: every header field, a plot the size of the on-screen one, eight events.
+ReportSources fullSources(Language language) {
+  ReportSources s{
+      "1.4677", "100ns", "5", "817m/div     2dB/div", QImage(723, 369, QImage::Format_RGB32), {}};
+  s.plotCanvas.fill(Qt::white);
+  QPainter p(&s.plotCanvas);
+  for (int x = 0; x < 723; x += 3) p.drawLine(x, 40 + x / 4, x + 3, 41 + x / 4);
+  p.end();
+  const bool english = language == Language::English;
+  s.decoded.EventTypeName = {"", english ? "REF" : "反射", english ? "ATT" : "损耗"};
+  s.decoded.EventCount = 8;
+  for (std::size_t i = 1; i <= 8; ++i) {
+    s.decoded.EventType[i] = 1 + static_cast<std::int32_t>(i % 2);
+    s.decoded.EventDistance[i] = static_cast<std::int32_t>(i * 1021);
+    s.decoded.EventLevel[2 * i - 1] = 900 - static_cast<std::int32_t>(i) * 40;
+    s.decoded.EventLevel[2 * i] = 880 - static_cast<std::int32_t>(i) * 40;
+  }
+  return s;
+}
+
+const ReportHeader kHeader{"VT520X",      "00088",     "000999",
+                           "Single Mode", "TE Marlow", "2026-12-08 10:00:00"};
+
+void BM_ComposeReportPage(benchmark::State& state) {
+  ensureApp();
+  const Language language = state.range(0) == 0 ? Language::English : Language::Chinese;
+  const ReportSources sources = fullSources(language);
+  for (auto _ : state) {
+    QImage page = ComposeReportPage(kHeader, sources, language, ".");
+    benchmark::DoNotOptimize(page.constBits());
+  }
+  state.SetLabel(language == Language::English ? "English page" : "Chinese page");
+}
+BENCHMARK(BM_ComposeReportPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewScrollStep(benchmark::State& state) {
+  ensureApp();
+  PrintPreviewWindow preview(Language::English, kHeader, fullSources(Language::English), "Lab",
+                             [](const QImage&) { return PrintAttempt{}; });
+  auto* bar = preview.findChild<QScrollBar*>("VScroll1");
+  int value = 0;
+  for (auto _ : state) {
+    value = value == 25 ? 0 : 25;
+    bar->setValue(value);
+  }
+  state.SetLabel("753 x 553 rows copied to the page view");
+}
+BENCHMARK(BM_PreviewScrollStep)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tracelink

@@ -75,7 +75,8 @@ void ReportWorkflow::showPreview() {
       const QString wanted = printerset_ ? printerset_->chosenPrinter() : QString();
       return printer_.Print(page, wanted);
     };
-    printerpre_ = new PrintPreviewWindow(language_, settings->headerTexts(), sources_(),
+    const ReportSources sources = sources_ ? sources_() : ReportSources{};
+    printerpre_ = new PrintPreviewWindow(language_, settings->headerTexts(), sources,
                                          settings->chosenPrinter(), print, mainWindow_);
   }
   printerpre_->show();

@@ -5,8 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "fake_print_system.h"
 #include "report/print_preview_window.h"
@@ -200,6 +203,58 @@ TEST_F(Workflow, NoPrinterAtAllIsReportedAndNothingIsSent) {
   EXPECT_TRUE(jobs_.empty());
   EXPECT_EQ(workflow_->printerpre()->findChild<QLabel*>("printStatus")->text(),
             reportStrings(Language::English).preview.noDefault);
+}
+
+TEST(WorkflowMessageBox, NoPrinterBoxIsPlainWithOnlyOk) {
+  ReportWorkflow workflow(Language::English, {}, nullptr,
+                          std::make_unique<test::FakePrintSystem>());
+  QString text;
+  QString title;
+  QMessageBox::StandardButtons buttons;
+  bool settingsShownBefore = true;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    text = box->text();
+    title = box->windowTitle();
+    buttons = box->standardButtons();
+    settingsShownBefore = workflow.printerset()->isVisible();
+    box->button(QMessageBox::Ok)->click();
+  });
+  poll.start();
+  workflow.Command5_Click();
+  poll.stop();
+  EXPECT_EQ(text, "未找到安装的打印机！");
+  EXPECT_EQ(title, QGuiApplication::applicationDisplayName());
+  EXPECT_EQ(buttons, QMessageBox::Ok);
+  EXPECT_FALSE(settingsShownBefore);  // the message comes first, then the window
+  EXPECT_TRUE(workflow.printerset()->isVisible());
+}
+
+TEST(WorkflowWindows, BothWindowsAreCentredOnTheScreenOrKeptOnIt) {
+  auto system = std::make_unique<test::FakePrintSystem>();
+  system->names = {"Lab"};
+  ReportWorkflow workflow(Language::English, {}, nullptr, std::move(system));
+  workflow.Command5_Click();
+  QTest::mouseClick(workflow.printerset()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  for (QWidget* w : {static_cast<QWidget*>(workflow.printerset()),
+                     static_cast<QWidget*>(workflow.printerpre())}) {
+    const int freeX = screen.width() - w->width();
+    const int freeY = screen.height() - w->height();
+    if (freeX >= 0) {
+      EXPECT_EQ(w->x(), screen.left() + freeX / 2) << w->objectName().toStdString();
+    }
+    if (freeY >= 0) {
+      EXPECT_EQ(w->y(), screen.top() + freeY / 2) << w->objectName().toStdString();
+    }
+  }
+  // The preview is taller than the offscreen screen: it is kept at the top.
+  if (screen.height() < workflow.printerpre()->height()) {
+    EXPECT_EQ(workflow.printerpre()->y(), screen.top());
+  }
 }
 
 TEST(PrintMessages, NameThePrinterAndTheReasonInBothBuilds) {

@@ -27,10 +27,12 @@ class PrintPreviewWindow;
 // the plot canvas Picture3 and a copy of the decoded values. It is called when the preview
 // window loads, so the page shows what the main window holds at that moment.
 //
-// The workflow owns the settings window (printerset), the preview (printerpre) and the
-// current printer. Both windows are secondary top-level windows of mainWindow, created on
-// first use and deleted when the user closes them; the current printer lasts as long as
-// the workflow.
+// The workflow is a child of mainWindow and goes with it (holding it in a unique_ptr member
+// instead is fine too). It owns the settings window (printerset), the preview (printerpre)
+// and the current printer. Both windows are secondary top-level windows of mainWindow,
+// created on first use and deleted when the user closes them; the current printer lasts as
+// long as the workflow. The real printers are reached through Qt's printer support (CUPS
+// here): a failed or refused print is shown in the preview, naming the printer and why.
 class ReportWorkflow : public QObject {
   Q_OBJECT
 

@@ -88,16 +88,6 @@ TEST_F(Workflow, NoPrinterSaysSoAndStillOpensTheSettings) {
   EXPECT_EQ(listed(), (QStringList{"Office", "Lab"}));
 }
 
-TEST_F(Workflow, RemovedPrinterLeavesTheListButStaysChosen) {
-  system_->names = {"Office", "Lab"};
-  workflow_->Command5_Click();
-  clickEntry("Lab");
-  system_->names = {"Office"};
-  workflow_->Command5_Click();
-  EXPECT_EQ(listed(), QStringList{"Office"});
-  EXPECT_EQ(workflow_->printerset()->chosenPrinter(), "Lab");
-}
-
 TEST_F(Workflow, ClosingTheSettingsDiscardsThemHidingKeepsThem) {
   system_->names = {"Office"};
   workflow_->Command5_Click();

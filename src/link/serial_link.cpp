@@ -1,5 +1,6 @@
 #include "link/serial_link.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QSet>
 
@@ -44,7 +45,10 @@ QStringList ScanPorts(const std::function<QString(int)>& mapping) {
     QSerialPort port;
     port.setPortName(device);
     applyLineSettings(port);
-    probed.insert(QSerialPortInfo(port).systemLocation());
+    // Remembered by name as given and by bare name; looking the port up in the system's
+    // list here would enumerate every port twenty times over.
+    probed.insert(device);
+    probed.insert(QFileInfo(device).fileName());
     if (port.open(QIODevice::ReadWrite)) {
       port.close();
       found << QString::number(n);
@@ -56,7 +60,8 @@ QStringList ScanPorts(const std::function<QString(int)>& mapping) {
   // USB adapters carry a vendor id; they are what technicians plug in, and on most
   // systems no port number reaches them.
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    if (info.hasVendorIdentifier() && !probed.contains(info.systemLocation()))
+    if (info.hasVendorIdentifier() && !probed.contains(info.systemLocation()) &&
+        !probed.contains(info.portName()))
       found << info.portName();
   }
   return found;
@@ -129,7 +134,11 @@ void SerialLink::onReadyRead() {
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error) {
-  if (error != QSerialPort::ResourceError || lostReported_) return;
+  // An unplugged adapter reports a resource error; a pseudo-terminal whose other end has
+  // gone reports read errors, again and again. Either way the port is gone: close it once
+  // and say so once, rather than spinning on the error.
+  const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+  if (!gone || lostReported_) return;
   lostReported_ = true;
   const QString message = tr("port %1 was lost: %2").arg(device_, port_.errorString());
   port_.close();

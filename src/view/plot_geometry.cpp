@@ -35,6 +35,7 @@ PlotFrame computePlotFrame(const ViewWindow& view, double ior) {
   f.gridStep = std::max<std::int32_t>(1, nearest(f.span / 10.0));
   f.left = static_cast<double>(f.viewStartM) - f.margin;
   f.right = f.viewEndM;
+  f.xScale = kPlotWidth / (f.right - f.left);
   return f;
 }
 

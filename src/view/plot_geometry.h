@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "record/trace_record.h"
+#include "record/units.h"
 
 namespace tracelink {
 
@@ -33,14 +35,18 @@ struct PlotFrame {
   std::int32_t gridStep = 0;  // s, metres between distance lines
   double left = 0;            // coordinate window, x
   double right = 0;
+  double xScale = 0;  // pixels per metre: kPlotWidth / (right - left)
 
-  // Pixel position of plot coordinates; fractional, the top-left corner of the picture is
-  // (0, 0) and x == right lands just outside the last column.
-  double column(double x) const { return (x - left) * kPlotWidth / (right - left); }
-  static double row(double y) { return (kPlotTop - y) * kPlotHeight / (kPlotTop - kPlotBottom); }
+  // Pixel position of plot coordinates, fractional: the top-left corner of the picture is
+  // (0, 0), x == right lands at the right edge, just outside the last column. The scales
+  // are multiplied, not divided, because the curve maps up to 48000 points per redraw.
+  double column(double x) const { return (x - left) * xScale; }
+  static double row(double y) { return (kPlotTop - y) * kRowScale; }
   // Plot coordinates of a pixel position (inverse of the above).
   double xAt(double px) const { return left + px * (right - left) / kPlotWidth; }
   static double yAt(double py) { return kPlotTop - py * (kPlotTop - kPlotBottom) / kPlotHeight; }
+
+  static constexpr double kRowScale = kPlotHeight / (kPlotTop - kPlotBottom);
 };
 
 // The group index used for distances; a value no distance can be computed with falls
@@ -50,6 +56,19 @@ double usableIor(double ior);
 // A window of positive width: a non-positive one (a header with an unknown range index
 // gives ViewEnd 0) becomes the start-up width from ViewStart.
 bool repairWindow(ViewWindow& view);
+
+// SampleToMetres for the curve's inner loop, given kLightSpeed / 2 / ior: the same
+// halves-to-even rounding without a division per sample.
+inline std::int32_t sampleMetres(std::int64_t s, double ior, double metresPerSample) {
+  // The product differs from the quotient by a few units in the last place at most, so
+  // it rounds the same way unless it lies next to a half; only then divide.
+  const double v = static_cast<double>(s) * metresPerSample;
+  if (!(v >= 0.0 && v < 1.0e9)) return SampleToMetres(static_cast<double>(s), ior);
+  const auto whole = static_cast<std::int32_t>(v);  // truncation is the floor here
+  const double diff = v - whole;
+  if (std::fabs(diff - 0.5) < 1.0e-6) return SampleToMetres(static_cast<double>(s), ior);
+  return diff > 0.5 ? whole + 1 : whole;
+}
 
 // Window, margin and grid step of a view window (which must have positive width).
 PlotFrame computePlotFrame(const ViewWindow& view, double ior);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,13 +41,13 @@ template <class Fn>
 void forEachTraceSegment(const PlotFrame& frame, const TraceRecord& record, std::int32_t startPoint,
                          const SampleSpan& span, double ior, Fn&& fn) {
   ior = usableIor(ior);
-  const std::int64_t base = static_cast<std::int64_t>(startPoint) - 1;
-  const auto word = [&](std::int64_t s) { return record[static_cast<std::size_t>(base + s)]; };
-  double x0 = frame.column(SampleToMetres(static_cast<double>(span.first), ior));
-  double y0 = PlotFrame::row(word(span.first));
+  const double metresPerSample = kLightSpeed / 2.0 / ior;
+  const std::int32_t* words = record.words.data() + (static_cast<std::int64_t>(startPoint) - 1);
+  double x0 = frame.column(sampleMetres(span.first, ior, metresPerSample));
+  double y0 = PlotFrame::row(words[span.first]);
   for (std::int64_t s = span.first; s <= span.last; ++s) {
-    const double x1 = frame.column(SampleToMetres(static_cast<double>(s + 1), ior));
-    const double y1 = PlotFrame::row(word(s + 1));
+    const double x1 = frame.column(sampleMetres(s + 1, ior, metresPerSample));
+    const double y1 = PlotFrame::row(words[s + 1]);
     fn(x0, y0, x1, y1);
     x0 = x1;
     y0 = y1;

@@ -1,7 +1,6 @@
 #include "view/segment_raster.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace tracelink {
 
@@ -13,15 +12,12 @@ std::int64_t toFixed6(double v) {
 }
 
 std::int64_t fixedDiv16(std::int64_t a, std::int64_t b) {
+  if (a >= -0x7fff && a <= 0x7fff && b >= INT32_MIN && b <= INT32_MAX)
+    return static_cast<std::int32_t>(a) * 65536 / static_cast<std::int32_t>(b);
   return static_cast<int>(a * 65536 / b);
 }
 
-// Qt's own rounding of a coordinate to a pixel (halves away from zero), used for a
-// segment that is a single point.
-double roundLikeQt(double d) {
-  return std::round(d);
-}
-
+// Qt's comparison of two coordinates (relative, 1e-12).
 bool fuzzyEqual(double a, double b) {
   if (a == 0 || b == 0) return std::fabs(a - b) <= 0.000000000001;
   return std::fabs(a - b) * 1000000000000.0 <= std::min(std::fabs(a), std::fabs(b));
@@ -55,22 +51,11 @@ void SegmentRaster::writeRun(int column, const Run& run) {
   for (int r = run.top; r <= run.bottom; ++r, p += pixelsPerLine_) *p = colour_;
 }
 
-void SegmentRaster::addRun(int column, int top, int bottom) {
-  Run& run = pending_[static_cast<std::size_t>(column)];
-  if (run.top <= run.bottom && top <= run.bottom + 1 && bottom + 1 >= run.top) {
-    run.top = std::min(run.top, top);
-    run.bottom = std::max(run.bottom, bottom);
-    return;
-  }
-  writeRun(column, run);
-  run.top = top;
-  run.bottom = bottom;
-}
-
-void SegmentRaster::addSegment(double x1, double y1, double x2, double y2) {
+void SegmentRaster::addAnySegment(double x1, double y1, double x2, double y2) {
+  // Ends that coincide make a single pixel at the rounded point (halves away from zero).
   if (fuzzyEqual(x1, x2) && fuzzyEqual(y1, y2)) {
-    const double px = roundLikeQt(x1);
-    const double py = roundLikeQt(y1);
+    const double px = std::round(x1);
+    const double py = std::round(y1);
     if (px >= 0 && px < width_ && py >= 0 && py < height_) {
       const int row = static_cast<int>(py);
       addRun(static_cast<int>(px), row, row);
@@ -152,13 +137,14 @@ void SegmentRaster::steepSegment(std::int64_t x1, std::int64_t y1, std::int64_t 
   const std::int64_t kLast = std::min<std::int64_t>(ys - 1 - y, height_ - 1 - y);
   std::int64_t xk = x + k * xinc;
   while (k <= kLast) {
+    // The rows of this column end where x crosses into the next one.
     const std::int64_t c = xk >> 16;
     std::int64_t kEnd = kLast;
     if (xinc > 0) {
-      const std::int64_t d = (c + 1) * 65536 - xk;
+      const std::int64_t d = (c + 1) * 65536 - xk;  // 1 .. 65536
       kEnd = std::min(kLast, k + (d + xinc - 1) / xinc - 1);
     } else if (xinc < 0) {
-      const std::int64_t d = xk - c * 65536;
+      const std::int64_t d = xk - c * 65536;  // 0 .. 65535
       kEnd = std::min(kLast, k + d / -xinc);
     }
     if (c >= 0 && c < width_)

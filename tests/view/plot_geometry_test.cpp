@@ -218,3 +218,24 @@ TEST(Zoom, OnlyLeftToRightDragsWiderThan100Metres) {
 
 }  // namespace
 }  // namespace tracelink
+
+namespace tracelink {
+namespace {
+
+// The curve's fast distance must agree with SampleToMetres everywhere, halves included:
+// with the index equal to the light speed every odd sample lies exactly on a half metre.
+TEST(SampleMetres, AgreesWithSampleToMetres) {
+  for (double ior : {kIor, kLightSpeed, kLightSpeed / 2.0, 1.5, 1.0}) {
+    int wrong = 0;
+    for (std::int64_t s = -100; s <= 60100; ++s)
+      wrong += sampleMetres(s, ior, kLightSpeed / 2.0 / ior) !=
+               SampleToMetres(static_cast<double>(s), ior);
+    EXPECT_EQ(wrong, 0) << ior;
+  }
+  EXPECT_EQ(sampleMetres(3, kLightSpeed, 0.5), 2);  // 1.5 -> 2
+  EXPECT_EQ(sampleMetres(5, kLightSpeed, 0.5), 2);  // 2.5 -> 2
+  EXPECT_EQ(sampleMetres(48000, 1e-300, kLightSpeed / 2.0 / 1e-300), SampleToMetres(48000, 1e-300));
+}
+
+}  // namespace
+}  // namespace tracelink

@@ -9,9 +9,10 @@ namespace tracelink::cli {
 // its declaration here and its entry in the table.
 extern const Command kInfoCommand;
 extern const Command kCsvCommand;
+extern const Command kPlotCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 2> table{&kInfoCommand, &kCsvCommand};
+  static const std::array<const Command*, 3> table{&kInfoCommand, &kCsvCommand, &kPlotCommand};
   return table;
 }
 

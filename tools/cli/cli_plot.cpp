@@ -1,0 +1,110 @@
+#include <QGuiApplication>
+#include <QImage>
+#include <charconv>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "cli_command.h"
+#include "cli_trace.h"
+#include "record/decode.h"
+#include "view/plot_geometry.h"
+#include "view/plot_render.h"
+
+namespace tracelink::cli {
+
+namespace {
+
+struct PlotOptions {
+  std::string file;
+  std::string out;
+  std::optional<std::int32_t> from;
+  std::optional<std::int32_t> to;
+  bool dark = false;
+};
+
+// A sample number 0 .. 60099, or nullopt.
+std::optional<std::int32_t> parseSample(const std::string& text) {
+  std::int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end || value < 0 || value >= kRecordWords) return std::nullopt;
+  return value;
+}
+
+// Returns an empty string when the arguments are good, else what is wrong with them.
+std::string parsePlotArgs(std::span<const std::string> args, PlotOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--dark") {
+      options.dark = true;
+    } else if (a == "--out" || a == "--from" || a == "--to") {
+      if (i + 1 == args.size()) return "plot: " + a + " needs a value";
+      const std::string& value = args[++i];
+      if (a == "--out") {
+        options.out = value;
+      } else {
+        const std::optional<std::int32_t> sample = parseSample(value);
+        if (!sample)
+          return "plot: " + a + " '" + value + "' is not a sample number 0.." +
+                 std::to_string(kRecordWords - 1);
+        (a == "--from" ? options.from : options.to) = sample;
+      }
+    } else if (a.starts_with("-") && a != "-") {
+      return "plot: unknown option '" + a + "' (see --help)";
+    } else if (options.file.empty()) {
+      options.file = a;
+    } else {
+      return "plot: more than one FILE given";
+    }
+  }
+  if (options.file.empty()) return "plot: no FILE given (see --help)";
+  if (options.out.empty()) return "plot: no --out PNG given";
+  if (options.from.has_value() != options.to.has_value())
+    return "plot: --from and --to go together";
+  if (options.from && *options.to <= *options.from)
+    return "plot: --to " + std::to_string(*options.to) + " is not after --from " +
+           std::to_string(*options.from);
+  return {};
+}
+
+int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  PlotOptions options;
+  if (const std::string problem = parsePlotArgs(args, options); !problem.empty())
+    return fail(err, problem);
+  Result<LoadedTrace> trace = loadTrace(options.file);
+  if (!trace) return fail(err, trace.error().message);
+
+  DecodedValues values;
+  DecodeRecord(*trace->record, values, Language::English);
+  ViewWindow view = trace->view;
+  if (options.from) {
+    view.ViewStart = *options.from;
+    view.ViewEnd = *options.to;
+  }
+
+  // Labels need the font machinery of a GUI application, but no screen.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "tracelink-cli";
+  char* argv[] = {name, nullptr};
+  const QGuiApplication app(argc, argv);
+
+  const QImage canvas = renderPlotCanvas(*trace->record, trace->header, view, values.Ior);
+  QImage picture = canvas;
+  if (options.dark) presentPlot(canvas, picture, kDarkScheme);
+  if (!picture.save(QString::fromStdString(options.out), "PNG"))
+    return fail(err, "plot: cannot write '" + options.out + "'");
+  out.flush();
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kPlotCommand{
+    "plot", "plot FILE --out PNG [--from S --to S] [--dark]",
+    "Draw the plot of FILE (723 x 369 pixels) as the window's canvas holds it and write it "
+    "as PNG: the full view, or samples S to S; --dark writes the dark presentation.",
+    runPlot};
+
+}  // namespace tracelink::cli

@@ -36,8 +36,8 @@ class QtPrintSystem final : public PrintSystem {
     const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
     if (info.isNull()) return {SpoolStatus::NotInstalled, {}};
     QPrinter printer(info, QPrinter::HighResolution);
-    // QPrinter silently keeps its previous printer for a name it cannot open; never let
-    // a report go elsewhere than asked.
+    // For a printer it cannot open QPrinter quietly falls back to another one or to PDF
+    // output; never let a report go elsewhere than asked.
     if (!printer.isValid() || printer.printerName() != printerName)
       return {SpoolStatus::CannotOpen, {}};
     printer.setFullPage(false);  // the painter's origin is the printable area's top-left

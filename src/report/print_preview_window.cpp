@@ -107,6 +107,7 @@ bool PrintPreviewWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PrintPreviewWindow::Command1_Click() {
+  if (!print_) return;
   const PrintAttempt attempt = print_(page());
   const QString message = describePrintAttempt(attempt, language_);
   printStatus_->setText(message);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "view/segment_raster.h"
+#include "view/vector_state.h"
 
 namespace tracelink {
 
@@ -49,6 +50,7 @@ void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& r
                     HeaderState& header, const ViewWindow& view, double ior) {
   const std::optional<SampleSpan> span = prepareCurve(header, view);
   if (!span) return;
+  clearUpperVectorState();
   SegmentRaster raster(reinterpret_cast<std::uint32_t*>(canvas.bits()), canvas.bytesPerLine() / 4,
                        canvas.width(), canvas.height(), kCanvasInk);
   forEachTraceSegment(
@@ -113,6 +115,7 @@ void presentPlot(const QImage& canvas, QImage& visible, std::int16_t backColourM
   const int h = std::min(canvas.height(), visible.height());
   const uchar* srcBits = canvas.constBits();
   uchar* dstBits = visible.bits();
+  clearUpperVectorState();
   for (int y = 0; y < h; ++y) {
     const auto* src = reinterpret_cast<const std::uint32_t*>(srcBits + y * canvas.bytesPerLine());
     auto* dst = reinterpret_cast<std::uint32_t*>(dstBits + y * visible.bytesPerLine());

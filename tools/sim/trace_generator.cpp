@@ -60,11 +60,11 @@ double reflection(int s, int at, int w, double height) {
 
 }  // namespace
 
-std::unique_ptr<TraceRecord> GenerateTrace(const TraceSpec& spec) {
-  SplitMix rng(spec.seed * 0x2545F4914F6CDD1Dull + 17);
-  const int rangeN = spec.rangeN >= 0 && spec.rangeN <= 7 ? spec.rangeN : rng.between(0, 7);
+std::unique_ptr<TraceRecord> GenerateTrace(const TraceRecipe& recipe) {
+  SplitMix rng(recipe.seed * 0x2545F4914F6CDD1Dull + 17);
+  const int rangeN = recipe.rangeN >= 0 && recipe.rangeN <= 7 ? recipe.rangeN : rng.between(0, 7);
   const int pulse =
-      spec.pulseIndex >= 0 && spec.pulseIndex <= 8 ? spec.pulseIndex : pulseForRange(rangeN, rng);
+      recipe.pulseIndex >= 0 && recipe.pulseIndex <= 8 ? recipe.pulseIndex : pulseForRange(rangeN, rng);
   const int blocks = BlocksForRange(rangeN);
   const int fullEnd =
       rangeN <= 3 ? RangeSamples[static_cast<std::size_t>(rangeN)] : blocks * kBlockWords;

@@ -8,8 +8,8 @@
 namespace tracelink::sim {
 
 // What a generated trace should look like. Everything not given is drawn from the seed,
-// so the same spec always gives the same record.
-struct TraceSpec {
+// so the same recipe always gives the same record.
+struct TraceRecipe {
   std::uint64_t seed = 1;
   int rangeN = -1;      // 0..7; -1 draws one
   int pulseIndex = -1;  // reglw 0..8; -1 draws one suited to the range
@@ -21,7 +21,7 @@ struct TraceSpec {
 // a header with the range, start point, range line, pulse width, amplifier setting and
 // the instrument's event list for that curve. datanum and havetest are left at 0: the
 // instrument fills them in when it sends a header.
-std::unique_ptr<TraceRecord> GenerateTrace(const TraceSpec& spec);
+std::unique_ptr<TraceRecord> GenerateTrace(const TraceRecipe& recipe);
 
 // A small deterministic generator (splitmix64): the same numbers on every platform and
 // standard library, so the simulator and the tests agree on what was generated.

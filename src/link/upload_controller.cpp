@@ -101,7 +101,13 @@ void UploadController::run(TransferActions actions) {
               // Later traces would be fetched only to be lost the same way.
               failureDetail_ = error;
               actions.resize(i + 1);
-              const TransferActions failed = transfer_.fail(FailureReason::SaveFailed);
+              TransferActions failed = transfer_.fail(FailureReason::SaveFailed);
+              if (failed.empty()) {
+                // The last stored trace: its transfer has ended already, so its own
+                // final progress (everything hidden) stands, and the reason is still told.
+                failed = {action::Progress{transfer_.progress()},
+                          action::Failed{{FailureReason::SaveFailed, a.traceSelect, a.blockNo}}};
+              }
               actions.insert(actions.end(), failed.begin(), failed.end());
             }
           } else if constexpr (std::is_same_v<A, action::ListSaved>) {

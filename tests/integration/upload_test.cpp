@@ -146,22 +146,32 @@ TEST(UploadIntegrationTest, TracesFromAFolderOfFiles) {
 }
 
 TEST(UploadIntegrationTest, FailedAutomaticSaveStopsTheUpload) {
-  SimProcess sim({"--stored", "3", "--range", "0"});
-  LinkHarness h;
-  ASSERT_TRUE(h.connectTo(sim));
-  h.controller.setAutoSaveTrace(
-      [](int, int) { return QStringLiteral("save/01_x.otdr: Permission denied"); });
-  h.controller.uploadAll();
-  ASSERT_TRUE(h.waitForEnd());
-  EXPECT_EQ(sim.requests(), (QStringList{"01 0F", "01 01"}));
-  ASSERT_EQ(h.failures.size(), 1);
-  EXPECT_EQ(h.failures[0].toStdString(),
-            "Upload stopped: trace 1 could not be saved: save/01_x.otdr: Permission denied");
-  // Decoded before the save was tried; the list is not refreshed for a file not written.
-  EXPECT_EQ(h.decodedEventCounts.size(), 1u);
-  EXPECT_EQ(h.lists, 0);
-  EXPECT_FALSE(h.progress.back().bar2Visible);
-  EXPECT_FALSE(h.controller.busy());
+  // A trace with more to follow, and the last stored trace, whose transfer has already
+  // ended when its save is tried: both must say why and hide the progress.
+  const struct { const char* stored; } cases[] = {{"3"}, {"1"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    SimProcess sim({"--stored", c.stored, "--range", "0"});
+    LinkHarness h;
+    ASSERT_TRUE(h.connectTo(sim));
+    h.controller.setAutoSaveTrace(
+        [](int, int) { return QStringLiteral("save/01_x.otdr: Permission denied"); });
+    h.controller.uploadAll();
+    ASSERT_TRUE(h.waitForEnd());
+    EXPECT_EQ(sim.requests(), (QStringList{"01 0F", "01 01"}));
+    ASSERT_EQ(h.failures.size(), 1);
+    EXPECT_EQ(h.failures[0].toStdString(),
+              "Upload stopped: trace 1 could not be saved: save/01_x.otdr: Permission denied");
+    // Decoded before the save was tried; the list is not refreshed for a file not written.
+    EXPECT_EQ(h.decodedEventCounts.size(), 1u);
+    EXPECT_EQ(h.lists, 0);
+    ASSERT_FALSE(h.progress.empty());
+    EXPECT_FALSE(h.progress.back().bar1Visible);
+    EXPECT_FALSE(h.progress.back().bar2Visible);
+    EXPECT_FALSE(h.progress.back().label3Visible);
+    EXPECT_FALSE(h.progress.back().label5Visible);
+    EXPECT_FALSE(h.controller.busy());
+  }
 }
 
 TEST(UploadIntegrationTest, SixtyStoredStopAtFifty) {

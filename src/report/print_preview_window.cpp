@@ -36,6 +36,9 @@ PrintPreviewWindow::PrintPreviewWindow(Language language, const ReportHeader& he
   command1_ = new QPushButton(this);
   command1_->setObjectName(QStringLiteral("Command1"));
   command1_->setGeometry(twipsRect(120, 120, 1095, 375));
+  // Scrolling hands the focus to this button so that Enter prints, as Space does; outside
+  // a dialog a push button ignores Enter unless told otherwise.
+  command1_->setAutoDefault(true);
   label1_ = new QLabel(this);
   label1_->setObjectName(QStringLiteral("Label1"));
   label1_->setGeometry(twipsRect(1440, 240, 11295, 255));

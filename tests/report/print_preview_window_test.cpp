@@ -104,6 +104,25 @@ TEST_F(PreviewFocus, ScrollingHandsTheFocusToThePrintButton) {
   EXPECT_EQ(QApplication::focusWidget(), print);
 }
 
+TEST(PreviewKeys, EnterOrSpaceAfterScrollingPrints) {
+  int prints = 0;
+  Preview p(Language::English, "Lab", [&](const QImage&) {
+    ++prints;
+    return PrintAttempt{};
+  });
+  p.window.show();
+  p.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&p.window));
+  auto* bar = p.get<QScrollBar>("VScroll1");
+  int expected = 0;
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_EQ(QApplication::focusWidget(), p.get<QPushButton>("Command1"));
+    QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(prints, ++expected) << key;
+  }
+}
+
 TEST_F(PreviewFocus, FailedPrintIsShownAndThePreviewStaysUsable) {
   int calls = 0;
   Preview failing(Language::English, "Lab", [&](const QImage& page) {

@@ -1,5 +1,6 @@
 #include "view/plot_render.h"
 
+#include <QFont>
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
@@ -65,6 +66,11 @@ PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, HeaderStat
   {
     QPainter p(&canvas);
     p.setRenderHint(QPainter::Antialiasing, false);
+    // Labels are plain black glyph pixels like every other line of the canvas; smoothed
+    // edges would add greys the colour schemes do not have.
+    QFont font = p.font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(font);
     const QFontMetricsF metrics(p.font());
     const QPen ink(QColor::fromRgb(kCanvasInk), 1, Qt::SolidLine);
     const QPen grid(QColor::fromRgb(kGridColour), 1, Qt::DotLine);

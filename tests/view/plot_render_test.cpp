@@ -115,6 +115,22 @@ TEST_F(PlotRender, ZeroLevelLiesOnTheBottomAxisAndHighValuesAreClipped) {
   EXPECT_GT(countPixels(canvas, kCanvasInk, fallColumn - 1, 0, fallColumn + 1, 0), 0);
 }
 
+// Labels are ink like the axes and the curve: no smoothed glyph edges in between.
+TEST_F(PlotRender, CanvasHoldsOnlyBackgroundGridAndInk) {
+  HeaderState h = header(1, 100);
+  fillTrace(record, 5, 4000);
+  for (const ViewWindow& w : {window(0, 10000, 0), window(0, 4000, 4000), window(980, 1100)}) {
+    const QImage canvas = renderPlotCanvas(record, h, w, kIor);
+    int other = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x) {
+        const QRgb c = canvas.pixel(x, y);
+        other += c != kCanvasBackground && c != kGridColour && c != kCanvasInk;
+      }
+    EXPECT_EQ(other, 0) << w.ViewStart << ".." << w.ViewEnd;
+  }
+}
+
 TEST_F(PlotRender, PresentationIsACopyOrTheExactInverse) {
   HeaderState h = header(1, 100);
   fillTrace(record, 3, 48000);

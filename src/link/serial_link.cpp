@@ -52,8 +52,11 @@ QStringList ScanPorts(const std::function<QString(int)>& mapping) {
     if (port.open(QIODevice::ReadWrite)) {
       port.close();
       found << QString::number(n);
-    } else if (port.error() != QSerialPort::DeviceNotFoundError) {
-      // Busy or otherwise unusable, but it exists: list it, the user may free it.
+    } else if (port.error() != QSerialPort::DeviceNotFoundError &&
+               port.error() != QSerialPort::ResourceError) {
+      // Busy or otherwise unusable, but it exists: list it, the user may free it. A device
+      // node that fails with an I/O error has no port behind it (a serial chip that is not
+      // fitted), which is no port at all.
       found << QString::number(n);
     }
   }

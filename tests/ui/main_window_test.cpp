@@ -216,6 +216,8 @@ TEST_F(MainWindowTest, AutomaticSaveIntoAnUnwritableFolderSaysSo) {
 
 TEST_F(MainWindowTest, ScanListsExistingPortsIncludingBusyOnes) {
   FakePort one, two, four;
+  // Port 5's device node is there, but no port stands behind it.
+  FakePort five(false);
   ASSERT_FALSE(one.device().isEmpty());
   // Port 2 is held by someone else while the scan runs.
   QSerialPort holder;
@@ -229,6 +231,8 @@ TEST_F(MainWindowTest, ScanListsExistingPortsIncludingBusyOnes) {
         return two.device();
       case 4:
         return four.device();
+      case 5:
+        return five.device();
       default:
         return noPort(n);
     }
@@ -238,6 +242,7 @@ TEST_F(MainWindowTest, ScanListsExistingPortsIncludingBusyOnes) {
   QStringList entries;
   for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
   EXPECT_EQ(entries.mid(0, 3), (QStringList{"1", "2", "4"}));
+  EXPECT_FALSE(entries.contains("5"));
   EXPECT_EQ(combo->currentText(), "4");
   // The scan leaves no port open: port 4 can be opened by someone else at once.
   QSerialPort probe;

@@ -40,10 +40,12 @@ class RecordingMessages : public MessageBoxes {
   void information(QWidget*, const QString& text) override { shown << text; }
 };
 
-// A pseudo-terminal standing in for a serial port; the slave path is the device.
+// A pseudo-terminal standing in for a serial port; the slave path is the device. Without
+// hardware, its device node is there but refuses to open with an I/O error, as the node of
+// a serial port with no chip behind it does.
 class FakePort {
  public:
-  FakePort();
+  explicit FakePort(bool withHardware = true);
   ~FakePort();
   FakePort(const FakePort&) = delete;
   FakePort& operator=(const FakePort&) = delete;

@@ -16,9 +16,10 @@ QString QtSaveDialog::askSavePath(QWidget* parent, const QString& title, const Q
 }
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
-  // No title argument: the program's own name stands in the caption.
-  QMessageBox::information(parent, parent ? parent->window()->windowTitle() : QString(), text,
-                           QMessageBox::Ok);
+  // A plain box, no icon, only OK; the program's own name stands in the caption.
+  QMessageBox box(QMessageBox::NoIcon, parent ? parent->window()->windowTitle() : QString(), text,
+                  QMessageBox::Ok, parent);
+  box.exec();
 }
 
 }  // namespace tracelink

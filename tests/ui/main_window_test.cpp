@@ -1,21 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "ui/main_window.h"
+#include "ui/platform.h"
 #include "ui_test_support.h"
 
 namespace tracelink::test {
@@ -110,6 +114,28 @@ TEST_F(MainWindowTest, StartsInTheBuildsLanguage) {
     EXPECT_EQ(w->view().ViewStart, 0);
     EXPECT_EQ(w->view().ViewEnd, 10000);
   }
+}
+
+TEST(MessageBoxesTest, APlainBoxWithOnlyOk) {
+  QWidget parent;
+  parent.setWindowTitle("vt520X v1.1");
+  QMessageBox::Icon icon = QMessageBox::Information;
+  QString title, text;
+  QList<QAbstractButton*> buttons;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    icon = box->icon();
+    title = box->windowTitle();
+    text = box->text();
+    buttons = box->buttons();
+    box->accept();
+  });
+  QtMessageBoxes().information(&parent, "No datas!");
+  EXPECT_EQ(icon, QMessageBox::NoIcon);
+  EXPECT_EQ(title, "vt520X v1.1");
+  EXPECT_EQ(text, "No datas!");
+  EXPECT_EQ(buttons.size(), 1);
 }
 
 TEST_F(MainWindowTest, ControlsStandAtTheirPlaces) {

@@ -9,11 +9,13 @@
 #include <string>
 #include <system_error>
 
+#include "files/path_text.h"
 #include "files/record_text.h"
 
-#if __has_include(<unistd.h>)
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
-#define TRACELINK_HAVE_FSYNC 1
 #endif
 
 namespace tracelink {
@@ -29,8 +31,28 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// fopen with the path's own encoding: wide on Windows, where a narrow name could not reach
+// a folder with Chinese letters in it, bytes elsewhere.
+std::FILE* openFile(const fs::path& path, const char* mode) {
+#ifdef _WIN32
+  const std::wstring wideMode(mode, mode + std::strlen(mode));
+  return ::_wfopen(path.c_str(), wideMode.c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+// Pushes the file's data to the disk, so a rename cannot land there before it.
+int syncFile(std::FILE* f) {
+#ifdef _WIN32
+  return ::_commit(::_fileno(f));
+#else
+  return ::fsync(::fileno(f));
+#endif
+}
+
 Error fileError(const fs::path& path, const std::string& what) {
-  return Error{path.string() + ": " + what};
+  return Error{pathText(path) + ": " + what};
 }
 
 std::string errnoText(int err) {
@@ -43,10 +65,10 @@ fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   char tag[17];
   std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(salt));
-  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on the chained operator+.
-  std::string name = ".";
-  name += target.filename().string();
-  name += '.';
+  // Built as a path, so the target's own name keeps its encoding on every platform.
+  fs::path name(".");
+  name += target.filename();
+  name += ".";
   name += tag;
   name += ".tmp";
   return folder / name;
@@ -56,10 +78,7 @@ Status writeAll(std::FILE* f, std::string_view text) {
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
     return Error{errnoText(errno)};
   if (std::fflush(f) != 0) return Error{errnoText(errno)};
-#ifdef TRACELINK_HAVE_FSYNC
-  // The rename must not reach the disk before the data it points at.
-  if (::fsync(::fileno(f)) != 0) return Error{errnoText(errno)};
-#endif
+  if (syncFile(f) != 0) return Error{errnoText(errno)};
   return {};
 }
 
@@ -74,7 +93,7 @@ Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& B
   if (!fs::is_regular_file(st)) return fileError(path, "is not a regular file");
 
   errno = 0;
-  FilePtr file(std::fopen(path.c_str(), "rb"));
+  FilePtr file(openFile(path, "rb"));
   if (!file) return fileError(path, "cannot open: " + errnoText(errno));
 
   RecordTextParser parser;
@@ -107,7 +126,7 @@ Status WriteRecordFile(const fs::path& path, std::string_view text) {
   for (int attempt = 0; attempt < 8 && !file; ++attempt) {
     temporary = temporaryPath(path, salt());
     errno = 0;
-    file.reset(std::fopen(temporary.c_str(), "wbx"));  // never reuse an existing file
+    file.reset(openFile(temporary, "wbx"));  // never reuse an existing file
     if (!file && errno != EEXIST) break;
   }
   if (!file) return fileError(path, "cannot create: " + errnoText(errno));

@@ -1,5 +1,7 @@
 #include "files/trace_library.h"
 
+#include "files/path_text.h"
+
 #include <cstdlib>
 #include <system_error>
 
@@ -42,10 +44,10 @@ fs::path UniqueSavePath(const fs::path& folder, const std::string& fileName) {
   fs::path candidate = folder / fileName;
   if (!pathExists(candidate)) return candidate;
   const fs::path name(fileName);
-  const std::string stem = name.stem().string();
-  const std::string ext = name.extension().string();
   for (unsigned k = 2;; ++k) {
-    candidate = folder / (stem + "-" + std::to_string(k) + ext);
+    candidate = folder / name.stem();
+    candidate += "-" + std::to_string(k);
+    candidate += name.extension();
     if (!pathExists(candidate)) return candidate;
   }
 }
@@ -59,7 +61,9 @@ std::vector<std::string> ListSavedTraces(const fs::path& folder) {
     if (ec) break;
     std::error_code typeEc;
     if (!it->is_regular_file(typeEc) || typeEc) continue;
-    std::string name = it->path().filename().string();
+    std::string name = pathText(it->path().filename());
+    // Hidden files are not listed, as the trace folder always listed only normal files.
+    if (name.front() == '.') continue;
     if (endsWithOtdr(name)) names.push_back(std::move(name));
   }
   return names;

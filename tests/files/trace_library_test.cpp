@@ -45,12 +45,12 @@ TEST(UniqueSavePathTest, AddsASuffixBeforeTheExtensionWhenTheNameIsTaken) {
 TEST(ListSavedTracesTest, ListsOnlyTraceFiles) {
   TempFolder folder;
   for (const char* name : {"a.otdr", "B.OTDR", "c.txt", "otdr", ".otdr", "d.otdr.tmp",
-                           ".e.otdr.0123456789abcdef.tmp", "f.otdrx"})
+                           ".e.otdr.0123456789abcdef.tmp", "f.otdrx", ".hidden.otdr", "中文.otdr"})
     writeFile(folder / name, "1,");
   fs::create_directory(folder / "dir.otdr");
   std::vector<std::string> listed = ListSavedTraces(folder.path());
   std::sort(listed.begin(), listed.end());
-  EXPECT_EQ(listed, (std::vector<std::string>{"B.OTDR", "a.otdr"}));
+  EXPECT_EQ(listed, (std::vector<std::string>{"B.OTDR", "a.otdr", "中文.otdr"}));
 }
 
 TEST(ListSavedTracesTest, MissingOrEmptyFolderGivesNothing) {

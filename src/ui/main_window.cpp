@@ -115,6 +115,12 @@ void MainWindow::buildControls() {
   list1_->setGeometry(twips(120, 6000, 2055, 2595));
   list1_->setSortingEnabled(false);
   connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+  // Choosing an entry with the arrow keys loads it too, as a list box click always did;
+  // a mouse press also moves the current row, but its load comes with itemClicked.
+  connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0 && list1_->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton)
+      List1_Click();
+  });
 
   text1_ = new QPlainTextEdit(client_);
   text1_->setObjectName("Text1");
@@ -205,8 +211,10 @@ void MainWindow::placeOnScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect area = screen->geometry();
+  // The outer size the layout was made for, plus the status line we added below it.
+  const int outerHeight = kOuterHeight + (height() - kClientHeight);
   // Each axis is decided on its own: centred when the window fits, else at the edge.
-  const int top = area.height() - kOuterHeight >= 0 ? (area.height() - kOuterHeight) / 2 : 0;
+  const int top = area.height() - outerHeight >= 0 ? (area.height() - outerHeight) / 2 : 0;
   const int left = area.width() - kOuterWidth >= 0 ? (area.width() - kOuterWidth) / 2 : 0;
   move(area.left() + left, area.top() + top);
 }

@@ -177,6 +177,25 @@ TEST_F(MainWindowTest, ClickingASavedTraceShowsIt) {
   EXPECT_FALSE(w->dataPresent());
 }
 
+TEST_F(MainWindowTest, ArrowKeysInTheListLoadTheTrace) {
+  writeTrace("a.otdr", makeRecord(3), 2);
+  writeTrace("b.otdr", makeRecord(4), 3);
+  auto w = open(Language::English);
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  auto* list = child<QListWidget>(*w, "List1");
+  QApplication::setActiveWindow(w.get());
+  list->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list->hasFocus(); }, 2000));
+  list->setCurrentRow(0);
+  const QString first = list->item(0)->text();
+  QTest::keyClick(list, Qt::Key_Down);
+  const QString second = list->currentItem()->text();
+  ASSERT_NE(first, second);
+  EXPECT_EQ(w->statusText(), "Loaded " + second);
+  EXPECT_EQ(w->view().FullRangeEnd, second == "a.otdr" ? 4000 : 8000);
+}
+
 TEST_F(MainWindowTest, BadFilesChangeNothingAndSayWhy) {
   writeTrace("good.otdr", makeRecord(3), 2);
   writeRaw("empty.otdr", "");

@@ -351,64 +351,6 @@ void MainWindow::Command3_Click() {
   picture2_->Command3_Click();
 }
 
-ReportSources MainWindow::reportSources() const {
-  ReportSources sources;
-  sources.text4_0 = text4_[0]->text();
-  sources.text4_1 = text4_[1]->text();
-  sources.text4_3 = text4_[3]->text();
-  sources.text4_5 = text4_[5]->text();
-  sources.plotCanvas = picture2_->canvas();
-  sources.decoded = decoded_;
-  return sources;
-}
-
-void MainWindow::Command12_Click() {
-  upload_->uploadCurrent();
-}
-
-void MainWindow::Command4_Click() {
-  upload_->uploadAll();
-}
-
-std::int32_t MainWindow::savedBlockCount() const {
-  return source_ == RecordSource::File ? fileBlocks_ : upload_->transfer().BlockNo();
-}
-
-void MainWindow::wireUploads() {
-  upload_ = new UploadController(link_, record_, header_, view_, language_, this);
-  upload_->setAutoSaveTrace(
-      [this](int traceSelect, int blockNo) { return AutoSaveTrace(traceSelect, blockNo); });
-  connect(upload_, &UploadController::recordTextCleared, this, [this] {
-    RecordText_.clear();
-    source_ = RecordSource::Upload;
-  });
-  connect(upload_, &UploadController::decodeRecord, this, [this] { decodeAndShow(); });
-  connect(upload_, &UploadController::listSavedTraces, this, [this] { ListSavedTraces(); });
-  connect(upload_, &UploadController::showNoDatas, this, [this] {
-    // Shown once the transfer's handler has returned, so no modal loop runs inside it.
-    QMetaObject::invokeMethod(
-        this, [this] { options_.messages->information(this, strings_.noDatas); },
-        Qt::QueuedConnection);
-  });
-  connect(upload_, &UploadController::progressChanged, this, &MainWindow::showProgress);
-  connect(upload_, &UploadController::dataPresent, this, [this] { DataPresent_ = true; });
-  connect(upload_, &UploadController::transferFailed, this,
-          [this](const QString& message) { setStatus(message); });
-}
-
-void MainWindow::showProgress(const ProgressState& state) {
-  progressBar1_->setMaximum(std::max(1, state.bar1Max));
-  progressBar1_->setValue(state.bar1Value);
-  progressBar1_->setVisible(state.bar1Visible);
-  progressBar2_->setMaximum(std::max(1, state.bar2Max));
-  progressBar2_->setValue(state.bar2Value);
-  progressBar2_->setVisible(state.bar2Visible);
-  label3_->setText(fromStd(state.label3));
-  label3_->setVisible(state.label3Visible);
-  label5_->setText(fromStd(state.label5));
-  label5_->setVisible(state.label5Visible);
-}
-
 void MainWindow::setStatus(const QString& text) {
   statusBar_->showMessage(text);
 }

@@ -46,7 +46,10 @@ fs::path UniqueSavePath(const fs::path& folder, const std::string& fileName) {
   const fs::path name(fileName);
   for (unsigned k = 2;; ++k) {
     candidate = folder / name.stem();
-    candidate += "-" + std::to_string(k);
+    // Appended on its own: GCC 12 warns falsely (-Wrestrict) on "-" + to_string at -O3.
+    std::string suffix = "-";
+    suffix += std::to_string(k);
+    candidate += suffix;
     candidate += name.extension();
     if (!pathExists(candidate)) return candidate;
   }

@@ -32,11 +32,6 @@ T* child(QWidget& w, const char* name) {
   return c;
 }
 
-// Every port number maps to a missing device unless a test says otherwise.
-QString noPort(int n) {
-  return QStringLiteral("/nonexistent/ttyTEST%1").arg(n);
-}
-
 class MainWindowTest : public ::testing::Test {
  protected:
   QTemporaryDir dir;

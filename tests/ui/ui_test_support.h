@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,13 @@ class FakePort {
   int master_ = -1;
   QString device_;
 };
+
+// Maps every port number to a device that does not exist. The name carries the process id:
+// opening a port takes a lock file named after it, and test programs running side by side
+// would otherwise see each other's probes as busy ports.
+inline QString noPort(int n) {
+  return QStringLiteral("/nonexistent/ttyTEST%1_%2").arg(QCoreApplication::applicationPid()).arg(n);
+}
 
 // A record with a recognisable header and curve for range index rangeN.
 TraceRecord makeRecord(std::int32_t rangeN, std::int32_t reglw = 3, std::int32_t wendu = 5);

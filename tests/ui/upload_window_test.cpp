@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -13,34 +12,12 @@
 
 #include "files/record_file.h"
 #include "files/record_text.h"
+#include "integration/sim_harness.h"
 #include "ui/main_window.h"
 #include "ui_test_support.h"
 
 namespace tracelink::test {
 namespace {
-
-QString noPort(int n) {
-  return QStringLiteral("/nonexistent/ttyTEST%1").arg(n);
-}
-
-class Simulator {
- public:
-  explicit Simulator(const QStringList& args) {
-    const QString bin = qEnvironmentVariable("TRACELINK_BINARY_DIR") + "/tools/sim/tracelink-sim";
-    process_.start(bin, args);
-    if (process_.waitForStarted(10000) && process_.waitForReadyRead(10000))
-      device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-  }
-  ~Simulator() {
-    process_.terminate();
-    if (!process_.waitForFinished(5000)) process_.kill();
-  }
-  QString device() const { return device_; }
-
- private:
-  QProcess process_;
-  QString device_;
-};
 
 class UploadWindowTest : public ::testing::Test {
  protected:
@@ -48,7 +25,7 @@ class UploadWindowTest : public ::testing::Test {
   Harness harness;
   QString folder() const { return dir.filePath("save"); }
 
-  std::unique_ptr<MainWindow> connectTo(const Simulator& sim) {
+  std::unique_ptr<MainWindow> connectTo(const SimProcess& sim) {
     auto w = std::make_unique<MainWindow>(Language::English, harness.options(folder(), noPort));
     w->findChild<QComboBox*>("Combo1")->setEditText(sim.device());
     w->Command1_Click();
@@ -74,7 +51,7 @@ class UploadWindowTest : public ::testing::Test {
 };
 
 TEST_F(UploadWindowTest, CurrentTraceIsShownAndMayThenBeSaved) {
-  Simulator sim({"--range", "4", "--stored", "0"});
+  SimProcess sim({"--range", "4", "--stored", "0"});
   ASSERT_FALSE(sim.device().isEmpty());
   auto w = connectTo(sim);
   bool bar1Seen = false;
@@ -115,7 +92,7 @@ TEST_F(UploadWindowTest, ALoadedLongTraceIsSavedWhole) {
   ASSERT_TRUE(WriteRecordFile(QDir(folder()).filePath("long.otdr").toStdString(),
                               BuildRecordText(longTrace, 13))
                   .ok());
-  Simulator sim({"--range", "4", "--stored", "0"});
+  SimProcess sim({"--range", "4", "--stored", "0"});
   auto w = connectTo(sim);
   w->Command12_Click();
   ASSERT_TRUE(finish(*w));
@@ -133,7 +110,7 @@ TEST_F(UploadWindowTest, ALoadedLongTraceIsSavedWhole) {
 }
 
 TEST_F(UploadWindowTest, UploadAllSavesEveryStoredTrace) {
-  Simulator sim({"--range", "1", "--stored", "3", "--no-current"});
+  SimProcess sim({"--range", "1", "--stored", "3", "--no-current"});
   auto w = connectTo(sim);
   w->Command4_Click();
   ASSERT_TRUE(finish(*w));
@@ -145,7 +122,7 @@ TEST_F(UploadWindowTest, UploadAllSavesEveryStoredTrace) {
 }
 
 TEST_F(UploadWindowTest, NoDatasWhenTheInstrumentHasNoTrace) {
-  Simulator sim({"--no-current", "--stored", "0"});
+  SimProcess sim({"--no-current", "--stored", "0"});
   auto w = connectTo(sim);
   w->Command12_Click();
   ASSERT_TRUE(finish(*w));

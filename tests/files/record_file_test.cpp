@@ -14,11 +14,11 @@
 namespace tracelink {
 namespace {
 
-using testing_support::fileText;
-using testing_support::patternRecord;
-using testing_support::readFile;
-using testing_support::TempFolder;
-using testing_support::writeFile;
+using test::fileText;
+using test::patternRecord;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
 
 namespace fs = std::filesystem;
 

@@ -10,8 +10,8 @@
 namespace tracelink {
 namespace {
 
-using testing_support::fileText;
-using testing_support::patternRecord;
+using test::fileText;
+using test::patternRecord;
 
 // The fields of a file text, split independently of the parser.
 std::vector<long> splitFields(const std::string& text) {

@@ -63,7 +63,8 @@ struct LinkHarness {
   tracelink::ViewWindow view;
   tracelink::DecodedValues values;
   tracelink::SerialLink link;
-  tracelink::UploadController controller{link, *record, header, view, tracelink::Language::English};
+  tracelink::PlainTraceSink sink{*record, header, view};
+  tracelink::UploadController controller{link, sink, tracelink::Language::English};
   QTemporaryDir saveDir;
   std::vector<std::filesystem::path> saved;
   std::vector<tracelink::ProgressState> progress;

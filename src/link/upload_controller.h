@@ -49,8 +49,7 @@ class UploadController : public QObject {
   // How long a requested block may take to arrive in full; on the line it needs 0.7 s.
   static constexpr std::chrono::milliseconds kReplyTimeout{5000};
 
-  UploadController(SerialLink& link, TraceSink& sink, Language language,
-                   QObject* parent = nullptr);
+  UploadController(SerialLink& link, TraceSink& sink, Language language, QObject* parent = nullptr);
 
   void setAutoSaveTrace(AutoSaveHook hook) { autoSave_ = std::move(hook); }
   void setReplyTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }

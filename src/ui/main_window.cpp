@@ -259,7 +259,7 @@ void MainWindow::List1_Click() {
   upload_->abandon();
   const QString path = QDir(saveFolder_).filePath(item->text());
   if (const Status read = session_.loadFile(toPath(path)); !read) {
-    setStatus(strings_.loadFailed.arg(fromStd(read.error().message)));
+    setStatus(strings_.loadFailed.arg(fromStd(read.error().text(language_))));
     return;
   }
   setStatus(strings_.loaded.arg(item->text()));
@@ -290,7 +290,7 @@ void MainWindow::Command2_Click() {
                                                         strings_.saveFilter);
   if (path.isEmpty()) return;
   if (const Status written = WriteRecordFile(toPath(path), text); !written) {
-    setStatus(strings_.saveFailed.arg(fromStd(written.error().message)));
+    setStatus(strings_.saveFailed.arg(fromStd(written.error().text(language_))));
   } else {
     setStatus(strings_.saved.arg(QDir::toNativeSeparators(path)));
   }
@@ -307,7 +307,7 @@ QString MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
                                             tm.minute(), tm.second());
   const std::filesystem::path path = UniqueSavePath(toPath(saveFolder_), name);
   if (const Status written = WriteRecordFile(path, text); !written) {
-    const QString message = strings_.saveFailed.arg(fromStd(written.error().message));
+    const QString message = strings_.saveFailed.arg(fromStd(written.error().text(language_)));
     setStatus(message);
     return message;
   }

@@ -95,8 +95,8 @@ PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const Head
   return f;
 }
 
-QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header, const ViewWindow& view,
-                        double ior, PlotFrame* out) {
+QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
+                        const ViewWindow& view, double ior, PlotFrame* out) {
   QImage canvas = makePlotSurface();
   ViewWindow window = view;
   repairWindow(window);

@@ -18,7 +18,6 @@ inline constexpr QRgb kCanvasBackground = 0xffffffffu;
 inline constexpr QRgb kCanvasInk = 0xff000000u;
 inline constexpr QRgb kGridColour = 0xff404040u;
 
-
 // A blank plot surface (723 x 369, 32-bit, white).
 QImage makePlotSurface();
 
@@ -56,8 +55,8 @@ void forEachTraceSegment(const PlotFrame& frame, const TraceRecord& record, std:
 PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
                            const ViewWindow& view, double ior);
 // The same into a new image.
-QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header, const ViewWindow& view,
-                        double ior, PlotFrame* out = nullptr);
+QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
+                        const ViewWindow& view, double ior, PlotFrame* out = nullptr);
 
 // Only the curve, drawn with the run rasteriser (step 10 of the redraw).
 void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& record,

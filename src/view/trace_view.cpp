@@ -29,10 +29,7 @@ const QColor kWhite(255, 255, 255);
 }  // namespace
 
 TraceView::TraceView(TraceSession& session, QWidget* parent)
-    : QWidget(parent),
-      session_(session),
-      canvas_(makePlotSurface()),
-      picture_(makePlotSurface()) {
+    : QWidget(parent), session_(session), canvas_(makePlotSurface()), picture_(makePlotSurface()) {
   setObjectName(QStringLiteral("Picture2"));
   // The plot has no border: the widget is exactly the drawing surface.
   setFixedSize(kPlotWidth, kPlotHeight);

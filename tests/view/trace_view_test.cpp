@@ -210,7 +210,7 @@ TEST_F(TraceViewTest, DragWithTheMouseZooms) {
 TEST_F(TraceViewTest, PressAndReleaseOutsideHoldTheWindowEdges) {
   loadRecord(4000);
   view->Picture2_MouseDown(-300.0f, 500.0f);  // in the label strip
-  view->Picture2_MouseUp(9999.0f);    // beyond the right edge
+  view->Picture2_MouseUp(9999.0f);            // beyond the right edge
   // 0 .. 4085 m cut to 0 .. 4080 m
   EXPECT_EQ(window().ViewStart, 0);
   EXPECT_EQ(window().ViewEnd, MetresToSample(4080));

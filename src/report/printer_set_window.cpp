@@ -99,7 +99,11 @@ void PrinterSetWindow::Form_Load() {
 
 void PrinterSetWindow::List1_Click() {
   const QList<QListWidgetItem*> selected = list1_->selectedItems();
-  if (!selected.isEmpty()) text7_->setText(selected.first()->text());
+  if (!selected.isEmpty()) emit printerClicked(selected.first()->text());
+}
+
+void PrinterSetWindow::showChosenPrinter(const QString& name) {
+  text7_->setText(name);
 }
 
 void PrinterSetWindow::Command1_Click() {
@@ -110,10 +114,6 @@ void PrinterSetWindow::Command1_Click() {
 ReportHeader PrinterSetWindow::headerTexts() const {
   return {text1_->text(), text2_->text(), text3_->text(),
           text4_->text(), text5_->text(), text6_->text()};
-}
-
-QString PrinterSetWindow::chosenPrinter() const {
-  return text7_->text();
 }
 
 void PrinterSetWindow::setPrinterNames(const QStringList& names) {

@@ -14,7 +14,8 @@ class QPushButton;
 namespace tracelink {
 
 // The print settings window ("printerset"): the report's header texts, the printer list
-// that discovery fills, the chosen printer (the hidden Text7) and the Preview button.
+// that discovery fills, the hidden Text7 mirroring the chosen printer, and the Preview
+// button.
 // Closing it deletes it, so the next use starts again from the defaults; hiding it keeps
 // everything.
 class PrinterSetWindow : public QWidget {
@@ -25,12 +26,14 @@ class PrinterSetWindow : public QWidget {
 
   // The header texts as they stand now.
   ReportHeader headerTexts() const;
-  // Text7: the name last clicked in the list (empty until a click).
-  QString chosenPrinter() const;
+  // Text7 shows the chosen printer; the report workflow holds the choice.
+  void showChosenPrinter(const QString& name);
   // Replaces the list's entries; the chosen printer is left as it is.
   void setPrinterNames(const QStringList& names);
 
  signals:
+  // A printer's name was clicked in the list.
+  void printerClicked(const QString& name);
   // The Preview button was pressed; the window has hidden itself.
   void previewRequested();
 

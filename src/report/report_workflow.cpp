@@ -40,7 +40,13 @@ ReportWorkflow::~ReportWorkflow() {
 PrinterSetWindow* ReportWorkflow::printerset() {
   if (!printerset_) {
     printerset_ = new PrinterSetWindow(language_, mainWindow_);
+    chosenPrinter_.clear();
     connect(printerset_, &PrinterSetWindow::previewRequested, this, &ReportWorkflow::showPreview);
+    connect(printerset_, &PrinterSetWindow::printerClicked, this, [this](const QString& name) {
+      chosenPrinter_ = name;
+      printerset_->showChosenPrinter(name);
+    });
+    connect(printerset_, &QObject::destroyed, this, [this] { chosenPrinter_.clear(); });
   }
   return printerset_;
 }
@@ -64,6 +70,17 @@ void ReportWorkflow::Command5_Click() {
   window->show();
   window->raise();
   window->activateWindow();
+  // A message box closed just now hands the activation back to the main window once its
+  // events are processed, which would bury the settings window behind it; raise it again
+  // after those events.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!printerset_ || !printerset_->isVisible()) return;
+        printerset_->raise();
+        printerset_->activateWindow();
+      },
+      Qt::QueuedConnection);
 }
 
 void ReportWorkflow::showPreview() {
@@ -71,13 +88,10 @@ void ReportWorkflow::showPreview() {
     const PrinterSetWindow* settings = printerset();
     // The print button reads the settings window's choice when it is pressed; a closed
     // settings window has no choice, so the current printer is used.
-    auto print = [this](const QImage& page) {
-      const QString wanted = printerset_ ? printerset_->chosenPrinter() : QString();
-      return printer_.Print(page, wanted);
-    };
+    auto print = [this](const QImage& page) { return printer_.Print(page, chosenPrinter_); };
     const ReportSources sources = sources_ ? sources_() : ReportSources{};
     printerpre_ = new PrintPreviewWindow(language_, settings->headerTexts(), sources,
-                                         settings->chosenPrinter(), print, mainWindow_);
+                                         chosenPrinter_, print, mainWindow_);
   }
   printerpre_->show();
   printerpre_->raise();

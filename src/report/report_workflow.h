@@ -56,6 +56,9 @@ class ReportWorkflow : public QObject {
   PrintPreviewWindow* printerpre() const;
   // The program's current printer.
   const ReportPrinter& printer() const { return printer_; }
+  // The printer last clicked in the settings window since it was loaded (empty until a
+  // click); closing the settings window discards it with the window's other state.
+  const QString& chosenPrinter() const { return chosenPrinter_; }
 
  private:
   void ListInstalledPrinters();
@@ -67,6 +70,7 @@ class ReportWorkflow : public QObject {
   std::unique_ptr<PrintSystem> printSystem_;
   MessageFn showMessage_;
   ReportPrinter printer_;
+  QString chosenPrinter_;
   QPointer<PrinterSetWindow> printerset_;
   QPointer<PrintPreviewWindow> printerpre_;
 };

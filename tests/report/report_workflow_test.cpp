@@ -21,6 +21,33 @@
 namespace tracelink {
 namespace {
 
+// After the no-printer message, or on a second press of Print, the settings window comes
+// up in front and active, even though closing the message box activated the main window.
+TEST(WorkflowWindows, SettingsWindowComesUpActiveInFrontOfTheMainWindow) {
+  QWidget mainWindow;
+  mainWindow.resize(300, 200);
+  mainWindow.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+  auto system = std::make_unique<test::FakePrintSystem>();
+  test::FakePrintSystem* names = system.get();
+  int shown = 0;
+  ReportWorkflow workflow(Language::English, {}, &mainWindow, std::move(system),
+                          [&](QWidget* parent, const QString&) {
+                            ++shown;
+                            parent->activateWindow();  // as the closing message box does
+                          });
+  for (const QStringList& printers : {QStringList{}, QStringList{"Office"}}) {
+    names->names = printers;
+    mainWindow.activateWindow();
+    workflow.Command5_Click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QApplication::activeWindow() == workflow.printerset(); }, 2000))
+        << printers.size();
+    EXPECT_TRUE(workflow.printerset()->isVisible());
+  }
+  EXPECT_EQ(shown, 1);
+}
+
 class Workflow : public ::testing::Test {
  protected:
   Workflow() {
@@ -96,7 +123,8 @@ TEST_F(Workflow, ClosingTheSettingsDiscardsThemHidingKeepsThem) {
   pressPreview();  // hides
   workflow_->Command5_Click();
   EXPECT_EQ(workflow_->printerset()->findChild<QLineEdit*>("Text5")->text(), "Kim");
-  EXPECT_EQ(workflow_->printerset()->chosenPrinter(), "Office");
+  EXPECT_EQ(workflow_->chosenPrinter(), "Office");
+  EXPECT_EQ(workflow_->printerset()->findChild<QLineEdit*>("Text7")->text(), "Office");
 
   QPointer<PrinterSetWindow> old = workflow_->printerset();
   old->close();
@@ -105,7 +133,8 @@ TEST_F(Workflow, ClosingTheSettingsDiscardsThemHidingKeepsThem) {
   system_->names = {};
   workflow_->Command5_Click();
   EXPECT_EQ(workflow_->printerset()->findChild<QLineEdit*>("Text5")->text(), "TE Marlow");
-  EXPECT_EQ(workflow_->printerset()->chosenPrinter(), "");
+  EXPECT_EQ(workflow_->chosenPrinter(), "");
+  EXPECT_EQ(workflow_->printerset()->findChild<QLineEdit*>("Text7")->text(), "");
   EXPECT_TRUE(listed().isEmpty());
 }
 

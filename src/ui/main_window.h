@@ -86,7 +86,7 @@ class MainWindow : public QWidget {
   void decodeAndShow();
   void setStatus(const QString& text);
   void wireUploads();
-  void showProgress(const ProgressState& state);
+  void showProgress(const TransferProgress& progress);
   bool ensureSaveFolder();
 
   Language language_;

@@ -452,14 +452,14 @@ TEST(BlockTransferTest, CurrentTraceShowsOnlyTheBlockBar) {
   inst.current = makeWireTrace(6, 4, true, 0);
   Conversation conv(inst);
   conv.upload(kCurrentTraceSelect);
-  std::vector<std::int32_t> bar1Values;
+  std::vector<std::int32_t> blockValues;
   for (const TransferProgress& p : conv.progress) {
     EXPECT_FALSE(p.series || p.counted);
-    if (p.phase == ProgressPhase::Receiving) bar1Values.push_back(p.block);
+    if (p.phase == ProgressPhase::Receiving) blockValues.push_back(p.block);
   }
   std::vector<std::int32_t> expected(8);
   std::iota(expected.begin(), expected.end(), 0);  // shown at 0, then 1..7; hidden after 8
-  EXPECT_EQ(bar1Values, expected);
+  EXPECT_EQ(blockValues, expected);
   EXPECT_EQ(conv.progress.back().trace, 170);
   EXPECT_EQ(conv.progress.back().traces, 4);
   EXPECT_TRUE(conv.saves.empty());

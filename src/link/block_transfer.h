@@ -34,7 +34,9 @@ enum class ProgressPhase {
 
 struct TransferProgress {
   ProgressPhase phase = ProgressPhase::Idle;
-  // An upload of stored traces is under way, shown as "trace k of n".
+  // A series of stored traces is under way, shown as "trace k of n": set by a header whose
+  // trace is among the stored count, cleared once the last one is complete or the
+  // transfer ends.
   bool series = false;
   // Trace k is one of the traces the instrument counts as stored (k <= its count).
   bool counted = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace tracelink {
 
@@ -10,9 +11,10 @@ BlockTransfer::BlockTransfer(TraceSink& sink) : sink_(sink) {}
 TransferActions BlockTransfer::startUpload(std::uint8_t traceSelect) {
   TransferActions out = abandon();
   traceSelect_ = traceSelect;
+  uploadingAll_ = traceSelect != kCurrentTraceSelect;
+  headerSeen_ = false;
+  savesAsked_ = 0;
   RequestTrace(out);
-  // Whatever still waits at the port belongs to an earlier transfer.
-  std::get<action::Send>(out.back()).discardPendingInput = true;
   return out;
 }
 
@@ -31,14 +33,12 @@ void BlockTransfer::RequestTrace(TransferActions& out) {
   phase_ = TransferPhase::AwaitingHeader;
   synced_ = false;
   filled_ = 0;
-  SendRequest(out, false);
+  SendRequest(out);
 }
 
-void BlockTransfer::SendRequest(TransferActions& out, bool discardPendingInput) {
-  out.emplace_back(action::Send{
-      {traceSelect_, static_cast<std::uint8_t>(blockNo_)},
-      discardPendingInput,
-  });
+void BlockTransfer::SendRequest(TransferActions& out) {
+  out.emplace_back(action::Send{{traceSelect_, static_cast<std::uint8_t>(blockNo_)}});
+  dropRestOfFeed_ = true;
 }
 
 TransferActions BlockTransfer::feed(std::span<const std::uint8_t> bytes) {
@@ -96,40 +96,51 @@ void BlockTransfer::headerStep(TransferActions& out) {
   if (noSuchTrace && sink_.record()[slot::kHaveTest] != kHaveTestMark) {
     // The progress display stays as it is; only the message tells the user.
     phase_ = TransferPhase::Idle;
+    uploadingAll_ = false;
     out.emplace_back(action::ShowNoDatas{});
     return;
   }
-  sink_.applyHeader();
-
-  const std::string trace = std::to_string(traceSelect_);
-  if (traceSelect_ <= storedCount_) {
-    progress_.bar2Max = storedCount_;
-    progress_.bar2Visible = true;
-    progress_.label3Visible = true;
-    progress_.label5Visible = true;
+  const std::int32_t rangeIndex = sink_.record()[slot::kRangeN];
+  if (BlocksForRange(rangeIndex) <= 0) {
+    // Without a block count there is nothing to ask for. A count left from an earlier
+    // trace would make the outcome depend on what was fetched before, so the trace ends
+    // here, and says why, rather than completing with no data.
+    TransferFailure failure =
+        makeTransferFailure(FailureReason::UnknownBlockCount, traceSelect_, blockNo_);
+    failure.rangeIndex = rangeIndex;
+    stop(out);
+    out.emplace_back(action::Failed{failure});
+    return;
   }
-  progress_.bar1Max = sink_.header().BlocksPerTrace;
-  progress_.bar1Visible = true;
-  progress_.label3 = trace + "/" + std::to_string(storedCount_);
-  progress_.label5 = trace;
+  sink_.applyHeader();
+  headerSeen_ = true;
+
+  progress_.counted = traceSelect_ <= storedCount_;
+  if (progress_.counted) {
+    progress_.stored = storedCount_;
+    progress_.series = true;
+  }
+  progress_.phase = ProgressPhase::Receiving;
+  progress_.trace = traceSelect_;
+  // A header may claim any count; never more than 50 are fetched.
+  progress_.traces = std::min(storedCount_, kMaxUploadedTraces);
+  progress_.blocks = sink_.header().BlocksPerTrace;
   emitProgress(out);
 
   blockNo_ = 1;
   phase_ = TransferPhase::AwaitingData;
-  dropRestOfFeed_ = true;
-  SendRequest(out, true);
+  SendRequest(out);
 }
 
 void BlockTransfer::dataStep(TransferActions& out) {
-  progress_.bar1Value = blockNo_;
+  progress_.block = blockNo_;
   ++blockNo_;
   if (blockNo_ > sink_.header().BlocksPerTrace || blockNo_ > kMaxDataBlocks) {
     completionStep(out);
     return;
   }
   emitProgress(out);
-  dropRestOfFeed_ = true;
-  SendRequest(out, true);
+  SendRequest(out);
 }
 
 void BlockTransfer::completionStep(TransferActions& out) {
@@ -138,63 +149,130 @@ void BlockTransfer::completionStep(TransferActions& out) {
   if (traceSelect_ <= kMaxUploadedTraces && traceSelect_ <= storedCount_) {
     out.emplace_back(action::AutoSave{traceSelect_, blockNo_});
     out.emplace_back(action::ListSaved{});
+    ++savesAsked_;
   }
+  // A trace let through beyond the stored count does not carry the count past its end.
+  const std::int32_t done =
+      std::clamp<std::int32_t>(traceSelect_, 0, std::max(progress_.stored, 0));
   bool another = false;
   if (traceSelect_ == kCurrentTraceSelect) {
     out.emplace_back(action::DataPresent{});
   } else if (traceSelect_ < storedCount_ && traceSelect_ < kMaxUploadedTraces) {
-    progress_.bar2Value = traceSelect_;
+    progress_.done = done;
     another = true;
   } else {
     // The last stored trace: the bar is seen to reach it before it goes.
-    progress_.bar2Value = traceSelect_;
+    progress_.done = done;
     emitProgress(out);
-    progress_.bar2Value = 0;
-    progress_.bar2Visible = false;
-    progress_.label3Visible = false;
+    progress_.done = 0;
+    progress_.series = false;
   }
-  progress_.bar1Value = 0;
-  progress_.bar1Visible = false;
-  progress_.label5Visible = false;
+  progress_.block = 0;
+  progress_.phase = ProgressPhase::Idle;
   emitProgress(out);
   if (another) {
     phase_ = TransferPhase::BetweenTraces;
     out.emplace_back(action::NextTrace{});
-  } else {
-    phase_ = TransferPhase::Idle;
+    return;
   }
+  phase_ = TransferPhase::Idle;
+  if (uploadingAll_ && traceSelect_ == kMaxUploadedTraces && storedCount_ > kMaxUploadedTraces)
+    out.emplace_back(
+        action::UploadAllEnded{{UploadAllSummary::End::AtLimit, savesAsked_, storedCount_}});
+  uploadingAll_ = false;
 }
 
 TransferActions BlockTransfer::abandon() {
   TransferActions out;
   if (!busy()) return out;
-  phase_ = TransferPhase::Idle;
-  synced_ = false;
-  filled_ = 0;
-  hideProgress(out);
+  const bool tell = uploadingAll_;
+  const UploadAllSummary summary{UploadAllSummary::End::Abandoned, savesAsked_,
+                                 headerSeen_ ? std::optional(storedCount_) : std::nullopt};
+  stop(out);
+  if (tell) out.emplace_back(action::UploadAllEnded{summary});
   return out;
 }
 
-TransferActions BlockTransfer::fail(FailureReason reason) {
-  if (!busy()) return {};
-  const TransferFailure failure{reason, traceSelect_, blockNo_};
-  TransferActions out = abandon();
+TransferActions BlockTransfer::fail(FailureReason reason, std::optional<LinkError> link,
+                                    std::string saveError) {
+  TransferActions out;
+  if (!busy()) return out;
+  TransferFailure failure = makeTransferFailure(reason, traceSelect_, blockNo_);
+  failure.link = std::move(link);
+  failure.saveError = std::move(saveError);
+  stop(out);
   out.emplace_back(action::Failed{failure});
   return out;
 }
 
-void BlockTransfer::hideProgress(TransferActions& out) {
-  progress_.bar1Visible = false;
-  progress_.bar1Value = 0;
-  progress_.bar2Visible = false;
-  progress_.bar2Value = 0;
-  progress_.label3Visible = false;
-  progress_.label5Visible = false;
+void BlockTransfer::stop(TransferActions& out) {
+  phase_ = TransferPhase::Idle;
+  uploadingAll_ = false;
+  synced_ = false;
+  filled_ = 0;
+  progress_.phase = ProgressPhase::Idle;
+  progress_.block = 0;
+  progress_.series = false;
+  progress_.done = 0;
   emitProgress(out);
 }
 
 void BlockTransfer::emitProgress(TransferActions& out) const {
   out.emplace_back(action::Progress{progress_});
+}
+
+void runTransferActions(BlockTransfer& transfer, TransferActions actions, TransferHost& host) {
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    // Copied: the list grows while it is walked.
+    const TransferAction current = actions[i];
+    TransferActions more;
+    bool cut = false;  // the actions after this one are void: the transfer failed here
+    std::visit(
+        [&](const auto& a) {
+          using A = std::decay_t<decltype(a)>;
+          if constexpr (std::is_same_v<A, action::Send>) {
+            if (std::optional<LinkError> error = host.send(a)) {
+              cut = true;
+              more = transfer.fail(FailureReason::PortLost, std::move(error));
+            }
+          } else if constexpr (std::is_same_v<A, action::ClearRecordText>) {
+            host.clearRecordText();
+          } else if constexpr (std::is_same_v<A, action::Decode>) {
+            host.decode();
+          } else if constexpr (std::is_same_v<A, action::AutoSave>) {
+            if (std::optional<std::string> error = host.autoSave(a.traceSelect, a.blockNo)) {
+              // Later traces would be fetched only to be lost the same way.
+              cut = true;
+              more = transfer.fail(FailureReason::SaveFailed, std::nullopt, *error);
+              if (more.empty()) {
+                // The last stored trace: its transfer has ended already, so its own
+                // final progress (everything hidden) stands, and the reason is still told.
+                TransferFailure failure =
+                    makeTransferFailure(FailureReason::SaveFailed, a.traceSelect, a.blockNo);
+                failure.saveError = *error;
+                more = {action::Progress{transfer.progress()}, action::Failed{failure}};
+              }
+            }
+          } else if constexpr (std::is_same_v<A, action::ListSaved>) {
+            host.listSaved();
+          } else if constexpr (std::is_same_v<A, action::ShowNoDatas>) {
+            host.showNoDatas();
+          } else if constexpr (std::is_same_v<A, action::Progress>) {
+            host.progress(a.state);
+          } else if constexpr (std::is_same_v<A, action::DataPresent>) {
+            host.dataPresent();
+          } else if constexpr (std::is_same_v<A, action::NextTrace>) {
+            more = transfer.RequestNextTrace();
+          } else if constexpr (std::is_same_v<A, action::UploadAllEnded>) {
+            host.uploadAllEnded(a.summary);
+          } else if constexpr (std::is_same_v<A, action::Failed>) {
+            host.failed(a.failure);
+          }
+        },
+        current);
+    if (cut) actions.resize(i + 1);
+    actions.insert(actions.end(), more.begin(), more.end());
+  }
 }
 
 }  // namespace tracelink

@@ -1,5 +1,7 @@
 #include "link/serial_link.h"
 
+#include "link/transfer_messages.h"
+
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QSet>
@@ -70,39 +72,76 @@ QStringList ScanPorts(const std::function<QString(int)>& mapping) {
   return found;
 }
 
-SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+LinkError linkErrorFromPort(QSerialPort::SerialPortError error, const QString& device,
+                            const QString& systemText) {
+  LinkErrorCode code = LinkErrorCode::Other;
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+      code = LinkErrorCode::NoSuchPort;
+      break;
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:  // already open, by this program
+      code = LinkErrorCode::BusyOrDenied;
+      break;
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+      code = LinkErrorCode::DeviceGone;
+      break;
+    case QSerialPort::NotOpenError:
+      code = LinkErrorCode::NotConnected;
+      break;
+    case QSerialPort::WriteError:
+      code = LinkErrorCode::WriteRefused;
+      break;
+    default:
+      break;
+  }
+  return makeLinkError(code, device.toStdString(), static_cast<int>(error),
+                       systemText.toStdString());
+}
+
+SerialLink::SerialLink(QObject* parent) : ByteLink(parent) {
+  qRegisterMetaType<tracelink::LinkError>();
   connect(&port_, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
 
 SerialLink::~SerialLink() {
-  close();
+  // Quietly: whoever listens may be gone already.
+  if (port_.isOpen()) port_.close();
 }
 
-bool SerialLink::open(const QString& portText, QString* error,
-                      const std::function<QString(int)>& mapping) {
+std::optional<LinkError> SerialLink::open(const QString& portText,
+                                          const std::function<QString(int)>& mapping) {
   close();
   const std::optional<QString> device = resolvePortText(portText, mapping);
-  if (!device) {
-    if (error) *error = tr("port \"%1\" is not a port number 1..20 or a device").arg(portText);
-    return false;
-  }
+  if (!device) return makeLinkError(LinkErrorCode::NotAPort, portText.toStdString());
   port_.setPortName(*device);
   applyLineSettings(port_);
   if (!port_.open(QIODevice::ReadWrite)) {
-    if (error) *error = tr("port %1: %2").arg(*device, port_.errorString());
+    LinkError error = linkErrorFromPort(port_.error(), *device, port_.errorString());
     port_.close();
-    return false;
+    return error;
   }
   // Whatever was waiting on the line before we connected is not a reply of ours.
   port_.clear(QSerialPort::AllDirections);
   device_ = *device;
   lostReported_ = false;
-  return true;
+  emit openChanged(true);
+  return std::nullopt;
+}
+
+bool SerialLink::open(const QString& portText, QString* error,
+                      const std::function<QString(int)>& mapping) {
+  const std::optional<LinkError> failed = open(portText, mapping);
+  if (failed && error) *error = QString::fromStdString(linkErrorText(*failed, Language::English));
+  return !failed;
 }
 
 void SerialLink::close() {
-  if (port_.isOpen()) port_.close();
+  if (!port_.isOpen()) return;
+  port_.close();
+  emit openChanged(false);
 }
 
 bool SerialLink::isOpen() const {
@@ -113,16 +152,11 @@ QString SerialLink::portName() const {
   return device_;
 }
 
-bool SerialLink::write(const QByteArray& bytes, QString* error) {
-  if (!port_.isOpen()) {
-    if (error) *error = tr("port is not connected");
-    return false;
-  }
-  if (port_.write(bytes) != bytes.size()) {
-    if (error) *error = tr("port %1: %2").arg(device_, port_.errorString());
-    return false;
-  }
-  return true;
+std::optional<LinkError> SerialLink::write(const QByteArray& bytes) {
+  if (!port_.isOpen()) return makeLinkError(LinkErrorCode::NotConnected, device_.toStdString());
+  if (port_.write(bytes) != bytes.size())
+    return linkErrorFromPort(port_.error(), device_, port_.errorString());
+  return std::nullopt;
 }
 
 void SerialLink::discardInput() {
@@ -143,9 +177,10 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
   const bool gone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
   if (!gone || lostReported_) return;
   lostReported_ = true;
-  const QString message = tr("port %1 was lost: %2").arg(device_, port_.errorString());
-  port_.close();
-  emit portLost(message);
+  const LinkError lostError = linkErrorFromPort(error, device_, port_.errorString());
+  close();
+  emit lost(lostError);
+  emit portLost(QString::fromStdString(linkErrorText(lostError, Language::English)));
 }
 
 }  // namespace tracelink

@@ -8,6 +8,9 @@
 #include <functional>
 #include <optional>
 
+#include "link/byte_link.h"
+#include "link/link_error.h"
+
 namespace tracelink {
 
 // Port numbers the scan probes, as the instrument's users have always numbered them.
@@ -33,10 +36,15 @@ void applyLineSettings(QSerialPort& port);
 // numbers come the USB serial adapters that no number reaches, by device name.
 QStringList ScanPorts(const std::function<QString(int)>& mapping = portDeviceForNumber);
 
+// The error the serial port reported, as our own data: which device, which case, and the
+// port's own number and words for it.
+LinkError linkErrorFromPort(QSerialPort::SerialPortError error, const QString& device,
+                            const QString& systemText);
+
 // The open link to the instrument. Received bytes are handed on as they arrive; the
 // receive buffer is unbounded so a whole reply always fits, and written bytes are
 // queued by the port until the line has taken them.
-class SerialLink : public QObject {
+class SerialLink : public ByteLink {
   Q_OBJECT
 
  public:
@@ -44,21 +52,21 @@ class SerialLink : public QObject {
   ~SerialLink() override;
 
   // Opens the port that portText names (see resolvePortText). On failure the port ends
-  // closed and *error says which port and why.
+  // closed and the error says which port and why.
+  std::optional<LinkError> open(const QString& portText,
+                                const std::function<QString(int)>& mapping = portDeviceForNumber);
+  // As above, with the error put into English words in *error.
   bool open(const QString& portText, QString* error,
             const std::function<QString(int)>& mapping = portDeviceForNumber);
   void close();
-  bool isOpen() const;
-  QString portName() const;
+  bool isOpen() const override;
+  QString portName() const override;
 
-  // Queues bytes for the line. false with *error when the port is not open or refuses.
-  bool write(const QByteArray& bytes, QString* error = nullptr);
-  // Drops whatever has been received but not yet handed on.
-  void discardInput();
+  std::optional<LinkError> write(const QByteArray& bytes) override;
+  void discardInput() override;
 
  signals:
-  void bytesReceived(const QByteArray& bytes);
-  // The port went away under an open link (adapter unplugged); reported once.
+  // As lost(), in English words, for a window that shows the reason as given.
   void portLost(const QString& message);
 
  private:

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 #include "link/block_transfer.h"
 #include "record/language.h"
@@ -12,9 +13,9 @@
 
 namespace tracelink {
 
-class SerialLink;
+class ByteLink;
 
-// Runs the block transfer over the open serial link for the main window.
+// Runs the block transfer over an open byte link (the serial port) for the main window.
 //
 // The window's trace session is handed in as the transfer's sink: received blocks are
 // stored in it and each accepted header applied. Everything else the transfer needs from
@@ -27,10 +28,14 @@ class SerialLink;
 //   showNoDatas()         the instrument has no such trace: the "No datas!" box. Show it
 //                         without blocking this call (open(), not exec()), or after it
 //                         returns: a modal loop would run inside the transfer.
-//   progressChanged(s)    show ProgressBar1/2, Label3, Label5 as s says
+//   progressChanged(p)    how far the transfer has come (trace k of n, block j of m)
 //   dataPresent()         an upload of the current trace completed: DataPresent := true
-//   transferFailed(text)  the status-bar text: not connected, a block timed out (naming the
-//                         trace and block), the port failed, or the automatic save failed
+//   failed(f)             the transfer ended early: not connected, a block timed out, the
+//                         port failed, the automatic save failed, or a header named no
+//                         block count; as data (failureMessage() words it), and at once
+//   transferFailed(text)  the same in the build's language, for the status line
+//   uploadAllEnded(s)     an Upload All stopped at the 50-trace limit with more stored, or
+//                         was abandoned; uploadAllSummaryMessage() words it
 //   transferEnded()       no transfer runs any more, however it ended
 //
 // The automatic save of each stored trace needs an answer, so it is a hook rather than a
@@ -49,7 +54,8 @@ class UploadController : public QObject {
   // How long a requested block may take to arrive in full; on the line it needs 0.7 s.
   static constexpr std::chrono::milliseconds kReplyTimeout{5000};
 
-  UploadController(SerialLink& link, TraceSink& sink, Language language, QObject* parent = nullptr);
+  UploadController(ByteLink& link, TraceSink& sink, Language language, QObject* parent = nullptr);
+  ~UploadController() override;
 
   void setAutoSaveTrace(AutoSaveHook hook) { autoSave_ = std::move(hook); }
   void setReplyTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
@@ -63,7 +69,7 @@ class UploadController : public QObject {
   bool abandon();
 
   bool busy() const { return transfer_.busy(); }
-  // TraceSelect, BlockNo (the block count a manual save writes), StoredCount, progress.
+  // BlockNo (the block count a manual save writes), the phase and the progress.
   const BlockTransfer& transfer() const { return transfer_; }
 
  signals:
@@ -71,32 +77,36 @@ class UploadController : public QObject {
   void decodeRecord();
   void listSavedTraces();
   void showNoDatas();
-  void progressChanged(const tracelink::ProgressState& state);
+  void progressChanged(const tracelink::TransferProgress& progress);
   void dataPresent();
+  void failed(const tracelink::TransferFailure& failure);
   void transferFailed(const QString& message);
+  void uploadAllEnded(const tracelink::UploadAllSummary& summary);
   void transferEnded();
 
  private:
+  class Host;
+
   void start(std::uint8_t traceSelect);
   void onBytes(const QByteArray& bytes);
-  void onPortLost(const QString& message);
+  void onLinkLost(const LinkError& error);
   void onTimeout();
+  void reportFailure(const TransferFailure& failure);
   // Carries out the actions in order; stops them at a failed write or save.
   void run(TransferActions actions);
-  // Runs the transfer's failure actions, with detail appended to the message.
-  void failWith(FailureReason reason, const QString& detail);
-  bool send(const action::Send& request, QString* error);
 
-  SerialLink& link_;
+  ByteLink& link_;
   BlockTransfer transfer_;
   Language language_;
   AutoSaveHook autoSave_;
   std::chrono::milliseconds timeout_ = kReplyTimeout;
   QTimer replyTimer_;
-  QString failureDetail_;
+  std::unique_ptr<Host> host_;
   bool running_ = false;  // a transfer ran when the last actions were carried out
 };
 
 }  // namespace tracelink
 
-Q_DECLARE_METATYPE(tracelink::ProgressState)
+Q_DECLARE_METATYPE(tracelink::TransferProgress)
+Q_DECLARE_METATYPE(tracelink::TransferFailure)
+Q_DECLARE_METATYPE(tracelink::UploadAllSummary)

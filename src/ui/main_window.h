@@ -89,7 +89,7 @@ class MainWindow : public QWidget {
   void showDecoded();
   void setStatus(const QString& text);
   void wireUploads();
-  void showProgress(const ProgressState& state);
+  void showProgress(const TransferProgress& progress);
   bool ensureSaveFolder();
 
   Language language_;

@@ -1,10 +1,10 @@
 // The main window's wiring to the upload controller and the report workflow: what
 // they need from the window and how the window shows what they report.
 #include <QMetaObject>
-#include <algorithm>
 
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/progress_widgets.h"
 #include "view/trace_view.h"
 
 namespace tracelink {
@@ -52,17 +52,18 @@ void MainWindow::wireUploads() {
           [this](const QString& message) { setStatus(message); });
 }
 
-void MainWindow::showProgress(const ProgressState& state) {
-  progressBar1_->setMaximum(std::max(1, state.bar1Max));
-  progressBar1_->setValue(state.bar1Value);
-  progressBar1_->setVisible(state.bar1Visible);
-  progressBar2_->setMaximum(std::max(1, state.bar2Max));
-  progressBar2_->setValue(state.bar2Value);
-  progressBar2_->setVisible(state.bar2Visible);
-  label3_->setText(fromStd(state.label3));
-  label3_->setVisible(state.label3Visible);
-  label5_->setText(fromStd(state.label5));
-  label5_->setVisible(state.label5Visible);
+void MainWindow::showProgress(const TransferProgress& progress) {
+  const ProgressWidgets shown = progressWidgets(progress);
+  progressBar1_->setMaximum(shown.progressBar1.maximum);
+  progressBar1_->setValue(shown.progressBar1.value);
+  progressBar1_->setVisible(shown.progressBar1.visible);
+  progressBar2_->setMaximum(shown.progressBar2.maximum);
+  progressBar2_->setValue(shown.progressBar2.value);
+  progressBar2_->setVisible(shown.progressBar2.visible);
+  label3_->setText(fromStd(shown.label3.text));
+  label3_->setVisible(shown.label3.visible);
+  label5_->setText(fromStd(shown.label5.text));
+  label5_->setVisible(shown.label5.visible);
 }
 
 }  // namespace tracelink

@@ -67,9 +67,10 @@ struct LinkHarness {
   tracelink::UploadController controller{link, sink, tracelink::Language::English};
   QTemporaryDir saveDir;
   std::vector<std::filesystem::path> saved;
-  std::vector<tracelink::ProgressState> progress;
+  std::vector<tracelink::TransferProgress> progress;
   std::vector<std::int32_t> decodedEventCounts;
   QStringList failures;
+  std::vector<tracelink::UploadAllSummary> summaries;
   int noDatas = 0;
   int dataPresent = 0;
   int lists = 0;
@@ -84,7 +85,9 @@ struct LinkHarness {
     QObject::connect(&controller, &UploadController::showNoDatas, [this] { ++noDatas; });
     QObject::connect(&controller, &UploadController::dataPresent, [this] { ++dataPresent; });
     QObject::connect(&controller, &UploadController::progressChanged,
-                     [this](const tracelink::ProgressState& s) { progress.push_back(s); });
+                     [this](const tracelink::TransferProgress& s) { progress.push_back(s); });
+    QObject::connect(&controller, &UploadController::uploadAllEnded,
+                     [this](const tracelink::UploadAllSummary& s) { summaries.push_back(s); });
     QObject::connect(&controller, &UploadController::transferFailed,
                      [this](const QString& m) { failures << m; });
     controller.setAutoSaveTrace([this](int traceSelect, int blockNo) -> QString {

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "integration/sim_harness.h"
+#include "link/transfer_messages.h"
 #include "sim/sim_instrument.h"
 
 namespace tracelink {
@@ -62,13 +63,13 @@ TEST(UploadIntegrationTest, CurrentTraceShowsOneBarSavesNothingAndIsPresent) {
   EXPECT_EQ(h.dataPresent, 1);
   EXPECT_TRUE(h.saved.empty());
   ASSERT_FALSE(h.progress.empty());
-  bool bar1Shown = false;
-  for (const ProgressState& p : h.progress) {
-    bar1Shown = bar1Shown || p.bar1Visible;
-    EXPECT_FALSE(p.bar2Visible || p.label3Visible || p.label5Visible);
+  bool blocksShown = false;
+  for (const TransferProgress& p : h.progress) {
+    blocksShown = blocksShown || p.phase == ProgressPhase::Receiving;
+    EXPECT_FALSE(p.series || p.counted);
   }
-  EXPECT_TRUE(bar1Shown);
-  EXPECT_FALSE(h.progress.back().bar1Visible);
+  EXPECT_TRUE(blocksShown);
+  EXPECT_EQ(h.progress.back().phase, ProgressPhase::Idle);
   // The trace on screen is the simulator's current trace.
   const auto inst = sim::SimInstrument::generated(1, 4, true, 5);
   const auto header = inst.servedWords(kCurrentTraceSelect, kHeaderBlockNo);
@@ -119,8 +120,9 @@ TEST(UploadIntegrationTest, UploadAllWritesFilesThatReadBackWordForWord) {
   EXPECT_EQ(h.lists, 3);
   EXPECT_EQ(h.dataPresent, 0);
   expectFilesMatch(h, sim::SimInstrument::generated(5, 3, true, -1), 3);
-  EXPECT_FALSE(h.progress.back().bar2Visible);
-  EXPECT_EQ(h.progress.back().label3, "3/3");
+  EXPECT_FALSE(h.progress.back().series);
+  EXPECT_EQ(h.progress.back().trace, 3);
+  EXPECT_EQ(h.progress.back().traces, 3);
 }
 
 TEST(UploadIntegrationTest, TracesFromAFolderOfFiles) {
@@ -166,10 +168,8 @@ TEST(UploadIntegrationTest, FailedAutomaticSaveStopsTheUpload) {
     EXPECT_EQ(h.decodedEventCounts.size(), 1u);
     EXPECT_EQ(h.lists, 0);
     ASSERT_FALSE(h.progress.empty());
-    EXPECT_FALSE(h.progress.back().bar1Visible);
-    EXPECT_FALSE(h.progress.back().bar2Visible);
-    EXPECT_FALSE(h.progress.back().label3Visible);
-    EXPECT_FALSE(h.progress.back().label5Visible);
+    EXPECT_EQ(h.progress.back().phase, ProgressPhase::Idle);
+    EXPECT_FALSE(h.progress.back().series);
     EXPECT_FALSE(h.controller.busy());
   }
 }
@@ -186,9 +186,13 @@ TEST(UploadIntegrationTest, SixtyStoredStopAtFifty) {
   EXPECT_EQ(requests.value(98), "32 0F");
   EXPECT_EQ(requests.value(99), "32 01");
   ASSERT_GE(h.progress.size(), 2u);
-  const ProgressState& beforeHiding = h.progress[h.progress.size() - 2];
-  EXPECT_EQ(beforeHiding.bar2Max, 60);
-  EXPECT_EQ(beforeHiding.bar2Value, 50);
+  const TransferProgress& beforeHiding = h.progress[h.progress.size() - 2];
+  EXPECT_EQ(beforeHiding.stored, 60);
+  EXPECT_EQ(beforeHiding.done, 50);
+  EXPECT_EQ(beforeHiding.traces, 50);
+  ASSERT_EQ(h.summaries.size(), 1u);
+  EXPECT_EQ(uploadAllSummaryMessage(h.summaries[0], Language::English),
+            "Uploaded 50 of 60 stored traces (at most 50 per upload)");
 }
 
 TEST(UploadIntegrationTest, JunkBeforeTheSyncByteIsSkipped) {
@@ -213,7 +217,7 @@ TEST(UploadIntegrationTest, SilentInstrumentTimesOut) {
             "Upload stopped: current trace, block 2 did not arrive within 0.3 s");
   EXPECT_TRUE(h.decodedEventCounts.empty());
   EXPECT_EQ(h.dataPresent, 0);
-  EXPECT_FALSE(h.progress.back().bar1Visible);
+  EXPECT_EQ(h.progress.back().phase, ProgressPhase::Idle);
   // Pressing the button again starts over from the header.
   h.controller.uploadCurrent();
   ASSERT_TRUE(h.waitForEnd());
@@ -244,7 +248,7 @@ TEST(UploadIntegrationTest, DisconnectMidBlockAbandonsAndLeavesTheRecordAlone) {
   h.link.close();
   EXPECT_EQ(ended.count(), 1);
   EXPECT_FALSE(h.controller.busy());
-  EXPECT_FALSE(h.progress.back().bar1Visible);
+  EXPECT_EQ(h.progress.back().phase, ProgressPhase::Idle);
   EXPECT_TRUE(h.decodedEventCounts.empty());
   EXPECT_EQ(h.dataPresent, 0);
 
@@ -274,7 +278,7 @@ TEST(UploadIntegrationTest, InstrumentGoneMidBlockEndsTheTransfer) {
   EXPECT_TRUE(h.failures[0].contains("current trace, block 1")) << h.failures[0].toStdString();
   EXPECT_TRUE(h.decodedEventCounts.empty());
   EXPECT_EQ(h.dataPresent, 0);
-  EXPECT_FALSE(h.progress.back().bar1Visible);
+  EXPECT_EQ(h.progress.back().phase, ProgressPhase::Idle);
 }
 
 }  // namespace

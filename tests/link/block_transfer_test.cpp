@@ -101,8 +101,9 @@ TEST(BlockTransferTest, PiecesOfAnySizeGiveTheSameResult) {
     Conversation bulk(inst, 8001);
     bulk.upload(select);
     ASSERT_FALSE(bulk.decodedRecords.empty());
-    for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3},
-                                    std::size_t{4000}, std::size_t{7999}, std::size_t{8000}}) {
+    for (const std::size_t chunk :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4000}, std::size_t{7999},
+          std::size_t{8000}, Conversation::kWhole}) {
       for (const bool junk : {false, true}) {
         SCOPED_TRACE(testing::Message() << "select " << int{select} << " chunk " << chunk
                                         << (junk ? " with junk" : ""));
@@ -115,6 +116,197 @@ TEST(BlockTransferTest, PiecesOfAnySizeGiveTheSameResult) {
         EXPECT_TRUE(conv.record->words == bulk.record->words);
       }
     }
+  }
+}
+
+// How a line may cut the stream into reads: the whole line at once, one byte at a time,
+// every reply in one read, and random pieces.
+struct Chunking {
+  const char* name;
+  std::size_t chunk;
+  unsigned seed;
+};
+constexpr Chunking kChunkings[] = {
+    {"whole", Conversation::kWhole, 0}, {"byte by byte", 1, 0},
+    {"one reply a read", 8001, 0},      {"random up to 7", 7, 1},
+    {"random up to 9000", 9000, 2},     {"random up to 20000", 20000, 3},
+};
+
+// Every progress report stays within its own counts.
+void expectProgressInRange(const Conversation& conv) {
+  for (const TransferProgress& p : conv.progress) {
+    if (p.phase == ProgressPhase::Receiving) {
+      EXPECT_GE(p.blocks, 1);
+    }
+    EXPECT_GE(p.block, 0);
+    EXPECT_LE(p.block, std::max(p.blocks, 0));
+    EXPECT_GE(p.done, 0);
+    EXPECT_LE(p.done, std::max(p.stored, 0));
+    EXPECT_LE(p.traces, kMaxUploadedTraces);
+  }
+}
+
+// Bytes after a reply arrived before the next request and so are never part of its reply,
+// whichever read they come in. A lone sync byte after the last block of trace 1 used to
+// put trace 2's header one byte out of step when it came in a read of its own.
+TEST(BlockTransferTest, StrayBytesAfterAReplyAreNeverTakenAsTheNextReply) {
+  FakeInstrument inst;
+  inst.current = makeWireTrace(4, 3, true, 0);
+  for (int i = 1; i <= 3; ++i) inst.stored[i] = makeWireTrace(i + 3, 3, true, i);
+  const std::vector<std::uint8_t> trailers[] = {{0x55}, {0x55, 0x00, 0x55}, {0x10, 0x55, 0x20}};
+  for (const std::uint8_t select : {kCurrentTraceSelect, kFirstStoredSelect}) {
+    Conversation clean(inst);
+    clean.upload(select);
+    ASSERT_FALSE(clean.decodedRecords.empty());
+    ASSERT_TRUE(clean.failures.empty());
+    for (const auto& trailer : trailers) {
+      for (const Chunking& c : kChunkings) {
+        SCOPED_TRACE(testing::Message() << "select " << int{select} << ", " << c.name
+                                        << ", trailer of " << trailer.size());
+        Conversation conv(inst, c.chunk, c.seed);
+        conv.trailer = trailer;
+        conv.upload(select);
+        EXPECT_EQ(conv.log, clean.log);
+        EXPECT_EQ(conv.progress, clean.progress);
+        EXPECT_EQ(conv.decodedRecords, clean.decodedRecords);
+        EXPECT_TRUE(conv.record->words == clean.record->words);
+      }
+    }
+  }
+}
+
+// A header whose range index names no block count: nothing is asked for beyond the
+// header, the trace ends with a failure that says so, and no progress bar of maximum 0 is
+// ever shown. The same when an earlier trace left a block count behind.
+TEST(BlockTransferTest, UnknownBlockCountEndsWithAFailure) {
+  for (const int rangeN : {8, 9, 255}) {
+    for (const int leftOver : {0, 2}) {
+      for (const std::uint8_t select : {kCurrentTraceSelect, kFirstStoredSelect}) {
+        FakeInstrument inst;
+        inst.current = makeWireTrace(rangeN, 2, true, 0);
+        for (int i = 1; i <= 2; ++i) inst.stored[i] = makeWireTrace(rangeN, 2, false, i);
+        for (const Chunking& c : kChunkings) {
+          SCOPED_TRACE(testing::Message() << "range " << rangeN << ", left over " << leftOver
+                                          << ", select " << int{select} << ", " << c.name);
+          Conversation conv(inst, c.chunk, c.seed);
+          conv.header.BlocksPerTrace = leftOver;
+          conv.upload(select);
+          const std::string header = select == kCurrentTraceSelect ? "AA 0F" : "01 0F";
+          EXPECT_EQ(conv.requests, (Requests{header}));
+          ASSERT_EQ(conv.failures.size(), 1u);
+          EXPECT_EQ(conv.failures[0].reason, FailureReason::UnknownBlockCount);
+          EXPECT_EQ(conv.failures[0].traceSelect, select);
+          EXPECT_EQ(conv.failures[0].blockNo, kHeaderBlockNo);
+          EXPECT_EQ(conv.failures[0].rangeIndex, rangeN);
+          EXPECT_TRUE(conv.decodedRecords.empty());
+          EXPECT_TRUE(conv.saves.empty());
+          EXPECT_EQ(std::count(conv.log.begin(), conv.log.end(), "present"), 0);
+          EXPECT_EQ(conv.header.BlocksPerTrace, leftOver);  // the header was not applied
+          for (const TransferProgress& p : conv.progress)
+            EXPECT_NE(p.phase, ProgressPhase::Receiving);
+          EXPECT_FALSE(conv.transfer.busy());
+          expectProgressInRange(conv);
+        }
+      }
+    }
+  }
+}
+
+// A junk header may claim 971 stored traces: at most 50 are fetched, and that is the
+// count the progress names.
+TEST(BlockTransferTest, ClaimedCountAboveTheLimitShowsTheCountFetched) {
+  FakeInstrument inst;
+  for (int i = 1; i <= 2; ++i) inst.stored[i] = makeWireTrace(0, 971, false, i);
+  for (const Chunking& c : kChunkings) {
+    SCOPED_TRACE(c.name);
+    Conversation conv(inst, c.chunk, c.seed);
+    conv.upload(kFirstStoredSelect);
+    // The fake holds two; the third header names no trace.
+    EXPECT_EQ(conv.requests, (Requests{"01 0F", "01 01", "02 0F", "02 01", "03 0F"}));
+    EXPECT_EQ(conv.saves.size(), 2u);
+    std::vector<std::int32_t> traces;
+    for (const TransferProgress& p : conv.progress) {
+      if (p.phase != ProgressPhase::Receiving) continue;
+      EXPECT_EQ(p.traces, 50);
+      EXPECT_EQ(p.stored, 971);
+      traces.push_back(p.trace);
+    }
+    EXPECT_EQ(traces.front(), 1);
+    EXPECT_EQ(traces.back(), 2);
+    expectProgressInRange(conv);
+  }
+}
+
+// How an upload of stored traces that ended early is told, with its counts.
+TEST(BlockTransferTest, UploadAllSummaries) {
+  using End = UploadAllSummary::End;
+  struct Case {
+    const char* name;
+    int stored;
+    int repliesBeforeAbandon;  // -1: run to the end
+    bool current;
+    std::vector<UploadAllSummary> expected;
+  };
+  const Case cases[] = {
+      {"sixty stored", 60, -1, false, {{End::AtLimit, 50, 60}}},
+      {"fifty stored", 50, -1, false, {}},
+      {"three stored", 3, -1, false, {}},
+      // Trace 1 and 2 take two replies each; the third header has come.
+      {"abandoned in trace 3", 5, 5, false, {{End::Abandoned, 2, 5}}},
+      {"abandoned before any header", 5, 0, false, {{End::Abandoned, 0, std::nullopt}}},
+      {"abandoned after trace 1", 5, 2, false, {{End::Abandoned, 1, 5}}},
+      {"current trace abandoned", 5, 1, true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeInstrument inst;
+    inst.current = makeWireTrace(0, c.stored, true, 0);
+    for (int i = 1; i <= c.stored; ++i) inst.stored[i] = makeWireTrace(0, c.stored, false, i);
+    Conversation conv(inst);
+    conv.run(conv.transfer.startUpload(c.current ? kCurrentTraceSelect : kFirstStoredSelect));
+    for (int replies = 0; !conv.line.empty() && replies != c.repliesBeforeAbandon; ++replies) {
+      std::vector<std::uint8_t> reply(conv.line.begin(), conv.line.end());
+      conv.line.clear();
+      conv.run(conv.transfer.feed(reply));
+    }
+    if (c.repliesBeforeAbandon >= 0) {
+      ASSERT_TRUE(conv.transfer.busy());
+      conv.run(conv.transfer.abandon());
+    }
+    EXPECT_EQ(conv.summaries, c.expected);
+    EXPECT_FALSE(conv.transfer.busy());
+  }
+  // A failure is told as such, not as an abandoned upload.
+  FakeInstrument inst;
+  for (int i = 1; i <= 3; ++i) inst.stored[i] = makeWireTrace(0, 3, false, i);
+  Conversation conv(inst);
+  conv.answer = false;
+  conv.run(conv.transfer.startUpload(kFirstStoredSelect));
+  conv.run(conv.transfer.fail(FailureReason::TimedOut));
+  EXPECT_TRUE(conv.summaries.empty());
+  EXPECT_EQ(conv.failures.size(), 1u);
+}
+
+// A failed automatic save ends the upload there and names the file layer's reason; the
+// last stored trace, whose transfer has ended already, still reports it.
+TEST(BlockTransferTest, FailedSaveStopsTheUpload) {
+  for (const int stored : {3, 1}) {
+    SCOPED_TRACE(stored);
+    FakeInstrument inst;
+    for (int i = 1; i <= stored; ++i) inst.stored[i] = makeWireTrace(0, stored, false, i);
+    Conversation conv(inst);
+    conv.failSaves = true;
+    conv.upload(kFirstStoredSelect);
+    EXPECT_EQ(conv.requests, (Requests{"01 0F", "01 01"}));
+    ASSERT_EQ(conv.failures.size(), 1u);
+    EXPECT_EQ(conv.failures[0].reason, FailureReason::SaveFailed);
+    EXPECT_EQ(conv.failures[0].traceSelect, 1);
+    EXPECT_EQ(conv.failures[0].saveError, "disk full");
+    EXPECT_EQ(std::count(conv.log.begin(), conv.log.end(), "list"), 0);
+    EXPECT_FALSE(conv.progress.back().series);
+    EXPECT_EQ(conv.progress.back().phase, ProgressPhase::Idle);
+    EXPECT_TRUE(conv.summaries.empty());
+    EXPECT_FALSE(conv.transfer.busy());
   }
 }
 
@@ -136,8 +328,8 @@ TEST(BlockTransferTest, ReplyCutShortIsNeitherTakenNorDecoded) {
   ASSERT_EQ(conv.failures.size(), 1u);
   EXPECT_EQ(conv.failures[0].traceSelect, kCurrentTraceSelect);
   EXPECT_EQ(conv.failures[0].blockNo, 1);
-  EXPECT_FALSE(conv.progress.back().bar1Visible);
-  EXPECT_EQ(conv.progress.back().bar1Value, 0);
+  EXPECT_EQ(conv.progress.back().phase, ProgressPhase::Idle);
+  EXPECT_EQ(conv.progress.back().block, 0);
   EXPECT_FALSE(conv.transfer.busy());
   // The rest of the late reply arrives: nothing is taken from it.
   const auto rest = inst.reply(0xAA, 1);
@@ -199,16 +391,20 @@ TEST(BlockTransferTest, NewUploadAbandonsTheRunningOne) {
   auto half = inst.reply(1, 1);
   half.resize(3000);
   conv.run(conv.transfer.feed(half));
-  ASSERT_TRUE(conv.progress.back().bar2Visible);
+  ASSERT_TRUE(conv.progress.back().series);
 
   conv.answer = true;
   conv.log.clear();
   conv.run(conv.transfer.startUpload(kCurrentTraceSelect));
-  // Progress hidden first, then the new request, which drops whatever still waits.
-  ASSERT_GE(conv.log.size(), 3u);
+  // Progress hidden first, then what the abandoned upload saved, then the new request,
+  // which drops whatever still waits.
+  ASSERT_GE(conv.log.size(), 4u);
   EXPECT_EQ(conv.log[0], "progress");
-  EXPECT_FALSE(conv.progress.back().bar2Visible);
-  EXPECT_EQ(conv.log[2], "send AA 0F discard");
+  EXPECT_FALSE(conv.progress.back().series);
+  EXPECT_EQ(conv.log[1], "summary");
+  EXPECT_EQ(conv.summaries.back(), (UploadAllSummary{UploadAllSummary::End::Abandoned, 0, 2}));
+  EXPECT_EQ(conv.log[3], "send AA 0F");
+  EXPECT_EQ(conv.line.size(), 8001u);  // the new reply only
   EXPECT_EQ(conv.transfer.pendingBlockBytes(), 0u);
   conv.pump();
   EXPECT_EQ(conv.saves.size(), 0u);
@@ -229,24 +425,26 @@ TEST(BlockTransferTest, ThreeStoredTracesProgressAndSaves) {
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(conv.decodedRecords[i][5], inst.stored.at(i + 1).blocks[0][5] - 800);
 
-  std::vector<std::string> label3;
-  std::vector<std::int32_t> bar2Values;
-  for (const ProgressState& p : conv.progress) {
-    if (p.label3Visible && (label3.empty() || label3.back() != p.label3))
-      label3.push_back(p.label3);
-    if (p.bar2Visible && (bar2Values.empty() || bar2Values.back() != p.bar2Value))
-      bar2Values.push_back(p.bar2Value);
-    if (p.bar2Visible) {
-      EXPECT_EQ(p.bar2Max, 3);
+  std::vector<std::string> traceOfTraces;
+  std::vector<std::int32_t> doneValues;
+  for (const TransferProgress& p : conv.progress) {
+    const std::string k_of_n = std::to_string(p.trace) + "/" + std::to_string(p.traces);
+    if (p.series && (traceOfTraces.empty() || traceOfTraces.back() != k_of_n))
+      traceOfTraces.push_back(k_of_n);
+    if (p.series && (doneValues.empty() || doneValues.back() != p.done))
+      doneValues.push_back(p.done);
+    if (p.series) {
+      EXPECT_EQ(p.stored, 3);
     }
-    if (p.bar1Visible) {
-      EXPECT_EQ(p.bar1Max, 2);
+    if (p.phase == ProgressPhase::Receiving) {
+      EXPECT_EQ(p.blocks, 2);
     }
   }
-  EXPECT_EQ(label3, (std::vector<std::string>{"1/3", "2/3", "3/3"}));
-  EXPECT_EQ(bar2Values, (std::vector<std::int32_t>{0, 1, 2, 3}));
+  EXPECT_EQ(traceOfTraces, (std::vector<std::string>{"1/3", "2/3", "3/3"}));
+  EXPECT_EQ(doneValues, (std::vector<std::int32_t>{0, 1, 2, 3}));
   EXPECT_EQ(conv.progress.back(),
-            (ProgressState{false, 2, 0, false, 3, 0, false, "3/3", false, "3"}));
+            (TransferProgress{ProgressPhase::Idle, false, true, 3, 3, 3, 0, 0, 2}));
+  EXPECT_TRUE(conv.summaries.empty());
 }
 
 TEST(BlockTransferTest, CurrentTraceShowsOnlyTheBlockBar) {
@@ -254,15 +452,16 @@ TEST(BlockTransferTest, CurrentTraceShowsOnlyTheBlockBar) {
   inst.current = makeWireTrace(6, 4, true, 0);
   Conversation conv(inst);
   conv.upload(kCurrentTraceSelect);
-  std::vector<std::int32_t> bar1Values;
-  for (const ProgressState& p : conv.progress) {
-    EXPECT_FALSE(p.bar2Visible || p.label3Visible || p.label5Visible);
-    if (p.bar1Visible) bar1Values.push_back(p.bar1Value);
+  std::vector<std::int32_t> blockValues;
+  for (const TransferProgress& p : conv.progress) {
+    EXPECT_FALSE(p.series || p.counted);
+    if (p.phase == ProgressPhase::Receiving) blockValues.push_back(p.block);
   }
   std::vector<std::int32_t> expected(8);
   std::iota(expected.begin(), expected.end(), 0);  // shown at 0, then 1..7; hidden after 8
-  EXPECT_EQ(bar1Values, expected);
-  EXPECT_EQ(conv.progress.back().label3, "170/4");
+  EXPECT_EQ(blockValues, expected);
+  EXPECT_EQ(conv.progress.back().trace, 170);
+  EXPECT_EQ(conv.progress.back().traces, 4);
   EXPECT_TRUE(conv.saves.empty());
   EXPECT_EQ(conv.log.back(), "progress");
   EXPECT_EQ(std::count(conv.log.begin(), conv.log.end(), "present"), 1);
@@ -277,11 +476,18 @@ TEST(BlockTransferTest, SixtyStoredStopAtFifty) {
   ASSERT_EQ(conv.saves.size(), 50u);
   EXPECT_EQ(conv.saves.back(), (std::pair<int, int>{50, 2}));
   EXPECT_EQ(conv.requests.back(), "32 01");
-  const ProgressState& last = conv.progress[conv.progress.size() - 2];
-  EXPECT_TRUE(last.bar2Visible);
-  EXPECT_EQ(last.bar2Max, 60);
-  EXPECT_EQ(last.bar2Value, 50);
-  EXPECT_FALSE(conv.progress.back().bar2Visible);
+  const TransferProgress& last = conv.progress[conv.progress.size() - 2];
+  EXPECT_TRUE(last.series);
+  EXPECT_EQ(last.stored, 60);
+  EXPECT_EQ(last.done, 50);
+  // "50/50": the count actually fetched, not the 60 stored.
+  EXPECT_EQ(last.trace, 50);
+  EXPECT_EQ(last.traces, 50);
+  EXPECT_FALSE(conv.progress.back().series);
+  // Stopping at the limit with more stored is said, with the counts.
+  ASSERT_EQ(conv.summaries.size(), 1u);
+  EXPECT_EQ(conv.summaries[0], (UploadAllSummary{UploadAllSummary::End::AtLimit, 50, 60}));
+  EXPECT_EQ(conv.log.back(), "summary");
 }
 
 TEST(BlockTransferTest, HeaderCheck) {

@@ -14,6 +14,7 @@
 #include "files/record_text.h"
 #include "integration/sim_harness.h"
 #include "ui/main_window.h"
+#include "ui/progress_widgets.h"
 #include "ui_test_support.h"
 
 namespace tracelink::test {
@@ -57,9 +58,10 @@ TEST_F(UploadWindowTest, CurrentTraceIsShownAndMayThenBeSaved) {
   bool bar1Seen = false;
   bool bar2Seen = false;
   QObject::connect(w->findChild<UploadController*>(), &UploadController::progressChanged,
-                   [&](const ProgressState& s) {
-                     bar1Seen |= s.bar1Visible;
-                     bar2Seen |= s.bar2Visible || s.label3Visible || s.label5Visible;
+                   [&](const TransferProgress& p) {
+                     const ProgressWidgets s = progressWidgets(p);
+                     bar1Seen |= s.progressBar1.visible;
+                     bar2Seen |= s.progressBar2.visible || s.label3.visible || s.label5.visible;
                    });
   w->Command12_Click();
   ASSERT_TRUE(finish(*w));

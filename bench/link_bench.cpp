@@ -15,6 +15,7 @@
 
 #include "link/block_transfer.h"
 #include "link/serial_link.h"
+#include "link/transfer_messages.h"
 #include "link/upload_controller.h"
 
 namespace {
@@ -114,9 +115,9 @@ void BM_UploadOverSim(benchmark::State& state) {
   tracelink::HeaderState header;
   tracelink::ViewWindow view;
   tracelink::SerialLink link;
-  QString error;
-  if (!link.open(device, &error)) {
-    state.SkipWithError(error.toStdString().c_str());
+  if (const auto error = link.open(device)) {
+    state.SkipWithError(
+        tracelink::linkErrorText(*error, tracelink::Language::English).c_str());
     return;
   }
   tracelink::PlainTraceSink sink(*record, header, view);

@@ -131,13 +131,6 @@ std::optional<LinkError> SerialLink::open(const QString& portText,
   return std::nullopt;
 }
 
-bool SerialLink::open(const QString& portText, QString* error,
-                      const std::function<QString(int)>& mapping) {
-  const std::optional<LinkError> failed = open(portText, mapping);
-  if (failed && error) *error = QString::fromStdString(linkErrorText(*failed, Language::English));
-  return !failed;
-}
-
 void SerialLink::close() {
   if (!port_.isOpen()) return;
   port_.close();
@@ -180,7 +173,6 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
   const LinkError lostError = linkErrorFromPort(error, device_, port_.errorString());
   close();
   emit lost(lostError);
-  emit portLost(QString::fromStdString(linkErrorText(lostError, Language::English)));
 }
 
 }  // namespace tracelink

@@ -55,19 +55,12 @@ class SerialLink : public ByteLink {
   // closed and the error says which port and why.
   std::optional<LinkError> open(const QString& portText,
                                 const std::function<QString(int)>& mapping = portDeviceForNumber);
-  // As above, with the error put into English words in *error.
-  bool open(const QString& portText, QString* error,
-            const std::function<QString(int)>& mapping = portDeviceForNumber);
   void close();
   bool isOpen() const override;
   QString portName() const override;
 
   std::optional<LinkError> write(const QByteArray& bytes) override;
   void discardInput() override;
-
- signals:
-  // As lost(), in English words, for a window that shows the reason as given.
-  void portLost(const QString& message);
 
  private:
   void onReadyRead();

@@ -14,6 +14,7 @@
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "files/trace_library.h"
+#include "link/transfer_messages.h"
 #include "ui/background.h"
 #include "ui/qt_text.h"
 #include "view/plot_geometry.h"
@@ -165,9 +166,12 @@ void MainWindow::buildControls() {
       });
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
 
-  connect(&link_, &SerialLink::portLost, this, [this](const QString& message) {
-    command1_->setText(strings_.connect);
-    setStatus(strings_.portLost.arg(message));
+  // The connect button's caption follows the link's state; it never decides it.
+  connect(&link_, &ByteLink::openChanged, this, [this](bool open) {
+    command1_->setText(open ? strings_.disconnect : strings_.connect);
+  });
+  connect(&link_, &ByteLink::lost, this, [this](const LinkError& error) {
+    setStatus(strings_.portLost.arg(fromStd(linkErrorText(error, language_))));
   });
 }
 
@@ -229,21 +233,17 @@ void MainWindow::ScanPorts() {
 
 void MainWindow::Command1_Click() {
   if (!link_.isOpen()) {
-    QString error;
-    if (link_.open(combo1_->currentText(), &error, options_.portMapping)) {
-      command1_->setText(strings_.disconnect);
-      setStatus(strings_.connected.arg(link_.portName()));
+    if (const std::optional<LinkError> failed =
+            link_.open(combo1_->currentText(), options_.portMapping)) {
+      setStatus(strings_.connectFailed.arg(fromStd(linkErrorText(*failed, language_))));
     } else {
-      setStatus(strings_.connectFailed.arg(error));
+      setStatus(strings_.connected.arg(link_.portName()));
     }
     return;
   }
-  command1_->setText(strings_.connect);
   upload_->abandon();
-  if (link_.isOpen()) {
-    link_.close();
-    setStatus(strings_.disconnected.arg(link_.portName()));
-  }
+  link_.close();
+  setStatus(strings_.disconnected.arg(link_.portName()));
 }
 
 void MainWindow::ListSavedTraces() {

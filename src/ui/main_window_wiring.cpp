@@ -2,6 +2,7 @@
 // they need from the window and how the window shows what they report.
 #include <QMetaObject>
 
+#include "link/transfer_messages.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/progress_widgets.h"
@@ -50,6 +51,9 @@ void MainWindow::wireUploads() {
   connect(upload_, &UploadController::dataPresent, &session_, &TraceSession::setDataPresent);
   connect(upload_, &UploadController::transferFailed, this,
           [this](const QString& message) { setStatus(message); });
+  connect(upload_, &UploadController::uploadAllEnded, this, [this](const UploadAllSummary& s) {
+    setStatus(fromStd(uploadAllSummaryMessage(s, language_)));
+  });
 }
 
 void MainWindow::showProgress(const TransferProgress& progress) {

@@ -43,12 +43,14 @@ TEST(SerialLinkTest, FailedConnectsSayWhichPortAndWhy) {
   }
   // The English words stay as they were for a text that names no port.
   SerialLink link;
-  QString words;
-  EXPECT_FALSE(link.open("21", &words, missingDevice));
-  EXPECT_EQ(words.toStdString(), "port \"21\" is not a port number 1..20 or a device");
-  EXPECT_FALSE(link.open(QString::fromStdString(missing), &words, missingDevice));
-  EXPECT_TRUE(words.startsWith(QString::fromStdString("port " + missing + ": no such port")))
-      << words.toStdString();
+  const auto notAPort = link.open("21", missingDevice);
+  ASSERT_TRUE(notAPort);
+  EXPECT_EQ(linkErrorText(*notAPort, Language::English),
+            "port \"21\" is not a port number 1..20 or a device");
+  const auto noSuchPort = link.open(QString::fromStdString(missing), missingDevice);
+  ASSERT_TRUE(noSuchPort);
+  const std::string words = linkErrorText(*noSuchPort, Language::English);
+  EXPECT_EQ(words.rfind("port " + missing + ": no such port", 0), 0u) << words;
 }
 
 TEST(SerialLinkTest, OpenStateAndALostLineAreAnnounced) {

@@ -16,6 +16,7 @@
 #include "files/record_text.h"
 #include "files/trace_library.h"
 #include "link/serial_link.h"
+#include "link/transfer_messages.h"
 #include "link/upload_controller.h"
 #include "record/decode.h"
 
@@ -102,10 +103,9 @@ struct LinkHarness {
   }
 
   bool connectTo(const SimProcess& sim) {
-    QString error;
-    const bool ok = link.open(sim.device(), &error);
-    EXPECT_TRUE(ok) << error.toStdString();
-    return ok;
+    const auto error = link.open(sim.device());
+    EXPECT_FALSE(error) << tracelink::linkErrorText(*error, tracelink::Language::English);
+    return !error;
   }
 
   // Runs the event loop until the transfer has ended (for whatever reason).

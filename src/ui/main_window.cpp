@@ -62,13 +62,19 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
   if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
   if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
-  saveFolder_ = options_.saveFolder.isEmpty()
-                    ? QDir(QCoreApplication::applicationDirPath()).filePath("save")
-                    : options_.saveFolder;
+  SaveFolderChoice choice;
+  if (options_.saveFolder.isEmpty()) {
+    choice = options_.chooseSaveFolder();
+    saveFolder_ = choice.folder;
+  } else {
+    saveFolder_ = options_.saveFolder;
+    choice.place = SaveFolderChoice::Place::BesideProgram;
+  }
   setObjectName("MainWindow");
   setWindowTitle(strings_.windowTitle);
   buildControls();
   Form_Load();
+  announceSaveFolder(choice);
 }
 
 MainWindow::~MainWindow() = default;
@@ -268,6 +274,7 @@ void MainWindow::Command1_Click() {
 
 void MainWindow::ListSavedTraces() {
   list1_->clear();
+  if (saveFolder_.isEmpty()) return;
   for (const std::string& name : tracelink::ListSavedTraces(toPath(saveFolder_)))
     list1_->addItem(fromStd(name));
 }
@@ -306,7 +313,27 @@ void MainWindow::showDecoded(const DecodedTexts& texts) {
   text1_->setPlainText(fromStd(EventText_));
 }
 
+// Said once at start, unless the traces are where they always were.
+void MainWindow::announceSaveFolder(const SaveFolderChoice& choice) {
+  if (choice.place == SaveFolderChoice::Place::UserData) {
+    setStatus(strings_.tracesKeptIn.arg(QDir::toNativeSeparators(choice.folder)));
+  } else if (choice.place == SaveFolderChoice::Place::None) {
+    QStringList tried;
+    if (!choice.besideFolder.isEmpty())
+      tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.besideFolder),
+                                             choice.besideReason);
+    tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.userFolder),
+                                           choice.userReason);
+    saveUnavailable_ = strings_.savingUnavailable.arg(tried.join(QStringLiteral("; ")));
+    setStatus(saveUnavailable_);
+  }
+}
+
 bool MainWindow::ensureSaveFolder() {
+  if (saveFolder_.isEmpty()) {
+    setStatus(saveUnavailable_);
+    return false;
+  }
   if (QDir(saveFolder_).exists()) return true;
   if (QDir().mkpath(saveFolder_)) return true;
   setStatus(strings_.folderFailed.arg(QDir::toNativeSeparators(saveFolder_),

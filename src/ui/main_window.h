@@ -20,6 +20,7 @@
 #include "record/trace_record.h"
 #include "report/report_workflow.h"
 #include "ui/platform.h"
+#include "ui/save_folder.h"
 #include "ui/ui_strings.h"
 
 namespace tracelink {
@@ -29,7 +30,8 @@ class TraceView;
 // What the window takes from outside; a test replaces the platform pieces and the
 // save folder, the program passes the real ones.
 struct MainWindowOptions {
-  QString saveFolder;  // empty: "save" beside the program
+  QString saveFolder;  // empty: the one that chooseSaveFolder gives
+  std::function<SaveFolderChoice()> chooseSaveFolder = chooseSaveFolderForThisProgram;
   std::shared_ptr<Clock> clock;
   std::shared_ptr<SaveDialog> saveDialog;
   std::shared_ptr<MessageBoxes> messages;
@@ -88,11 +90,13 @@ class MainWindow : public QWidget {
   void wireUploads();
   void showProgress(const ProgressState& state);
   bool ensureSaveFolder();
+  void announceSaveFolder(const SaveFolderChoice& choice);
 
   Language language_;
   const UiStrings& strings_;
   MainWindowOptions options_;
   QString saveFolder_;
+  QString saveUnavailable_;  // why there is no save folder, when there is none
 
   // State that belongs to the record and the view.
   TraceRecord record_;

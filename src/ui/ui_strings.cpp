@@ -26,6 +26,8 @@ const UiStrings& uiStrings(Language language) {
       QStringLiteral("Cannot save the trace: %1"),
       QStringLiteral("Saved %1"),
       QStringLiteral("Cannot create the save folder %1: %2"),
+      QStringLiteral("Traces are kept in %1"),
+      QStringLiteral("Saving is unavailable, no folder can be written: %1"),
   };
   static const UiStrings chinese{
       QStringLiteral("vt520X v1.1"),   QStringLiteral("连接仪表"),
@@ -39,6 +41,7 @@ const UiStrings& uiStrings(Language language) {
       QStringLiteral("连接中断：%1"),  QStringLiteral("无法读取曲线文件：%1"),
       QStringLiteral("已读取 %1"),     QStringLiteral("保存失败：%1"),
       QStringLiteral("已保存 %1"),     QStringLiteral("无法创建保存文件夹 %1：%2"),
+      QStringLiteral("曲线保存在 %1"), QStringLiteral("无法保存曲线，没有可写的文件夹：%1"),
   };
   return language == Language::English ? english : chinese;
 }

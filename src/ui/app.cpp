@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTranslator>
 
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 
 namespace tracelink {
 
@@ -11,6 +13,8 @@ int runTracelink(int argc, char** argv, Language language) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(language == Language::English ? "tracelink" : "tracelink-zh");
   QApplication::setApplicationVersion("1.1");
+  QTranslator qtTexts;
+  if (loadQtTranslations(language, qtTexts)) QApplication::installTranslator(&qtTexts);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("OTDR trace uploader, viewer and report printer");

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -47,13 +48,19 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
   if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
   if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
-  saveFolder_ = options_.saveFolder.isEmpty()
-                    ? QDir(QCoreApplication::applicationDirPath()).filePath("save")
-                    : options_.saveFolder;
+  SaveFolderChoice choice;
+  if (options_.saveFolder.isEmpty()) {
+    choice = options_.chooseSaveFolder();
+    saveFolder_ = choice.folder;
+  } else {
+    saveFolder_ = options_.saveFolder;
+    choice.place = SaveFolderChoice::Place::BesideProgram;
+  }
   setObjectName("MainWindow");
   setWindowTitle(strings_.windowTitle);
   buildControls();
   Form_Load();
+  announceSaveFolder(choice);
 }
 
 MainWindow::~MainWindow() = default;
@@ -167,9 +174,8 @@ void MainWindow::buildControls() {
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
 
   // The connect button's caption follows the link's state; it never decides it.
-  connect(&link_, &ByteLink::openChanged, this, [this](bool open) {
-    command1_->setText(open ? strings_.disconnect : strings_.connect);
-  });
+  connect(&link_, &ByteLink::openChanged, this,
+          [this](bool open) { command1_->setText(open ? strings_.disconnect : strings_.connect); });
   connect(&link_, &ByteLink::lost, this, [this](const LinkError& error) {
     setStatus(strings_.portLost.arg(fromStd(linkErrorText(error, language_))));
   });
@@ -248,6 +254,7 @@ void MainWindow::Command1_Click() {
 
 void MainWindow::ListSavedTraces() {
   list1_->clear();
+  if (saveFolder_.isEmpty()) return;
   for (const std::string& name : tracelink::ListSavedTraces(toPath(saveFolder_)))
     list1_->addItem(fromStd(name));
 }
@@ -274,11 +281,37 @@ void MainWindow::showDecoded() {
   text1_->setPlainText(fromStd(texts.eventText));
 }
 
+// Said once at start, unless the traces are where they always were.
+void MainWindow::announceSaveFolder(const SaveFolderChoice& choice) {
+  if (choice.place == SaveFolderChoice::Place::UserData) {
+    setStatus(strings_.tracesKeptIn.arg(QDir::toNativeSeparators(choice.folder)));
+  } else if (choice.place == SaveFolderChoice::Place::None) {
+    QStringList tried;
+    if (!choice.besideFolder.isEmpty())
+      tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.besideFolder),
+                                             choice.besideReason);
+    tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.userFolder),
+                                           choice.userReason);
+    saveUnavailable_ = strings_.savingUnavailable.arg(tried.join(QStringLiteral("; ")));
+    setStatus(saveUnavailable_);
+  }
+}
+
 bool MainWindow::ensureSaveFolder() {
-  if (QDir(saveFolder_).exists()) return true;
-  if (QDir().mkpath(saveFolder_)) return true;
-  setStatus(strings_.folderFailed.arg(QDir::toNativeSeparators(saveFolder_),
-                                      tr("permission denied or invalid path")));
+  if (saveFolder_.isEmpty()) {
+    setStatus(saveUnavailable_);
+    return false;
+  }
+  std::error_code ec;
+  const std::filesystem::path folder = toPath(saveFolder_);
+  if (std::filesystem::is_directory(folder, ec)) return true;
+  if (std::filesystem::create_directories(folder, ec) ||
+      (!ec && std::filesystem::is_directory(folder, ec)))
+    return true;
+  const int why = ec ? ec.value() : ENOTDIR;
+  setStatus(strings_.folderFailed.arg(
+      QDir::toNativeSeparators(saveFolder_),
+      fromStd(systemErrorText(why, ec ? ec.message() : std::string(), language_))));
   return false;
 }
 

@@ -21,6 +21,7 @@
 #include "report/report_workflow.h"
 #include "session/trace_session.h"
 #include "ui/platform.h"
+#include "ui/save_folder.h"
 #include "ui/ui_strings.h"
 
 namespace tracelink {
@@ -30,7 +31,8 @@ class TraceView;
 // What the window takes from outside; a test replaces the platform pieces and the
 // save folder, the program passes the real ones.
 struct MainWindowOptions {
-  QString saveFolder;  // empty: "save" beside the program
+  QString saveFolder;  // empty: the one that chooseSaveFolder gives
+  std::function<SaveFolderChoice()> chooseSaveFolder = chooseSaveFolderForThisProgram;
   std::shared_ptr<Clock> clock;
   std::shared_ptr<SaveDialog> saveDialog;
   std::shared_ptr<MessageBoxes> messages;
@@ -91,11 +93,13 @@ class MainWindow : public QWidget {
   void wireUploads();
   void showProgress(const TransferProgress& progress);
   bool ensureSaveFolder();
+  void announceSaveFolder(const SaveFolderChoice& choice);
 
   Language language_;
   const UiStrings& strings_;
   MainWindowOptions options_;
   QString saveFolder_;
+  QString saveUnavailable_;  // why there is no save folder, when there is none
 
   TraceSession session_;
   std::int32_t savedBlockCount() const;

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace tracelink {
 
@@ -12,7 +13,17 @@ QDateTime SystemClock::now() const {
 QString QtSaveDialog::askSavePath(QWidget* parent, const QString& title, const QString& folder,
                                   const QString& filter) {
   // Qt's dialog asks before replacing an existing file unless told not to.
-  return QFileDialog::getSaveFileName(parent, title, folder, filter);
+  QFileDialog dialog(parent, title, folder, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // A name typed without an extension gets the filter's, so the trace lands where the file
+  // list looks ("cable88" becomes "cable88.otdr") instead of seeming lost.
+  const QRegularExpressionMatch ext =
+      QRegularExpression(QStringLiteral(R"(\*\.(\w+))")).match(filter);
+  if (ext.hasMatch()) dialog.setDefaultSuffix(ext.captured(1));
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? QString() : chosen.first();
 }
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {

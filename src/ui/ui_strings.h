@@ -32,6 +32,10 @@ struct UiStrings {
   QString saveFailed;     // %1 reason (names the file)
   QString saved;          // %1 path
   QString folderFailed;   // %1 folder, %2 reason
+
+  // Where traces are kept, said at start when that is not beside the program.
+  QString tracesKeptIn;       // %1 folder
+  QString savingUnavailable;  // %1 the folders tried, each with its reason
 };
 
 const UiStrings& uiStrings(Language language);

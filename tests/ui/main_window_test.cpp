@@ -15,11 +15,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "ui/main_window.h"
 #include "ui/platform.h"
+#include "ui/qt_translations.h"
 #include "ui_test_support.h"
 
 namespace tracelink::test {
@@ -252,6 +254,86 @@ TEST_F(MainWindowTest, AutomaticSaveIntoAnUnwritableFolderSaysSo) {
   const QString error = w.AutoSaveTrace(1, 2);
   EXPECT_FALSE(error.isEmpty());
   EXPECT_TRUE(error.contains("save-is-a-file")) << error.toStdString();
+}
+
+// The window uses the folder it is given for everything and says where it is only when
+// that is not beside the program; with none, it says why saving is unavailable.
+TEST_F(MainWindowTest, ChosenSaveFolderIsUsedAndAnnounced) {
+  struct Case {
+    Language language;
+    SaveFolderChoice::Place place;
+    const char* status;  // the status line at start, with %1 the folder
+  };
+  const Case cases[] = {
+      {Language::English, SaveFolderChoice::Place::BesideProgram, ""},
+      {Language::English, SaveFolderChoice::Place::UserData, "Traces are kept in %1"},
+      {Language::Chinese, SaveFolderChoice::Place::UserData, "曲线保存在 %1"},
+  };
+  writeTrace("a.otdr", makeRecord(3), 2);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.place));
+    MainWindowOptions o = harness.options(QString(), noPort);
+    o.chooseSaveFolder = [&] {
+      SaveFolderChoice choice;
+      choice.place = c.place;
+      choice.folder = folder();
+      return choice;
+    };
+    MainWindow w(c.language, std::move(o));
+    EXPECT_EQ(w.saveFolder(), folder());
+    EXPECT_EQ(w.statusText(), QString::fromUtf8(c.status).arg(folder()));
+    EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 1);
+    click(w, "a.otdr");
+    EXPECT_EQ(w.view().FullRangeEnd, 4000);  // the file was read from that folder
+    EXPECT_EQ(w.AutoSaveTrace(5, 2), "");
+    EXPECT_TRUE(w.lastAutoSave().startsWith(folder() + "/05_")) << w.lastAutoSave().toStdString();
+    QFile::remove(w.lastAutoSave());
+  }
+}
+
+TEST_F(MainWindowTest, WithoutAnyWritableFolderSavingIsUnavailableButNothingElseStops) {
+  for (Language language : {Language::English, Language::Chinese}) {
+    MainWindowOptions o = harness.options(QString(), noPort);
+    o.chooseSaveFolder = [] {
+      SaveFolderChoice choice;
+      choice.besideFolder = "/opt/tl/save";
+      choice.besideReason = "Permission denied";
+      choice.userFolder = "/home/u/.local/share/tracelink/save";
+      choice.userReason = "Read-only file system";
+      return choice;
+    };
+    MainWindow w(language, std::move(o));
+    const QString status = w.statusText();
+    EXPECT_TRUE(
+        status.startsWith(language == Language::English ? "Saving is unavailable" : "无法保存曲线"))
+        << status.toStdString();
+    for (const char* part : {"/opt/tl/save (Permission denied)",
+                             "/home/u/.local/share/tracelink/save (Read-only file system)"})
+      EXPECT_TRUE(status.contains(part)) << status.toStdString();
+    EXPECT_TRUE(w.saveFolder().isEmpty());
+    EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 0);
+    w.ListSavedTraces();  // nothing is listed from the working folder either
+    EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 0);
+    EXPECT_EQ(w.AutoSaveTrace(1, 2), status);
+    EXPECT_TRUE(w.lastAutoSave().isEmpty());
+  }
+}
+
+// The Chinese program's file dialog and message box buttons come from Qt's translations,
+// which the package depends on.
+TEST(QtTranslationsTest, ChineseProgramGetsQtsOwnTextsInChinese) {
+  QTranslator english;
+  EXPECT_FALSE(loadQtTranslations(Language::English, english));
+  QTranslator chinese;
+  ASSERT_TRUE(loadQtTranslations(Language::Chinese, chinese))
+      << "Qt's Chinese translations are not installed";
+  QCoreApplication::installTranslator(&chinese);
+  const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+  const QString save = QCoreApplication::translate("QFileDialog", "&Save");
+  QCoreApplication::removeTranslator(&chinese);
+  EXPECT_EQ(cancel, QStringLiteral("取消"));
+  EXPECT_NE(save, QStringLiteral("&Save"));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
 }
 
 TEST_F(MainWindowTest, ScanListsExistingPortsIncludingBusyOnes) {

@@ -151,5 +151,41 @@ TEST_F(UploadWindowTest, UploadWithoutAConnectionKeepsTheTrace) {
   }
 }
 
+// Installed where nothing can be written: uploads still show the trace, an upload of all
+// traces says it stopped because saving is unavailable, and a save by hand still works
+// into a folder the user picks.
+TEST_F(UploadWindowTest, WithoutASaveFolderUploadsStillShowTheTrace) {
+  const SaveFolderChoice none;
+  const auto open = [&](const SimProcess& sim) {
+    MainWindowOptions o = harness.options(QString(), noPort);
+    o.chooseSaveFolder = [none] { return none; };
+    auto w = std::make_unique<MainWindow>(Language::English, std::move(o));
+    w->findChild<QComboBox*>("Combo1")->setEditText(sim.device());
+    w->Command1_Click();
+    return w;
+  };
+  {
+    SimProcess sim({"--range", "1", "--stored", "2", "--no-current"});
+    auto w = open(sim);
+    w->Command4_Click();
+    ASSERT_TRUE(finish(*w));
+    EXPECT_EQ(w->view().FullRangeEnd, 500);  // the first stored trace is on screen
+    EXPECT_TRUE(w->statusText().contains("could not be saved")) << w->statusText().toStdString();
+    EXPECT_TRUE(w->statusText().contains("Saving is unavailable")) << w->statusText().toStdString();
+  }
+  {
+    SimProcess sim({"--range", "4", "--stored", "0"});
+    auto w = open(sim);
+    w->Command12_Click();
+    ASSERT_TRUE(finish(*w));
+    EXPECT_TRUE(w->dataPresent());
+    EXPECT_EQ(w->view().FullRangeEnd, 8000);
+    harness.dialog->answer = dir.filePath("elsewhere.otdr");
+    w->Command2_Click();
+    EXPECT_EQ(harness.dialog->asked, 1);
+    EXPECT_EQ(blocksOf(harness.dialog->answer), 3);
+  }
+}
+
 }  // namespace
 }  // namespace tracelink::test

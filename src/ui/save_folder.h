@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace tracelink {
+
+// Where the program keeps its traces. A copied or portable program keeps them in "save"
+// beside itself, as it always did; an installed one cannot write there and uses the
+// user's data folder instead. Listing, loading, manual and automatic saves all use the
+// one folder chosen at start.
+struct SaveFolderChoice {
+  enum class Place { BesideProgram, UserData, None };
+  Place place = Place::None;
+  QString folder;  // absolute; empty when place is None
+  // Each folder tried and why it could not be used; empty for the one that was taken and
+  // for one that was not tried.
+  QString besideFolder;
+  QString besideReason;
+  QString userFolder;
+  QString userReason;
+};
+
+// Takes `programFolder`/save when it exists or can be created, and a file can be written
+// in it; otherwise `userDataFolder`/save, created when missing; otherwise none. The
+// system's own program folders (/usr/bin and the like) are never used for traces, even
+// when the running user could write there. An empty folder argument is skipped.
+SaveFolderChoice chooseSaveFolder(const QString& programFolder, const QString& userDataFolder);
+
+// The choice for the running program: its own folder and the user data folder that both
+// language builds share (~/.local/share/tracelink), so an installed English and Chinese
+// program see the same traces, as they do beside each other in one folder.
+SaveFolderChoice chooseSaveFolderForThisProgram();
+
+}  // namespace tracelink

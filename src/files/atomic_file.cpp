@@ -1,0 +1,149 @@
+#include "files/atomic_file.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "files/path_text.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace tracelink {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+Error saveError(const fs::path& path, const std::string& what) {
+  return Error{pathText(path) + ": " + what};
+}
+
+std::string errnoText(int err) {
+  return std::strerror(err);
+}
+
+std::FILE* createFile(const fs::path& path) {
+#ifdef _WIN32
+  return ::_wfopen(path.c_str(), L"wbx");
+#else
+  return std::fopen(path.c_str(), "wbx");  // never reuse an existing file
+#endif
+}
+
+// Pushes the file's data to the disk, so a rename cannot land there before it.
+int syncFile(std::FILE* f) {
+#ifdef _WIN32
+  return ::_commit(::_fileno(f));
+#else
+  return ::fsync(::fileno(f));
+#endif
+}
+
+// A name in the target's folder that no listing of saved traces picks up (it does not end
+// in the target's extension) and that is unlikely to exist already.
+fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  char tag[17];
+  std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(salt));
+  // Built as a path, so the target's own name keeps its encoding on every platform.
+  fs::path name(".");
+  name += target.filename();
+  name += ".";
+  name += tag;
+  name += ".tmp";
+  return folder / name;
+}
+
+Status writeAll(std::FILE* f, std::string_view bytes) {
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+    return Error{errnoText(errno)};
+  if (std::fflush(f) != 0) return Error{errnoText(errno)};
+  if (syncFile(f) != 0) return Error{errnoText(errno)};
+  return {};
+}
+
+// Renames from onto to only when to does not exist. The empty text means success; else
+// the reason, with EEXIST said as "exists already".
+std::string renameKeeping(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return {};
+  const DWORD e = ::GetLastError();
+  if (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS) return "exists already";
+  return std::system_category().message(static_cast<int>(e));
+#else
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (errno == EEXIST) return "exists already";
+  if (errno != EINVAL && errno != ENOSYS) return errnoText(errno);
+#endif
+  // A hard link fails when the name is taken, just as the rename above; file systems
+  // without either leave no atomic way, and say so.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return {};
+  }
+  if (errno == EEXIST) return "exists already";
+  return errnoText(errno);
+#endif
+}
+
+}  // namespace
+
+Status WriteFileAtomically(const fs::path& path, std::string_view bytes, ExistingFile existing) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return saveError(path, "cannot save: it is a directory");
+  if (existing == ExistingFile::Keep && fs::exists(fs::symlink_status(path, ec)))
+    return saveError(path, "exists already");
+
+  std::random_device device;
+  std::mt19937_64 salt(
+      (static_cast<std::uint64_t>(device()) << 32) ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  fs::path temporary;
+  FilePtr file;
+  for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+    temporary = temporaryPath(path, salt());
+    errno = 0;
+    file.reset(createFile(temporary));
+    if (!file && errno != EEXIST) break;
+  }
+  if (!file) return saveError(path, "cannot create: " + errnoText(errno));
+
+  Status written = writeAll(file.get(), bytes);
+  if (std::fclose(file.release()) != 0 && written) written = Error{errnoText(errno)};
+  if (!written) {
+    fs::remove(temporary, ec);
+    return saveError(path, "cannot write: " + written.error().message);
+  }
+  if (existing == ExistingFile::Keep) {
+    const std::string problem = renameKeeping(temporary, path);
+    if (problem.empty()) return {};
+    fs::remove(temporary, ec);
+    return saveError(path, problem == "exists already" ? problem : "cannot create: " + problem);
+  }
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    const std::string reason = ec.message();
+    fs::remove(temporary, ec);
+    return saveError(path, "cannot replace: " + reason);
+  }
+  return {};
+}
+
+}  // namespace tracelink

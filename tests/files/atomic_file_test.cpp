@@ -1,0 +1,65 @@
+#include "files/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "test_files.h"
+
+namespace tracelink {
+namespace {
+
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
+
+namespace fs = std::filesystem;
+
+bool onlyTarget(const fs::path& folder) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
+  return n == 1;
+}
+
+TEST(AtomicFile, KeepRefusesAnExistingFileAndLeavesItAlone) {
+  TempFolder folder;
+  const fs::path target = folder / "a.sor";
+  ASSERT_TRUE(WriteFileAtomically(target, std::string_view("one\0two", 7), ExistingFile::Keep));
+  EXPECT_EQ(readFile(target), std::string("one\0two", 7));
+
+  const Status again = WriteFileAtomically(target, "three", ExistingFile::Keep);
+  ASSERT_FALSE(again);
+  EXPECT_EQ(again.error().message, target.string() + ": exists already");
+  EXPECT_EQ(readFile(target), std::string("one\0two", 7));
+  EXPECT_TRUE(onlyTarget(folder.path()));  // no temporary file left behind
+
+  ASSERT_TRUE(WriteFileAtomically(target, "three", ExistingFile::Replace));
+  EXPECT_EQ(readFile(target), "three");
+  EXPECT_TRUE(onlyTarget(folder.path()));
+}
+
+TEST(AtomicFile, FailuresNameTheFileAndTheReason) {
+  TempFolder folder;
+  fs::create_directory(folder / "dir");
+  const Status dir = WriteFileAtomically(folder / "dir", "x", ExistingFile::Replace);
+  ASSERT_FALSE(dir);
+  EXPECT_EQ(dir.error().message, (folder / "dir").string() + ": cannot save: it is a directory");
+
+  const Status missing = WriteFileAtomically(folder / "no" / "a.sor", "x", ExistingFile::Keep);
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().message,
+            (folder / "no" / "a.sor").string() + ": cannot create: No such file or directory");
+
+  if (::geteuid() != 0) {  // root writes into read-only folders anyway
+    fs::create_directory(folder / "ro");
+    ::chmod((folder / "ro").c_str(), 0555);
+    const Status ro = WriteFileAtomically(folder / "ro" / "a.sor", "x", ExistingFile::Keep);
+    ASSERT_FALSE(ro);
+    EXPECT_EQ(ro.error().message,
+              (folder / "ro" / "a.sor").string() + ": cannot create: Permission denied");
+    ::chmod((folder / "ro").c_str(), 0755);
+  }
+}
+
+}  // namespace
+}  // namespace tracelink

@@ -47,6 +47,7 @@ QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std
   QImage canvas = makePlotSurface();
   const std::size_t n = series.levelsDb.size();
   last = std::min(last, n == 0 ? 0 : n - 1);
+  first = std::min(first, last);
   const double spacing = std::isfinite(series.spacingM) && series.spacingM > 0
                              ? series.spacingM
                              : kLightSpeed / 2 / kIor;
@@ -59,7 +60,9 @@ QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std
 
   double lo = 0, hi = 0;
   bool any = false;
-  for (std::size_t i = first; i <= last && i < n; ++i) {
+  // Every point drawn counts, the one beyond the window too.
+  const std::size_t end = n == 0 ? 0 : std::min(last + 1, n - 1);
+  for (std::size_t i = first; i <= end && i < n; ++i) {
     const double v = series.levelsDb[i];
     if (!std::isfinite(v)) continue;
     lo = any ? std::min(lo, v) : v;
@@ -111,8 +114,10 @@ QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std
   const auto x = [&](std::size_t i) {
     return f.column(sampleMetres(static_cast<std::int64_t>(i), ior, metresPerSample));
   };
+  // As our own curve does, the last segment reaches one point beyond the window (where
+  // there is one) and is clipped at its edge.
   double x0 = x(first), y0 = y(first);
-  for (std::size_t i = first + 1; i <= last; ++i) {
+  for (std::size_t i = first + 1; i <= end; ++i) {
     const double x1 = x(i), y1 = y(i);
     raster.addSegment(x0, y0, x1, y1);
     x0 = x1;

@@ -20,7 +20,8 @@ struct LevelSeries {
 // hold the levels from the lowest to the highest. Our own traces always fit 1 dB.
 double levelStep(double spanDb);
 
-// Draws points first..last of the series on a plot canvas (723 x 369, light colours) with
+// Draws points first..last of the series (and, as our curve does, the segment to the next
+// point, clipped) on a plot canvas (723 x 369, light colours) with
 // the grid rules of our own traces: the same margin, distance lines, labels and 11 level
 // lines; the distances are the points' own (i x spacing, whole metres). The lowest level
 // sits on the bottom axis and each level line is levelStep() dB above the one below; its

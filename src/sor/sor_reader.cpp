@@ -52,6 +52,15 @@ class Cursor {
   std::int16_t i16(std::string_view f) { return static_cast<std::int16_t>(u16(f)); }
   std::int32_t i32(std::string_view f) { return static_cast<std::int32_t>(u32(f)); }
 
+  // n values whose room has been checked.
+  std::vector<std::uint16_t> u16s(std::size_t n) {
+    std::vector<std::uint16_t> v(n);
+    const std::uint8_t* p = file_.data() + pos_;
+    for (std::size_t i = 0; i < n; ++i, p += 2)
+      v[i] = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    pos_ += 2 * n;
+    return v;
+  }
   std::string chars(std::string_view field, std::size_t n) {
     if (!need(field, n)) return {};
     std::string s(reinterpret_cast<const char*>(file_.data() + pos_), n);
@@ -211,8 +220,7 @@ DataPts readDataPts(Cursor& c, std::vector<std::string>& notes) {
       const std::uint32_t n = c.u32("points of the trace");
       trace.scaleFactor = c.u16("scale factor");
       if (!c.countFits("values", n, 2, "points")) break;
-      trace.values.resize(n);
-      for (std::uint32_t i = 0; i < n; ++i) trace.values[i] = c.u16("values");
+      trace.values = c.u16s(n);
       d.traces.push_back(std::move(trace));
     }
   }

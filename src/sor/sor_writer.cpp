@@ -6,16 +6,24 @@ namespace tracelink::sor {
 
 namespace {
 
-constexpr std::array<std::uint16_t, 256> makeCrcTable() {
-  std::array<std::uint16_t, 256> table{};
+// Slicing by eight: table k gives the register after a byte and k zero bytes, so eight
+// bytes take eight independent lookups instead of a chain of eight.
+using CrcTables = std::array<std::array<std::uint16_t, 256>, 8>;
+constexpr CrcTables makeCrcTables() {
+  CrcTables t{};
   for (unsigned i = 0; i < 256; ++i) {
     unsigned crc = i << 8;
     for (int b = 0; b < 8; ++b) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
-    table[i] = static_cast<std::uint16_t>(crc);
+    t[0][i] = static_cast<std::uint16_t>(crc);
   }
-  return table;
+  for (std::size_t k = 1; k < 8; ++k)
+    for (unsigned i = 0; i < 256; ++i) {
+      const unsigned r = t[k - 1][i];
+      t[k][i] = static_cast<std::uint16_t>((r << 8) ^ t[0][r >> 8]);
+    }
+  return t;
 }
-constexpr std::array<std::uint16_t, 256> kCrcTable = makeCrcTable();
+constexpr CrcTables kCrc = makeCrcTables();
 
 class Out {
  public:
@@ -28,6 +36,15 @@ class Out {
   void i16(std::int16_t v) { uint(static_cast<std::uint16_t>(v), 2); }
   void i32(std::int32_t v) { uint(static_cast<std::uint32_t>(v), 4); }
   void bytes(std::string_view s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
+  void u16s(const std::vector<std::uint16_t>& values) {
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + 2 * values.size());
+    std::uint8_t* p = bytes_.data() + at;
+    for (const std::uint16_t v : values) {
+      *p++ = static_cast<std::uint8_t>(v & 0xFF);
+      *p++ = static_cast<std::uint8_t>(v >> 8);
+    }
+  }
   // Exactly n bytes: cut, or filled with blanks.
   void letters(std::string_view s, std::size_t n) {
     const std::string_view cut = s.substr(0, n);
@@ -131,7 +148,7 @@ void writeDataPts(Out& o, const DataPts& d) {
   for (const DataTrace& t : d.traces) {
     o.u32(static_cast<std::uint32_t>(t.values.size()));
     o.u16(t.scaleFactor);
-    for (const std::uint16_t v : t.values) o.u16(v);
+    o.u16s(t.values);
   }
   o.bytes(d.tail);
 }
@@ -139,19 +156,50 @@ void writeDataPts(Out& o, const DataPts& d) {
 }  // namespace
 
 std::uint16_t Crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
-  for (const std::uint8_t b : bytes)
-    crc = static_cast<std::uint16_t>((crc << 8) ^ kCrcTable[((crc >> 8) ^ b) & 0xFF]);
-  return crc;
+  const std::uint8_t* p = bytes.data();
+  std::size_t n = bytes.size();
+  unsigned c = crc;
+  for (; n >= 8; n -= 8, p += 8)
+    c = kCrc[7][(c >> 8) ^ p[0]] ^ kCrc[6][(c & 0xFF) ^ p[1]] ^ kCrc[5][p[2]] ^ kCrc[4][p[3]] ^
+        kCrc[3][p[4]] ^ kCrc[2][p[5]] ^ kCrc[1][p[6]] ^ kCrc[0][p[7]];
+  for (; n > 0; --n, ++p) c = ((c << 8) ^ kCrc[0][((c >> 8) ^ *p) & 0xFF]) & 0xFFFF;
+  return static_cast<std::uint16_t>(c);
 }
 
 std::vector<std::uint8_t> WriteSor(const SorFile& file) {
   const int version = file.version == 1 ? 1 : 2;
-  // The blocks first, each on its own, so that the Map can state their sizes.
-  std::vector<std::vector<std::uint8_t>> bodies;
-  bodies.reserve(file.blocks.size());
+  std::size_t estimate = 256 + file.trailing.size();
+  for (const Block& block : file.blocks) estimate += block.raw.size() + block.ref.name.size() + 8;
+  if (file.dataPts)
+    for (const DataTrace& t : file.dataPts->traces) estimate += 2 * t.values.size() + 8;
+
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(estimate);
+  Out o(bytes);
+  // The Map first, with room for the sizes, which are known once each block is written.
+  if (version == 2) o.bytes(std::string_view("Map\0", 4));
+  o.u16(file.mapVersion);
+  const std::size_t mapSizeAt = bytes.size();
+  o.u32(0);
+  o.u16(static_cast<std::uint16_t>(file.blocks.size() + 1));
+  std::vector<std::size_t> sizeAt;
+  sizeAt.reserve(file.blocks.size());
   for (const Block& block : file.blocks) {
-    std::vector<std::uint8_t> body;
-    Out o(body);
+    o.str(block.ref.name);
+    o.u16(block.ref.version);
+    sizeAt.push_back(bytes.size());
+    o.u32(0);
+  }
+  const auto patch32 = [&](std::size_t at, std::size_t v) {
+    for (int k = 0; k < 4; ++k)
+      bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(v >> (8 * k));
+  };
+  patch32(mapSizeAt, bytes.size());
+  std::vector<std::size_t> checksumAt;
+
+  for (std::size_t i = 0; i < file.blocks.size(); ++i) {
+    const Block& block = file.blocks[i];
+    const std::size_t start = bytes.size();
     if (block.kind == BlockKind::Other) {
       o.bytes(block.raw);
     } else {
@@ -170,41 +218,23 @@ std::vector<std::uint8_t> WriteSor(const SorFile& file) {
           writeKeyEvents(o, file.keyEvents.value_or(KeyEvents{}), version);
           break;
         case BlockKind::DataPts:
-          writeDataPts(o, file.dataPts.value_or(DataPts{}));
+          writeDataPts(o, file.dataPts ? *file.dataPts : DataPts{});
           break;
         case BlockKind::Cksum:
-          o.u16(0);  // filled in below
+          checksumAt.push_back(bytes.size());
+          o.u16(0);  // once every size in the Map is known
           break;
         case BlockKind::Other:
           break;
       }
     }
-    bodies.push_back(std::move(body));
+    patch32(sizeAt[i], bytes.size() - start);
   }
-
-  std::vector<std::uint8_t> bytes;
-  Out o(bytes);
-  if (version == 2) o.bytes(std::string_view("Map\0", 4));
-  o.u16(file.mapVersion);
-  const std::size_t sizeAt = bytes.size();
-  o.u32(0);
-  o.u16(static_cast<std::uint16_t>(file.blocks.size() + 1));
-  for (std::size_t i = 0; i < file.blocks.size(); ++i) {
-    o.str(file.blocks[i].ref.name);
-    o.u16(file.blocks[i].ref.version);
-    o.u32(static_cast<std::uint32_t>(bodies[i].size()));
-  }
-  const auto mapSize = static_cast<std::uint32_t>(bytes.size());
-  for (int k = 0; k < 4; ++k)
-    bytes[sizeAt + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(mapSize >> (8 * k));
-
-  for (std::size_t i = 0; i < file.blocks.size(); ++i) {
-    bytes.insert(bytes.end(), bodies[i].begin(), bodies[i].end());
-    if (file.blocks[i].kind == BlockKind::Cksum) {
-      const std::uint16_t crc = Crc16(std::span(bytes).first(bytes.size() - 2));
-      bytes[bytes.size() - 2] = static_cast<std::uint8_t>(crc & 0xFF);
-      bytes[bytes.size() - 1] = static_cast<std::uint8_t>(crc >> 8);
-    }
+  // Over every byte before the value, the block's name included.
+  for (const std::size_t at : checksumAt) {
+    const std::uint16_t crc = Crc16(std::span(bytes).first(at));
+    bytes[at] = static_cast<std::uint8_t>(crc & 0xFF);
+    bytes[at + 1] = static_cast<std::uint8_t>(crc >> 8);
   }
   o.bytes(file.trailing);
   return bytes;

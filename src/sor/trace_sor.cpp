@@ -227,6 +227,7 @@ Result<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
   // Our own block: the header words, the block count, the top level, and the sample words
   // that the data points do not hold (all of them when the points were rounded).
   std::string raw = std::string(kRecordBlockName) + '\0';
+  raw.reserve(raw.size() + 2 * kBlockWords + 32 + 2 * sampleWords + (exact ? 0 : 2 * span.count));
   putU16(raw, kRecordFormat);
   putU16(raw, static_cast<std::uint32_t>(blockCount));
   for (std::size_t p = kHeaderStart; p < kHeaderEnd; ++p)

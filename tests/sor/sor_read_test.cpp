@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "sor/expected_samples.h"
 #include "sor/sor_io.h"
@@ -23,6 +24,25 @@ TEST(SorCrc, CheckValueAndEmptyInput) {
   // Splitting the input and carrying the value on gives the same result.
   const auto* b = reinterpret_cast<const std::uint8_t*>(text);
   EXPECT_EQ(Crc16(std::span(b + 4, 5), Crc16(std::span(b, 4))), 0x29B1);
+}
+
+// The polynomial one bit at a time, as it is defined.
+std::uint16_t bitwiseCrc(const std::vector<std::uint8_t>& bytes) {
+  unsigned crc = 0xFFFF;
+  for (const std::uint8_t b : bytes) {
+    crc ^= static_cast<unsigned>(b) << 8;
+    for (int k = 0; k < 8; ++k) crc = (crc & 0x8000) ? ((crc << 1) ^ 0x1021) & 0xFFFF : crc << 1;
+  }
+  return static_cast<std::uint16_t>(crc);
+}
+
+TEST(SorCrc, EveryLengthAgreesWithTheBitwiseDefinition) {
+  std::mt19937 rng(3);
+  std::vector<std::uint8_t> bytes;
+  for (int len = 0; len < 70; ++len) {
+    EXPECT_EQ(Crc16(bytes), bitwiseCrc(bytes)) << len;
+    bytes.push_back(static_cast<std::uint8_t>(rng()));
+  }
 }
 
 TEST(SorSamples, AgreeWithIndependentReaders) {

@@ -1,5 +1,6 @@
 #include "files/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -70,11 +71,11 @@ fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
   return folder / name;
 }
 
-Status writeAll(std::FILE* f, std::string_view bytes) {
+Status writeAll(std::FILE* f, std::string_view bytes, bool sync) {
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
     return Error{errnoText(errno)};
   if (std::fflush(f) != 0) return Error{errnoText(errno)};
-  if (syncFile(f) != 0) return Error{errnoText(errno)};
+  if (sync && syncFile(f) != 0) return Error{errnoText(errno)};
   return {};
 }
 
@@ -105,9 +106,14 @@ std::string renameKeeping(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
-Status WriteFileAtomically(const fs::path& path, std::string_view bytes, ExistingFile existing) {
+namespace {
+
+// The temporary file with the bytes in it, pushed to the disk when sync is set.
+Result<fs::path> writeTemporary(const fs::path& path, std::string_view bytes, ExistingFile existing,
+                                bool sync) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) return saveError(path, "cannot save: it is a directory");
+  // Early, so that a refused file costs no writing; the rename checks again.
   if (existing == ExistingFile::Keep && fs::exists(fs::symlink_status(path, ec)))
     return saveError(path, "exists already");
 
@@ -125,12 +131,18 @@ Status WriteFileAtomically(const fs::path& path, std::string_view bytes, Existin
   }
   if (!file) return saveError(path, "cannot create: " + errnoText(errno));
 
-  Status written = writeAll(file.get(), bytes);
+  Status written = writeAll(file.get(), bytes, sync);
   if (std::fclose(file.release()) != 0 && written) written = Error{errnoText(errno)};
   if (!written) {
     fs::remove(temporary, ec);
     return saveError(path, "cannot write: " + written.error().message);
   }
+  return temporary;
+}
+
+// Renames the temporary file onto the target; removes it when that fails.
+Status placeTemporary(const fs::path& temporary, const fs::path& path, ExistingFile existing) {
+  std::error_code ec;
   if (existing == ExistingFile::Keep) {
     const std::string problem = renameKeeping(temporary, path);
     if (problem.empty()) return {};
@@ -144,6 +156,67 @@ Status WriteFileAtomically(const fs::path& path, std::string_view bytes, Existin
     return saveError(path, "cannot replace: " + reason);
   }
   return {};
+}
+
+// Pushes a closed file's data to the disk.
+bool syncPath(const fs::path& path) {
+#ifdef _WIN32
+  FilePtr f(::_wfopen(path.c_str(), L"r+b"));
+  return f && syncFile(f.get()) == 0;
+#else
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+#endif
+}
+
+}  // namespace
+
+Status WriteFileAtomically(const fs::path& path, std::string_view bytes, ExistingFile existing) {
+  Result<fs::path> temporary = writeTemporary(path, bytes, existing, true);
+  if (!temporary) return temporary.error();
+  return placeTemporary(*temporary, path, existing);
+}
+
+Result<StagedFile> StageFile(const fs::path& path, std::string_view bytes, ExistingFile existing) {
+  Result<fs::path> temporary = writeTemporary(path, bytes, existing, false);
+  if (!temporary) return temporary.error();
+  return StagedFile{path, *temporary, existing};
+}
+
+std::vector<Status> CommitStagedFiles(std::span<const StagedFile> files) {
+  std::vector<Status> results(files.size());
+#if defined(__linux__)
+  // One flush of each file system holding a staged file, instead of one wait per file.
+  std::vector<fs::path> folders;
+  for (const StagedFile& f : files) {
+    const fs::path folder = f.temporary.has_parent_path() ? f.temporary.parent_path() : ".";
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+      folders.push_back(folder);
+  }
+  bool flushed = true;
+  for (const fs::path& folder : folders) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || ::syncfs(fd) != 0) flushed = false;
+    if (fd >= 0) ::close(fd);
+  }
+#else
+  const bool flushed = false;
+#endif
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const StagedFile& f = files[i];
+    if (!flushed && !syncPath(f.temporary)) {
+      const std::string reason = errnoText(errno);
+      std::error_code ec;
+      fs::remove(f.temporary, ec);
+      results[i] = saveError(f.target, "cannot write: " + reason);
+      continue;
+    }
+    results[i] = placeTemporary(f.temporary, f.target, f.existing);
+  }
+  return results;
 }
 
 }  // namespace tracelink

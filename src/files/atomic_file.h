@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "record/result.h"
 
@@ -18,5 +20,19 @@ enum class ExistingFile { Replace, Keep };
 // between). The error names the file and the reason.
 Status WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                            ExistingFile existing);
+
+// The same for many files at once, as a batch export writes them: StageFile writes each
+// file's temporary file without waiting for the disk; CommitStagedFiles then has all of
+// them reach the disk together (one flush of the file system where the platform has one,
+// else one per file) and only then renames each onto its target, so every file still
+// appears whole or not at all. One status per file, in order.
+struct StagedFile {
+  std::filesystem::path target;
+  std::filesystem::path temporary;
+  ExistingFile existing = ExistingFile::Keep;
+};
+Result<StagedFile> StageFile(const std::filesystem::path& path, std::string_view bytes,
+                             ExistingFile existing);
+std::vector<Status> CommitStagedFiles(std::span<const StagedFile> files);
 
 }  // namespace tracelink

@@ -6,9 +6,10 @@ namespace tracelink::sor {
 
 namespace {
 
-// Slicing by eight: table k gives the register after a byte and k zero bytes, so eight
-// bytes take eight independent lookups instead of a chain of eight.
-using CrcTables = std::array<std::array<std::uint16_t, 256>, 8>;
+// Slicing by sixteen: table k gives the register after a byte and k zero bytes, so sixteen
+// bytes take sixteen independent lookups instead of a chain of sixteen.
+constexpr std::size_t kSlices = 16;
+using CrcTables = std::array<std::array<std::uint16_t, 256>, kSlices>;
 constexpr CrcTables makeCrcTables() {
   CrcTables t{};
   for (unsigned i = 0; i < 256; ++i) {
@@ -16,7 +17,7 @@ constexpr CrcTables makeCrcTables() {
     for (int b = 0; b < 8; ++b) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
     t[0][i] = static_cast<std::uint16_t>(crc);
   }
-  for (std::size_t k = 1; k < 8; ++k)
+  for (std::size_t k = 1; k < kSlices; ++k)
     for (unsigned i = 0; i < 256; ++i) {
       const unsigned r = t[k - 1][i];
       t[k][i] = static_cast<std::uint16_t>((r << 8) ^ t[0][r >> 8]);
@@ -159,9 +160,11 @@ std::uint16_t Crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
   const std::uint8_t* p = bytes.data();
   std::size_t n = bytes.size();
   unsigned c = crc;
-  for (; n >= 8; n -= 8, p += 8)
-    c = kCrc[7][(c >> 8) ^ p[0]] ^ kCrc[6][(c & 0xFF) ^ p[1]] ^ kCrc[5][p[2]] ^ kCrc[4][p[3]] ^
-        kCrc[3][p[4]] ^ kCrc[2][p[5]] ^ kCrc[1][p[6]] ^ kCrc[0][p[7]];
+  for (; n >= kSlices; n -= kSlices, p += kSlices) {
+    unsigned next = kCrc[kSlices - 1][(c >> 8) ^ p[0]] ^ kCrc[kSlices - 2][(c & 0xFF) ^ p[1]];
+    for (std::size_t k = 2; k < kSlices; ++k) next ^= kCrc[kSlices - 1 - k][p[k]];
+    c = next;
+  }
   for (; n > 0; --n, ++p) c = ((c << 8) ^ kCrc[0][((c >> 8) ^ *p) & 0xFF]) & 0xFFFF;
   return static_cast<std::uint16_t>(c);
 }

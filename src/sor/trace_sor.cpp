@@ -42,20 +42,29 @@ struct PointSpan {
 
 PointSpan pointSpan(const HeaderState& header, const ViewWindow& view) {
   PointSpan span;
-  if (header.StartPoint >= header.RangeLine) return span;
-  for (std::int64_t s = view.FullRangeStart; s <= view.FullRangeEnd; ++s) {
-    const std::optional<std::size_t> p = SamplePosition(header.StartPoint, s);
-    if (!p) {
-      if (span.count > 0) break;
-      continue;
-    }
-    if (span.count == 0) {
-      span.first = *p;
-      span.firstSample = static_cast<std::int32_t>(s);
-    }
-    ++span.count;
-  }
+  if (header.StartPoint >= header.RangeLine || view.FullRangeEnd < view.FullRangeStart) return span;
+  // SamplePosition is first - 1 + s; like the CSV export, the points end where the record
+  // does, and a first sample outside it gives none.
+  const std::int64_t sp = header.StartPoint == 0 ? 1 : header.StartPoint;
+  const std::int64_t s0 = view.FullRangeStart;
+  const std::int64_t s1 = std::min<std::int64_t>(view.FullRangeEnd, kRecordWords - sp);
+  if (sp - 1 + s0 < 0) return span;
+  if (s0 > s1) return span;
+  span.first = static_cast<std::size_t>(sp - 1 + s0);
+  span.count = static_cast<std::size_t>(s1 - s0 + 1);
+  span.firstSample = static_cast<std::int32_t>(s0);
   return span;
+}
+
+// The first position in [from, to) whose word is not a 16-bit value, or to.
+std::size_t firstNonWord(const TraceRecord& record, std::size_t from, std::size_t to) {
+  // A pass the compiler vectorises; the search only when it found something.
+  std::uint32_t high = 0;
+  for (std::size_t p = from; p < to; ++p) high |= static_cast<std::uint32_t>(record[p]) >> 16;
+  if (high == 0) return to;
+  for (std::size_t p = from; p < to; ++p)
+    if (static_cast<std::uint32_t>(record[p]) > 0xFFFF) return p;
+  return to;
 }
 
 void putU16(std::string& out, std::uint32_t v) {
@@ -146,20 +155,13 @@ Result<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
     return exportError("the trace has no samples to export (StartPoint " +
                        std::to_string(header.StartPoint) + " is not below RangeLine " +
                        std::to_string(header.RangeLine) + ")");
-  const auto checkWord = [&](std::size_t p) -> std::optional<Error> {
-    const std::int32_t w = record[p];
-    if (w < 0 || w > 0xFFFF)
-      return exportError("record position " + std::to_string(p) + " holds " + std::to_string(w) +
-                         ", outside 0..65535");
-    return std::nullopt;
-  };
-  for (std::size_t p = span.first; p < span.first + span.count; ++p)
-    if (auto e = checkWord(p)) return *e;
   const std::size_t sampleWords = static_cast<std::size_t>(blockCount) * kBlockWords;
-  for (std::size_t p = 0; p < sampleWords; ++p)
-    if (auto e = checkWord(p)) return *e;
-  for (std::size_t p = kHeaderStart; p < kHeaderEnd; ++p)
-    if (auto e = checkWord(p)) return *e;
+  const std::pair<std::size_t, std::size_t> ranges[] = {
+      {span.first, span.first + span.count}, {0, sampleWords}, {kHeaderStart, kHeaderEnd}};
+  for (const auto& [from, to] : ranges)
+    if (const std::size_t p = firstNonWord(record, from, to); p != to)
+      return exportError("record position " + std::to_string(p) + " holds " +
+                         std::to_string(record[p]) + ", outside 0..65535");
 
   // Levels: 0.001 dB below the highest, scale factor 1000. A span the 16-bit values
   // cannot hold raises the scale factor until it fits; values are rounded to it then.
@@ -176,11 +178,18 @@ Result<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
   trace.scaleFactor = static_cast<std::uint16_t>(scale);
   trace.values.resize(span.count);
   const bool exact = scale == kBaseScaleFactor;
-  for (std::size_t i = 0; i < span.count; ++i) {
-    const std::int64_t below = static_cast<std::int64_t>(top - record[span.first + i]) * 10;
-    const std::int64_t v =
-        exact ? below : nearest(static_cast<double>(below) * kBaseScaleFactor / scale);
-    trace.values[i] = static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 0xFFFF));
+  const std::int32_t* words = record.words.data() + span.first;
+  std::uint16_t* values = trace.values.data();
+  if (exact) {
+    // top - w is at most 6553 here, so ten times it fits.
+    for (std::size_t i = 0; i < span.count; ++i)
+      values[i] = static_cast<std::uint16_t>((top - words[i]) * 10);
+  } else {
+    for (std::size_t i = 0; i < span.count; ++i) {
+      const double below = static_cast<double>(top - words[i]) * 10;
+      const std::int64_t v = nearest(below * kBaseScaleFactor / static_cast<double>(scale));
+      values[i] = static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 0xFFFF));
+    }
   }
 
   SorFile file;
@@ -235,16 +244,23 @@ Result<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
   putU32(raw, static_cast<std::uint32_t>(top));
   putU32(raw, static_cast<std::uint32_t>(span.first));
   putU32(raw, static_cast<std::uint32_t>(span.count));
-  std::vector<std::uint16_t> others;
-  for (std::size_t p = 0; p < sampleWords; ++p)
-    if (p < span.first || p >= span.first + span.count)
-      others.push_back(static_cast<std::uint16_t>(record[p]));
-  putU32(raw, static_cast<std::uint32_t>(others.size()));
-  for (const std::uint16_t w : others) putU16(raw, w);
+  const std::size_t coveredEnd = std::min(span.first + span.count, sampleWords);
+  const std::size_t before = std::min(span.first, sampleWords);
+  const std::size_t after = sampleWords - std::max(coveredEnd, before);
+  putU32(raw, static_cast<std::uint32_t>(before + after));
+  const auto putWords = [&raw, &record](std::size_t from, std::size_t to) {
+    const std::size_t at = raw.size();
+    raw.resize(at + 2 * (to - from));
+    char* p = raw.data() + at;
+    for (std::size_t q = from; q < to; ++q) {
+      *p++ = static_cast<char>(record[q] & 0xFF);
+      *p++ = static_cast<char>((record[q] >> 8) & 0xFF);
+    }
+  };
+  putWords(0, before);
+  putWords(std::max(coveredEnd, before), sampleWords);
   raw += static_cast<char>(exact ? 1 : 0);
-  if (!exact)
-    for (std::size_t i = 0; i < span.count; ++i)
-      putU16(raw, static_cast<std::uint32_t>(record[span.first + i]));
+  if (!exact) putWords(span.first, span.first + span.count);
 
   const auto known = [](const char* name, BlockKind kind) {
     Block b;

@@ -38,6 +38,36 @@ TEST(AtomicFile, KeepRefusesAnExistingFileAndLeavesItAlone) {
   EXPECT_TRUE(onlyTarget(folder.path()));
 }
 
+TEST(AtomicFile, StagedFilesTakeTheirNamesOnlyWhenCommitted) {
+  TempFolder folder;
+  writeFile(folder / "taken.sor", "old");
+  Result<StagedFile> a = StageFile(folder / "a.sor", "alpha", ExistingFile::Keep);
+  Result<StagedFile> b = StageFile(folder / "b.sor", "beta", ExistingFile::Keep);
+  Result<StagedFile> taken = StageFile(folder / "taken.sor", "new", ExistingFile::Replace);
+  ASSERT_TRUE(a && b && taken);
+  EXPECT_FALSE(fs::exists(folder / "a.sor"));
+  EXPECT_EQ(readFile(folder / "taken.sor"), "old");
+  // A file that appears while the batch is staged is still not replaced.
+  writeFile(folder / "b.sor", "someone else's");
+  const Result<StagedFile> refused = StageFile(folder / "taken.sor", "x", ExistingFile::Keep);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().message, (folder / "taken.sor").string() + ": exists already");
+
+  const std::vector<StagedFile> batch{*a, *b, *taken};
+  const std::vector<Status> done = CommitStagedFiles(batch);
+  ASSERT_EQ(done.size(), 3u);
+  EXPECT_TRUE(done[0]);
+  ASSERT_FALSE(done[1]);
+  EXPECT_EQ(done[1].error().message, (folder / "b.sor").string() + ": exists already");
+  EXPECT_TRUE(done[2]);
+  EXPECT_EQ(readFile(folder / "a.sor"), "alpha");
+  EXPECT_EQ(readFile(folder / "b.sor"), "someone else's");
+  EXPECT_EQ(readFile(folder / "taken.sor"), "new");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder.path())) ++entries;
+  EXPECT_EQ(entries, 3);  // no temporary file left behind
+}
+
 TEST(AtomicFile, FailuresNameTheFileAndTheReason) {
   TempFolder folder;
   fs::create_directory(folder / "dir");

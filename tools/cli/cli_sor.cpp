@@ -82,8 +82,10 @@ std::optional<std::int64_t> fileTime(const std::string& path) {
   return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 
-// One input to one output; the empty string on success, else the message.
-std::string exportOne(const std::string& input, const fs::path& output, const SorOptions& o) {
+// One input converted and staged for its output; the empty string on success, else the
+// message.
+std::string exportOne(const std::string& input, const fs::path& output, const SorOptions& o,
+                      std::optional<StagedFile>& staged) {
   Result<LoadedTrace> trace = loadTrace(input);
   if (!trace) return trace.error().message;
   sor::SorExportOptions texts = o.texts;
@@ -93,14 +95,16 @@ std::string exportOne(const std::string& input, const fs::path& output, const So
       sor::WriteTraceAsSor(*trace->record, trace->header, trace->view, trace->blocks, texts);
   if (!bytes) return input + ": " + bytes.error().message;
   const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  Status saved =
-      WriteFileAtomically(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);
-  if (!saved) {
-    std::string message = saved.error().message;
-    if (message.ends_with(": exists already")) message += " (--force replaces it)";
-    return message;
-  }
+  Result<StagedFile> stage =
+      StageFile(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);
+  if (!stage) return stage.error().message;
+  staged = std::move(*stage);
   return {};
+}
+
+std::string withHint(std::string message) {
+  if (message.ends_with(": exists already")) message += " (--force replaces it)";
+  return message;
 }
 
 fs::path outputFor(const std::string& input, const SorOptions& o) {
@@ -133,11 +137,14 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
                     options.files[it->second];
   }
 
-  // Every core: each thread takes the next file until none is left.
+  // Every core: each thread takes the next file until none is left. The files reach the
+  // disk together afterwards, and only then take their names.
+  std::vector<std::optional<StagedFile>> staged(n);
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     for (std::size_t i = next++; i < n; i = next++)
-      if (messages[i].empty()) messages[i] = exportOne(options.files[i], outputs[i], options);
+      if (messages[i].empty())
+        messages[i] = withHint(exportOne(options.files[i], outputs[i], options, staged[i]));
   };
   const std::size_t threads =
       std::min<std::size_t>(n, std::max(1u, std::thread::hardware_concurrency()));
@@ -145,6 +152,16 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
   for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
   work();
   for (std::thread& t : pool) t.join();
+  std::vector<StagedFile> toCommit;
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < n; ++i)
+    if (staged[i]) {
+      toCommit.push_back(*staged[i]);
+      order.push_back(i);
+    }
+  const std::vector<Status> committed = CommitStagedFiles(toCommit);
+  for (std::size_t k = 0; k < committed.size(); ++k)
+    if (!committed[k]) messages[order[k]] = withHint(committed[k].error().message);
 
   bool anyFailed = false;
   for (std::size_t i = 0; i < n; ++i) {

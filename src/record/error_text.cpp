@@ -59,7 +59,7 @@ constexpr ErrorWords kEnglish{
     .cannotCreate = "cannot create: {why}",
     .cannotWrite = "cannot write: {why}",
     .cannotReplace = "cannot replace: {why}",
-    .alreadyExists = "already exists",
+    .alreadyExists = "exists already",
     .cannotCreateFolder = "cannot create the folder: {why}",
     .noSuchFile = {},
     .permissionDenied = {},
@@ -200,7 +200,7 @@ Error fileError(ErrorCode code, std::string path, int sysError, std::string syst
 }
 
 std::string Error::text(Language language) const {
-  if (code == ErrorCode::Text) return message;
+  if (code == ErrorCode::Text) return words;
   const ErrorWords& w = wordsFor(language);
   std::string body(phrase(w, code));
   replaceAll(body, "{a}", std::to_string(a));

@@ -15,7 +15,7 @@ namespace tracelink {
 // in its language and the command-line tool in English (text()); the core layers never
 // build sentences themselves.
 enum class ErrorCode {
-  Text,  // free words in message (tools and tests only)
+  Text,  // free words (tools and tests only)
   // Reading a trace file's text; a and b are the numbers named.
   FileEmpty,          // the file holds nothing
   FileNoFields,       // only blanks and line ends
@@ -41,9 +41,9 @@ enum class ErrorCode {
 struct Error {
   Error() = default;
   // Free words, for tools and tests: Error{"no .otdr files"}.
-  explicit Error(std::string words) : message(std::move(words)) {}
+  explicit Error(std::string text) : words(std::move(text)) {}
 
-  std::string message;  // the words of ErrorCode::Text
+  std::string words;  // the words of ErrorCode::Text
   ErrorCode code = ErrorCode::Text;
   std::string path;    // the file or device concerned (UTF-8), empty when none
   std::int64_t a = 0;  // the numbers the code names (field number, counts)

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "record/units.h"
 
@@ -39,6 +40,15 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
     file = a;
   }
   if (file.empty()) return fail(err, "csv: no FILE given (see --help)");
+  if (isSorFile(file)) {
+    Result<SorInput> input = loadSorInput(file);
+    if (!input) return fail(err, input.error().text());
+    if (!input->record) {
+      out << sorCsvLines(*input);
+      out.flush();
+      return out ? kExitOk : fail(err, "cannot write the output");
+    }
+  }
   Result<LoadedTrace> trace = loadTrace(file);
   if (!trace) return fail(err, trace.error().text());
   out << csvLines(*trace);
@@ -52,7 +62,9 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
 extern const Command kCsvCommand{
     "csv", "csv FILE",
     "Print one line per sample of FILE's full view: distance_m,level_db (distance with the "
-    "group index 1.4677, 3 decimals; level in dB, 2 decimals).",
+    "group index 1.4677, 3 decimals; level in dB, 2 decimals). A SOR file prints its data "
+    "points at its own spacing, levels in dB with 3 decimals, 0 at the top and negative "
+    "below; one exported by tracelink prints its record as the .otdr file did.",
     runCsv};
 
 }  // namespace tracelink::cli

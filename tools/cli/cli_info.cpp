@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "record/decode.h"
 
@@ -13,6 +14,7 @@ struct InfoOptions {
   std::string file;
   Language language = Language::English;
   bool json = false;
+  bool record = false;  // a SOR export: its record as the .otdr would show it
 };
 
 // Returns an empty string when the arguments are good, else what is wrong with them.
@@ -21,6 +23,8 @@ std::string parseInfoArgs(std::span<const std::string> args, InfoOptions& option
     const std::string& a = args[i];
     if (a == "--json") {
       options.json = true;
+    } else if (a == "--record") {
+      options.record = true;
     } else if (a == "--lang" || a.starts_with("--lang=")) {
       std::string lang;
       if (a == "--lang") {
@@ -89,6 +93,21 @@ int runInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
   InfoOptions options;
   if (const std::string problem = parseInfoArgs(args, options); !problem.empty())
     return fail(err, problem);
+  if (isSorFile(options.file)) {
+    Result<SorInput> input = loadSorInput(options.file);
+    if (!input) return fail(err, input.error().text());
+    if (options.record && !input->record)
+      return fail(err, options.file + ": a SOR file without a tracelink record");
+    if (!options.record && (options.json || !input->record)) {
+      if (options.json) {
+        writeSorJson(out, *input);
+      } else {
+        writeSorSummary(out, *input);
+      }
+      out.flush();
+      return out ? kExitOk : fail(err, "cannot write the output");
+    }
+  }
   Result<LoadedTrace> trace = loadTrace(options.file);
   if (!trace) return fail(err, trace.error().text());
 
@@ -107,9 +126,11 @@ int runInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
 }  // namespace
 
 extern const Command kInfoCommand{
-    "info", "info FILE [--lang en|zh] [--json]",
+    "info", "info FILE [--lang en|zh] [--json] [--record]",
     "Load FILE as the window does and print its info line and event table (--json: one "
-    "object with the header values, the window's texts and the events shown).",
+    "object with the header values, the window's texts and the events shown). A SOR file "
+    "prints its summary (--json: its blocks); one exported by tracelink prints its record "
+    "as the .otdr file did, and --record does so with --json too.",
     runInfo};
 
 }  // namespace tracelink::cli

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_sor_plot.h"
 #include "cli_trace.h"
 #include "record/decode.h"
 #include "view/plot_geometry.h"
@@ -72,6 +73,12 @@ int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& 
   PlotOptions options;
   if (const std::string problem = parsePlotArgs(args, options); !problem.empty())
     return fail(err, problem);
+  if (isSorFile(options.file)) {
+    Result<SorInput> input = loadSorInput(options.file);
+    if (!input) return fail(err, input.error().text());
+    if (!input->record)
+      return plotSorFile(*input, options.out, options.dark, options.from, options.to, err);
+  }
   Result<LoadedTrace> trace = loadTrace(options.file);
   if (!trace) return fail(err, trace.error().text());
 
@@ -104,7 +111,8 @@ int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& 
 extern const Command kPlotCommand{
     "plot", "plot FILE --out PNG [--from S --to S] [--dark]",
     "Draw the plot of FILE (723 x 369 pixels) as the window's canvas holds it and write it "
-    "as PNG: the full view, or samples S to S; --dark writes the dark presentation.",
+    "as PNG: the full view, or samples S to S; --dark writes the dark presentation. A SOR "
+    "file is drawn at its own spacing across its whole range (S are then its points).",
     runPlot};
 
 }  // namespace tracelink::cli

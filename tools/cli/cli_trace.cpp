@@ -2,11 +2,19 @@
 
 #include <cstdio>
 
+#include "cli_sor_input.h"
 #include "files/record_file.h"
 
 namespace tracelink::cli {
 
 Result<LoadedTrace> loadTrace(const std::string& path) {
+  // One of our own SOR exports gives its record back; a foreign one has none.
+  if (isSorFile(path)) {
+    Result<SorInput> input = loadSorInput(path);
+    if (!input) return input.error();
+    if (!input->record) return Error{path + ": a SOR file without a tracelink record"};
+    return std::move(*input->record);
+  }
   LoadedTrace trace;
   Status read = ReadRecordFile(path, *trace.record, trace.header.BlocksPerTrace);
   if (!read) return read.error();

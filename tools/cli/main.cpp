@@ -10,7 +10,8 @@ namespace {
 void printHelp(std::ostream& out) {
   out << "Usage: tracelink-cli COMMAND [ARGS]\n"
          "       tracelink-cli --help\n\n"
-         "Reads .otdr trace files exactly as the tracelink window loads them.\n\n"
+         "Reads .otdr trace files exactly as the tracelink window loads them, and SOR files of\n"
+         "any maker.\n\n"
          "Commands:\n";
   for (const tracelink::cli::Command* c : tracelink::cli::commands())
     out << "  " << c->usage << "\n      " << c->summary << "\n";

@@ -1,0 +1,425 @@
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "sor/sor_io.h"
+
+namespace tracelink::sor {
+
+namespace {
+
+Error sorError(std::string_view block, std::string_view field, std::size_t offset,
+               const std::string& what) {
+  return Error{"block " + std::string(block) + ", field " + std::string(field) + ", offset " +
+               std::to_string(offset) + ": " + what};
+}
+
+// Reads little-endian fields inside one block. The first field that does not fit stops
+// the cursor: it keeps that error and every later read returns zero without moving.
+class Cursor {
+ public:
+  Cursor(std::span<const std::uint8_t> file, std::size_t begin, std::size_t end, std::string block)
+      : file_(file), pos_(begin), end_(end), block_(std::move(block)) {}
+
+  bool ok() const { return !error_; }
+  const Error& error() const { return *error_; }
+  std::size_t pos() const { return pos_; }
+  std::size_t remaining() const { return end_ - pos_; }
+  const std::string& block() const { return block_; }
+
+  void fail(std::string_view field, const std::string& what) {
+    if (!error_) error_ = sorError(block_, field, pos_, what);
+    pos_ = end_;
+  }
+  bool need(std::string_view field, std::size_t n) {
+    if (!ok()) return false;
+    if (n <= remaining()) return true;
+    fail(field, "needs " + std::to_string(n) + " bytes, the block has " +
+                    std::to_string(remaining()) + " left");
+    return false;
+  }
+
+  std::uint64_t uint(std::string_view field, int bytes) {
+    if (!need(field, static_cast<std::size_t>(bytes))) return 0;
+    std::uint64_t v = 0;
+    for (int k = bytes - 1; k >= 0; --k) v = (v << 8) | file_[pos_ + static_cast<std::size_t>(k)];
+    pos_ += static_cast<std::size_t>(bytes);
+    return v;
+  }
+  std::uint16_t u16(std::string_view f) { return static_cast<std::uint16_t>(uint(f, 2)); }
+  std::uint32_t u32(std::string_view f) { return static_cast<std::uint32_t>(uint(f, 4)); }
+  std::int16_t i16(std::string_view f) { return static_cast<std::int16_t>(u16(f)); }
+  std::int32_t i32(std::string_view f) { return static_cast<std::int32_t>(u32(f)); }
+
+  // n values whose room has been checked.
+  std::vector<std::uint16_t> u16s(std::size_t n) {
+    std::vector<std::uint16_t> v(n);
+    const std::uint8_t* p = file_.data() + pos_;
+    for (std::size_t i = 0; i < n; ++i, p += 2)
+      v[i] = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    pos_ += 2 * n;
+    return v;
+  }
+  std::string chars(std::string_view field, std::size_t n) {
+    if (!need(field, n)) return {};
+    std::string s(reinterpret_cast<const char*>(file_.data() + pos_), n);
+    pos_ += n;
+    return s;
+  }
+  // Fixed-width letters as valid UTF-8 text.
+  std::string letters(std::string_view field, std::size_t n) {
+    return DecodeText(chars(field, n)).text;
+  }
+  // A NUL-terminated string that has to end inside the block.
+  std::string rawString(std::string_view field) {
+    if (!ok()) return {};
+    const std::uint8_t* begin = file_.data() + pos_;
+    const void* nul = std::memchr(begin, 0, remaining());
+    if (!nul) {
+      fail(field, "the string has no NUL before the block ends");
+      return {};
+    }
+    const auto n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - begin);
+    std::string s(reinterpret_cast<const char*>(begin), n);
+    pos_ += n + 1;
+    return s;
+  }
+  SorString text(std::string_view field) { return DecodeText(rawString(field)); }
+  std::string rest() {
+    if (!ok()) return {};
+    std::string s(reinterpret_cast<const char*>(file_.data() + pos_), remaining());
+    pos_ = end_;
+    return s;
+  }
+  // A count of items of itemBytes each, checked against what the block still holds.
+  bool countFits(std::string_view field, std::uint64_t count, std::size_t itemBytes,
+                 std::string_view items) {
+    if (!ok()) return false;
+    if (count * itemBytes <= remaining()) return true;
+    fail(field, std::to_string(count) + " " + std::string(items) + " need " +
+                    std::to_string(count * itemBytes) + " bytes, " + std::to_string(remaining()) +
+                    " remain");
+    return false;
+  }
+
+ private:
+  std::span<const std::uint8_t> file_;
+  std::size_t pos_;
+  std::size_t end_;
+  std::string block_;
+  std::optional<Error> error_;
+};
+
+GenParams readGenParams(Cursor& c, int version) {
+  GenParams g;
+  g.language = c.letters("language", 2);
+  g.cableId = c.text("cable ID");
+  g.fiberId = c.text("fiber ID");
+  if (version == 2) g.fiberType = c.u16("fiber type");
+  g.wavelengthNm = c.u16("wavelength");
+  g.locationA = c.text("location A");
+  g.locationB = c.text("location B");
+  g.cableCode = c.text("cable code");
+  g.buildCondition = c.letters("build condition", 2);
+  g.userOffset = c.i32("user offset");
+  if (version == 2) g.userOffsetDistance = c.i32("user offset distance");
+  g.operatorName = c.text("operator");
+  g.comment = c.text("comment");
+  g.tail = c.rest();
+  return g;
+}
+
+SupParams readSupParams(Cursor& c) {
+  SupParams s;
+  s.supplier = c.text("supplier");
+  s.otdr = c.text("OTDR");
+  s.otdrSerial = c.text("OTDR serial number");
+  s.module = c.text("module");
+  s.moduleSerial = c.text("module serial number");
+  s.software = c.text("software");
+  s.other = c.text("other");
+  s.tail = c.rest();
+  return s;
+}
+
+FxdParams readFxdParams(Cursor& c, int version) {
+  FxdParams f;
+  f.dateTime = c.u32("date/time");
+  f.units = c.letters("units", 2);
+  f.wavelength = c.u16("wavelength");
+  f.acquisitionOffset = c.i32("acquisition offset");
+  if (version == 2) f.acquisitionOffsetDistance = c.i32("acquisition offset distance");
+  const std::uint16_t widths = c.u16("pulse width count");
+  // Each pulse width takes 2 + 4 + 4 bytes.
+  if (c.countFits("pulse width count", widths, 10, "pulse widths")) {
+    for (int k = 0; k < widths; ++k) f.pulseWidths.push_back(c.u16("pulse widths"));
+    for (int k = 0; k < widths; ++k) f.dataSpacing.push_back(c.u32("data spacing"));
+    for (int k = 0; k < widths; ++k) f.pointCounts.push_back(c.u32("data points"));
+  }
+  f.groupIndex = c.u32("group index");
+  f.backscatter = c.u16("backscatter coefficient");
+  f.averages = c.u32("averages");
+  if (version == 2) f.averagingTime = c.u16("averaging time");
+  f.acquisitionRange = c.u32("acquisition range");
+  if (version == 2) f.acquisitionRangeDistance = c.i32("acquisition range distance");
+  f.frontPanelOffset = c.i32("front panel offset");
+  f.noiseFloor = c.u16("noise floor level");
+  f.noiseFloorScale = c.i16("noise floor scale factor");
+  f.powerOffset = c.u16("power offset");
+  f.lossThreshold = c.u16("loss threshold");
+  f.reflectanceThreshold = c.u16("reflectance threshold");
+  f.endOfFiberThreshold = c.u16("end-of-fiber threshold");
+  if (version == 2) {
+    f.traceType = c.letters("trace type", 2);
+    for (std::int32_t& w : f.window) w = c.i32("window coordinates");
+  }
+  f.tail = c.rest();
+  return f;
+}
+
+KeyEvents readKeyEvents(Cursor& c, int version) {
+  KeyEvents k;
+  const std::uint16_t count = c.u16("event count");
+  // The smallest event: 2 + 4 + 2 + 2 + 4 + 6 + 2 bytes, the markers, an empty comment.
+  const std::size_t smallest = 22 + (version == 2 ? 20 : 0) + 1;
+  if (c.countFits("event count", count, smallest, "events")) {
+    k.events.reserve(count);
+    for (int i = 0; i < count && c.ok(); ++i) {
+      KeyEvent e;
+      e.number = c.u16("event number");
+      e.time = c.u32("event time");
+      e.slope = c.i16("attenuation coefficient");
+      e.spliceLoss = c.i16("event loss");
+      e.reflectance = c.i32("event reflectance");
+      e.code = c.letters("event code", 6);
+      e.technique = c.letters("loss measurement technique", 2);
+      if (version == 2)
+        for (std::int32_t& m : e.markers) m = c.i32("marker locations");
+      e.comment = c.text("event comment");
+      k.events.push_back(std::move(e));
+    }
+  }
+  k.totalLoss = c.i32("end-to-end loss");
+  k.lossStart = c.i32("end-to-end loss start");
+  k.lossEnd = c.u32("end-to-end loss end");
+  k.orl = c.u16("optical return loss");
+  k.orlStart = c.i32("optical return loss start");
+  k.orlEnd = c.u32("optical return loss end");
+  k.tail = c.rest();
+  return k;
+}
+
+DataPts readDataPts(Cursor& c, std::vector<std::string>& notes) {
+  DataPts d;
+  d.pointCount = c.u32("data point count");
+  const std::uint16_t traces = c.u16("trace count");
+  if (c.countFits("trace count", traces, 6, "traces")) {
+    for (int t = 0; t < traces && c.ok(); ++t) {
+      DataTrace trace;
+      const std::uint32_t n = c.u32("points of the trace");
+      trace.scaleFactor = c.u16("scale factor");
+      if (!c.countFits("values", n, 2, "points")) break;
+      trace.values = c.u16s(n);
+      d.traces.push_back(std::move(trace));
+    }
+  }
+  d.tail = c.rest();
+  if (c.ok() && d.traces.size() > 1)
+    notes.push_back("DataPts holds " + std::to_string(d.traces.size()) +
+                    " traces; the first is used");
+  if (c.ok() && !d.traces.empty() && d.traces.front().values.size() != d.pointCount)
+    notes.push_back("DataPts says " + std::to_string(d.pointCount) +
+                    " points, its first trace has " +
+                    std::to_string(d.traces.front().values.size()));
+  return d;
+}
+
+BlockKind kindOf(const std::string& name) {
+  if (name == "GenParams") return BlockKind::GenParams;
+  if (name == "SupParams") return BlockKind::SupParams;
+  if (name == "FxdParams") return BlockKind::FxdParams;
+  if (name == "KeyEvents") return BlockKind::KeyEvents;
+  if (name == "DataPts") return BlockKind::DataPts;
+  if (name == "Cksum") return BlockKind::Cksum;
+  return BlockKind::Other;
+}
+
+struct MapRead {
+  int version = 2;
+  std::uint16_t mapVersion = 0;
+  std::uint32_t size = 0;
+  std::vector<BlockRef> refs;
+};
+
+Result<MapRead> readMap(std::span<const std::uint8_t> bytes) {
+  MapRead m;
+  Cursor head(bytes, 0, bytes.size(), "Map");
+  if (bytes.size() >= 4 && std::memcmp(bytes.data(), "Map\0", 4) == 0) {
+    head.chars("name", 4);
+  } else {
+    m.version = 1;
+  }
+  m.mapVersion = head.u16("version");
+  m.size = head.u32("size");
+  const std::uint16_t count = head.u16("block count");
+  if (!head.ok()) return head.error();
+  if (m.version == 2 && (m.mapVersion < 200 || m.mapVersion > 299))
+    return sorError("Map", "version", 4,
+                    "version " + std::to_string(m.mapVersion) + " is neither 1xx nor 2xx");
+  if (m.version == 1 && (m.mapVersion < 100 || m.mapVersion > 199))
+    return sorError("Map", "version", 0,
+                    "the file starts with neither \"Map\" nor a version-1 map");
+  if (m.size > bytes.size())
+    return sorError("Map", "size", head.pos() - 6,
+                    "the Map claims " + std::to_string(m.size) + " bytes, the file has " +
+                        std::to_string(bytes.size()));
+  if (m.size < head.pos())
+    return sorError("Map", "size", head.pos() - 6,
+                    "a Map of " + std::to_string(m.size) + " bytes cannot hold its own header");
+  if (count == 0) return sorError("Map", "block count", head.pos() - 2, "the count is 0");
+  Cursor c(bytes, head.pos(), m.size, "Map");
+  // Every entry takes at least its name's NUL, a version and a size.
+  if (!c.countFits("block count", count - 1u, 7, "block entries")) return c.error();
+  for (int i = 1; i < count; ++i) {
+    BlockRef ref;
+    ref.name = DecodeText(c.rawString("block name")).text;
+    ref.version = c.u16("block version");
+    ref.size = c.u32("block size");
+    if (!c.ok()) return c.error();
+    m.refs.push_back(std::move(ref));
+  }
+  return m;
+}
+
+}  // namespace
+
+bool LooksLikeSor(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() >= 4 && std::memcmp(bytes.data(), "Map\0", 4) == 0) return true;
+  if (bytes.size() < 10) return false;
+  const unsigned version = bytes[0] | (bytes[1] << 8);
+  if (version < 100 || version > 199) return false;
+  // The first entry's name: letters up to a NUL.
+  std::size_t i = 8;
+  while (i < bytes.size() && i < 8 + 32 && bytes[i] >= 0x20 && bytes[i] < 0x7F) ++i;
+  return i > 8 && i < bytes.size() && bytes[i] == 0;
+}
+
+Result<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return sorError("Map", "name", 0, "the file is empty");
+  Result<MapRead> map = readMap(bytes);
+  if (!map) return map.error();
+  SorFile file;
+  file.version = map->version;
+  file.mapVersion = map->mapVersion;
+
+  std::size_t offset = map->size;
+  std::optional<std::size_t> checksumAt;
+  for (const BlockRef& ref : map->refs) {
+    if (ref.size > bytes.size() - offset)
+      return sorError(ref.name, "size", offset,
+                      "the block's size " + std::to_string(ref.size) +
+                          " runs past the end of the file (" +
+                          std::to_string(bytes.size() - offset) + " bytes remain)");
+    const std::size_t end = offset + ref.size;
+    Block block;
+    block.ref = ref;
+    block.kind = kindOf(ref.name);
+    // A second block of a known name is kept as it is; the first one is the one shown.
+    const bool seen = (block.kind == BlockKind::GenParams && file.genParams) ||
+                      (block.kind == BlockKind::SupParams && file.supParams) ||
+                      (block.kind == BlockKind::FxdParams && file.fxdParams) ||
+                      (block.kind == BlockKind::KeyEvents && file.keyEvents) ||
+                      (block.kind == BlockKind::DataPts && file.dataPts);
+    if (seen) {
+      file.notes.push_back("a second " + ref.name + " block is kept but not read");
+      block.kind = BlockKind::Other;
+    }
+    if (block.kind == BlockKind::Other) {
+      block.raw.assign(reinterpret_cast<const char*>(bytes.data() + offset), ref.size);
+    } else {
+      Cursor c(bytes, offset, end, ref.name);
+      if (file.version == 2) {
+        const std::string name = c.rawString("name");
+        if (c.ok() && name != ref.name)
+          return sorError(ref.name, "name", offset,
+                          "the block starts with \"" + DecodeText(name).text + "\"");
+      }
+      switch (block.kind) {
+        case BlockKind::GenParams:
+          file.genParams = readGenParams(c, file.version);
+          break;
+        case BlockKind::SupParams:
+          file.supParams = readSupParams(c);
+          break;
+        case BlockKind::FxdParams:
+          file.fxdParams = readFxdParams(c, file.version);
+          break;
+        case BlockKind::KeyEvents:
+          file.keyEvents = readKeyEvents(c, file.version);
+          break;
+        case BlockKind::DataPts:
+          file.dataPts = readDataPts(c, file.notes);
+          break;
+        case BlockKind::Cksum: {
+          if (c.remaining() < 2) {
+            c.need("checksum", 2);
+            break;
+          }
+          const std::size_t at = end - 2;
+          file.checksum.stored = static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+          checksumAt = at;
+          break;
+        }
+        case BlockKind::Other:
+          break;
+      }
+      if (!c.ok()) return c.error();
+    }
+    file.blocks.push_back(std::move(block));
+    offset = end;
+  }
+  if (offset < bytes.size()) {
+    file.trailing.assign(reinterpret_cast<const char*>(bytes.data() + offset),
+                         bytes.size() - offset);
+    file.notes.push_back(std::to_string(file.trailing.size()) +
+                         " bytes after the last block are kept but not read");
+  }
+  if (checksumAt) {
+    file.checksum.computed = Crc16(bytes.first(*checksumAt));
+    file.checksum.status = file.checksum.computed == file.checksum.stored
+                               ? ChecksumStatus::Ok
+                               : ChecksumStatus::Mismatch;
+  }
+  if (file.fxdParams && file.fxdParams->pulseWidths.size() > 1)
+    file.notes.push_back(std::to_string(file.fxdParams->pulseWidths.size()) +
+                         " pulse widths; the first is shown");
+  return file;
+}
+
+Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  const std::u8string u = path.u8string();
+  const std::string name(u.begin(), u.end());
+  const auto failure = [&](const std::string& what) { return Error{name + ": " + what}; };
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec) return failure("cannot open: " + ec.message());
+  if (fs::is_directory(st)) return failure("is a directory, not a trace file");
+  if (!fs::is_regular_file(st)) return failure("is not a regular file");
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) return failure("cannot read: " + ec.message());
+  if (size > kMaxSorFileBytes)
+    return failure("is " + std::to_string(size) + " bytes, larger than any trace file (" +
+                   std::to_string(kMaxSorFileBytes) + " at most)");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return failure("cannot open");
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  // A file that shrank while it was read gives what was there.
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  if (in.bad()) return failure("cannot read");
+  return bytes;
+}
+
+}  // namespace tracelink::sor

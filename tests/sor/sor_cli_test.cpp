@@ -1,0 +1,244 @@
+// Runs the built tracelink-cli on SOR files: export, and info/csv/plot of our own exports
+// and of other makers' files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "files/test_files.h"
+#include "sor/sor_io.h"
+#include "sor/sor_test_support.h"
+
+namespace tracelink::sor {
+namespace {
+
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+const char* const kOtdrSamples[] = {"sample_01_range2", "sample_02_range4", "sample_03_range5",
+                                    "sample_04_range7"};
+
+fs::path otdrSample(const std::string& base) {
+  return fs::path(TRACELINK_OTDR_SAMPLES) / (base + ".otdr");
+}
+
+std::string quoted(const fs::path& p) {
+  return "'" + p.string() + "'";
+}
+
+class SorCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* dir = std::getenv("TRACELINK_BINARY_DIR");
+    ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
+    binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
+    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+  }
+
+  CliRun run(const std::string& args) {
+    const fs::path out = folder_ / "stdout";
+    const fs::path err = folder_ / "stderr";
+    const std::string command =
+        "'" + binary_.string() + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(command.c_str());
+    CliRun r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readFile(out);
+    r.err = readFile(err);
+    return r;
+  }
+
+  // The output without its "file" member, which names different files.
+  static std::string withoutFile(std::string json) {
+    const std::size_t at = json.find("\"file\":");
+    const std::size_t end = json.find(',', at);
+    if (at != std::string::npos && end != std::string::npos) json.erase(at, end - at + 1);
+    return json;
+  }
+
+  fs::path binary_;
+  TempFolder folder_;
+};
+
+TEST_F(SorCliTest, OwnExportShowsLikeTheOtdrFile) {
+  for (const char* base : kOtdrSamples) {
+    SCOPED_TRACE(base);
+    const fs::path sor = folder_ / (std::string(base) + ".sor");
+    const CliRun made = run("sor " + quoted(otdrSample(base)) + " --out " + quoted(sor) +
+                            " --time 2026-12-09T02:45:00");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_EQ(made.out, sor.string() + "\n");
+
+    for (const char* args : {"info", "info --lang zh", "csv"}) {
+      SCOPED_TRACE(args);
+      const std::string verb(args);
+      const CliRun a = run(verb + " " + quoted(otdrSample(base)));
+      const CliRun b = run(verb + " " + quoted(sor));
+      ASSERT_EQ(b.exitCode, 0) << b.err;
+      EXPECT_EQ(a.out, b.out);
+    }
+    const CliRun jsonA = run("info --json " + quoted(otdrSample(base)));
+    const CliRun jsonB = run("info --json --record " + quoted(sor));
+    ASSERT_EQ(jsonB.exitCode, 0) << jsonB.err;
+    EXPECT_EQ(withoutFile(jsonA.out), withoutFile(jsonB.out));
+    for (const char* dark : {"", " --dark"}) {
+      const fs::path pa = folder_ / "a.png";
+      const fs::path pb = folder_ / "b.png";
+      ASSERT_EQ(run("plot " + quoted(otdrSample(base)) + " --out " + quoted(pa) + dark).exitCode,
+                0);
+      ASSERT_EQ(run("plot " + quoted(sor) + " --out " + quoted(pb) + dark).exitCode, 0);
+      EXPECT_TRUE(readFile(pa) == readFile(pb)) << "plot" << dark;
+    }
+  }
+}
+
+TEST_F(SorCliTest, InfoJsonOfASorFileHasExactlyItsKeys) {
+  const fs::path sor = folder_ / "t.sor";
+  ASSERT_EQ(run("sor " + quoted(otdrSample("sample_02_range4")) + " --out " + quoted(sor) +
+                " --cable 'C \"1\"' --fiber F2 --operator Wu --location-a A --location-b B "
+                "--comment hi --time 2026-12-09T02:45:00 --lang zh")
+                .exitCode,
+            0);
+  const CliRun r = run("info --json " + quoted(sor));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string head =
+      "{\"file\":" + std::string("\"") + sor.string() +
+      "\",\"format\":\"sor\",\"version\":2,\"checksum\":{\"status\":\"ok\",\"stored\":";
+  EXPECT_EQ(r.out.rfind(head, 0), 0u) << r.out;
+  const std::string body = r.out.substr(r.out.find(",\"supplier\""));
+  EXPECT_EQ(body.substr(0, body.find(",\"events\"")),
+            ",\"supplier\":\"\",\"otdr\":\"VT520X\",\"software\":\"tracelink 1.1\","
+            "\"language\":\"ZH\",\"cableId\":\"C \\\"1\\\"\",\"fiberId\":\"F2\",\"operator\":"
+            "\"Wu\",\"locationA\":\"A\",\"locationB\":\"B\",\"comment\":\"hi\",\"dateTime\":"
+            "\"2026-12-09T02:45:00Z\",\"units\":\"mt\",\"wavelengthNm\":1310,\"pulseWidthsNs\":"
+            "[100],\"ior\":1.4677,\"sampleSpacingM\":1.0213002,\"points\":8001,\"scaleFactor\":"
+            "1000,\"rangeM\":8170.402");
+  EXPECT_NE(r.out.find("\"blocks\":[{\"name\":\"GenParams\",\"version\":200,\"size\":"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("{\"name\":\"TracelinkRecord\",\"version\":100,"), std::string::npos);
+  EXPECT_EQ(r.out.back(), '\n');
+}
+
+TEST_F(SorCliTest, OtherMakersFilesReadByContent) {
+  // A version 1 file renamed so that its name says nothing.
+  const fs::path renamed = folder_ / "trace.dat";
+  fs::copy_file(testing::samplePath("sample04.sor"), renamed);
+  const CliRun info = run("info --json " + quoted(renamed));
+  ASSERT_EQ(info.exitCode, 0) << info.err;
+  EXPECT_NE(info.out.find("\"format\":\"sor\",\"version\":1,\"checksum\":{\"status\":\"ok\""),
+            std::string::npos)
+      << info.out;
+  EXPECT_NE(info.out.find("{\"no\":2,\"distanceM\":12711.253,\"spliceLossDb\":0.209,"
+                          "\"reflectanceDb\":0.000,\"code\":\"0F9999LS\",\"comment\":\" \"}"),
+            std::string::npos)
+      << info.out;
+  const CliRun summary = run("info " + quoted(renamed));
+  ASSERT_EQ(summary.exitCode, 0);
+  EXPECT_NE(summary.out.find("SOR version 1, checksum ok"), std::string::npos) << summary.out;
+
+  const CliRun csv = run("csv " + quoted(renamed));
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  EXPECT_EQ(csv.out.substr(0, 42), "0.000,-27.055\n5.095,-22.889\n10.189,-20.887");
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 11776);
+
+  const fs::path png = folder_ / "f.png";
+  EXPECT_EQ(
+      run("plot " + quoted(testing::samplePath("sample16.sor")) + " --out " + quoted(png)).exitCode,
+      0);
+  EXPECT_EQ(readFile(png).substr(1, 3), "PNG");
+  // A foreign file cannot be exported again: it carries no record of ours.
+  const CliRun again = run("sor " + quoted(renamed) + " --out-dir " + quoted(folder_.path()));
+  EXPECT_EQ(again.exitCode, 2);
+  EXPECT_EQ(again.err, "tracelink-cli: sor: " + renamed.string() +
+                           ": a SOR file without a tracelink record\n");
+}
+
+TEST_F(SorCliTest, BatchGoesPastBadFilesNeverOverwritesAndSaysWhy) {
+  const fs::path out = folder_ / "out";
+  fs::create_directory(out);
+  const fs::path bad = folder_ / "bad.otdr";
+  writeFile(bad, "12,x,");
+  const fs::path damaged = folder_ / "damaged.sor";
+  std::string bytes = readFile(testing::samplePath("sample01.sor"));
+  bytes.resize(300);
+  writeFile(damaged, bytes);
+  std::string inputs;
+  for (const char* base : kOtdrSamples) inputs += quoted(otdrSample(base)) + " ";
+  const CliRun r = run("sor " + inputs + quoted(bad) + " " + quoted(damaged) + " --out-dir " +
+                       quoted(out) + " --time 2026-01-01T00:00:00");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "tracelink-cli: sor: " + bad.string() +
+                       ": block count 11109 is outside 1..15\n"
+                       "tracelink-cli: sor: " +
+                       damaged.string() +
+                       ": block FxdParams, field size, offset 298: the block's size 92 runs past "
+                       "the end of the file (2 bytes remain)\n");
+  for (const char* base : kOtdrSamples) {
+    const fs::path written = out / (std::string(base) + ".sor");
+    EXPECT_NE(r.out.find(written.string() + "\n"), std::string::npos);
+    const std::string file = readFile(written);
+    Result<SorFile> f =
+        ReadSor(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    ASSERT_TRUE(f.ok()) << base;
+    EXPECT_EQ(f->fxdParams->dateTime, 1767225600u);
+  }
+
+  // Again: nothing is replaced without --force, and each refusal is named.
+  const fs::path first = out / "sample_01_range2.sor";
+  const std::string before = readFile(first);
+  const CliRun again = run("sor " + quoted(otdrSample("sample_01_range2")) + " --out " +
+                           quoted(first) + " --time 2027-01-01T00:00:00");
+  EXPECT_EQ(again.exitCode, 2);
+  EXPECT_EQ(again.err,
+            "tracelink-cli: sor: " + first.string() + ": exists already (--force replaces it)\n");
+  EXPECT_TRUE(readFile(first) == before);
+  const CliRun forced = run("sor " + quoted(otdrSample("sample_01_range2")) + " --out " +
+                            quoted(first) + " --time 2027-01-01T00:00:00 --force");
+  EXPECT_EQ(forced.exitCode, 0) << forced.err;
+  EXPECT_FALSE(readFile(first) == before);
+  for (const auto& e : fs::directory_iterator(out))
+    EXPECT_EQ(e.path().extension(), ".sor") << e.path();  // no temporary file left
+}
+
+TEST_F(SorCliTest, ArgumentFaults) {
+  const std::string in = quoted(otdrSample("sample_01_range2"));
+  const struct {
+    std::string args;
+    std::string err;
+  } cases[] = {
+      {"sor " + in, "sor: give either --out FILE.sor or --out-dir DIR"},
+      {"sor " + in + " " + in + " --out x.sor", "sor: --out takes one FILE; use --out-dir for 2"},
+      {"sor " + in + " --out x.sor --time 2026-02-30T00:00:00",
+       "sor: --time '2026-02-30T00:00:00' is not YYYY-MM-DDTHH:MM:SS"},
+      {"sor " + in + " --out x.sor --lang fr", "sor: unknown language 'fr' (use en or zh)"},
+      {"sor " + in + " --out-dir /nonexistent/dir",
+       "sor: --out-dir '/nonexistent/dir' is not a folder"},
+      {"sor " + in + " " + in + " --out-dir " + quoted(folder_.path()),
+       "sor: " + otdrSample("sample_01_range2").string() + ": writes the same " +
+           (folder_.path() / "sample_01_range2.sor").string() + " as " +
+           otdrSample("sample_01_range2").string()},
+      {"sor " + in + " --out x.sor --location-a '\xE5\x8C\x97'",
+       "sor: " + otdrSample("sample_01_range2").string() +
+           ": cannot export as SOR: location A holds a character that is not printable ASCII"},
+      {"info " + quoted(testing::samplePath("sample01.sor")) + " --record",
+       testing::samplePath("sample01.sor").string() + ": a SOR file without a tracelink record"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "tracelink-cli: " + c.err + "\n");
+  }
+}
+
+}  // namespace
+}  // namespace tracelink::sor

@@ -1,0 +1,193 @@
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli_command.h"
+#include "cli_sor_input.h"
+#include "cli_trace.h"
+#include "files/atomic_file.h"
+#include "sor/trace_sor.h"
+
+namespace tracelink::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SorOptions {
+  std::vector<std::string> files;
+  std::string out;
+  std::string outDir;
+  bool force = false;
+  std::optional<std::int64_t> time;
+  sor::SorExportOptions texts;
+};
+
+// Returns an empty string when the arguments are good, else what is wrong with them.
+std::string parseSorArgs(std::span<const std::string> args, SorOptions& o) {
+  const std::map<std::string, std::string*> textOptions{{"--out", &o.out},
+                                                        {"--out-dir", &o.outDir},
+                                                        {"--cable", &o.texts.cable},
+                                                        {"--fiber", &o.texts.fiber},
+                                                        {"--operator", &o.texts.operatorName},
+                                                        {"--location-a", &o.texts.locationA},
+                                                        {"--location-b", &o.texts.locationB},
+                                                        {"--comment", &o.texts.comment}};
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--force") {
+      o.force = true;
+    } else if (auto it = textOptions.find(a); it != textOptions.end()) {
+      if (i + 1 == args.size()) return "sor: " + a + " needs a value";
+      *it->second = args[++i];
+    } else if (a == "--time") {
+      if (i + 1 == args.size()) return "sor: --time needs YYYY-MM-DDTHH:MM:SS";
+      o.time = parseUtc(args[++i]);
+      if (!o.time) return "sor: --time '" + args[i] + "' is not YYYY-MM-DDTHH:MM:SS";
+    } else if (a == "--lang") {
+      if (i + 1 == args.size()) return "sor: --lang needs en or zh";
+      const std::string& lang = args[++i];
+      if (lang == "en") {
+        o.texts.language = Language::English;
+      } else if (lang == "zh") {
+        o.texts.language = Language::Chinese;
+      } else {
+        return "sor: unknown language '" + lang + "' (use en or zh)";
+      }
+    } else if (a.starts_with("-") && a != "-") {
+      return "sor: unknown option '" + a + "' (see --help)";
+    } else {
+      o.files.push_back(a);
+    }
+  }
+  if (o.files.empty()) return "sor: no FILE given (see --help)";
+  if (o.out.empty() == o.outDir.empty()) return "sor: give either --out FILE.sor or --out-dir DIR";
+  if (!o.out.empty() && o.files.size() > 1)
+    return "sor: --out takes one FILE; use --out-dir for " + std::to_string(o.files.size());
+  return {};
+}
+
+// The modification time of a file in seconds since 1970, for a trace loaded from it.
+std::optional<std::int64_t> fileTime(const std::string& path) {
+  std::error_code ec;
+  const fs::file_time_type t = fs::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  const auto sys = std::chrono::file_clock::to_sys(t);
+  return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
+}
+
+// One input converted and staged for its output; the empty string on success, else the
+// message.
+std::string exportOne(const std::string& input, const fs::path& output, const SorOptions& o,
+                      std::optional<StagedFile>& staged) {
+  Result<LoadedTrace> trace = loadTrace(input);
+  if (!trace) return trace.error().text();
+  sor::SorExportOptions texts = o.texts;
+  const std::optional<std::int64_t> when = o.time ? o.time : fileTime(input);
+  texts.dateTime = when.value_or(0);
+  Result<std::vector<std::uint8_t>> bytes =
+      sor::WriteTraceAsSor(*trace->record, trace->header, trace->view, trace->blocks, texts);
+  if (!bytes) return input + ": " + bytes.error().text();
+  const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  Result<StagedFile> stage =
+      StageFile(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);
+  if (!stage) return stage.error().text();
+  staged = std::move(*stage);
+  return {};
+}
+
+std::string withHint(std::string message) {
+  if (message.ends_with(": exists already")) message += " (--force replaces it)";
+  return message;
+}
+
+fs::path outputFor(const std::string& input, const SorOptions& o) {
+  if (!o.out.empty()) return o.out;
+  fs::path name = fs::path(input).filename();
+  name.replace_extension(".sor");
+  return fs::path(o.outDir) / name;
+}
+
+int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  SorOptions options;
+  if (const std::string problem = parseSorArgs(args, options); !problem.empty())
+    return fail(err, problem);
+  if (!options.outDir.empty()) {
+    std::error_code ec;
+    if (!fs::is_directory(options.outDir, ec))
+      return fail(err, "sor: --out-dir '" + options.outDir + "' is not a folder");
+  }
+
+  const std::size_t n = options.files.size();
+  std::vector<fs::path> outputs(n);
+  std::vector<std::string> messages(n);
+  // Two inputs of the same base name would write one file twice.
+  std::map<fs::path, std::size_t> taken;
+  for (std::size_t i = 0; i < n; ++i) {
+    outputs[i] = outputFor(options.files[i], options);
+    const auto [it, fresh] = taken.emplace(outputs[i].lexically_normal(), i);
+    if (!fresh)
+      messages[i] = options.files[i] + ": writes the same " + outputs[i].string() + " as " +
+                    options.files[it->second];
+  }
+
+  // Every core: each thread takes the next file until none is left. The files reach the
+  // disk together afterwards, and only then take their names.
+  std::vector<std::optional<StagedFile>> staged(n);
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < n; i = next++)
+      if (messages[i].empty())
+        messages[i] = withHint(exportOne(options.files[i], outputs[i], options, staged[i]));
+  };
+  const std::size_t threads =
+      std::min<std::size_t>(n, std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> pool;
+  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  std::vector<StagedFile> toCommit;
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < n; ++i)
+    if (staged[i]) {
+      toCommit.push_back(*staged[i]);
+      order.push_back(i);
+    }
+  const std::vector<Status> committed = CommitStagedFiles(toCommit);
+  for (std::size_t k = 0; k < committed.size(); ++k)
+    if (!committed[k]) messages[order[k]] = withHint(committed[k].error().text());
+
+  bool anyFailed = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (messages[i].empty()) {
+      out << outputs[i].string() << '\n';
+    } else {
+      fail(err, "sor: " + messages[i]);
+      anyFailed = true;
+    }
+  }
+  out.flush();
+  if (!out) return fail(err, "cannot write the output");
+  return anyFailed ? kExitFailure : kExitOk;
+}
+
+}  // namespace
+
+extern const Command kSorCommand{
+    "sor",
+    "sor FILE... (--out FILE.sor | --out-dir DIR) [--force] [--cable ID] [--fiber ID] "
+    "[--operator NAME] [--location-a TEXT] [--location-b TEXT] [--comment TEXT] "
+    "[--time YYYY-MM-DDTHH:MM:SS] [--lang en|zh]",
+    "Export trace files as SOR files: one FILE to --out, or any number into --out-dir with "
+    "the same base name and .sor. Never replaces a file without --force; writes atomically; "
+    "a bad input is named and the others still go. --time is UTC (default: the file's "
+    "modification time).",
+    runSor};
+
+}  // namespace tracelink::cli

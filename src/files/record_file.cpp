@@ -1,22 +1,14 @@
 #include "files/record_file.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
-#include <system_error>
 
+#include "files/atomic_file.h"
 #include "files/path_text.h"
 #include "files/record_text.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace tracelink {
 
@@ -42,44 +34,12 @@ std::FILE* openFile(const fs::path& path, const char* mode) {
 #endif
 }
 
-// Pushes the file's data to the disk, so a rename cannot land there before it.
-int syncFile(std::FILE* f) {
-#ifdef _WIN32
-  return ::_commit(::_fileno(f));
-#else
-  return ::fsync(::fileno(f));
-#endif
-}
-
 Error fileError(const fs::path& path, const std::string& what) {
   return Error{pathText(path) + ": " + what};
 }
 
 std::string errnoText(int err) {
   return std::strerror(err);
-}
-
-// A name in the target's folder that no listing of saved traces picks up (it does not end
-// in ".otdr") and that is unlikely to exist already.
-fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  char tag[17];
-  std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(salt));
-  // Built as a path, so the target's own name keeps its encoding on every platform.
-  fs::path name(".");
-  name += target.filename();
-  name += ".";
-  name += tag;
-  name += ".tmp";
-  return folder / name;
-}
-
-Status writeAll(std::FILE* f, std::string_view text) {
-  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
-    return Error{errnoText(errno)};
-  if (std::fflush(f) != 0) return Error{errnoText(errno)};
-  if (syncFile(f) != 0) return Error{errnoText(errno)};
-  return {};
 }
 
 }  // namespace
@@ -114,36 +74,7 @@ Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& B
 }
 
 Status WriteRecordFile(const fs::path& path, std::string_view text) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return fileError(path, "cannot save: it is a directory");
-
-  std::random_device device;
-  std::mt19937_64 salt(
-      (static_cast<std::uint64_t>(device()) << 32) ^
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  fs::path temporary;
-  FilePtr file;
-  for (int attempt = 0; attempt < 8 && !file; ++attempt) {
-    temporary = temporaryPath(path, salt());
-    errno = 0;
-    file.reset(openFile(temporary, "wbx"));  // never reuse an existing file
-    if (!file && errno != EEXIST) break;
-  }
-  if (!file) return fileError(path, "cannot create: " + errnoText(errno));
-
-  Status written = writeAll(file.get(), text);
-  if (std::fclose(file.release()) != 0 && written) written = Error{errnoText(errno)};
-  if (!written) {
-    fs::remove(temporary, ec);
-    return fileError(path, "cannot write: " + written.error().message);
-  }
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    const std::string reason = ec.message();
-    fs::remove(temporary, ec);
-    return fileError(path, "cannot replace: " + reason);
-  }
-  return {};
+  return WriteFileAtomically(path, text, true);
 }
 
 }  // namespace tracelink

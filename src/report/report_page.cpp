@@ -38,13 +38,19 @@ class PageCanvas {
     font.setPixelSize(nearest(size * kCanvasDpi / kPointsPerInch));
     // Plain black glyph pixels, as the page is printed from this bitmap. Glyphs in a
     // file are outlines and are left to the viewer.
-    if (device_ == PageDevice::CanvasImage) font.setStyleStrategy(QFont::NoAntialias);
+    if (device_ == PageDevice::CanvasImage) {
+      font.setStyleStrategy(QFont::NoAntialias);
+    } else {
+      // Outlines in a file are scaled by the viewer; hinting them here is wasted work.
+      font.setHintingPreference(QFont::PreferNoHinting);
+    }
     painter_.setFont(font);
     const QPoint at = pageUnitToPixel(x, y);
     // The baseline comes from the canvas's metrics on both devices, so a text in a file
     // starts exactly where it starts on the canvas.
     QFont canvasFont = font;
     canvasFont.setStyleStrategy(QFont::NoAntialias);
+    canvasFont.setHintingPreference(QFont::PreferDefaultHinting);
     painter_.drawText(at.x(), at.y() + QFontMetrics(canvasFont).ascent(), text);
   }
 

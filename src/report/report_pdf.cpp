@@ -44,20 +44,22 @@ QString subjectOf(const ReportHeader& header, Language language) {
 QByteArray pictureObjectBody(const QImage& canvas) {
   const QImage rgb = canvas.convertToFormat(QImage::Format_RGB32);
   const bool grey = rgb.allGray();
-  QByteArray samples;
-  samples.reserve(qsizetype{rgb.width()} * rgb.height() * (grey ? 1 : 3));
-  for (int y = 0; y < rgb.height(); ++y) {
+  const int width = rgb.width();
+  const int height = rgb.height();
+  QByteArray samples(qsizetype{width} * height * (grey ? 1 : 3), Qt::Uninitialized);
+  auto* out = reinterpret_cast<uchar*>(samples.data());
+  for (int y = 0; y < height; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-    for (int x = 0; x < rgb.width(); ++x) {
-      samples += static_cast<char>(qRed(line[x]));
+    for (int x = 0; x < width; ++x) {
+      *out++ = static_cast<uchar>(qRed(line[x]));
       if (!grey) {
-        samples += static_cast<char>(qGreen(line[x]));
-        samples += static_cast<char>(qBlue(line[x]));
+        *out++ = static_cast<uchar>(qGreen(line[x]));
+        *out++ = static_cast<uchar>(qBlue(line[x]));
       }
     }
   }
   // qCompress puts the length in front of a zlib stream; the stream is what PDF reads.
-  const QByteArray zlib = qCompress(samples, 6).mid(4);
+  const QByteArray zlib = qCompress(samples, 1).mid(4);
   return "<<\n/Type /XObject\n/Subtype /Image\n/Width " + QByteArray::number(rgb.width()) +
          "\n/Height " + QByteArray::number(rgb.height()) + "\n/ColorSpace " +
          (grey ? "/DeviceGray" : "/DeviceRGB") +

@@ -1,7 +1,9 @@
 #include "cli_qt.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +21,7 @@ bool hasDisplay() {
   return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+#ifndef _WIN32
 // What Qt accepts as a runtime folder without a word: an absolute path to a real folder
 // of ours that only we may enter.
 bool usableRuntimeDir(const char* path) {
@@ -62,6 +65,10 @@ class RuntimeDirStandIn {
   std::string folder_;
   std::optional<std::string> previous_;
 };
+#else
+// Windows has no runtime folder to stand in for.
+struct RuntimeDirStandIn {};
+#endif
 
 }  // namespace
 

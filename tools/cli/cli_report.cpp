@@ -1,6 +1,12 @@
 // tracelink-cli report: the report page of each trace as a PDF, one document for all
 // (--out) or one per trace (--out-dir).
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -30,6 +30,10 @@ const fs::path& traceFolder() {
     for (int i = 0; i < kTraces; ++i)
       fs::copy_file(samples[static_cast<std::size_t>(i) % samples.size()],
                     dir / "in" / ("trace_" + std::to_string(1000 + i) + ".otdr"));
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(fs::temp_directory_path() / "tracelink-report-cli-bench", ec);
+    });
     return dir;
   }();
   return folder;

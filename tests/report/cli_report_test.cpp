@@ -235,29 +235,6 @@ TEST_F(CliReportTest, TwoInputsOfOneNameDoNotShareAnOutput) {
   EXPECT_EQ(text(folder_ / "out" / "a.pdf").find("ATT"), std::string::npos);  // only a's REF
 }
 
-TEST_F(CliReportTest, ArgumentsAreChecked) {
-  const fs::path a = trace("a.otdr", 1);
-  struct Case {
-    std::string args, err;
-  };
-  const Case cases[] = {
-      {"", "report: no FILE given (see --help)"},
-      {q(a), "report: give either --out FILE.pdf or --out-dir DIR"},
-      {q(a) + " --out x.pdf --out-dir d", "report: give either --out FILE.pdf or --out-dir DIR"},
-      {q(a) + " --out x.pdf --lang fr", "report: --lang 'fr' is not en or zh"},
-      {q(a) + " --out x.pdf --jobs 0", "report: --jobs '0' is not a number 1..256"},
-      {q(a) + " --out x.pdf --cable", "report: --cable needs a value"},
-      {q(a) + " --out x.pdf --colour", "report: unknown option '--colour' (see --help)"},
-      {q(a) + " --out-dir " + q(folder_ / "none"),
-       (folder_ / "none").string() + ": is not a folder"},
-  };
-  for (const Case& c : cases) {
-    const CliRun r = run("report " + c.args);
-    EXPECT_EQ(r.exitCode, 2) << c.args;
-    EXPECT_EQ(r.err, "tracelink-cli: " + c.err + "\n") << c.args;
-  }
-}
-
 TEST_F(CliReportTest, ProgressIsShownOnATerminalOnly) {
   const fs::path a = trace("a.otdr", 1), b = trace("b.otdr", 2);
   fs::create_directory(folder_ / "out");

@@ -1,16 +1,23 @@
 #include "report/print_preview_window.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 
+#include "files/atomic_file.h"
 #include "report/page_geometry.h"
 #include "report/page_view.h"
+#include "report/pdf_save_dialog.h"
 #include "report/report_page.h"
+#include "report/report_pdf.h"
 #include "report/report_strings.h"
 
 namespace tracelink {
@@ -27,7 +34,13 @@ constexpr QRect kPrintStatusRect{8, 588, 753, 18};
 PrintPreviewWindow::PrintPreviewWindow(Language language, const ReportHeader& header,
                                        const ReportSources& sources, const QString& printerName,
                                        PrintFn print, QWidget* parent)
-    : QWidget(parent, Qt::Window), language_(language), print_(std::move(print)) {
+    : QWidget(parent, Qt::Window),
+      language_(language),
+      print_(std::move(print)),
+      header_(header),
+      sources_(sources),
+      saveDialog_(makeFileSaveDialog()),
+      saveFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("save"))) {
   setObjectName(QStringLiteral("printerpre"));
   setAttribute(Qt::WA_DeleteOnClose);
   setFont(reportWindowFont());
@@ -68,6 +81,18 @@ PrintPreviewWindow::PrintPreviewWindow(Language language, const ReportHeader& he
   connect(vScroll1_, &QScrollBar::valueChanged, this, &PrintPreviewWindow::VScroll1_Change);
   connect(command1_, &QPushButton::clicked, this, &PrintPreviewWindow::Command1_Click);
 
+  // Saving is reached without a control of its own: a right click on the page and Ctrl+S.
+  savePdf_ = new QAction(this);
+  savePdf_->setObjectName(QStringLiteral("savePdf"));
+  savePdf_->setText(reportStrings(language_).preview.savePdf);
+  savePdf_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  savePdf_->setShortcutContext(Qt::WindowShortcut);
+  addAction(savePdf_);
+  connect(savePdf_, &QAction::triggered, this, &PrintPreviewWindow::SavePdf);
+  picture1_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(picture1_, &QWidget::customContextMenuRequested, this,
+          &PrintPreviewWindow::Picture1_ContextMenu);
+
   Form_Load(header, sources, printerName);
 }
 
@@ -90,6 +115,8 @@ void PrintPreviewWindow::Form_Load(const ReportHeader& header, const ReportSourc
   setWindowTitle(s.caption);
   command1_->setText(s.command1);
 }
+
+PrintPreviewWindow::~PrintPreviewWindow() = default;
 
 const QImage& PrintPreviewWindow::page() const {
   return picture2_->image();
@@ -119,6 +146,53 @@ void PrintPreviewWindow::Command1_Click() {
   // the caller.
   auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("printError"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+void PrintPreviewWindow::setPdfSaving(std::unique_ptr<PdfSaveDialog> dialog,
+                                      const QString& saveFolder) {
+  if (dialog) saveDialog_ = std::move(dialog);
+  saveFolder_ = saveFolder;
+}
+
+void PrintPreviewWindow::Picture1_ContextMenu(const QPoint& at) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QStringLiteral("pageMenu"));
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->addAction(savePdf_);
+  menu->popup(picture1_->mapToGlobal(at));
+}
+
+void PrintPreviewWindow::SavePdf() {
+  const PreviewStrings& s = reportStrings(language_).preview;
+  const QString start =
+      QDir(saveFolder_).filePath(suggestedReportName(header_, sources_.traceName));
+  const QString path = saveDialog_->askSavePath(this, s.saveCaption, start, s.pdfFilter);
+  if (path.isEmpty()) return;
+  const QString shown = QDir::toNativeSeparators(path);
+
+  const Result<QByteArray> pdf = ReportPdf(header_, sources_, language_, QLocale().decimalPoint());
+  if (!pdf) {
+    showFailure(s.pdfNotSaved.arg(shown + QStringLiteral(": ") +
+                                  QString::fromStdString(pdf.error().text(language_))));
+    return;
+  }
+  const Status written = WriteFileAtomically(
+      std::filesystem::path(path.toStdU16String()),
+      std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
+      ExistingFile::Replace);  // the dialog has asked before replacing
+  if (!written) {
+    showFailure(s.pdfNotSaved.arg(QString::fromStdString(written.error().text(language_))));
+    return;
+  }
+  printStatus_->setText(s.pdfSaved.arg(shown));
+}
+
+void PrintPreviewWindow::showFailure(const QString& message) {
+  printStatus_->setText(message);
+  auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("saveError"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
 }

@@ -19,6 +19,7 @@ struct ReportSources {
   QString text4_5;    // the plot's scale text
   QImage plotCanvas;  // the hidden plot picture, black on white
   DecodedValues decoded;
+  QString traceName;  // the trace's file name, or empty; suggests the name of a saved report
 };
 
 // The free texts of the print settings window, as typed.

@@ -16,41 +16,76 @@ constexpr double kCanvasDpi = 96.0;
 constexpr double kMetresPerInch = 0.0254;
 constexpr double kPointsPerInch = 72.0;
 
-// The canvas with its pen, font and transparent text, so every text goes through PrintAt
-// the same way.
+// The page's drawing on one painter, so every text goes through PrintAt the same way.
+// Coordinates are canvas pixels whatever the device: a PDF page gets them through the
+// painter's transformation.
 class PageCanvas {
  public:
-  PageCanvas(QImage& image, const QString& family) : painter_(&image), family_(family) {
+  PageCanvas(QPainter& painter, const QString& family, PageDevice device)
+      : painter_(painter), family_(family), device_(device) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
-    painter_.setPen(QPen(Qt::black, 0));
+    if (device_ == PageDevice::CanvasImage) {
+      painter_.setPen(QPen(Qt::black, 0));
+    } else {
+      // One canvas pixel wide, so the rule looks on paper as on the canvas.
+      painter_.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::FlatCap));
+    }
     painter_.setBackgroundMode(Qt::TransparentMode);
   }
 
   void PrintAt(int x, int y, int size, const QString& text) {
     QFont font(family_);
     font.setPixelSize(nearest(size * kCanvasDpi / kPointsPerInch));
-    // Plain black glyph pixels, as the page is printed from this bitmap.
-    font.setStyleStrategy(QFont::NoAntialias);
+    // Plain black glyph pixels, as the page is printed from this bitmap. Glyphs in a
+    // file are outlines and are left to the viewer.
+    if (device_ == PageDevice::CanvasImage) {
+      font.setStyleStrategy(QFont::NoAntialias);
+    } else {
+      // Outlines in a file are scaled by the viewer; hinting them here is wasted work.
+      font.setHintingPreference(QFont::PreferNoHinting);
+    }
     painter_.setFont(font);
     const QPoint at = pageUnitToPixel(x, y);
-    painter_.drawText(at.x(), at.y() + QFontMetrics(font).ascent(), text);
+    // The baseline comes from the canvas's metrics on both devices, so a text in a file
+    // starts exactly where it starts on the canvas.
+    QFont canvasFont = font;
+    canvasFont.setStyleStrategy(QFont::NoAntialias);
+    canvasFont.setHintingPreference(QFont::PreferDefaultHinting);
+    painter_.drawText(at.x(), at.y() + QFontMetrics(canvasFont).ascent(), text);
   }
 
   void Line(const PageLine& line) {
-    painter_.drawLine(pageUnitToPixel(line.x1, line.y1), pageUnitToPixel(line.x2, line.y2));
+    const QPoint a = pageUnitToPixel(line.x1, line.y1);
+    const QPoint b = pageUnitToPixel(line.x2, line.y2);
+    if (device_ == PageDevice::CanvasImage) {
+      painter_.drawLine(a, b);
+      return;
+    }
+    // Through the middle of the pixels the canvas line covers, its last pixel included.
+    const QPointF half(0.5, 0.5);
+    const QPointF direction = b == a ? QPointF(0.5, 0) : QPointF(b - a) / QLineF(a, b).length() / 2;
+    painter_.drawLine(QLineF(QPointF(a) + half - direction, QPointF(b) + half + direction));
   }
 
-  void Copy(const QImage& source, QPoint pixel) {
+  void Copy(const QImage& source, QPoint pixel, const QImage* standIn) {
     if (source.isNull()) return;
     painter_.save();
     painter_.setCompositionMode(QPainter::CompositionMode_Source);
-    painter_.drawImage(pixel, source);
+    // The copy is cut at the canvas edges, on a page of a file too.
+    if (device_ == PageDevice::Document)
+      painter_.setClipRect(QRect(0, 0, kPagePixelWidth, kPagePixelHeight), Qt::IntersectClip);
+    if (standIn != nullptr && !standIn->isNull()) {
+      painter_.drawImage(QRect(pixel, source.size()), *standIn);
+    } else {
+      painter_.drawImage(pixel, source);
+    }
     painter_.restore();
   }
 
  private:
-  QPainter painter_;
+  QPainter& painter_;
   QString family_;
+  PageDevice device_;
 };
 
 template <class... Ts>
@@ -79,6 +114,19 @@ QFont reportWindowFont() {
   return font;
 }
 
+void drawReportPage(QPainter& painter, const PageLayout& layout, const QImage& plotCanvas,
+                    const QString& fontFamily, PageDevice device, const QImage* standIn) {
+  PageCanvas canvas(painter, fontFamily, device);
+  for (const PageItem& item : layout.items) {
+    std::visit(Overloaded{
+                   [&](const PageText& t) { canvas.PrintAt(t.x, t.y, t.size, t.text); },
+                   [&](const PageLine& l) { canvas.Line(l); },
+                   [&](const PagePicture& p) { canvas.Copy(plotCanvas, p.pixel, standIn); },
+               },
+               item);
+  }
+}
+
 QImage renderReportPage(const PageLayout& layout, const QImage& plotCanvas,
                         const QString& fontFamily) {
   QImage image(kPagePixelWidth, kPagePixelHeight, QImage::Format_RGB32);
@@ -87,15 +135,8 @@ QImage renderReportPage(const PageLayout& layout, const QImage& plotCanvas,
   image.setDotsPerMeterY(dotsPerMetre);
   image.fill(Qt::white);
   {
-    PageCanvas canvas(image, fontFamily);
-    for (const PageItem& item : layout.items) {
-      std::visit(Overloaded{
-                     [&](const PageText& t) { canvas.PrintAt(t.x, t.y, t.size, t.text); },
-                     [&](const PageLine& l) { canvas.Line(l); },
-                     [&](const PagePicture& p) { canvas.Copy(plotCanvas, p.pixel); },
-                 },
-                 item);
-    }
+    QPainter painter(&image);
+    drawReportPage(painter, layout, plotCanvas, fontFamily, PageDevice::CanvasImage);
   }  // the painter ends here, before the image is handed out
   return image;
 }

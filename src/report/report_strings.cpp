@@ -42,7 +42,12 @@ ReportStrings english() {
                "the printer could not be opened",
                "the print job could not be started",
                "the print job could not be completed",
-               "the print system refused the job (%1)"};
+               "the print system refused the job (%1)",
+               "Save PDF…",
+               "Save PDF",
+               "PDF (*.pdf)",
+               "The report was saved as \"%1\".",
+               "The report was not saved: %1"};
   return s;
 }
 
@@ -83,7 +88,12 @@ ReportStrings chinese() {
                "无法打开该打印机",
                "无法开始打印作业",
                "无法完成打印作业",
-               "打印系统拒绝了该作业（%1）"};
+               "打印系统拒绝了该作业（%1）",
+               "保存PDF…",
+               "保存PDF",
+               "PDF (*.pdf)",
+               "报告已保存为“%1”。",
+               "报告未能保存：%1"};
   return s;
 }
 

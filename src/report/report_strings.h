@@ -52,6 +52,12 @@ struct PreviewStrings {
   QString cannotStart;
   QString cannotFinish;
   QString refused;  // %1 the print system's words
+  // Saving the page as a PDF file.
+  QString savePdf;      // the context menu entry
+  QString saveCaption;  // the Save As dialog's caption
+  QString pdfFilter;    // the dialog's file filter
+  QString pdfSaved;     // %1 the file
+  QString pdfNotSaved;  // %1 the file and the reason
 };
 
 struct ReportStrings {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "record/result.h"
+
 namespace tracelink::cli {
 
 inline constexpr int kExitOk = 0;
@@ -22,6 +24,9 @@ struct Command {
 
 // Every subcommand, in the order --help lists them (cli_commands.cpp).
 std::span<const Command* const> commands();
+
+// The words of a failed save; a refused existing file says how to replace it.
+std::string saveFailureText(const Error& error);
 
 // Writes "tracelink-cli: <message>" and a line end to err and returns kExitFailure.
 int fail(std::ostream& err, std::string_view message);

@@ -11,11 +11,18 @@ extern const Command kInfoCommand;
 extern const Command kCsvCommand;
 extern const Command kPlotCommand;
 extern const Command kSorCommand;
+extern const Command kReportCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 4> table{&kInfoCommand, &kCsvCommand, &kPlotCommand,
-                                                   &kSorCommand};
+  static const std::array<const Command*, 5> table{&kInfoCommand, &kCsvCommand, &kPlotCommand,
+                                                   &kSorCommand, &kReportCommand};
   return table;
+}
+
+std::string saveFailureText(const Error& error) {
+  std::string text = error.text();
+  if (error.code == ErrorCode::AlreadyExists) text += " (--force replaces it)";
+  return text;
 }
 
 int fail(std::ostream& err, std::string_view message) {

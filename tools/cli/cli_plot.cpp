@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_qt.h"
 #include "cli_sor_plot.h"
 #include "cli_trace.h"
 #include "record/decode.h"
@@ -91,11 +92,7 @@ int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& 
   }
 
   // Labels need the font machinery of a GUI application, but no screen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char name[] = "tracelink-cli";
-  char* argv[] = {name, nullptr};
-  const QGuiApplication app(argc, argv);
+  const std::unique_ptr<QGuiApplication> app = startGuiApplication();
 
   const QImage canvas = renderPlotCanvas(*trace->record, trace->header, view, values.Ior);
   QImage picture = canvas;

@@ -97,14 +97,9 @@ std::string exportOne(const std::string& input, const fs::path& output, const So
   const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
   Result<StagedFile> stage =
       StageFile(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);
-  if (!stage) return stage.error().text();
+  if (!stage) return saveFailureText(stage.error());
   staged = std::move(*stage);
   return {};
-}
-
-std::string withHint(std::string message) {
-  if (message.ends_with(": exists already")) message += " (--force replaces it)";
-  return message;
 }
 
 fs::path outputFor(const std::string& input, const SorOptions& o) {
@@ -144,7 +139,7 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
   const auto work = [&] {
     for (std::size_t i = next++; i < n; i = next++)
       if (messages[i].empty())
-        messages[i] = withHint(exportOne(options.files[i], outputs[i], options, staged[i]));
+        messages[i] = exportOne(options.files[i], outputs[i], options, staged[i]);
   };
   const std::size_t threads =
       std::min<std::size_t>(n, std::max(1u, std::thread::hardware_concurrency()));
@@ -161,7 +156,7 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
     }
   const std::vector<Status> committed = CommitStagedFiles(toCommit);
   for (std::size_t k = 0; k < committed.size(); ++k)
-    if (!committed[k]) messages[order[k]] = withHint(committed[k].error().text());
+    if (!committed[k]) messages[order[k]] = saveFailureText(committed[k].error());
 
   bool anyFailed = false;
   for (std::size_t i = 0; i < n; ++i) {

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "record/language.h"
+#include "record/result.h"
+#include "report/report_layout.h"
+
+class QBuffer;
+class QPainter;
+class QPdfWriter;
+
+namespace tracelink {
+
+// The report as a PDF document, page after page: the same composition as the page canvas,
+// drawn on an A4 portrait page and scaled to fit it whole, with real text, the plot canvas
+// embedded pixel for pixel and the rules as lines. The document's title is the report's
+// title, its subject the cable and fibre numbers, its creator the program.
+class ReportPdfWriter {
+ public:
+  ReportPdfWriter(Language language, QString decimalSeparator);
+  ~ReportPdfWriter();
+  ReportPdfWriter(const ReportPdfWriter&) = delete;
+  ReportPdfWriter& operator=(const ReportPdfWriter&) = delete;
+
+  // Adds one page. Pages come out in the order they were added.
+  void addPage(const ReportHeader& header, const ReportSources& sources);
+  int pageCount() const { return pages_; }
+
+  // Ends the document and returns its bytes; the writer takes no more pages afterwards.
+  Result<QByteArray> finish();
+
+ private:
+  Language language_;
+  QString decimalSeparator_;
+  QString fontFamily_;
+  std::unique_ptr<QByteArray> bytes_;
+  std::unique_ptr<QBuffer> buffer_;
+  std::unique_ptr<QPdfWriter> writer_;
+  std::unique_ptr<QPainter> painter_;
+  QStringList subjects_;              // one "cable, fibre" entry per distinct pair, in page order
+  std::vector<QByteArray> pictures_;  // each page's plot canvas as an image object's body
+  int pages_ = 0;
+  bool failed_ = false;
+  bool finished_ = false;
+};
+
+// One page as a PDF document in memory.
+Result<QByteArray> ReportPdf(const ReportHeader& header, const ReportSources& sources,
+                             Language language, const QString& decimalSeparator);
+
+// The file name a saved report suggests: cable number, fibre number and the trace's base
+// name, those that are not empty, joined by "_", with characters that no file name may
+// hold replaced, and ".pdf"; "report.pdf" when all are empty.
+QString suggestedReportName(const ReportHeader& header, const QString& traceName);
+
+}  // namespace tracelink

@@ -10,9 +10,11 @@ namespace tracelink::cli {
 extern const Command kInfoCommand;
 extern const Command kCsvCommand;
 extern const Command kPlotCommand;
+extern const Command kMeasureCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 3> table{&kInfoCommand, &kCsvCommand, &kPlotCommand};
+  static const std::array<const Command*, 4> table{&kInfoCommand, &kCsvCommand, &kPlotCommand,
+                                                   &kMeasureCommand};
   return table;
 }
 

@@ -6,6 +6,10 @@
 
 #include "record/units.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tracelink {
 
 namespace {
@@ -120,50 +124,153 @@ Measured<MarkerLevel> levelAt(const MeasureTrace& trace, double distanceM, char 
   return level;
 }
 
-LineFit fitSamples(const std::int32_t* words, std::int32_t firstSample, std::int64_t count,
-                   double metresPerSample) {
-  // The samples are equally spaced, so with x = i (samples from the first) the x sums have
-  // closed forms and the y sums are exact in 64 bits: |i * y| < 2^16 * 2^31 and at most
-  // 60100 terms.
+namespace {
+
+// Words within this bound keep every sum below exact in doubles (2^53): |i * y| < 2^16 *
+// 2^17 and y^2 <= 2^34 over at most 2^16 terms. The instrument's words are 16-bit.
+constexpr std::int32_t kExactWordBound = 1 << 17;
+constexpr std::size_t kLanes = 4;
+
+struct YSums {
   std::int64_t sumY = 0;
   std::int64_t sumIY = 0;
+  std::int64_t sumYY = 0;  // only from the fast pass
+};
+
+// The sums in doubles, in independent lanes that run side by side; they are integers below
+// 2^53, so every addition is exact whatever the order. nullopt when a word lies beyond the
+// bound.
+std::optional<YSums> exactSumsInDoubles(const std::int32_t* words, std::int64_t count) {
+  std::int32_t lo = 0;
+  std::int32_t hi = 0;
+  for (std::int64_t i = 0; i < count; ++i) {
+    lo = std::min(lo, words[i]);
+    hi = std::max(hi, words[i]);
+  }
+  if (lo < -kExactWordBound || hi > kExactWordBound) return std::nullopt;
+  std::array<double, kLanes> s0{}, s1{}, s2{};
+  std::int64_t i = 0;
+#if defined(__SSE2__)
+  // Four words a step as two pairs of doubles; the compiler does not find this by itself
+  // (it converts the words one by one).
+  __m128d y0a = _mm_setzero_pd(), y0b = _mm_setzero_pd();
+  __m128d y1a = _mm_setzero_pd(), y1b = _mm_setzero_pd();
+  __m128d y2a = _mm_setzero_pd(), y2b = _mm_setzero_pd();
+  __m128d xa = _mm_set_pd(1, 0);
+  __m128d xb = _mm_set_pd(3, 2);
+  const __m128d step = _mm_set1_pd(4);
+  for (; i + 4 <= count; i += 4) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + i));
+    const __m128d ya = _mm_cvtepi32_pd(w);
+    const __m128d yb = _mm_cvtepi32_pd(_mm_shuffle_epi32(w, _MM_SHUFFLE(1, 0, 3, 2)));
+    y0a = _mm_add_pd(y0a, ya);
+    y0b = _mm_add_pd(y0b, yb);
+    y1a = _mm_add_pd(y1a, _mm_mul_pd(xa, ya));
+    y1b = _mm_add_pd(y1b, _mm_mul_pd(xb, yb));
+    y2a = _mm_add_pd(y2a, _mm_mul_pd(ya, ya));
+    y2b = _mm_add_pd(y2b, _mm_mul_pd(yb, yb));
+    xa = _mm_add_pd(xa, step);
+    xb = _mm_add_pd(xb, step);
+  }
+  _mm_storeu_pd(&s0[0], y0a);
+  _mm_storeu_pd(&s0[2], y0b);
+  _mm_storeu_pd(&s1[0], y1a);
+  _mm_storeu_pd(&s1[2], y1b);
+  _mm_storeu_pd(&s2[0], y2a);
+  _mm_storeu_pd(&s2[2], y2b);
+#else
+  for (; i + static_cast<std::int64_t>(kLanes) <= count; i += kLanes) {
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      const std::int64_t j = i + static_cast<std::int64_t>(k);
+      const auto y = static_cast<double>(words[j]);
+      s0[k] += y;
+      s1[k] += static_cast<double>(j) * y;
+      s2[k] += y * y;
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    const auto y = static_cast<double>(words[i]);
+    s0[0] += y;
+    s1[0] += static_cast<double>(i) * y;
+    s2[0] += y * y;
+  }
+  YSums sums;
+  for (std::size_t k = 0; k < kLanes; ++k) {
+    sums.sumY += static_cast<std::int64_t>(s0[k]);
+    sums.sumIY += static_cast<std::int64_t>(s1[k]);
+    sums.sumYY += static_cast<std::int64_t>(s2[k]);
+  }
+  return sums;
+}
+
+// Any 32-bit words: |i * y| < 2^16 * 2^31 over at most 60100 terms stays inside 64 bits.
+YSums exactSumsInIntegers(const std::int32_t* words, std::int64_t count) {
+  YSums sums;
   for (std::int64_t i = 0; i < count; ++i) {
     const std::int64_t y = words[i];
-    sumY += y;
-    sumIY += i * y;
+    sums.sumY += y;
+    sums.sumIY += i * y;
   }
-  const __int128 n = count;
-  const __int128 sumI = n * (n - 1) / 2;
-  const __int128 sumII = (n - 1) * n * (2 * n - 1) / 6;
-  const __int128 den = n * sumII - sumI * sumI;
-  const __int128 num = n * sumIY - sumI * sumY;
-  const long double slope = static_cast<long double>(num) / static_cast<long double>(den);
-  const long double intercept =
-      (static_cast<long double>(sumY) - slope * static_cast<long double>(sumI)) /
-      static_cast<long double>(n);
+  return sums;
+}
 
-  // Residuals are a few hundredths at most, so plain double sums lose nothing that shows;
-  // four of them let the loop run in parallel.
-  const auto a = static_cast<double>(intercept);
-  const auto b = static_cast<double>(slope);
-  std::array<double, 4> acc{};
+// Residuals of a fitted line, for words too large for the fast sums; they are small next
+// to the words, so plain double sums lose nothing that shows.
+double residualSquares(const std::int32_t* words, std::int64_t count, double a, double b) {
+  std::array<double, kLanes> acc{};
   std::int64_t i = 0;
-  for (; i + 4 <= count; i += 4) {
-    for (int k = 0; k < 4; ++k) {
-      const double r = words[i + k] - (a + b * static_cast<double>(i + k));
-      acc[static_cast<std::size_t>(k)] += r * r;
+  for (; i + static_cast<std::int64_t>(kLanes) <= count; i += kLanes) {
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      const std::int64_t j = i + static_cast<std::int64_t>(k);
+      const double r = words[j] - (a + b * static_cast<double>(j));
+      acc[k] += r * r;
     }
   }
   for (; i < count; ++i) {
     const double r = words[i] - (a + b * static_cast<double>(i));
     acc[0] += r * r;
   }
+  return acc[0] + acc[1] + acc[2] + acc[3];
+}
+
+}  // namespace
+
+LineFit fitSamples(const std::int32_t* words, std::int32_t firstSample, std::int64_t count,
+                   double metresPerSample) {
+  // The samples are equally spaced, so with x = i (samples from the first) the x sums have
+  // closed forms; the y sums are exact integers.
+  const std::optional<YSums> fast = exactSumsInDoubles(words, count);
+  const YSums sums = fast ? *fast : exactSumsInIntegers(words, count);
+  const __int128 n = count;
+  const __int128 sumI = n * (n - 1) / 2;
+  const __int128 sumII = (n - 1) * n * (2 * n - 1) / 6;
+  const __int128 den = n * sumII - sumI * sumI;  // n^2 times the variance of i
+  const __int128 num = n * sums.sumIY - sumI * sums.sumY;
+  const long double slope = static_cast<long double>(num) / static_cast<long double>(den);
+  const long double intercept =
+      (static_cast<long double>(sums.sumY) - slope * static_cast<long double>(sumI)) /
+      static_cast<long double>(n);
+  const auto a = static_cast<double>(intercept);
+  const auto b = static_cast<double>(slope);
+
+  double squares = 0;
+  if (fast) {
+    // n SSres = n Syy - num^2 / den, with n Syy exact; only the quotient is rounded.
+    const __int128 nSyy = n * sums.sumYY - static_cast<__int128>(sums.sumY) * sums.sumY;
+    const long double numL = static_cast<long double>(num);
+    const long double nSs =
+        static_cast<long double>(nSyy) - numL * numL / static_cast<long double>(den);
+    squares = static_cast<double>(std::max(0.0L, nSs / static_cast<long double>(n)));
+  } else {
+    squares = residualSquares(words, count, a, b);
+  }
   LineFit fit;
   fit.samples = count;
   fit.firstSample = firstSample;
   fit.interceptHundredths = a;
   fit.slopeHundredths = b;
-  fit.rmsDb = std::sqrt((acc[0] + acc[1] + acc[2] + acc[3]) / static_cast<double>(count)) / 100.0;
+  fit.rmsDb = std::sqrt(squares / static_cast<double>(count)) / 100.0;
   fit.metresPerSample = metresPerSample;
   return fit;
 }

@@ -169,12 +169,8 @@ TEST_F(MeasureCliTest, BadMarkersExitTwoWithOneClearLine) {
        file + ": only 0 samples before the event lie outside the dead zone, at least 5 are needed; "
               "move marker A away from the event"},
       {"'" + file + "' --a 1km --b 5000", "measure: --a needs a distance in metres, not '1km'"},
-      {"'" + file + "' --a nan --b 5000", "measure: --a needs a distance in metres, not 'nan'"},
       {"'" + file + "' --a 1000", "measure: both --a and --b are needed"},
-      {"'" + file + "' --a 1000 --b", "measure: --b needs a value"},
-      {"--a 1000 --b 2000", "measure: no FILE given (see --help)"},
       {"'" + file + "' --a 1 --b 2 --colour", "measure: unknown option '--colour' (see --help)"},
-      {"'" + file + "' --a 1 --b 2 --lang fr", "measure: unknown language 'fr' (use en or zh)"},
       {"'" + file + ".missing' --a 1 --b 2",
        file + ".missing: cannot open: No such file or directory"},
   };

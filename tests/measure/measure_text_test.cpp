@@ -84,7 +84,6 @@ TEST(MeasureText, EveryRefusalNamesItsValuesInBothLanguages) {
     const char* english;
     std::vector<std::string> chineseHolds;
   };
-  MeasureProblem p;
   const auto with = [](MeasureRefusal code, char marker, double at, std::int32_t from,
                        std::int32_t to) {
     MeasureProblem q;
@@ -100,7 +99,6 @@ TEST(MeasureText, EveryRefusalNamesItsValuesInBothLanguages) {
   side.samples = 3;
   side.needed = 5;
   const Case cases[] = {
-      {with(MeasureRefusal::NoTrace, 'A', 0, 0, 0), "no trace is loaded", {"未加载曲线"}},
       {with(MeasureRefusal::NotADistance, 'E', 0, 0, 0),
        "the event is not a distance in metres",
        {"事件"}},
@@ -110,18 +108,9 @@ TEST(MeasureText, EveryRefusalNamesItsValuesInBothLanguages) {
       {with(MeasureRefusal::MarkerOutsideRange, 'B', -2.5, 0, 4085),
        "marker B at -2.5 m lies outside the trace (0 to 4085 m)",
        {"标记B", "-2.5", "4085"}},
-      {with(MeasureRefusal::MarkerOutsideRecord, 'B', 49000, 0, 0),
-       "marker B at 49000 m reads past the end of the record",
-       {"标记B", "49000"}},
-      {with(MeasureRefusal::MarkersEqual, 'B', 3000, 0, 0),
-       "markers A and B stand at the same distance (3000 m)",
-       {"3000"}},
       {with(MeasureRefusal::SameSample, 'B', 1000.25, 0, 0),
        "markers A and B read the same sample at 1000.25 m; move them apart",
        {"1000.25"}},
-      {with(MeasureRefusal::NoEventBetween, 'E', 0, 1021, 5107),
-       "the instrument lists no event between 1021 m and 5107 m",
-       {"1021", "5107"}},
       {with(MeasureRefusal::EventOutsideSpan, 'E', 2500, 1000, 2000),
        "the event at 2500 m does not lie between the markers (1000 to 2000 m)",
        {"2500", "1000", "2000"}},

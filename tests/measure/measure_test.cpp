@@ -33,6 +33,17 @@ TEST(LevelAt, ReadsTheWordTheCrosshairReads) {
   }
 }
 
+TEST(CursorPosition, CountsFromStartPointAsStoredAndStaysInsideTheRecord) {
+  const double endM = SampleToMetresExact(kRecordWords);
+  EXPECT_EQ(CursorPosition(0, 0, kIor), std::nullopt);  // before any redraw: the far left
+  EXPECT_EQ(CursorPosition(0, 2, kIor), std::optional<std::size_t>(1));
+  EXPECT_EQ(CursorPosition(1, 0, kIor), std::optional<std::size_t>(0));
+  EXPECT_EQ(CursorPosition(1, endM, kIor), std::nullopt);
+  EXPECT_EQ(CursorPosition(kRecordWords, 0, kIor), std::optional<std::size_t>(kRecordWords - 1));
+  EXPECT_EQ(CursorPosition(1, 1e300, kIor), std::nullopt);
+  EXPECT_EQ(CursorPosition(1, 1021, 0.0), CursorPosition(1, 1021, kIor));  // unusable index
+}
+
 struct LineCase {
   double slopeDbPerKm;  // of the level function
   double aM;

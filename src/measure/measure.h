@@ -19,7 +19,7 @@ enum class MeasureRefusal {
   NoTrace,              // the record holds no trace (StartPoint not below RangeLine)
   NotADistance,         // marker `marker` is not a finite distance
   MarkerOutsideRange,   // marker `marker` at `distanceM` lies outside fromM..toM
-  MarkerOutsideRecord,  // marker `marker` at `distanceM` reads a position past the record
+  MarkerOutsideRecord,  // marker `marker` at `distanceM` reads a position outside the record
   MarkersEqual,         // A and B stand at the same distance `distanceM`
   SameSample,           // A and B read the same sample, at `distanceM`
   NoEventBetween,       // the instrument lists no event between fromM and toM

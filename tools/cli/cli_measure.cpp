@@ -130,21 +130,18 @@ int runMeasure(std::span<const std::string> args, std::ostream& out, std::ostrea
   // nearest the middle is taken when there is one, and its absence is no failure.
   std::optional<EventLoss> event;
   std::string eventLine;
-  const Measured<std::int32_t> listed =
-      options.event ? Measured<std::int32_t>(0) : eventBetween(measured, *options.a, *options.b);
   if (options.event) {
     const Measured<EventLoss> loss = eventLoss(measured, *options.a, *options.b, *options.event);
     if (!loss) return refused(loss.problem());
     event = *loss;
-  } else if (listed) {
-    const Measured<EventLoss> loss = eventLoss(measured, *options.a, *options.b, *listed);
-    if (loss) {
-      event = *loss;
-    } else {
-      eventLine = describe(loss.problem(), options.language);
-    }
-  } else {
+  } else if (const Measured<std::int32_t> listed = eventBetween(measured, *options.a, *options.b);
+             !listed) {
     eventLine = describe(listed.problem(), options.language);
+  } else if (const Measured<EventLoss> loss = eventLoss(measured, *options.a, *options.b, *listed);
+             !loss) {
+    eventLine = describe(loss.problem(), options.language);
+  } else {
+    event = *loss;
   }
   if (event) eventLine = eventLossText(*event, options.language);
 

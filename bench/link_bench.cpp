@@ -20,6 +20,7 @@
 namespace {
 
 using tracelink::BlockTransfer;
+using tracelink::PlainTraceSink;
 
 std::vector<std::uint8_t> encodeReply(const std::array<std::uint16_t, 4000>& words) {
   std::vector<std::uint8_t> out{tracelink::kSyncByte};
@@ -36,7 +37,8 @@ struct BlockFixture {
   std::unique_ptr<tracelink::TraceRecord> record = std::make_unique<tracelink::TraceRecord>();
   tracelink::HeaderState header;
   tracelink::ViewWindow view;
-  BlockTransfer transfer{*record, header, view};
+  PlainTraceSink sink{*record, header, view};
+  BlockTransfer transfer{sink};
   std::vector<std::uint8_t> headerReply;
   std::vector<std::uint8_t> dataReply;
 
@@ -117,7 +119,8 @@ void BM_UploadOverSim(benchmark::State& state) {
     state.SkipWithError(error.toStdString().c_str());
     return;
   }
-  tracelink::UploadController controller(link, *record, header, view, tracelink::Language::English);
+  tracelink::PlainTraceSink sink(*record, header, view);
+  tracelink::UploadController controller(link, sink, tracelink::Language::English);
   controller.setAutoSaveTrace([](int, int) { return QString(); });
   QEventLoop loop;
   QObject::connect(&controller, &tracelink::UploadController::transferEnded, &loop,

@@ -62,7 +62,7 @@ void BM_ReadRecordFile(benchmark::State& state) {
   std::int32_t blocks = 0;
   for (auto _ : state) {
     Status read = ReadRecordFile(path, *record, blocks);
-    if (!read) state.SkipWithError(read.error().message.c_str());
+    if (!read) state.SkipWithError(read.error().text().c_str());
     benchmark::DoNotOptimize(record->words.data());
   }
   std::filesystem::remove(path);

@@ -12,6 +12,8 @@
 #include "view/plot_render.h"
 #include "view/trace_view.h"
 
+#include "record/trace_sink.h"
+
 namespace tracelink {
 namespace {
 
@@ -26,25 +28,24 @@ void ensureApp() {
 
 // A 48000-sample trace loaded and shown in full, as after an upload of the longest range.
 struct Loaded {
-  TraceRecord record;
-  HeaderState header;
-  ViewWindow window;
-  DecodedValues decoded;
+  TraceSession session{Language::English, "."};
   std::unique_ptr<TraceView> view;
 
   Loaded() {
     ensureApp();
+    auto record = std::make_unique<TraceRecord>();
     std::mt19937 rng(1);
     std::normal_distribution<double> noise(0, 6);
     for (int s = 0; s < 48000; ++s)
-      record[static_cast<std::size_t>(s)] = static_cast<std::int32_t>(900 - s * 0.015 + noise(rng));
-    header.StartPoint = 1;
-    header.RangeLine = 2000;
-    window.ViewEnd = 48000;
-    window.FullRangeEnd = 48000;
-    view = std::make_unique<TraceView>(record, header, window, decoded);
+      (*record)[static_cast<std::size_t>(s)] =
+          static_cast<std::int32_t>(900 - s * 0.015 + noise(rng));
+    (*record)[slot::kRangeN] = 7;  // 12 blocks, 48000 samples
+    (*record)[slot::kStartPoint] = 1;
+    (*record)[slot::kRangeLine] = 2000;
+    view = std::make_unique<TraceView>(session);
     view->InitPlotSurfaces();
-    view->RedrawPlot();
+    storeWholeRecord(session, *record);
+    session.completeTrace();
   }
 };
 
@@ -63,7 +64,7 @@ void BM_GridAndLabelsOnly(benchmark::State& state) {
   HeaderState none;  // StartPoint = RangeLine: no curve
   QImage canvas = makePlotSurface();
   for (auto _ : state) {
-    renderPlotCanvas(canvas, l.record, none, l.window, kIor);
+    renderPlotCanvas(canvas, l.session.record(), none, l.session.view(), kIor);
     benchmark::DoNotOptimize(canvas.constBits());
   }
 }
@@ -72,18 +73,18 @@ BENCHMARK(BM_GridAndLabelsOnly)->Unit(benchmark::kMicrosecond);
 // The curve alone, with the run rasteriser and, for comparison, through QPainter.
 void BM_Curve(benchmark::State& state) {
   Loaded l;
-  const PlotFrame f = computePlotFrame(l.window, kIor);
+  const PlotFrame f = computePlotFrame(l.session.view(), kIor);
   QImage canvas = makePlotSurface();
   const int how = static_cast<int>(state.range(0));
   std::vector<QLineF> lines;
-  const auto span = prepareCurve(l.header, l.window);
+  const auto span = prepareCurve(l.session.header(), l.session.view());
   forEachTraceSegment(
-      f, l.record, l.header.StartPoint, *span, kIor,
+      f, l.session.record(), l.session.header().StartPoint, *span, kIor,
       [&](double x1, double y1, double x2, double y2) { lines.emplace_back(x1, y1, x2, y2); });
   for (auto _ : state) {
     canvas.fill(kCanvasBackground);
     if (how == 0) {
-      drawTraceCurve(canvas, f, l.record, l.header, l.window, kIor);
+      drawTraceCurve(canvas, f, l.session.record(), l.session.header(), l.session.view(), kIor);
     } else {
       QPainter p(&canvas);
       p.setPen(QPen(QColor::fromRgb(kCanvasInk), 1));
@@ -116,7 +117,7 @@ void BM_MouseMoveChangingX(benchmark::State& state) {
   float x = 20000;
   for (auto _ : state) {
     x = x == 20000 ? 20050 : 20000;  // a different whole metre every time
-    l.view->Picture2_MouseMove(1, 0, x, 500);
+    l.view->Picture2_MouseMove(x, 500);
     benchmark::DoNotOptimize(l.view->picture().constBits());
   }
   state.SetLabel("present (dark) + crosshair + readout");

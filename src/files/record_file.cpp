@@ -51,12 +51,17 @@ int syncFile(std::FILE* f) {
 #endif
 }
 
-Error fileError(const fs::path& path, const std::string& what) {
-  return Error{pathText(path) + ": " + what};
+Error pathError(ErrorCode code, const fs::path& path, int sysError = 0,
+                std::string systemText = {}) {
+  return fileError(code, pathText(path), sysError, std::move(systemText));
 }
 
-std::string errnoText(int err) {
-  return std::strerror(err);
+Error errnoError(ErrorCode code, const fs::path& path, int err) {
+  return pathError(code, path, err, std::strerror(err));
+}
+
+Error codeError(ErrorCode code, const fs::path& path, const std::error_code& ec) {
+  return pathError(code, path, ec.value(), ec.message());
 }
 
 // A name in the target's folder that no listing of saved traces picks up (it does not end
@@ -74,12 +79,12 @@ fs::path temporaryPath(const fs::path& target, std::uint64_t salt) {
   return folder / name;
 }
 
-Status writeAll(std::FILE* f, std::string_view text) {
-  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
-    return Error{errnoText(errno)};
-  if (std::fflush(f) != 0) return Error{errnoText(errno)};
-  if (syncFile(f) != 0) return Error{errnoText(errno)};
-  return {};
+// 0 when the text is on the disk, else the system's error number.
+int writeAll(std::FILE* f, std::string_view text) {
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size()) return errno;
+  if (std::fflush(f) != 0) return errno;
+  if (syncFile(f) != 0) return errno;
+  return 0;
 }
 
 }  // namespace
@@ -87,14 +92,14 @@ Status writeAll(std::FILE* f, std::string_view text) {
 Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& BlocksPerTrace) {
   std::error_code ec;
   const fs::file_status st = fs::status(path, ec);
-  if (ec) return fileError(path, "cannot open: " + ec.message());
-  if (fs::is_directory(st)) return fileError(path, "is a directory, not a trace file");
+  if (ec) return codeError(ErrorCode::CannotOpen, path, ec);
+  if (fs::is_directory(st)) return pathError(ErrorCode::IsDirectory, path);
   // A pipe or a device could block or never end; trace files are plain files.
-  if (!fs::is_regular_file(st)) return fileError(path, "is not a regular file");
+  if (!fs::is_regular_file(st)) return pathError(ErrorCode::NotRegularFile, path);
 
   errno = 0;
   FilePtr file(openFile(path, "rb"));
-  if (!file) return fileError(path, "cannot open: " + errnoText(errno));
+  if (!file) return errnoError(ErrorCode::CannotOpen, path, errno);
 
   RecordTextParser parser;
   auto piece = std::make_unique<char[]>(kReadPiece);
@@ -102,12 +107,16 @@ Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& B
     const std::size_t got = std::fread(piece.get(), 1, kReadPiece, file.get());
     if (got > 0 && !parser.feed(std::string_view(piece.get(), got))) break;
     if (got < kReadPiece) {
-      if (std::ferror(file.get())) return fileError(path, "cannot read: " + errnoText(errno));
+      if (std::ferror(file.get())) return errnoError(ErrorCode::CannotRead, path, errno);
       break;
     }
   }
   Result<ParsedRecord> parsed = parser.finish();
-  if (!parsed) return fileError(path, parsed.error().message);
+  if (!parsed) {
+    Error e = parsed.error();
+    e.path = pathText(path);
+    return e;
+  }
   StoreParsedRecord(*parsed, record);
   BlocksPerTrace = parsed->blockCount;
   return {};
@@ -115,7 +124,7 @@ Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& B
 
 Status WriteRecordFile(const fs::path& path, std::string_view text) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) return fileError(path, "cannot save: it is a directory");
+  if (fs::is_directory(path, ec)) return pathError(ErrorCode::SaveIsDirectory, path);
 
   std::random_device device;
   std::mt19937_64 salt(
@@ -129,19 +138,19 @@ Status WriteRecordFile(const fs::path& path, std::string_view text) {
     file.reset(openFile(temporary, "wbx"));  // never reuse an existing file
     if (!file && errno != EEXIST) break;
   }
-  if (!file) return fileError(path, "cannot create: " + errnoText(errno));
+  if (!file) return errnoError(ErrorCode::CannotCreate, path, errno);
 
-  Status written = writeAll(file.get(), text);
-  if (std::fclose(file.release()) != 0 && written) written = Error{errnoText(errno)};
-  if (!written) {
+  int failed = writeAll(file.get(), text);
+  if (std::fclose(file.release()) != 0 && failed == 0) failed = errno;
+  if (failed != 0) {
     fs::remove(temporary, ec);
-    return fileError(path, "cannot write: " + written.error().message);
+    return errnoError(ErrorCode::CannotWrite, path, failed);
   }
   fs::rename(temporary, path, ec);
   if (ec) {
-    const std::string reason = ec.message();
+    const Error e = codeError(ErrorCode::CannotReplace, path, ec);
     fs::remove(temporary, ec);
-    return fileError(path, "cannot replace: " + reason);
+    return e;
   }
   return {};
 }

@@ -47,13 +47,16 @@ std::string BuildRecordText(TraceRecord& record, std::int32_t blockNo) {
 
 RecordTextParser::RecordTextParser() : words_(kMaxFileFields) {}
 
-void RecordTextParser::fail(std::string message) {
+void RecordTextParser::fail(ErrorCode code, std::int64_t a, std::int64_t b) {
   state_ = State::Failed;
-  error_ = std::move(message);
+  error_ = Error{};
+  error_.code = code;
+  error_.a = a;
+  error_.b = b;
 }
 
 void RecordTextParser::failNotNumber() {
-  fail("field " + std::to_string(count_ + 1) + " is not a number");
+  fail(ErrorCode::FieldNotNumber, static_cast<std::int64_t>(count_) + 1);
 }
 
 void RecordTextParser::emitField() {
@@ -63,8 +66,7 @@ void RecordTextParser::emitField() {
     // The first word is the block count; checking it now keeps a bad file from being read
     // any further than this.
     if (word < kMinFileBlocks || word > kMaxFileBlocks) {
-      fail("block count " + std::to_string(word) + " is outside " + std::to_string(kMinFileBlocks) +
-           ".." + std::to_string(kMaxFileBlocks));
+      fail(ErrorCode::BlockCountOutside, word);
       return;
     }
     blockCount_ = word;
@@ -103,7 +105,7 @@ bool RecordTextParser::stepSlow(char c) {
       if (d < 10) {
         value_ = value_ * 10 + d;
         if (value_ > kMaxFieldValue) {
-          fail("field " + std::to_string(count_ + 1) + " is more than 65535");
+          fail(ErrorCode::FieldTooLarge, static_cast<std::int64_t>(count_) + 1);
           return false;
         }
         return true;
@@ -126,7 +128,7 @@ bool RecordTextParser::stepSlow(char c) {
       break;
     case State::Minus:
       if (d < 10) {
-        fail("field " + std::to_string(count_ + 1) + " is negative");
+        fail(ErrorCode::FieldNegative, static_cast<std::int64_t>(count_) + 1);
         return false;
       }
       break;
@@ -170,19 +172,21 @@ Result<ParsedRecord> RecordTextParser::finish() {
   } else if (state_ == State::Minus || (state_ == State::Bom && bomSeen_ != 0)) {
     failNotNumber();
   }
-  if (state_ == State::Failed) return Error{error_};
-  if (state_ != State::Done) {
-    if (count_ == 0) return Error{bytes_ == 0 ? "is empty" : "holds no fields"};
-    return Error{"ends after " + std::to_string(count_) + " of " + std::to_string(needed_) +
-                 " fields"};
+  if (state_ != State::Failed && state_ != State::Done) {
+    if (count_ == 0) {
+      fail(bytes_ == 0 ? ErrorCode::FileEmpty : ErrorCode::FileNoFields);
+    } else {
+      fail(ErrorCode::FileEndsEarly, static_cast<std::int64_t>(count_),
+           static_cast<std::int64_t>(needed_));
+    }
   }
+  if (state_ == State::Failed) return error_;
   ParsedRecord parsed;
   parsed.blockCount = blockCount_;
   words_.resize(needed_);
   parsed.words = std::move(words_);
   words_.clear();
-  state_ = State::Failed;  // the words have been handed over
-  error_ = "already finished";
+  fail(ErrorCode::ParserFinished);  // the words have been handed over
   return parsed;
 }
 

@@ -49,7 +49,7 @@ class RecordTextParser {
  private:
   enum class State { Bom, BeforeValue, InValue, AfterValue, Minus, Done, Failed };
 
-  void fail(std::string message);
+  void fail(ErrorCode code, std::int64_t a = 0, std::int64_t b = 0);
   void failNotNumber();
   void emitField();
   bool stepSlow(char c);
@@ -62,7 +62,7 @@ class RecordTextParser {
   std::vector<std::uint16_t> words_;
   std::size_t count_ = 0;
   std::size_t bytes_ = 0;
-  std::string error_;
+  Error error_;
 };
 
 // Parses a whole text and stores it with StoreParsedRecord. Returns the block count N.

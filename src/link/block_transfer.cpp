@@ -5,15 +5,7 @@
 
 namespace tracelink {
 
-namespace {
-
-// The words a new request clears: samples, header and the first ten spare words.
-constexpr std::size_t kClearedWords = 60010;
-
-}  // namespace
-
-BlockTransfer::BlockTransfer(TraceRecord& record, HeaderState& header, ViewWindow& view)
-    : record_(record), header_(header), view_(view) {}
+BlockTransfer::BlockTransfer(TraceSink& sink) : sink_(sink) {}
 
 TransferActions BlockTransfer::startUpload(std::uint8_t traceSelect) {
   TransferActions out = abandon();
@@ -33,7 +25,7 @@ TransferActions BlockTransfer::RequestNextTrace() {
 }
 
 void BlockTransfer::RequestTrace(TransferActions& out) {
-  std::fill_n(record_.words.begin(), kClearedWords, 0);
+  sink_.clearTrace();
   out.emplace_back(action::ClearRecordText{});
   blockNo_ = kHeaderBlockNo;
   phase_ = TransferPhase::AwaitingHeader;
@@ -83,31 +75,31 @@ std::size_t BlockTransfer::frame(std::span<const std::uint8_t> bytes, TransferAc
 }
 
 void BlockTransfer::ProcessBlock(TransferActions& out) {
-  const bool isHeader = blockNo_ == kHeaderBlockNo;
-  std::int32_t* dest =
-      record_.words.data() + (isHeader ? kHeaderStart : (blockNo_ - 1) * kBlockWords);
+  std::array<std::int32_t, kBlockWords> words;
   const std::uint8_t* src = rxBlock_.data();
-  if (isHeader) {
-    for (int i = 0; i < kBlockWords; ++i, src += 2) dest[i] = UnmaskWord(src[0], src[1]);
+  if (blockNo_ == kHeaderBlockNo) {
+    for (int i = 0; i < kBlockWords; ++i, src += 2) words[i] = UnmaskWord(src[0], src[1]);
+    sink_.storeHeaderBlock(words);
     headerStep(out);
   } else {
     for (int i = 0; i < kBlockWords; ++i, src += 2)
-      dest[i] = SampleFromWire(UnmaskWord(src[0], src[1]));
+      words[i] = SampleFromWire(UnmaskWord(src[0], src[1]));
+    sink_.storeDataBlock(blockNo_, words);
     dataStep(out);
   }
 }
 
 void BlockTransfer::headerStep(TransferActions& out) {
-  storedCount_ = record_[slot::kDataNum];
+  storedCount_ = sink_.record()[slot::kDataNum];
   const bool noSuchTrace = traceSelect_ == 0 || traceSelect_ > kMaxUploadedTraces ||
                            traceSelect_ > storedCount_ || storedCount_ <= 0;
-  if (noSuchTrace && record_[slot::kHaveTest] != kHaveTestMark) {
+  if (noSuchTrace && sink_.record()[slot::kHaveTest] != kHaveTestMark) {
     // The progress display stays as it is; only the message tells the user.
     phase_ = TransferPhase::Idle;
     out.emplace_back(action::ShowNoDatas{});
     return;
   }
-  ApplyHeader(record_, header_, view_);
+  sink_.applyHeader();
 
   const std::string trace = std::to_string(traceSelect_);
   if (traceSelect_ <= storedCount_) {
@@ -116,7 +108,7 @@ void BlockTransfer::headerStep(TransferActions& out) {
     progress_.label3Visible = true;
     progress_.label5Visible = true;
   }
-  progress_.bar1Max = header_.BlocksPerTrace;
+  progress_.bar1Max = sink_.header().BlocksPerTrace;
   progress_.bar1Visible = true;
   progress_.label3 = trace + "/" + std::to_string(storedCount_);
   progress_.label5 = trace;
@@ -131,7 +123,7 @@ void BlockTransfer::headerStep(TransferActions& out) {
 void BlockTransfer::dataStep(TransferActions& out) {
   progress_.bar1Value = blockNo_;
   ++blockNo_;
-  if (blockNo_ > header_.BlocksPerTrace || blockNo_ > kMaxDataBlocks) {
+  if (blockNo_ > sink_.header().BlocksPerTrace || blockNo_ > kMaxDataBlocks) {
     completionStep(out);
     return;
   }

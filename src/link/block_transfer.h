@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "record/trace_record.h"
+#include "record/trace_sink.h"
 
 namespace tracelink {
 
@@ -104,16 +105,16 @@ enum class TransferPhase {
 };
 
 // The block transfer of trace records, with no port in it: bytes go in, actions come out.
-// It writes the received words straight into the host's record and applies each accepted
-// header to the host's header state and view; everything else (decoding, saving, widgets,
-// the port) is asked for through the returned actions.
+// It stores the received blocks in the host's trace sink and has it apply each accepted
+// header; everything else (decoding, saving, widgets, the port) is asked for through the
+// returned actions.
 //
 // Received bytes are framed as they arrive: bytes ahead of a sync byte are dropped, and a
 // block is taken once 8000 bytes follow the sync byte. Bytes fed while no transfer runs
 // are dropped, so a late or unsolicited reply never touches the record.
 class BlockTransfer {
  public:
-  BlockTransfer(TraceRecord& record, HeaderState& header, ViewWindow& view);
+  explicit BlockTransfer(TraceSink& sink);
 
   // Starts an upload from the trace's header: kCurrentTraceSelect for the current trace,
   // kFirstStoredSelect for all stored traces. A running transfer is abandoned first.
@@ -152,9 +153,7 @@ class BlockTransfer {
   void hideProgress(TransferActions& out);
   void emitProgress(TransferActions& out) const;
 
-  TraceRecord& record_;
-  HeaderState& header_;
-  ViewWindow& view_;
+  TraceSink& sink_;
 
   TransferPhase phase_ = TransferPhase::Idle;
   std::uint8_t traceSelect_ = 0;

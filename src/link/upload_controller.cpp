@@ -8,9 +8,9 @@
 
 namespace tracelink {
 
-UploadController::UploadController(SerialLink& link, TraceRecord& record, HeaderState& header,
-                                   ViewWindow& view, Language language, QObject* parent)
-    : QObject(parent), link_(link), transfer_(record, header, view), language_(language) {
+UploadController::UploadController(SerialLink& link, TraceSink& sink, Language language,
+                                   QObject* parent)
+    : QObject(parent), link_(link), transfer_(sink), language_(language) {
   qRegisterMetaType<tracelink::ProgressState>();
   replyTimer_.setSingleShot(true);
   connect(&replyTimer_, &QTimer::timeout, this, &UploadController::onTimeout);

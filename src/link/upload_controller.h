@@ -16,10 +16,10 @@ class SerialLink;
 
 // Runs the block transfer over the open serial link for the main window.
 //
-// The window owns the record, its header state and the view, and hands them in; the
-// transfer writes received words into the record and applies each header. Everything
-// else it needs from the window arrives as a signal, emitted in the order the transfer
-// needs it (connect them directly, on the window's thread):
+// The window's trace session is handed in as the transfer's sink: received blocks are
+// stored in it and each accepted header applied. Everything else the transfer needs from
+// the window arrives as a signal, emitted in the order the transfer needs it (connect
+// them directly, on the window's thread):
 //
 //   recordTextCleared()   a new trace request cleared the record: RecordText := empty
 //   decodeRecord()        DecodeRecord and redraw; emitted before the trace is saved
@@ -49,8 +49,7 @@ class UploadController : public QObject {
   // How long a requested block may take to arrive in full; on the line it needs 0.7 s.
   static constexpr std::chrono::milliseconds kReplyTimeout{5000};
 
-  UploadController(SerialLink& link, TraceRecord& record, HeaderState& header, ViewWindow& view,
-                   Language language, QObject* parent = nullptr);
+  UploadController(SerialLink& link, TraceSink& sink, Language language, QObject* parent = nullptr);
 
   void setAutoSaveTrace(AutoSaveHook hook) { autoSave_ = std::move(hook); }
   void setReplyTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }

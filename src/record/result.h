@@ -1,17 +1,66 @@
 #pragma once
 
 #include <cassert>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 
+#include "record/language.h"
+
 namespace tracelink {
 
-// What went wrong, as one line a person can read ("trace.otdr: field 4001 is not a number").
-struct Error {
-  std::string message;
+// What went wrong, as data: a code and the values it names. The window puts it into words
+// in its language and the command-line tool in English (text()); the core layers never
+// build sentences themselves.
+enum class ErrorCode {
+  Text,  // free words in message (tools and tests only)
+  // Reading a trace file's text; a and b are the numbers named.
+  FileEmpty,          // the file holds nothing
+  FileNoFields,       // only blanks and line ends
+  FileEndsEarly,      // ends after a of b fields
+  FieldNotNumber,     // field a is not a number
+  FieldTooLarge,      // field a is more than 65535
+  FieldNegative,      // field a is negative
+  BlockCountOutside,  // block count a is outside 1..15
+  ParserFinished,     // the parser's words were already handed over
+  // Reaching a file; sysError and systemText say why where the system told us.
+  IsDirectory,     // a directory where a trace file was expected
+  NotRegularFile,  // a pipe, device or other special file
+  CannotOpen,
+  CannotRead,
+  SaveIsDirectory,  // the chosen save path is a directory
+  CannotCreate,
+  CannotWrite,
+  CannotReplace,
+  AlreadyExists,  // a file is there and replacing it was not asked for
+  CannotCreateFolder,
 };
+
+struct Error {
+  Error() = default;
+  // Free words, for tools and tests: Error{"no .otdr files"}.
+  explicit Error(std::string words) : message(std::move(words)) {}
+
+  std::string message;  // the words of ErrorCode::Text
+  ErrorCode code = ErrorCode::Text;
+  std::string path;    // the file or device concerned (UTF-8), empty when none
+  std::int64_t a = 0;  // the numbers the code names (field number, counts)
+  std::int64_t b = 0;
+  int sysError = 0;        // the system's error number, 0 when there is none
+  std::string systemText;  // the system's own words for it
+
+  // One line in the language: "save/a.otdr: field 4001 is not a number". English keeps the
+  // system's own words; Chinese uses ours for the common system errors.
+  std::string text(Language language = Language::English) const;
+};
+
+// An error of code about path, with the system's error number and words when there are.
+Error fileError(ErrorCode code, std::string path, int sysError = 0, std::string systemText = {});
+// Our own words for a system error number in the language: English the system's words
+// (systemText, or strerror when empty), Chinese ours for the common cases.
+std::string systemErrorText(int sysError, const std::string& systemText, Language language);
 
 // A value or the error that prevented it. The core layers return these instead of throwing;
 // the window or the command-line tool decides how to show the message.

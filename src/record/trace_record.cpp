@@ -28,6 +28,10 @@ std::int32_t BlocksForRange(std::int32_t rangeN) {
 void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& view) {
   header.StartPoint = record[slot::kStartPoint];
   header.RangeLine = record[slot::kRangeLine];
+  // Sample s is read at StartPoint - 1 + s, and a StartPoint of 0 has always been taken as 1
+  // wherever a curve is drawn; deciding it here, once, keeps every reader of the header in
+  // step (plot, readout, export).
+  if (header.StartPoint == 0 && header.RangeLine > 0) header.StartPoint = 1;
   const std::int32_t r = record[slot::kRangeN];
   if (const std::int32_t blocks = BlocksForRange(r); blocks > 0) header.BlocksPerTrace = blocks;
   view.ViewStart = 0;

@@ -72,7 +72,8 @@ inline constexpr std::array<std::int32_t, 8> RangeSamples{100,  500,   1000,  40
 // in which case the previous count is kept.
 std::int32_t BlocksForRange(std::int32_t rangeN);
 
-// Takes start point, range line, block count and full view out of the header block.
+// Takes start point, range line, block count and full view out of the header block. A
+// StartPoint of 0 becomes 1 when a curve is drawn (StartPoint below RangeLine).
 void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& view);
 
 // The record position the plot reads for sample s: StartPoint is 1-based and 0 counts as

@@ -15,6 +15,7 @@
 #include "files/record_text.h"
 #include "files/trace_library.h"
 #include "ui/background.h"
+#include "ui/qt_text.h"
 #include "view/plot_geometry.h"
 #include "view/trace_view.h"
 
@@ -34,31 +35,14 @@ constexpr int kClientHeight = 8655 / kTwipsPerPixel;  // 577
 constexpr int kOuterWidth = 11385 / kTwipsPerPixel;   // 759
 constexpr int kOuterHeight = 9330 / kTwipsPerPixel;   // 622
 
-QString fromStd(const std::string& s) {
-  return QString::fromStdString(s);
-}
-std::string toStd(const QString& s) {
-  return s.toStdString();
-}
-// UTF-8 through char8_t so a Chinese folder name is taken right on every platform.
-std::filesystem::path toPath(const QString& s) {
-  const QByteArray utf8 = s.toUtf8();
-  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
-                                             static_cast<std::size_t>(utf8.size())));
-}
-QString fromPath(const std::filesystem::path& p) {
-  const std::u8string u = p.u8string();
-  return QString::fromUtf8(reinterpret_cast<const char*>(u.data()),
-                           static_cast<qsizetype>(u.size()));
-}
-
 }  // namespace
 
 MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* parent)
     : QWidget(parent),
       language_(language),
       strings_(uiStrings(language)),
-      options_(std::move(options)) {
+      options_(std::move(options)),
+      session_(language, QLocale().decimalPoint().toStdString()) {
   if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
   if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
   if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
@@ -90,7 +74,7 @@ void MainWindow::buildControls() {
   picture1_->setObjectName("Picture1");
   picture1_->setGeometry(twips(0, 0, 11175, 8655));
 
-  picture2_ = new TraceView(record_, header_, view_, decoded_, client_);
+  picture2_ = new TraceView(session_, client_);
   picture2_->move(120 / kTwipsPerPixel, 120 / kTwipsPerPixel);
 
   const auto makeLabel = [this](const char* name, QRect geometry, const QString& text) {
@@ -190,20 +174,16 @@ void MainWindow::buildControls() {
 void MainWindow::Form_Load() {
   placeOnScreen();
   label1_->clear();
-  EventHeader_ = eventHeaderLine(language_);
-  EventText_ = EventHeader_;
-  text1_->setPlainText(fromStd(EventText_));
+  text1_->setPlainText(fromStd(session_.texts().eventText));
   if (language_ == Language::English) applyEnglishCaptions();
   ScanPorts();
   picture2_->InitPlotSurfaces();
   ListSavedTraces();
-  decoded_.Ior = kIor;
-  DataPresent_ = false;
-  view_.ViewStart = 0;
-  view_.ViewEnd = 10000;
+  // The session starts with the constants, the start-up window and no data present.
   picture2_->RedrawPlot();
-  text4_[5]->setText(picture2_->scaleText());
-  connect(picture2_, &TraceView::scaleTextChanged, text4_[5], &QLineEdit::setText);
+  text4_[5]->setText(fromStd(session_.scaleText()));
+  connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
+  connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
 }
 
 void MainWindow::placeOnScreen() {
@@ -248,7 +228,7 @@ void MainWindow::ScanPorts() {
 }
 
 void MainWindow::Command1_Click() {
-  if (command1_->text() == strings_.connect) {
+  if (!link_.isOpen()) {
     QString error;
     if (link_.open(combo1_->currentText(), &error, options_.portMapping)) {
       command1_->setText(strings_.disconnect);
@@ -278,32 +258,20 @@ void MainWindow::List1_Click() {
   // A half-received trace must never be decoded or saved over the file's content.
   upload_->abandon();
   const QString path = QDir(saveFolder_).filePath(item->text());
-  const Status read = ReadRecordFile(toPath(path), record_, header_.BlocksPerTrace);
-  if (!read) {
-    setStatus(strings_.loadFailed.arg(fromStd(read.error().message)));
+  if (const Status read = session_.loadFile(toPath(path)); !read) {
+    setStatus(strings_.loadFailed.arg(fromStd(read.error().text(language_))));
     return;
   }
-  source_ = RecordSource::File;
-  fileBlocks_ = header_.BlocksPerTrace;
-  ApplyHeader(record_, header_, view_);
-  decodeAndShow();
   setStatus(strings_.loaded.arg(item->text()));
 }
 
-void MainWindow::decodeAndShow() {
-  const std::string separator = toStd(QLocale().decimalPoint());
-  showDecoded(DecodeRecord(record_, decoded_, language_, separator));
-  picture2_->RedrawPlot();
-}
-
-void MainWindow::showDecoded(const DecodedTexts& texts) {
+void MainWindow::showDecoded() {
+  const DecodedTexts& texts = session_.texts();
   text4_[0]->setText(fromStd(texts.text4_0));
   text4_[1]->setText(fromStd(texts.text4_1));
   text4_[3]->setText(fromStd(texts.text4_3));
   label1_->setText(fromStd(texts.label1));
-  EventHeader_ = texts.eventHeader;
-  EventText_ = texts.eventText;
-  text1_->setPlainText(fromStd(EventText_));
+  text1_->setPlainText(fromStd(texts.eventText));
 }
 
 bool MainWindow::ensureSaveFolder() {
@@ -315,14 +283,14 @@ bool MainWindow::ensureSaveFolder() {
 }
 
 void MainWindow::Command2_Click() {
-  if (!DataPresent_) return;
-  RecordText_ = BuildRecordText(record_, savedBlockCount());
+  if (!session_.dataPresent()) return;
+  const std::string& text = session_.buildRecordText(savedBlockCount());
   ensureSaveFolder();
   const QString path = options_.saveDialog->askSavePath(this, strings_.saveDialogTitle, saveFolder_,
                                                         strings_.saveFilter);
   if (path.isEmpty()) return;
-  if (const Status written = WriteRecordFile(toPath(path), RecordText_); !written) {
-    setStatus(strings_.saveFailed.arg(fromStd(written.error().message)));
+  if (const Status written = WriteRecordFile(toPath(path), text); !written) {
+    setStatus(strings_.saveFailed.arg(fromStd(written.error().text(language_))));
   } else {
     setStatus(strings_.saved.arg(QDir::toNativeSeparators(path)));
   }
@@ -330,7 +298,7 @@ void MainWindow::Command2_Click() {
 }
 
 QString MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
-  RecordText_ = BuildRecordText(record_, blockNo);
+  const std::string& text = session_.buildRecordText(blockNo);
   if (!ensureSaveFolder()) return statusText();
   const QDateTime t = options_.clock->now();
   const QDate d = t.date();
@@ -338,8 +306,8 @@ QString MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
   const std::string name = AutoSaveFileName(traceSelect, d.year(), d.month(), d.day(), tm.hour(),
                                             tm.minute(), tm.second());
   const std::filesystem::path path = UniqueSavePath(toPath(saveFolder_), name);
-  if (const Status written = WriteRecordFile(path, RecordText_); !written) {
-    const QString message = strings_.saveFailed.arg(fromStd(written.error().message));
+  if (const Status written = WriteRecordFile(path, text); !written) {
+    const QString message = strings_.saveFailed.arg(fromStd(written.error().text(language_)));
     setStatus(message);
     return message;
   }
@@ -348,7 +316,7 @@ QString MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
 }
 
 void MainWindow::Command3_Click() {
-  picture2_->Command3_Click();
+  session_.toggleColourScheme();
 }
 
 void MainWindow::setStatus(const QString& text) {

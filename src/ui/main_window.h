@@ -19,6 +19,7 @@
 #include "record/language.h"
 #include "record/trace_record.h"
 #include "report/report_workflow.h"
+#include "session/trace_session.h"
 #include "ui/platform.h"
 #include "ui/ui_strings.h"
 
@@ -37,8 +38,9 @@ struct MainWindowOptions {
   QString initialPort;  // put into Combo1 after the scan when not empty
 };
 
-// The start-up window. It owns the trace record and everything derived from it and
-// wires the layers together; the layers never reach back into it.
+// The start-up window. It owns the trace session and wires the layers to it; its controls
+// only show what the session, the link and the report hold. The layers never reach back
+// into it.
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -57,16 +59,17 @@ class MainWindow : public QWidget {
   // Saves the record under the automatic name; empty on success, else the reason.
   QString AutoSaveTrace(int traceSelect, int blockNo);
 
-  const TraceRecord& record() const { return record_; }
-  const HeaderState& header() const { return header_; }
-  const ViewWindow& view() const { return view_; }
-  const DecodedValues& decoded() const { return decoded_; }
-  bool dataPresent() const { return DataPresent_; }
+  const TraceSession& session() const { return session_; }
+  const TraceRecord& record() const { return session_.record(); }
+  const HeaderState& header() const { return session_.header(); }
+  const ViewWindow& view() const { return session_.view(); }
+  const DecodedValues& decoded() const { return session_.decoded(); }
+  bool dataPresent() const { return session_.dataPresent(); }
   bool transferBusy() const { return upload_->busy(); }
   QString saveFolder() const { return saveFolder_; }
   QString statusText() const;
   // The event table exactly as built, CR LF line ends included (the text box shows it).
-  QString eventText() const { return QString::fromStdString(EventText_); }
+  QString eventText() const { return QString::fromStdString(session_.texts().eventText); }
   QString lastAutoSave() const { return lastAutoSave_; }
   TraceView* traceView() const { return picture2_; }
   ReportWorkflow* report() const { return report_; }
@@ -82,8 +85,8 @@ class MainWindow : public QWidget {
   void placeOnScreen();
   void applyEnglishCaptions();
   void ScanPorts();
-  void showDecoded(const DecodedTexts& texts);
-  void decodeAndShow();
+  // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
+  void showDecoded();
   void setStatus(const QString& text);
   void wireUploads();
   void showProgress(const ProgressState& state);
@@ -94,21 +97,7 @@ class MainWindow : public QWidget {
   MainWindowOptions options_;
   QString saveFolder_;
 
-  // State that belongs to the record and the view.
-  TraceRecord record_;
-  HeaderState header_;
-  ViewWindow view_;
-  DecodedValues decoded_;
-  std::string RecordText_;
-  std::string EventHeader_;
-  std::string EventText_;
-  bool DataPresent_ = false;
-  // Where the record's content came from. A save writes the transfer's BlockNo after an
-  // upload (files stay as they always were) but the file's own block count after a load,
-  // so a loaded trace is never cut short.
-  enum class RecordSource { Upload, File };
-  RecordSource source_ = RecordSource::Upload;
-  std::int32_t fileBlocks_ = 0;
+  TraceSession session_;
   std::int32_t savedBlockCount() const;
   QString lastAutoSave_;
 

@@ -4,26 +4,21 @@
 #include <algorithm>
 
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
 #include "view/trace_view.h"
 
 namespace tracelink {
 
-namespace {
-
-QString fromStd(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
-}  // namespace
-
 ReportSources MainWindow::reportSources() const {
   ReportSources sources;
-  sources.text4_0 = text4_[0]->text();
-  sources.text4_1 = text4_[1]->text();
-  sources.text4_3 = text4_[3]->text();
-  sources.text4_5 = text4_[5]->text();
+  // The session is the source; the hidden boxes only mirror it.
+  const DecodedTexts& texts = session_.texts();
+  sources.text4_0 = fromStd(texts.text4_0);
+  sources.text4_1 = fromStd(texts.text4_1);
+  sources.text4_3 = fromStd(texts.text4_3);
+  sources.text4_5 = fromStd(session_.scaleText());
   sources.plotCanvas = picture2_->canvas();
-  sources.decoded = decoded_;
+  sources.decoded = session_.decoded();
   return sources;
 }
 
@@ -36,18 +31,14 @@ void MainWindow::Command4_Click() {
 }
 
 std::int32_t MainWindow::savedBlockCount() const {
-  return source_ == RecordSource::File ? fileBlocks_ : upload_->transfer().BlockNo();
+  return session_.savedBlockCount(upload_->transfer().BlockNo());
 }
 
 void MainWindow::wireUploads() {
-  upload_ = new UploadController(link_, record_, header_, view_, language_, this);
+  upload_ = new UploadController(link_, session_, language_, this);
   upload_->setAutoSaveTrace(
       [this](int traceSelect, int blockNo) { return AutoSaveTrace(traceSelect, blockNo); });
-  connect(upload_, &UploadController::recordTextCleared, this, [this] {
-    RecordText_.clear();
-    source_ = RecordSource::Upload;
-  });
-  connect(upload_, &UploadController::decodeRecord, this, [this] { decodeAndShow(); });
+  connect(upload_, &UploadController::decodeRecord, &session_, &TraceSession::completeTrace);
   connect(upload_, &UploadController::listSavedTraces, this, [this] { ListSavedTraces(); });
   connect(upload_, &UploadController::showNoDatas, this, [this] {
     // Shown once the transfer's handler has returned, so no modal loop runs inside it.
@@ -56,7 +47,7 @@ void MainWindow::wireUploads() {
         Qt::QueuedConnection);
   });
   connect(upload_, &UploadController::progressChanged, this, &MainWindow::showProgress);
-  connect(upload_, &UploadController::dataPresent, this, [this] { DataPresent_ = true; });
+  connect(upload_, &UploadController::dataPresent, &session_, &TraceSession::setDataPresent);
   connect(upload_, &UploadController::transferFailed, this,
           [this](const QString& message) { setStatus(message); });
 }

@@ -23,6 +23,10 @@ inline constexpr int kPlotHeight = kPlotHeightTwips / kTwipsPerPixel;
 inline constexpr double kPlotTop = 1000.0;
 inline constexpr double kPlotBottom = -100.0;
 
+// BackColourMode values: 1 shows the canvas inverted, anything else shows it as drawn.
+inline constexpr std::int16_t kDarkScheme = 1;
+inline constexpr std::int16_t kLightScheme = 2;
+
 // The window shown before any record arrives, in samples.
 inline constexpr std::int32_t kStartupViewEnd = 10000;
 

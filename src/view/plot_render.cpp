@@ -19,9 +19,8 @@ QImage makePlotSurface() {
   return image;
 }
 
-std::optional<SampleSpan> prepareCurve(HeaderState& header, const ViewWindow& view) {
+std::optional<SampleSpan> prepareCurve(const HeaderState& header, const ViewWindow& view) {
   if (header.StartPoint >= header.RangeLine) return std::nullopt;
-  if (header.StartPoint == 0) header.StartPoint = 1;
   // Sample s is the word at StartPoint - 1 + s and its segment also reads the next word;
   // the curve ends where the record does instead of reading past it.
   const std::int64_t sp = header.StartPoint;
@@ -48,7 +47,7 @@ void drawLabel(QPainter& p, const QFontMetricsF& metrics, const PlotFrame& f,
 }  // namespace
 
 void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& record,
-                    HeaderState& header, const ViewWindow& view, double ior) {
+                    const HeaderState& header, const ViewWindow& view, double ior) {
   const std::optional<SampleSpan> span = prepareCurve(header, view);
   if (!span) return;
   clearUpperVectorState();
@@ -59,7 +58,7 @@ void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& r
       [&](double x1, double y1, double x2, double y2) { raster.addSegment(x1, y1, x2, y2); });
 }
 
-PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, HeaderState& header,
+PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
                            const ViewWindow& view, double ior) {
   canvas.fill(kCanvasBackground);
   const PlotFrame f = computePlotFrame(view, ior);
@@ -96,8 +95,8 @@ PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, HeaderStat
   return f;
 }
 
-QImage renderPlotCanvas(const TraceRecord& record, HeaderState& header, const ViewWindow& view,
-                        double ior, PlotFrame* out) {
+QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
+                        const ViewWindow& view, double ior, PlotFrame* out) {
   QImage canvas = makePlotSurface();
   ViewWindow window = view;
   repairWindow(window);

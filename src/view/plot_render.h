@@ -17,24 +17,19 @@ namespace tracelink {
 inline constexpr QRgb kCanvasBackground = 0xffffffffu;
 inline constexpr QRgb kCanvasInk = 0xff000000u;
 inline constexpr QRgb kGridColour = 0xff404040u;
-inline constexpr QRgb kOverlayColour = 0xff0000ffu;
-
-// BackColourMode values: 1 shows the canvas inverted, anything else shows it as drawn.
-inline constexpr std::int16_t kDarkScheme = 1;
-inline constexpr std::int16_t kLightScheme = 2;
 
 // A blank plot surface (723 x 369, 32-bit, white).
 QImage makePlotSurface();
 
 // The samples whose segments the curve draws: s = first .. last, each from sample s to
 // s + 1. nullopt when no curve is drawn (StartPoint >= RangeLine, or the window lies
-// wholly outside the record). A StartPoint of 0 is taken as 1 and written back. The
-// span is cut so that no segment reads a word outside the record.
+// wholly outside the record). The span is cut so that no segment reads a word outside the
+// record.
 struct SampleSpan {
   std::int64_t first = 0;
   std::int64_t last = -1;
 };
-std::optional<SampleSpan> prepareCurve(HeaderState& header, const ViewWindow& view);
+std::optional<SampleSpan> prepareCurve(const HeaderState& header, const ViewWindow& view);
 
 // Calls fn(x1, y1, x2, y2) in pixel coordinates for every segment of the curve, in order.
 template <class Fn>
@@ -57,15 +52,15 @@ void forEachTraceSegment(const PlotFrame& frame, const TraceRecord& record, std:
 // Renders grid, labels, axes and curve of the window onto a canvas made by
 // makePlotSurface(), always in the light colours. The window must have positive width
 // (repairWindow). Returns the frame drawn; its gridStep gives the scale text.
-PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, HeaderState& header,
+PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
                            const ViewWindow& view, double ior);
 // The same into a new image.
-QImage renderPlotCanvas(const TraceRecord& record, HeaderState& header, const ViewWindow& view,
-                        double ior, PlotFrame* out = nullptr);
+QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
+                        const ViewWindow& view, double ior, PlotFrame* out = nullptr);
 
 // Only the curve, drawn with the run rasteriser (step 10 of the redraw).
 void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& record,
-                    HeaderState& header, const ViewWindow& view, double ior);
+                    const HeaderState& header, const ViewWindow& view, double ior);
 
 // Copies the canvas onto the visible picture: inverted in the dark scheme (mode 1), as
 // it is otherwise. Both must be plot surfaces of the same size.

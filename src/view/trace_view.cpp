@@ -26,35 +26,10 @@ constexpr int kLabelHeight = 255 / kTwipsPerPixel;
 const QColor kBlue(0, 0, 255);
 const QColor kWhite(255, 255, 255);
 
-int buttonOf(const QMouseEvent* event) {
-  // VB numbering: 1 left, 2 right, 4 middle; the handlers ignore it anyway.
-  switch (event->button()) {
-    case Qt::RightButton:
-      return 2;
-    case Qt::MiddleButton:
-      return 4;
-    default:
-      return 1;
-  }
-}
-
-int shiftOf(const QMouseEvent* event) {
-  const Qt::KeyboardModifiers m = event->modifiers();
-  return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
-         (m & Qt::AltModifier ? 4 : 0);
-}
-
 }  // namespace
 
-TraceView::TraceView(const TraceRecord& record, HeaderState& header, ViewWindow& view,
-                     const DecodedValues& decoded, QWidget* parent)
-    : QWidget(parent),
-      record_(record),
-      header_(header),
-      view_(view),
-      decoded_(decoded),
-      canvas_(makePlotSurface()),
-      picture_(makePlotSurface()) {
+TraceView::TraceView(TraceSession& session, QWidget* parent)
+    : QWidget(parent), session_(session), canvas_(makePlotSurface()), picture_(makePlotSurface()) {
   setObjectName(QStringLiteral("Picture2"));
   // The plot has no border: the widget is exactly the drawing surface.
   setFixedSize(kPlotWidth, kPlotHeight);
@@ -67,23 +42,30 @@ TraceView::TraceView(const TraceRecord& record, HeaderState& header, ViewWindow&
   label4_->installEventFilter(this);
   setReadoutColour();
 
-  picture5_ = makeIconButton("Picture5", 9600, static_cast<int>(ViewIcon::PanTowardStart));
-  picture6_ = makeIconButton("Picture6", 9960, static_cast<int>(ViewIcon::PanTowardEnd));
-  picture4_ = makeIconButton("Picture4", 10320, static_cast<int>(ViewIcon::FullView));
+  picture5_ = makeIconButton("Picture5", 9600, ViewIcon::PanTowardStart);
+  picture6_ = makeIconButton("Picture6", 9960, ViewIcon::PanTowardEnd);
+  picture4_ = makeIconButton("Picture4", 10320, ViewIcon::FullView);
+
+  connect(&session_, &TraceSession::traceChanged, this, &TraceView::RedrawPlot);
+  connect(&session_, &TraceSession::viewChanged, this, &TraceView::RedrawPlot);
+  connect(&session_, &TraceSession::colourSchemeChanged, this, [this] {
+    setReadoutColour();
+    PresentPlot();
+  });
 }
 
-QLabel* TraceView::makeIconButton(const char* name, int leftTwips, int icon) {
+QLabel* TraceView::makeIconButton(const char* name, int leftTwips, ViewIcon icon) {
   auto* button = new QLabel(this);
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(leftTwips / kTwipsPerPixel, 0, kIconWidth, kIconHeight);
-  button->setPixmap(QPixmap::fromImage(viewIconImage(static_cast<ViewIcon>(icon))));
+  button->setPixmap(QPixmap::fromImage(viewIconImage(icon)));
   button->installEventFilter(this);
   return button;
 }
 
 void TraceView::setReadoutColour() {
   QPalette palette = label4_->palette();
-  palette.setColor(QPalette::WindowText, backColourMode_ == kDarkScheme ? kWhite : kBlue);
+  palette.setColor(QPalette::WindowText, session_.colourScheme() == kDarkScheme ? kWhite : kBlue);
   label4_->setPalette(palette);
 }
 
@@ -95,51 +77,48 @@ void TraceView::InitPlotSurfaces() {
 }
 
 void TraceView::RedrawPlot() {
-  // Whatever set the window, the redraw never works on an empty or reversed one.
-  repairWindow(view_);
-  frame_ = renderPlotCanvas(canvas_, record_, header_, view_, decoded_.Ior);
-  scaleText_ = QString::fromStdString(tracelink::scaleText(frame_.gridStep));
-  emit scaleTextChanged(scaleText_);
+  // The session never holds an empty or reversed window, so the frame always has width.
+  frame_ = renderPlotCanvas(canvas_, session_.record(), session_.header(), session_.view(),
+                            session_.decoded().Ior);
   PresentPlot();
 }
 
 void TraceView::PresentPlot() {
-  presentPlot(canvas_, picture_, backColourMode_);
+  presentPlot(canvas_, picture_, session_.colourScheme());
   update();
 }
 
 void TraceView::Command3_Click() {
-  backColourMode_ = backColourMode_ == kDarkScheme ? kLightScheme : kDarkScheme;
-  setReadoutColour();
-  PresentPlot();
+  session_.toggleColourScheme();
 }
 
 void TraceView::Picture4_Click() {
-  if (fullView(view_)) RedrawPlot();
+  session_.fullView();
 }
 
 void TraceView::Picture5_Click() {
-  if (panTowardStart(view_)) RedrawPlot();
+  session_.panTowardStart();
 }
 
 void TraceView::Picture6_Click() {
-  if (panTowardEnd(view_)) RedrawPlot();
+  session_.panTowardEnd();
 }
 
-void TraceView::Picture2_MouseDown(int, int, float x, float y) {
+void TraceView::Picture2_MouseDown(float x, float y) {
   dragStartM_ = holdInside(x, frame_.viewStartM, frame_.viewEndM);
   dragging_ = true;
   if (y > 0) dragStartY_ = nearest(y);
 }
 
-void TraceView::Picture2_MouseMove(int, int, float x, float y) {
+void TraceView::Picture2_MouseMove(float x, float y) {
   if (!(frame_.viewStartM < x && x < frame_.viewEndM && y > 0)) return;
   const std::int32_t xm = nearest(x);
   if (xm != cursorM_) {
     PresentPlot();
     cursorM_ = xm;
-    const double k = 2.0 * cursorM_ * usableIor(decoded_.Ior) / kLightSpeed;
-    const std::int64_t pos = static_cast<std::int64_t>(header_.StartPoint) - 1 + nearest(k);
+    const double k = 2.0 * cursorM_ * usableIor(session_.decoded().Ior) / kLightSpeed;
+    const std::int64_t pos =
+        static_cast<std::int64_t>(session_.header().StartPoint) - 1 + nearest(k);
     QPainter p(&picture_);
     p.setPen(QPen(kBlue, 1, Qt::DashLine));
     p.drawLine(QLineF(frame_.column(cursorM_), PlotFrame::row(2000), frame_.column(cursorM_),
@@ -147,7 +126,7 @@ void TraceView::Picture2_MouseMove(int, int, float x, float y) {
     // A position outside the record (no record yet, pointer at the far left) has no
     // level: the level line and the readout are skipped and the label keeps its text.
     if (pos >= 0 && pos < kRecordWords) {
-      const std::int32_t v = record_[static_cast<std::size_t>(pos)];
+      const std::int32_t v = session_.record()[static_cast<std::size_t>(pos)];
       const double row = PlotFrame::row(v);
       p.drawLine(
           QLineF(frame_.column(frame_.viewStartM), row, frame_.column(frame_.viewEndM), row));
@@ -173,34 +152,28 @@ void TraceView::Picture2_MouseMove(int, int, float x, float y) {
   }
 }
 
-void TraceView::Picture2_MouseUp(int, int, float x, float) {
+void TraceView::Picture2_MouseUp(float x) {
   dragging_ = false;
   dragEndM_ = holdInside(x, frame_.viewStartM, frame_.viewEndM);
   dragStartM_ = cutToTens(dragStartM_);
   dragEndM_ = cutToTens(dragEndM_);
-  if (const auto zoomed = zoomWindow(view_, dragStartM_, dragEndM_, decoded_.Ior)) {
-    view_ = *zoomed;
-    RedrawPlot();
-  }
-}
-
-void TraceView::forwardMouse(QMouseEvent* event,
-                             void (TraceView::*handler)(int, int, float, float)) {
-  const QPointF at = event->position();
-  (this->*handler)(buttonOf(event), shiftOf(event), static_cast<float>(frame_.xAt(at.x())),
-                   static_cast<float>(PlotFrame::yAt(at.y())));
+  session_.zoomTo(dragStartM_, dragEndM_);
 }
 
 void TraceView::mousePressEvent(QMouseEvent* event) {
-  forwardMouse(event, &TraceView::Picture2_MouseDown);
+  const QPointF at = event->position();
+  Picture2_MouseDown(static_cast<float>(frame_.xAt(at.x())),
+                     static_cast<float>(PlotFrame::yAt(at.y())));
 }
 
 void TraceView::mouseMoveEvent(QMouseEvent* event) {
-  forwardMouse(event, &TraceView::Picture2_MouseMove);
+  const QPointF at = event->position();
+  Picture2_MouseMove(static_cast<float>(frame_.xAt(at.x())),
+                     static_cast<float>(PlotFrame::yAt(at.y())));
 }
 
 void TraceView::mouseReleaseEvent(QMouseEvent* event) {
-  forwardMouse(event, &TraceView::Picture2_MouseUp);
+  Picture2_MouseUp(static_cast<float>(frame_.xAt(event->position().x())));
 }
 
 bool TraceView::eventFilter(QObject* watched, QEvent* event) {

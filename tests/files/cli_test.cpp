@@ -11,9 +11,9 @@
 namespace tracelink {
 namespace {
 
-using testing_support::readFile;
-using testing_support::TempFolder;
-using testing_support::writeFile;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
 
 namespace fs = std::filesystem;
 

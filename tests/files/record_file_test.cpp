@@ -14,11 +14,11 @@
 namespace tracelink {
 namespace {
 
-using testing_support::fileText;
-using testing_support::patternRecord;
-using testing_support::readFile;
-using testing_support::TempFolder;
-using testing_support::writeFile;
+using test::fileText;
+using test::patternRecord;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
 
 namespace fs = std::filesystem;
 
@@ -36,7 +36,7 @@ TEST(ReadRecordFileTest, ReadsAFileAndSetsTheBlockCount) {
   auto record = std::make_unique<TraceRecord>();
   std::int32_t blocks = 9;
   const Status read = ReadRecordFile(folder / "t.otdr", *record, blocks);
-  ASSERT_TRUE(read.ok()) << read.error().message;
+  ASSERT_TRUE(read.ok()) << read.error().text();
   EXPECT_EQ(blocks, 3);
   EXPECT_EQ((*record)[11999], (*written)[11999]);
   EXPECT_EQ((*record)[12000], 0);
@@ -70,7 +70,7 @@ TEST_P(BadFileTest, NamesTheFileAndChangesNothing) {
   std::int32_t blocks = 7;
   const Status read = ReadRecordFile(path, *record, blocks);
   ASSERT_FALSE(read.ok());
-  EXPECT_EQ(read.error().message, path.string() + ": " + c.error);
+  EXPECT_EQ(read.error().text(), path.string() + ": " + c.error);
   EXPECT_EQ(blocks, 7);
   EXPECT_EQ(record->words, before->words);
 }
@@ -105,7 +105,7 @@ TEST(ReadRecordFileTest, ReadsCrLfAndByteOrderMark) {
   TraceRecord record;
   std::int32_t blocks = 0;
   const Status read = ReadRecordFile(folder / "crlf.otdr", record, blocks);
-  ASSERT_TRUE(read.ok()) << read.error().message;
+  ASSERT_TRUE(read.ok()) << read.error().text();
   EXPECT_EQ(blocks, 2);
   EXPECT_EQ(record[7999], 7999 % 1000);
   EXPECT_EQ(record[kHeaderStart + 1], 8001 % 1000);
@@ -127,7 +127,7 @@ TEST(ReadRecordFileTest, PathsThatAreNotReadableFiles) {
     std::int32_t blocks = 4;
     const Status read = ReadRecordFile(c.path, record, blocks);
     ASSERT_FALSE(read.ok()) << c.path;
-    EXPECT_EQ(read.error().message, c.path.string() + ": " + c.error);
+    EXPECT_EQ(read.error().text(), c.path.string() + ": " + c.error);
     EXPECT_EQ(blocks, 4);
   }
 }
@@ -142,7 +142,7 @@ TEST(ReadRecordFileTest, NoReadPermission) {
   std::int32_t blocks = 0;
   const Status read = ReadRecordFile(path, record, blocks);
   ASSERT_FALSE(read.ok());
-  EXPECT_EQ(read.error().message, path.string() + ": cannot open: Permission denied");
+  EXPECT_EQ(read.error().text(), path.string() + ": cannot open: Permission denied");
 }
 
 TEST(ReadRecordFileTest, HugeFilesAreReadOnlyAsFarAsNeeded) {
@@ -160,11 +160,11 @@ TEST(ReadRecordFileTest, HugeFilesAreReadOnlyAsFarAsNeeded) {
   TraceRecord record;
   std::int32_t blocks = 0;
   const Status good = ReadRecordFile(valid, record, blocks);
-  ASSERT_TRUE(good.ok()) << good.error().message;
+  ASSERT_TRUE(good.ok()) << good.error().text();
   EXPECT_EQ(blocks, 15);
   const Status bad = ReadRecordFile(zeros, record, blocks);
   ASSERT_FALSE(bad.ok());
-  EXPECT_EQ(bad.error().message, zeros.string() + ": field 1 is not a number");
+  EXPECT_EQ(bad.error().text(), zeros.string() + ": field 1 is not a number");
 }
 
 std::vector<std::string> folderEntries(const fs::path& folder) {
@@ -189,7 +189,7 @@ TEST(WriteRecordFileTest, FailuresNameTheFileAndKeepWhatWasThere) {
   const fs::path missing = folder / "no-such-folder" / "a.otdr";
   const Status noFolder = WriteRecordFile(missing, "1,");
   ASSERT_FALSE(noFolder.ok());
-  EXPECT_EQ(noFolder.error().message,
+  EXPECT_EQ(noFolder.error().text(),
             missing.string() + ": cannot create: No such file or directory");
 
   // A directory in the way: it stays as it was, with its content, and no temporary file
@@ -199,7 +199,7 @@ TEST(WriteRecordFileTest, FailuresNameTheFileAndKeepWhatWasThere) {
   writeFile(dir / "inside", "keep");
   const Status blocked = WriteRecordFile(dir, "1,");
   ASSERT_FALSE(blocked.ok());
-  EXPECT_EQ(blocked.error().message.rfind(dir.string() + ": ", 0), 0u);
+  EXPECT_EQ(blocked.error().text().rfind(dir.string() + ": ", 0), 0u);
   EXPECT_EQ(readFile(dir / "inside"), "keep");
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"taken.otdr"});
 }
@@ -220,7 +220,7 @@ TEST(WriteRecordFileTest, AFailedWriteKeepsThePreviousFile) {
   std::signal(SIGXFSZ, previousHandler);
 
   ASSERT_FALSE(written.ok());
-  EXPECT_EQ(written.error().message, target.string() + ": cannot write: File too large");
+  EXPECT_EQ(written.error().text(), target.string() + ": cannot write: File too large");
   EXPECT_EQ(readFile(target), "old,");
   EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"t.otdr"});
 }

@@ -10,8 +10,8 @@
 namespace tracelink {
 namespace {
 
-using testing_support::fileText;
-using testing_support::patternRecord;
+using test::fileText;
+using test::patternRecord;
 
 // The fields of a file text, split independently of the parser.
 std::vector<long> splitFields(const std::string& text) {
@@ -44,7 +44,7 @@ TEST_P(RoundTripTest, WritesTheBlocksAndTheHeaderAndReadsThemBack) {
   auto read = patternRecord(2);
   const auto before = std::make_unique<TraceRecord>(*read);
   const Result<std::int32_t> blocks = ParseRecordText(text, *read);
-  ASSERT_TRUE(blocks.ok()) << blocks.error().message;
+  ASSERT_TRUE(blocks.ok()) << blocks.error().text();
   EXPECT_EQ(*blocks, n);
   for (std::size_t p = 0; p < read->words.size(); ++p) {
     const bool inFile = p < sampleWords || (p >= kHeaderStart && p < kHeaderEnd);
@@ -80,7 +80,7 @@ TEST(BuildRecordTextTest, BlockCountIsKeptReadable) {
     EXPECT_EQ((*record)[0], c.written);
     auto back = std::make_unique<TraceRecord>();
     const Result<std::int32_t> n = ParseRecordText(text, *back);
-    ASSERT_TRUE(n.ok()) << n.error().message;
+    ASSERT_TRUE(n.ok()) << n.error().text();
     EXPECT_EQ(*n, c.written);
     EXPECT_EQ((*back)[1], 0xFFFF);
   }
@@ -170,14 +170,14 @@ class ParseTextTest : public testing::TestWithParam<TextCase> {};
 void expectOutcome(const TextCase& c, const TraceRecord& before, const TraceRecord& after,
                    const Result<std::int32_t>& result) {
   if (c.error.empty()) {
-    ASSERT_TRUE(result.ok()) << result.error().message;
+    ASSERT_TRUE(result.ok()) << result.error().text();
     EXPECT_EQ(*result, 1);
     const std::vector<std::int32_t> words = smallWords();
     EXPECT_TRUE(std::equal(words.begin(), words.begin() + 4000, after.words.begin()));
     EXPECT_TRUE(std::equal(words.begin() + 4000, words.end(), after.words.begin() + kHeaderStart));
   } else {
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().message, c.error);
+    EXPECT_EQ(result.error().text(), c.error);
     EXPECT_EQ(after.words, before.words) << "a failed read must leave the record alone";
   }
 }
@@ -226,7 +226,7 @@ TEST(ParseTextTest, LargestFileSetsTheHeaderFromItsSecondCopy) {
   words[60000] = 222;  // second copy
   TraceRecord record;
   const Result<std::int32_t> n = ParseRecordText(fileText(words), record);
-  ASSERT_TRUE(n.ok()) << n.error().message;
+  ASSERT_TRUE(n.ok()) << n.error().text();
   EXPECT_EQ(record[kHeaderStart], 222);
   EXPECT_EQ(record[kHeaderEnd], 0);  // the spare tail is never written
 }

@@ -8,7 +8,7 @@
 
 #include "record/trace_record.h"
 
-namespace tracelink::testing_support {
+namespace tracelink::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -58,4 +58,4 @@ inline std::string fileText(const std::vector<std::int32_t>& words) {
   return text;
 }
 
-}  // namespace tracelink::testing_support
+}  // namespace tracelink::test

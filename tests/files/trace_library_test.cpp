@@ -8,8 +8,8 @@
 namespace tracelink {
 namespace {
 
-using testing_support::TempFolder;
-using testing_support::writeFile;
+using test::TempFolder;
+using test::writeFile;
 
 namespace fs = std::filesystem;
 

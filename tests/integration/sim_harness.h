@@ -63,7 +63,8 @@ struct LinkHarness {
   tracelink::ViewWindow view;
   tracelink::DecodedValues values;
   tracelink::SerialLink link;
-  tracelink::UploadController controller{link, *record, header, view, tracelink::Language::English};
+  tracelink::PlainTraceSink sink{*record, header, view};
+  tracelink::UploadController controller{link, sink, tracelink::Language::English};
   QTemporaryDir saveDir;
   std::vector<std::filesystem::path> saved;
   std::vector<tracelink::ProgressState> progress;
@@ -91,7 +92,7 @@ struct LinkHarness {
       const std::string name = tracelink::AutoSaveFileName(traceSelect, 2026, 12, 8, 22, 30, 0);
       const auto path = tracelink::UniqueSavePath(saveDir.path().toStdString(), name);
       if (const tracelink::Status st = tracelink::WriteRecordFile(path, text); !st)
-        return QString::fromStdString(st.error().message);
+        return QString::fromStdString(st.error().text());
       saved.push_back(path);
       return {};
     });

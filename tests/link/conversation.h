@@ -29,7 +29,8 @@ struct Conversation {
   }();
   tracelink::HeaderState header;
   tracelink::ViewWindow view;
-  tracelink::BlockTransfer transfer{*record, header, view};
+  tracelink::PlainTraceSink sink{*record, header, view};
+  tracelink::BlockTransfer transfer{sink};
 
   std::deque<std::uint8_t> line;
   std::vector<std::string> log;

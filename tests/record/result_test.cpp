@@ -21,13 +21,13 @@ TEST(ResultTest, CarriesAValueOrAnError) {
 
   const Result<std::unique_ptr<int>> bad = makeValue(false);
   EXPECT_FALSE(bad);
-  EXPECT_EQ(bad.error().message, "no value");
+  EXPECT_EQ(bad.error().text(), "no value");
 
   const Status fine;
   EXPECT_TRUE(fine.ok());
   const Status broken = Error{"broken"};
   EXPECT_FALSE(broken);
-  EXPECT_EQ(broken.error().message, "broken");
+  EXPECT_EQ(broken.error().text(), "broken");
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 class CliPlotTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::ensureApp();
+    test::ensureApp();
     const char* dir = std::getenv("TRACELINK_BINARY_DIR");
     ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
     binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
@@ -50,7 +50,7 @@ class CliPlotTest : public ::testing::Test {
 
   // A 4000-sample trace file (range index 3, one block) starting at position 0.
   fs::path writeTrace() {
-    testing::fillTrace(record_, 17, 4000);
+    test::fillTrace(record_, 17, 4000);
     record_[slot::kRangeN] = 3;
     record_[slot::kStartPoint] = 1;
     record_[slot::kRangeLine] = 3000;

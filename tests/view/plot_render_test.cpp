@@ -5,15 +5,16 @@
 #include <QLineF>
 #include <QPainter>
 #include <cmath>
+#include <memory>
 
 #include "view/view_test_support.h"
 
 namespace tracelink {
 namespace {
 
-using testing::countPixels;
-using testing::ensureApp;
-using testing::fillTrace;
+using test::countPixels;
+using test::ensureApp;
+using test::fillTrace;
 
 ViewWindow window(std::int32_t start, std::int32_t end, std::int32_t fullEnd = 48000) {
   ViewWindow v;
@@ -54,8 +55,14 @@ TEST(CurveSpan, StartPointAndRecordBounds) {
       {"negative start point skips words before 0", -5, 10, 0, 100, true, -5, 6, 100},
       {"window beyond the record", 60000, 60001, 200, 300, false, 60000, 0, 0},
   };
+  auto record = std::make_unique<TraceRecord>();
   for (const Case& c : cases) {
-    HeaderState h = header(c.startPoint, c.rangeLine);
+    // The start point is settled where the header is applied; the curve takes it as it is.
+    (*record)[slot::kStartPoint] = c.startPoint;
+    (*record)[slot::kRangeLine] = c.rangeLine;
+    HeaderState h;
+    ViewWindow applied;
+    ApplyHeader(*record, h, applied);
     const auto span = prepareCurve(h, window(c.viewStart, c.viewEnd));
     EXPECT_EQ(h.StartPoint, c.startPointAfter) << c.what;
     ASSERT_EQ(span.has_value(), c.drawn) << c.what;

@@ -13,9 +13,10 @@
 namespace tracelink {
 namespace {
 
-using testing::countPixels;
-using testing::ensureApp;
-using testing::fillTrace;
+using test::countPixels;
+using test::ensureApp;
+using test::fillTrace;
+using test::putRecord;
 
 constexpr QRgb kBlueRgb = 0xff0000ffu;
 
@@ -23,32 +24,33 @@ class TraceViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ensureApp();
-    view = std::make_unique<TraceView>(record, header, window, decoded);
+    view = std::make_unique<TraceView>(session);
     view->InitPlotSurfaces();
     view->show();
   }
 
-  // What applying a header of a 48000-sample trace leaves behind.
+  // A trace of 48000 samples (range index 7), 8000 (4) or 4000 (3) arrives whole; the
+  // session applies its header and the view redraws on its own.
   void loadRecord(std::int32_t samples = 48000) {
     fillTrace(record, 9, samples);
-    header.StartPoint = 1;
-    header.RangeLine = 2000;
-    window.ViewStart = 0;
-    window.ViewEnd = samples;
-    window.FullRangeStart = 0;
-    window.FullRangeEnd = samples;
-    view->RedrawPlot();
+    putHeader(samples == 48000 ? 7 : samples == 8000 ? 4 : 3, 1, 2000);
   }
+  void putHeader(std::int32_t rangeN, std::int32_t startPoint, std::int32_t rangeLine) {
+    record[slot::kRangeN] = rangeN;
+    record[slot::kStartPoint] = startPoint;
+    record[slot::kRangeLine] = rangeLine;
+    putRecord(session, record);
+  }
+  const ViewWindow& window() const { return session.view(); }
 
   QLabel* label4() { return view->findChild<QLabel*>(QStringLiteral("Label4")); }
   int bluePixels(int x0, int y0, int x1, int y1) {
     return countPixels(view->picture(), kBlueRgb, x0, y0, x1, y1);
   }
 
-  TraceRecord record;
-  HeaderState header;
-  ViewWindow window;
-  DecodedValues decoded;
+  std::unique_ptr<TraceRecord> recordStore = std::make_unique<TraceRecord>();
+  TraceRecord& record = *recordStore;
+  TraceSession session{Language::English, "."};
   std::unique_ptr<TraceView> view;
 };
 
@@ -71,13 +73,10 @@ TEST_F(TraceViewTest, ControlsSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(TraceViewTest, StartUpRedrawShowsTheEmptyGridDark) {
-  QSignalSpy spy(view.get(), &TraceView::scaleTextChanged);
   view->RedrawPlot();
-  ASSERT_EQ(spy.count(), 1);
-  EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("1021m/div     2dB/div"));
-  EXPECT_EQ(view->scaleText(), QStringLiteral("1021m/div     2dB/div"));
+  EXPECT_EQ(session.scaleText(), "1021m/div     2dB/div");
   EXPECT_EQ(view->frame().viewEndM, 10213);
-  EXPECT_EQ(header.StartPoint, 0);  // no curve, so the start point is left alone
+  EXPECT_EQ(session.header().StartPoint, 0);  // no curve, so the start point is left alone
   const int area = kPlotWidth * kPlotHeight;
   EXPECT_GT(countPixels(view->canvas(), kCanvasBackground, 0, 0, 722, 368), area / 2);
   EXPECT_GT(countPixels(view->picture(), 0xff000000u, 0, 0, 722, 368), area / 2);  // dark
@@ -101,22 +100,25 @@ TEST_F(TraceViewTest, ColourToggleSwitchesPresentationOnly) {
 TEST_F(TraceViewTest, ReadoutShowsDistanceAndLevel) {
   loadRecord();
   record[1000] = 1234;  // the sample under 1021 m
-  view->Picture2_MouseMove(0, 0, 1021.3f, 500.0f);
+  putRecord(session, record);
+  view->Picture2_MouseMove(1021.3f, 500.0f);
   EXPECT_EQ(view->cursorM(), 1021);
   EXPECT_EQ(label4()->text(), QStringLiteral("X:1021, Y:12.34"));
   record[1000] = 5;
-  view->Picture2_MouseMove(0, 0, 1020.0f, 500.0f);
-  view->Picture2_MouseMove(0, 0, 1021.0f, 500.0f);
+  putRecord(session, record);
+  view->Picture2_MouseMove(1020.0f, 500.0f);
+  view->Picture2_MouseMove(1021.0f, 500.0f);
   EXPECT_EQ(label4()->text(), QStringLiteral("X:1021, Y:0.05"));
   // Same whole metre: nothing is redrawn or read again.
   record[1000] = 0;
-  view->Picture2_MouseMove(0, 0, 1020.6f, 700.0f);
+  putRecord(session, record);
+  view->Picture2_MouseMove(1020.6f, 700.0f);
   EXPECT_EQ(label4()->text(), QStringLiteral("X:1021, Y:0.05"));
 }
 
 TEST_F(TraceViewTest, MovesOutsideThePlotAreaChangeNothing) {
   loadRecord();
-  view->Picture2_MouseMove(0, 0, 2000.0f, 500.0f);
+  view->Picture2_MouseMove(2000.0f, 500.0f);
   const QString text = label4()->text();
   const QImage shown = view->picture();
   const PlotFrame& f = view->frame();
@@ -126,7 +128,7 @@ TEST_F(TraceViewTest, MovesOutsideThePlotAreaChangeNothing) {
                               {static_cast<float>(f.viewStartM) - 100.0f, 500.0f},
                               {static_cast<float>(f.viewEndM), 500.0f}};
   for (const auto& at : outside) {
-    view->Picture2_MouseMove(0, 0, at[0], at[1]);
+    view->Picture2_MouseMove(at[0], at[1]);
     EXPECT_EQ(view->cursorM(), 2000);
     EXPECT_EQ(label4()->text(), text);
     EXPECT_EQ(view->picture(), shown);
@@ -135,10 +137,10 @@ TEST_F(TraceViewTest, MovesOutsideThePlotAreaChangeNothing) {
 
 TEST_F(TraceViewTest, ReadoutOutsideTheRecordIsSkipped) {
   loadRecord();
-  view->Picture2_MouseMove(0, 0, 2000.0f, 500.0f);
+  view->Picture2_MouseMove(2000.0f, 500.0f);
   const QString text = label4()->text();
-  header.StartPoint = 59000;  // the cursor's word now lies past the record's end
-  view->Picture2_MouseMove(0, 0, 30000.0f, 500.0f);
+  putHeader(7, 59000, 60000);  // the cursor's word now lies past the record's end
+  view->Picture2_MouseMove(30000.0f, 500.0f);
   EXPECT_EQ(view->cursorM(), 30000);
   EXPECT_EQ(label4()->text(), text);
   // The vertical line is still drawn, in the cursor's column.
@@ -160,7 +162,8 @@ TEST_F(TraceViewTest, OverlaysStayOffTheCanvasAndPresentErasesThem) {
 
 TEST_F(TraceViewTest, VerticalOnlyMovesWhileDraggingKeepOldBandEdges) {
   loadRecord();
-  for (auto& w : record.words) w = 0;  // level line of the crosshair on the bottom axis
+  std::fill_n(record.words.begin(), kHeaderStart, 0);  // crosshair level on the bottom axis
+  putRecord(session, record);
   // The band's horizontal edges lie on the rows of the whole plot units under the pointer.
   const auto bandRow = [](int py) {
     return static_cast<int>(std::floor(PlotFrame::row(std::lround(PlotFrame::yAt(py)))));
@@ -193,63 +196,61 @@ TEST_F(TraceViewTest, DragWithTheMouseZooms) {
   const std::int32_t toM = cutToTens(static_cast<std::int32_t>(std::lround(before.xAt(toPx))));
   EXPECT_NEAR(view->frame().viewStartM, fromM, 2);
   EXPECT_NEAR(view->frame().viewEndM, toM, 2);
-  EXPECT_EQ(window.ViewStart, MetresToSample(fromM));
-  EXPECT_EQ(window.ViewEnd, MetresToSample(toM));
-  EXPECT_EQ(window.FullRangeEnd, 48000);
+  EXPECT_EQ(window().ViewStart, MetresToSample(fromM));
+  EXPECT_EQ(window().ViewEnd, MetresToSample(toM));
+  EXPECT_EQ(window().FullRangeEnd, 48000);
   // Right to left never zooms.
-  const ViewWindow zoomed = window;
+  const ViewWindow zoomed = window();
   QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(600, 150));
   QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(100, 150));
-  EXPECT_EQ(window.ViewStart, zoomed.ViewStart);
-  EXPECT_EQ(window.ViewEnd, zoomed.ViewEnd);
+  EXPECT_EQ(window().ViewStart, zoomed.ViewStart);
+  EXPECT_EQ(window().ViewEnd, zoomed.ViewEnd);
 }
 
 TEST_F(TraceViewTest, PressAndReleaseOutsideHoldTheWindowEdges) {
   loadRecord(4000);
-  view->Picture2_MouseDown(0, 0, -300.0f, 500.0f);  // in the label strip
-  view->Picture2_MouseUp(0, 0, 9999.0f, 500.0f);    // beyond the right edge
+  view->Picture2_MouseDown(-300.0f, 500.0f);  // in the label strip
+  view->Picture2_MouseUp(9999.0f);            // beyond the right edge
   // 0 .. 4085 m cut to 0 .. 4080 m
-  EXPECT_EQ(window.ViewStart, 0);
-  EXPECT_EQ(window.ViewEnd, MetresToSample(4080));
+  EXPECT_EQ(window().ViewStart, 0);
+  EXPECT_EQ(window().ViewEnd, MetresToSample(4080));
 }
 
 TEST_F(TraceViewTest, ViewButtonsPanAndRestore) {
-  loadRecord(10000);
-  window.ViewStart = 9000;
-  window.ViewEnd = 9950;
-  view->RedrawPlot();
+  loadRecord(8000);
+  // 7150 .. 8120 m is samples 7001 .. 7951; a tenth of it, cut to tens, is 90 samples.
+  ASSERT_TRUE(session.zoomTo(7150, 8120));
+  ASSERT_EQ(window().ViewStart, 7001);
+  ASSERT_EQ(window().ViewEnd, 7951);
   QTest::mouseClick(view->findChild<QWidget*>(QStringLiteral("Picture6")), Qt::LeftButton);
-  EXPECT_EQ(window.ViewStart, 9050);
-  EXPECT_EQ(window.ViewEnd, 10000);
+  EXPECT_EQ(window().ViewStart, 7050);  // 90 would pass the record's end: held there
+  EXPECT_EQ(window().ViewEnd, 8000);
   QTest::mouseClick(view->findChild<QWidget*>(QStringLiteral("Picture5")), Qt::LeftButton);
-  EXPECT_EQ(window.ViewStart, 8960);
-  EXPECT_EQ(window.ViewEnd, 9910);
-  EXPECT_EQ(view->frame().viewStartM, SampleToMetres(8960));
+  EXPECT_EQ(window().ViewStart, 6960);
+  EXPECT_EQ(window().ViewEnd, 7910);
+  EXPECT_EQ(view->frame().viewStartM, SampleToMetres(6960));
   QTest::mouseClick(view->findChild<QWidget*>(QStringLiteral("Picture4")), Qt::LeftButton);
-  EXPECT_EQ(window.ViewStart, 0);
-  EXPECT_EQ(window.ViewEnd, 10000);
+  EXPECT_EQ(window().ViewStart, 0);
+  EXPECT_EQ(window().ViewEnd, 8000);
   EXPECT_FALSE(view->dragging());  // a click on a button is not a press on the plot
 }
 
 TEST_F(TraceViewTest, ViewButtonsDoNothingBeforeTheFirstRecord) {
   view->RedrawPlot();
-  QSignalSpy spy(view.get(), &TraceView::scaleTextChanged);
+  QSignalSpy spy(&session, &TraceSession::viewChanged);
   view->Picture4_Click();
   view->Picture5_Click();
   view->Picture6_Click();
-  EXPECT_EQ(window.ViewStart, 0);
-  EXPECT_EQ(window.ViewEnd, 10000);
+  EXPECT_EQ(window().ViewStart, 0);
+  EXPECT_EQ(window().ViewEnd, 10000);
   EXPECT_EQ(spy.count(), 0);
 }
 
 TEST_F(TraceViewTest, HeaderWithUnknownRangeNeverReachesTheDrawingAsEmptyWindow) {
-  record[slot::kRangeN] = 9;  // no block count, and none kept from before
-  record[slot::kStartPoint] = 1;
-  record[slot::kRangeLine] = 500;
-  ApplyHeader(record, header, window);
-  ASSERT_EQ(window.ViewEnd, 0);
-  view->RedrawPlot();
-  EXPECT_GT(window.ViewEnd, window.ViewStart);
+  // Range index 9: no block count, and none kept from before, so ApplyHeader alone leaves
+  // ViewEnd at 0; the session repairs the window before anything draws it.
+  putHeader(9, 1, 500);
+  EXPECT_GT(window().ViewEnd, window().ViewStart);
   EXPECT_GT(view->frame().viewEndM, view->frame().viewStartM);
   EXPECT_EQ(view->frame().gridStep, 1021);
 }

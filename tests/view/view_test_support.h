@@ -6,8 +6,9 @@
 #include <random>
 
 #include "record/trace_record.h"
+#include "session/trace_session.h"
 
-namespace tracelink::testing {
+namespace tracelink::test {
 
 // Widgets and text need an application object; one for the whole test program.
 inline void ensureApp() {
@@ -31,6 +32,13 @@ inline void fillTrace(TraceRecord& record, std::uint32_t seed, int samples, int 
   }
 }
 
+// Puts a whole record into the session the way a transfer does: every block stored, the
+// header applied, the trace completed (decoded, announced).
+inline void putRecord(TraceSession& session, const TraceRecord& record) {
+  storeWholeRecord(session, record);
+  session.completeTrace();
+}
+
 inline int countPixels(const QImage& img, QRgb colour, int x0, int y0, int x1, int y1) {
   int n = 0;
   for (int y = y0; y <= y1; ++y)
@@ -38,4 +46,4 @@ inline int countPixels(const QImage& img, QRgb colour, int x0, int y0, int x1, i
   return n;
 }
 
-}  // namespace tracelink::testing
+}  // namespace tracelink::test

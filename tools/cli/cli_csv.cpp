@@ -40,7 +40,7 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
   }
   if (file.empty()) return fail(err, "csv: no FILE given (see --help)");
   Result<LoadedTrace> trace = loadTrace(file);
-  if (!trace) return fail(err, trace.error().message);
+  if (!trace) return fail(err, trace.error().text());
   out << csvLines(*trace);
   out.flush();
   if (!out) return fail(err, "cannot write the output");

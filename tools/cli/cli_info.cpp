@@ -90,7 +90,7 @@ int runInfo(std::span<const std::string> args, std::ostream& out, std::ostream& 
   if (const std::string problem = parseInfoArgs(args, options); !problem.empty())
     return fail(err, problem);
   Result<LoadedTrace> trace = loadTrace(options.file);
-  if (!trace) return fail(err, trace.error().message);
+  if (!trace) return fail(err, trace.error().text());
 
   DecodedValues values;
   const DecodedTexts texts = DecodeRecord(*trace->record, values, options.language);

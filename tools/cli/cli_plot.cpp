@@ -73,7 +73,7 @@ int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& 
   if (const std::string problem = parsePlotArgs(args, options); !problem.empty())
     return fail(err, problem);
   Result<LoadedTrace> trace = loadTrace(options.file);
-  if (!trace) return fail(err, trace.error().message);
+  if (!trace) return fail(err, trace.error().text());
 
   DecodedValues values;
   DecodeRecord(*trace->record, values, Language::English);

@@ -130,7 +130,7 @@ int writeSamples(const std::filesystem::path& dir, std::uint64_t seed) {
     char name[32];
     std::snprintf(name, sizeof name, "sample_%02d_range%d.otdr", n, rangeN);
     if (const tracelink::Status st = tracelink::WriteRecordFile(dir / name, text); !st) {
-      std::fprintf(stderr, "tracelink-sim: %s\n", st.error().message.c_str());
+      std::fprintf(stderr, "tracelink-sim: %s\n", st.error().text().c_str());
       return 1;
     }
     std::printf("%s\n", (dir / name).c_str());
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
     auto loaded =
         tracelink::sim::SimInstrument::fromFolder(*o.dir, o.stored.value_or(-1), !o.noCurrent);
     if (!loaded) {
-      std::fprintf(stderr, "tracelink-sim: %s\n", loaded.error().message.c_str());
+      std::fprintf(stderr, "tracelink-sim: %s\n", loaded.error().text().c_str());
       return 1;
     }
     instrument.emplace(std::move(loaded.value()));
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
 
   auto pty = tracelink::sim::PtyDevice::open();
   if (!pty) {
-    std::fprintf(stderr, "tracelink-sim: %s\n", pty.error().message.c_str());
+    std::fprintf(stderr, "tracelink-sim: %s\n", pty.error().text().c_str());
     return 1;
   }
   std::signal(SIGINT, onSignal);

@@ -1,0 +1,134 @@
+#include "session/trace_session.h"
+
+#include <algorithm>
+
+#include "files/record_file.h"
+#include "files/record_text.h"
+
+namespace tracelink {
+
+TraceSession::TraceSession(Language language, std::string decimalSeparator, QObject* parent)
+    : QObject(parent),
+      language_(language),
+      decimalSeparator_(std::move(decimalSeparator)),
+      record_(std::make_unique<TraceRecord>()) {
+  texts_.eventHeader = eventHeaderLine(language_);
+  texts_.eventText = texts_.eventHeader;
+  decoded_.Ior = kIor;
+  view_.ViewStart = 0;
+  view_.ViewEnd = kStartupViewEnd;
+  settleView();
+}
+
+TraceSession::~TraceSession() = default;
+
+std::int32_t TraceSession::savedBlockCount(std::int32_t uploadBlocks) const {
+  return source_.kind == TraceSource::Kind::File ? source_.blocks : uploadBlocks;
+}
+
+Status TraceSession::loadFile(const std::filesystem::path& path) {
+  std::int32_t blocks = header_.BlocksPerTrace;
+  // The reader stores nothing unless the whole file is sound, so a failed load leaves the
+  // record exactly as it was.
+  if (Status read = ReadRecordFile(path, *record_, blocks); !read) return read;
+  header_.BlocksPerTrace = blocks;
+  source_ = TraceSource{TraceSource::Kind::File, path, blocks};
+  applyHeader();
+  decode();
+  emit traceChanged();
+  return {};
+}
+
+void TraceSession::clearTrace() {
+  clearTraceWords(*record_);
+  recordText_.clear();
+  source_ = TraceSource{TraceSource::Kind::Upload, {}, 0};
+  emit traceCleared();
+}
+
+void TraceSession::storeHeaderBlock(std::span<const std::int32_t, kBlockWords> words) {
+  storeHeaderWords(*record_, words);
+}
+
+void TraceSession::storeDataBlock(std::int32_t blockNo,
+                                  std::span<const std::int32_t, kBlockWords> words) {
+  storeDataWords(*record_, blockNo, words);
+}
+
+void TraceSession::applyHeader() {
+  ApplyHeader(*record_, header_, view_);
+  settleView();
+}
+
+void TraceSession::completeTrace() {
+  decode();
+  emit traceChanged();
+}
+
+void TraceSession::setDataPresent() {
+  if (dataPresent_) return;
+  dataPresent_ = true;
+  emit dataPresentChanged(true);
+}
+
+const std::string& TraceSession::buildRecordText(std::int32_t blocks) {
+  recordText_ = BuildRecordText(*record_, blocks);
+  return recordText_;
+}
+
+bool TraceSession::zoomTo(std::int32_t startM, std::int32_t endM) {
+  const auto zoomed = zoomWindow(view_, startM, endM, decoded_.Ior);
+  if (!zoomed) return false;
+  view_ = *zoomed;
+  settleView();
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::panTowardStart() {
+  if (!tracelink::panTowardStart(view_)) return false;
+  settleView();
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::panTowardEnd() {
+  if (!tracelink::panTowardEnd(view_)) return false;
+  settleView();
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::fullView() {
+  if (!tracelink::fullView(view_)) return false;
+  settleView();
+  emit viewChanged();
+  return true;
+}
+
+void TraceSession::setColourScheme(std::int16_t mode) {
+  if (mode == colourScheme_) return;
+  colourScheme_ = mode;
+  emit colourSchemeChanged(mode);
+}
+
+void TraceSession::toggleColourScheme() {
+  setColourScheme(colourScheme_ == kDarkScheme ? kLightScheme : kDarkScheme);
+}
+
+void TraceSession::decode() {
+  texts_ = DecodeRecord(*record_, decoded_, language_, decimalSeparator_);
+  // The decode may bring a new group index, which moves the grid of the same window.
+  settleView();
+}
+
+void TraceSession::settleView() {
+  // Whatever set the window, nothing downstream ever works on an empty or reversed one.
+  repairWindow(view_);
+  std::string text = tracelink::scaleText(computePlotFrame(view_, decoded_.Ior).gridStep);
+  if (text == scaleText_) return;
+  scaleText_ = std::move(text);
+  emit scaleTextChanged(QString::fromStdString(scaleText_));
+}
+
+}  // namespace tracelink

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "record/decode.h"
+#include "record/language.h"
+#include "record/result.h"
+#include "record/trace_record.h"
+#include "record/trace_sink.h"
+#include "view/plot_geometry.h"
+
+namespace tracelink {
+
+// Where the record's content came from. A manual save writes the transfer's BlockNo
+// after an upload (files stay as they always were) but the file's own block count after
+// a load, so a loaded trace is never cut short.
+struct TraceSource {
+  enum class Kind { None, Upload, File };
+  Kind kind = Kind::None;
+  std::filesystem::path path;  // the file, for Kind::File
+  std::int32_t blocks = 0;     // the file's block count, for Kind::File
+};
+
+// The trace the user is looking at: the record, its header state, the view window, the
+// decoded values and every text derived from them, where the trace came from and whether
+// it may be saved. Everything above reads it through const access and changes it only
+// through the operations below, each of which announces what it changed.
+//
+// The block transfer writes into it as a TraceSink (clearTrace, the block stores and
+// applyHeader) and ends a trace with completeTrace().
+class TraceSession : public QObject, public TraceSink {
+  Q_OBJECT
+
+ public:
+  // decimalSeparator is the one the "#0.00" texts use (the locale's).
+  TraceSession(Language language, std::string decimalSeparator, QObject* parent = nullptr);
+  ~TraceSession() override;
+
+  Language language() const { return language_; }
+  const TraceRecord& record() const override { return *record_; }
+  const HeaderState& header() const override { return header_; }
+  const ViewWindow& view() const { return view_; }
+  const DecodedValues& decoded() const { return decoded_; }
+  // Text4(0), (1), (3), Label1, EventHeader and EventText of the last decode.
+  const DecodedTexts& texts() const { return texts_; }
+  // Text4(5): the grid's scale for the current window.
+  const std::string& scaleText() const { return scaleText_; }
+  // RecordText: the file text last built from the record (empty after a new request).
+  const std::string& recordText() const { return recordText_; }
+  const TraceSource& source() const { return source_; }
+  bool dataPresent() const { return dataPresent_; }
+  std::int16_t colourScheme() const { return colourScheme_; }
+  // The block count a save of the record writes; uploadBlocks is the transfer's BlockNo.
+  std::int32_t savedBlockCount(std::int32_t uploadBlocks) const;
+
+  // Reads a trace file into the record, applies its header and decodes it. On failure
+  // nothing changes and nothing is announced.
+  Status loadFile(const std::filesystem::path& path);
+
+  // The transfer's side. A new request clears the record (its samples, header and first
+  // spare words) and voids RecordText; blocks are stored as they arrive; an accepted
+  // header is applied; completeTrace decodes, and, for the current trace, makes the
+  // record savable.
+  void clearTrace() override;
+  void storeHeaderBlock(std::span<const std::int32_t, kBlockWords> words) override;
+  void storeDataBlock(std::int32_t blockNo,
+                      std::span<const std::int32_t, kBlockWords> words) override;
+  void applyHeader() override;
+  void completeTrace();
+  void setDataPresent();
+
+  // The file text of the record with the given block count; it is kept as RecordText.
+  const std::string& buildRecordText(std::int32_t blocks);
+
+  // View operations; each returns whether the window changed. A zoom to 100 m or less
+  // is refused.
+  bool zoomTo(std::int32_t startM, std::int32_t endM);
+  bool panTowardStart();
+  bool panTowardEnd();
+  bool fullView();
+  void setColourScheme(std::int16_t mode);
+  void toggleColourScheme();
+
+ signals:
+  // A new trace was loaded or completed and decoded: redraw everything.
+  void traceChanged();
+  // The record was cleared for a new request.
+  void traceCleared();
+  // The visible window moved (zoom, pan, full view) or a header reset it: redraw.
+  void viewChanged();
+  void colourSchemeChanged(std::int16_t mode);
+  void scaleTextChanged(const QString& text);
+  void dataPresentChanged(bool present);
+
+ private:
+  void decode();
+  // Repairs an empty or reversed window and refreshes the scale text.
+  void settleView();
+
+  Language language_;
+  std::string decimalSeparator_;
+  std::unique_ptr<TraceRecord> record_;
+  HeaderState header_;
+  ViewWindow view_;
+  DecodedValues decoded_;
+  DecodedTexts texts_;
+  std::string scaleText_;
+  std::string recordText_;
+  TraceSource source_;
+  bool dataPresent_ = false;
+  std::int16_t colourScheme_ = kDarkScheme;
+};
+
+}  // namespace tracelink

@@ -10,6 +10,7 @@
 
 #include "measure/measure.h"
 #include "measure/measure_text.h"
+#include "record/trace_sink.h"
 #include "view/marker_overlay.h"
 #include "view/plot_render.h"
 #include "view/trace_view.h"
@@ -120,9 +121,14 @@ BENCHMARK(BM_MarkerReadoutFullRange)->Unit(benchmark::kMicrosecond);
 void mouseMove(benchmark::State& state, bool withMarkers) {
   ensureApp();
   Loaded l;
-  TraceView view(*l.record, l.header, l.window, l.decoded);
+  (*l.record)[slot::kRangeN] = 7;  // 12 blocks, 48000 samples
+  (*l.record)[slot::kStartPoint] = 1;
+  (*l.record)[slot::kRangeLine] = 2000;
+  TraceSession session{Language::English, "."};
+  TraceView view(session);
   view.InitPlotSurfaces();
-  view.RedrawPlot();
+  storeWholeRecord(session, *l.record);
+  session.completeTrace();
   QImage surface = makePlotSurface();
   MarkerOverlay overlay;
   overlay.markerA = 10000;
@@ -132,7 +138,7 @@ void mouseMove(benchmark::State& state, bool withMarkers) {
   float x = 20000;
   for (auto _ : state) {
     x = x == 20000 ? 20050 : 20000;  // a different whole metre every time
-    view.Picture2_MouseMove(1, 0, x, 500);
+    view.Picture2_MouseMove(x, 500);
     if (withMarkers) {
       QPainter p(&surface);
       paintMarkerOverlay(p, view.frame(), view.backColourMode(), overlay);

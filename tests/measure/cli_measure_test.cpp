@@ -14,8 +14,8 @@ namespace tracelink {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::readFile;
-using testing_support::TempFolder;
+using test::readFile;
+using test::TempFolder;
 
 struct CliRun {
   int exitCode = -1;

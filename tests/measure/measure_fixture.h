@@ -9,7 +9,7 @@
 #include "record/trace_record.h"
 #include "record/units.h"
 
-namespace tracelink::testing {
+namespace tracelink::test {
 
 // A 48000-sample trace whose level (dB) at each sample's distance comes from a function,
 // stored in hundredths as the instrument stores it, behind a header whose StartPoint is
@@ -37,4 +37,4 @@ inline double metresPerSample() {
   return kLightSpeed / 2.0 / kIor;
 }
 
-}  // namespace tracelink::testing
+}  // namespace tracelink::test

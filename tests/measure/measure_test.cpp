@@ -11,8 +11,8 @@
 namespace tracelink {
 namespace {
 
-using testing::metresPerSample;
-using testing::SyntheticTrace;
+using test::metresPerSample;
+using test::SyntheticTrace;
 
 double straight(double slopeDbPerKm, double m) {
   return 30.0 - slopeDbPerKm * m / 1000.0;

@@ -8,8 +8,8 @@
 namespace tracelink {
 namespace {
 
-using testing::metresPerSample;
-using testing::SyntheticTrace;
+using test::metresPerSample;
+using test::SyntheticTrace;
 
 // The figures of the status line's example, set by hand.
 SpanMeasure exampleSpan() {

@@ -15,8 +15,9 @@
 namespace tracelink {
 namespace {
 
-using testing::ensureApp;
-using testing::fillTrace;
+using test::ensureApp;
+using test::fillTrace;
+using test::putRecord;
 
 constexpr QRgb kWhiteRgb = 0xffffffffu;
 constexpr QRgb kBlackRgb = 0xff000000u;
@@ -173,34 +174,34 @@ class CrosshairTest : public ::testing::Test {
   void SetUp() override {
     ensureApp();
     fillTrace(record, 5, 48000);
-    header.StartPoint = 1;
-    header.RangeLine = 2000;
-    view_ = window(0, 48000);
-    view = std::make_unique<TraceView>(record, header, view_, decoded);
+    record[slot::kRangeN] = 7;
+    record[slot::kStartPoint] = 1;
+    record[slot::kRangeLine] = 2000;
+    view = std::make_unique<TraceView>(session);
     view->InitPlotSurfaces();
-    view->RedrawPlot();
+    putRecord(session, record);
   }
 
-  TraceRecord record;
-  HeaderState header;
-  ViewWindow view_;
-  DecodedValues decoded;
+  std::unique_ptr<TraceRecord> recordStore = std::make_unique<TraceRecord>();
+  TraceRecord& record = *recordStore;
+  TraceSession session{Language::English, "."};
   std::unique_ptr<TraceView> view;
 };
 
 TEST_F(CrosshairTest, AMarkerStandsInTheCrosshairsColumnAndReadsItsLevel) {
-  const MeasureTrace trace = measureTrace(record, header, view_, decoded);
+  const MeasureTrace trace =
+      measureTrace(session.record(), session.header(), session.view(), session.decoded());
   const std::string sep = QLocale().decimalPoint().toStdString();
   auto* label4 = view->findChild<QLabel*>(QStringLiteral("Label4"));
   ASSERT_NE(label4, nullptr);
-  for (const std::pair<std::int32_t, std::int32_t>& w : {std::pair{0, 48000}, {1000, 3000}}) {
-    view_.ViewStart = w.first;
-    view_.ViewEnd = w.second;
-    view->RedrawPlot();
+  for (const bool zoomed : {false, true}) {
+    if (zoomed) {
+      ASSERT_TRUE(session.zoomTo(1020, 3060));
+    }
     const PlotFrame& frame = view->frame();
     for (const double frac : {0.013, 0.25, 0.5, 0.77, 0.996}) {
       const std::int32_t m = frame.viewStartM + static_cast<std::int32_t>(frac * frame.span);
-      view->Picture2_MouseMove(1, 0, static_cast<float>(m), 900);
+      view->Picture2_MouseMove(static_cast<float>(m), 900);
       ASSERT_EQ(view->cursorM(), m);
       // The crosshair's vertical line is dashed: take the blue column above the level line.
       const std::set<int> blue = columnsWith(view->picture(), kBlueRgb, 0, 20);

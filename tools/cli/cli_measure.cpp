@@ -115,12 +115,13 @@ int runMeasure(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (const std::string problem = parseMeasureArgs(args, options); !problem.empty())
     return fail(err, problem);
   Result<LoadedTrace> trace = loadTrace(options.file);
-  if (!trace) return fail(err, trace.error().message);
+  if (!trace) return fail(err, trace.error().text());
   DecodedValues values;
   (void)DecodeRecord(*trace->record, values, options.language);
   const MeasureTrace measured = measureTrace(*trace->record, trace->header, trace->view, values);
   const auto refused = [&](const MeasureProblem& p) {
-    return fail(err, options.file + ": " + measureError(p, options.language).message);
+    return fail(err,
+                options.file + ": " + measureError(p, options.language).text(options.language));
   };
 
   const Measured<SpanMeasure> span = measureSpan(measured, *options.a, *options.b);

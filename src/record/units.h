@@ -33,8 +33,8 @@ double SampleToMetresExact(double s, double ior = kIor);
 // The record position whose word the crosshair reads at a distance: the nearest sample
 // of the distance, counted from StartPoint as stored (1-based, no 0 -> 1 here: before a
 // redraw has written that back, the far left reads outside the record). nullopt when the
-// position lies outside the record. The level readout and every measurement pick their
-// sample here so that they always agree.
+// position lies outside the record. Measurements pick their sample here, so that a marker
+// reads what the crosshair reads at the same distance.
 std::optional<std::size_t> CursorPosition(std::int32_t startPoint, double metres, double ior);
 
 // A level in hundredths of a dB as "#0.00": two decimals, at least one integer digit,

@@ -1,5 +1,7 @@
 #include "record/units.h"
 
+#include "record/trace_record.h"
+
 #include <cmath>
 #include <limits>
 
@@ -26,6 +28,10 @@ std::int32_t nearest(double v) {
                : std::numeric_limits<std::int32_t>::max();
 }
 
+double usableIor(double ior) {
+  return std::isfinite(ior) && ior > 0 ? ior : kIor;
+}
+
 double SampleToMetresExact(double s, double ior) {
   return s * kLightSpeed / 2.0 / ior;
 }
@@ -36,6 +42,14 @@ std::int32_t SampleToMetres(double s, double ior) {
 
 std::int32_t MetresToSample(double m, double ior) {
   return nearest(2.0 * m * ior / kLightSpeed);
+}
+
+std::optional<std::size_t> CursorPosition(std::int32_t startPoint, double metres, double ior) {
+  const auto k = nearestChecked(2.0 * metres * usableIor(ior) / kLightSpeed);
+  if (!k) return std::nullopt;
+  const std::int64_t p = static_cast<std::int64_t>(startPoint) - 1 + *k;
+  if (p < 0 || p >= kRecordWords) return std::nullopt;
+  return static_cast<std::size_t>(p);
 }
 
 std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSeparator) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,11 +20,22 @@ std::optional<std::int32_t> nearestChecked(double v);
 // bounded their input.
 std::int32_t nearest(double v);
 
+// The group index used for distances; a value no distance can be computed with falls
+// back to the standard index.
+double usableIor(double ior);
+
 // Distance of sample s in whole metres, and the sample of a distance.
 std::int32_t SampleToMetres(double s, double ior = kIor);
 std::int32_t MetresToSample(double m, double ior = kIor);
 // The unrounded distance, for the CSV export.
 double SampleToMetresExact(double s, double ior = kIor);
+
+// The record position whose word the crosshair reads at a distance: the nearest sample
+// of the distance, counted from StartPoint as stored (1-based, no 0 -> 1 here: before a
+// redraw has written that back, the far left reads outside the record). nullopt when the
+// position lies outside the record. Measurements pick their sample here, so that a marker
+// reads what the crosshair reads at the same distance.
+std::optional<std::size_t> CursorPosition(std::int32_t startPoint, double metres, double ior);
 
 // A level in hundredths of a dB as "#0.00": two decimals, at least one integer digit,
 // a minus sign when negative; decimalSeparator is the locale's.

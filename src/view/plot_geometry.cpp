@@ -8,10 +8,6 @@
 
 namespace tracelink {
 
-double usableIor(double ior) {
-  return std::isfinite(ior) && ior > 0 ? ior : kIor;
-}
-
 bool repairWindow(ViewWindow& view) {
   if (view.ViewEnd > view.ViewStart) return false;
   view.ViewEnd =

@@ -53,10 +53,6 @@ struct PlotFrame {
   static constexpr double kRowScale = kPlotHeight / (kPlotTop - kPlotBottom);
 };
 
-// The group index used for distances; a value no distance can be computed with falls
-// back to the standard index.
-double usableIor(double ior);
-
 // A window of positive width: a non-positive one (a header with an unknown range index
 // gives ViewEnd 0) becomes the start-up width from ViewStart.
 bool repairWindow(ViewWindow& view);

@@ -116,17 +116,16 @@ void TraceView::Picture2_MouseMove(float x, float y) {
   if (xm != cursorM_) {
     PresentPlot();
     cursorM_ = xm;
-    const double k = 2.0 * cursorM_ * usableIor(session_.decoded().Ior) / kLightSpeed;
-    const std::int64_t pos =
-        static_cast<std::int64_t>(session_.header().StartPoint) - 1 + nearest(k);
+    const std::optional<std::size_t> pos =
+        CursorPosition(session_.header().StartPoint, cursorM_, session_.decoded().Ior);
     QPainter p(&picture_);
     p.setPen(QPen(kBlue, 1, Qt::DashLine));
     p.drawLine(QLineF(frame_.column(cursorM_), PlotFrame::row(2000), frame_.column(cursorM_),
                       PlotFrame::row(0)));
     // A position outside the record (no record yet, pointer at the far left) has no
     // level: the level line and the readout are skipped and the label keeps its text.
-    if (pos >= 0 && pos < kRecordWords) {
-      const std::int32_t v = session_.record()[static_cast<std::size_t>(pos)];
+    if (pos) {
+      const std::int32_t v = session_.record()[*pos];
       const double row = PlotFrame::row(v);
       p.drawLine(
           QLineF(frame_.column(frame_.viewStartM), row, frame_.column(frame_.viewEndM), row));

@@ -12,10 +12,11 @@ extern const Command kCsvCommand;
 extern const Command kPlotCommand;
 extern const Command kSorCommand;
 extern const Command kReportCommand;
+extern const Command kMeasureCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 5> table{&kInfoCommand, &kCsvCommand, &kPlotCommand,
-                                                   &kSorCommand, &kReportCommand};
+  static const std::array<const Command*, 6> table{&kInfoCommand, &kCsvCommand,    &kPlotCommand,
+                                                   &kSorCommand,  &kReportCommand, &kMeasureCommand};
   return table;
 }
 

@@ -1,0 +1,173 @@
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli_command.h"
+#include "cli_trace.h"
+#include "measure/measure.h"
+#include "measure/measure_strings.h"
+#include "measure/measure_text.h"
+#include "record/decode.h"
+
+namespace tracelink::cli {
+
+namespace {
+
+struct MeasureOptions {
+  std::string file;
+  std::optional<double> a;
+  std::optional<double> b;
+  std::optional<double> event;
+  Language language = Language::English;
+  bool json = false;
+};
+
+// A distance in metres as typed: a plain decimal number, nothing after it.
+std::optional<double> parseMetres(const std::string& text) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
+  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// Returns an empty string when the arguments are good, else what is wrong with them.
+std::string parseMeasureArgs(std::span<const std::string> args, MeasureOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--json") {
+      options.json = true;
+      continue;
+    }
+    // --name VALUE or --name=VALUE
+    std::string name = a;
+    std::optional<std::string> value;
+    if (const std::size_t eq = a.find('='); a.starts_with("--") && eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+    }
+    const bool distance = name == "--a" || name == "--b" || name == "--event";
+    if (distance || name == "--lang") {
+      if (!value) {
+        if (i + 1 == args.size()) return "measure: " + name + " needs a value";
+        value = args[++i];
+      }
+      if (name == "--lang") {
+        if (*value == "en") {
+          options.language = Language::English;
+        } else if (*value == "zh") {
+          options.language = Language::Chinese;
+        } else {
+          return "measure: unknown language '" + *value + "' (use en or zh)";
+        }
+        continue;
+      }
+      const std::optional<double> metres = parseMetres(*value);
+      if (!metres) return "measure: " + name + " needs a distance in metres, not '" + *value + "'";
+      (name == "--a" ? options.a : name == "--b" ? options.b : options.event) = metres;
+    } else if (a.starts_with("-") && a != "-") {
+      return "measure: unknown option '" + a + "' (see --help)";
+    } else if (options.file.empty()) {
+      options.file = a;
+    } else {
+      return "measure: more than one FILE given";
+    }
+  }
+  if (options.file.empty()) return "measure: no FILE given (see --help)";
+  if (!options.a || !options.b) return "measure: both --a and --b are needed";
+  return {};
+}
+
+std::string jsonNumber(double v) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, res.ptr);
+}
+
+std::string jsonMarker(const MarkerLevel& m) {
+  return "{\"distanceM\":" + jsonNumber(m.distanceM) + ",\"levelDb\":" + jsonNumber(m.levelDb()) +
+         "}";
+}
+
+void writeJson(std::ostream& out, const std::string& file, const SpanMeasure& span,
+               const std::optional<EventLoss>& event) {
+  out << "{\"file\":" << jsonString(file) << ",\"a\":" << jsonMarker(span.a)
+      << ",\"b\":" << jsonMarker(span.b) << ",\"deltaM\":" << jsonNumber(span.deltaM)
+      << ",\"deltaDb\":" << jsonNumber(span.deltaDb())
+      << ",\"twoPointDbPerKm\":" << jsonNumber(span.twoPointDbPerKm)
+      << ",\"lsaDbPerKm\":" << jsonNumber(span.lsa.dbPerKm())
+      << ",\"lsaLossDb\":" << jsonNumber(span.lsaLossDb)
+      << ",\"lsaRmsDb\":" << jsonNumber(span.lsa.rmsDb) << ",\"event\":";
+  if (event) {
+    out << "{\"distanceM\":" << jsonNumber(event->eventM)
+        << ",\"lossDb\":" << jsonNumber(event->lossDb)
+        << ",\"deadZoneM\":" << jsonNumber(event->deadZoneM) << '}';
+  } else {
+    out << "null";
+  }
+  out << "}\n";
+}
+
+int runMeasure(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  MeasureOptions options;
+  if (const std::string problem = parseMeasureArgs(args, options); !problem.empty())
+    return fail(err, problem);
+  Result<LoadedTrace> trace = loadTrace(options.file);
+  if (!trace) return fail(err, trace.error().text());
+  DecodedValues values;
+  (void)DecodeRecord(*trace->record, values, options.language);
+  const MeasureTrace measured = measureTrace(*trace->record, trace->header, trace->view, values);
+  const auto refused = [&](const MeasureProblem& p) {
+    return fail(err,
+                options.file + ": " + measureError(p, options.language).text(options.language));
+  };
+
+  const Measured<SpanMeasure> span = measureSpan(measured, *options.a, *options.b);
+  if (!span) return refused(span.problem());
+
+  // A distance the user names must be measurable; without one the instrument's event
+  // nearest the middle is taken when there is one, and its absence is no failure.
+  std::optional<EventLoss> event;
+  std::string eventLine;
+  if (options.event) {
+    const Measured<EventLoss> loss = eventLoss(measured, *options.a, *options.b, *options.event);
+    if (!loss) return refused(loss.problem());
+    event = *loss;
+  } else if (const Measured<std::int32_t> listed = eventBetween(measured, *options.a, *options.b);
+             !listed) {
+    eventLine = describe(listed.problem(), options.language);
+  } else if (const Measured<EventLoss> loss = eventLoss(measured, *options.a, *options.b, *listed);
+             !loss) {
+    eventLine = describe(loss.problem(), options.language);
+  } else {
+    event = *loss;
+  }
+  if (event) eventLine = eventLossText(*event, options.language);
+
+  if (options.json) {
+    writeJson(out, options.file, *span, event);
+  } else {
+    const std::string_view gap = measureStrings(options.language).gap;
+    out << markerText('A', span->a, options.language) << gap
+        << markerText('B', span->b, options.language) << gap << spanText(*span, options.language)
+        << '\n'
+        << eventLine << '\n';
+  }
+  out.flush();
+  if (!out) return fail(err, "cannot write the output");
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kMeasureCommand{
+    "measure", "measure FILE --a METRES --b METRES [--event METRES] [--lang en|zh] [--json]",
+    "Measure FILE between markers A and B: their levels, the two-point loss and attenuation, "
+    "the least-squares attenuation with its RMS residual, and the loss of the event at "
+    "--event (else of the instrument's event nearest the middle of A and B) by two "
+    "least-squares lines outside the pulse's dead zone.",
+    runMeasure};
+
+}  // namespace tracelink::cli

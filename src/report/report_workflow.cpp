@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "report/pdf_save_dialog.h"
 #include "report/print_preview_window.h"
 #include "report/printer_discovery.h"
 #include "report/printer_set_window.h"
@@ -51,6 +52,10 @@ PrinterSetWindow* ReportWorkflow::printerset() {
   return printerset_;
 }
 
+const PrinterSetWindow* ReportWorkflow::loadedPrinterset() const {
+  return printerset_;
+}
+
 PrintPreviewWindow* ReportWorkflow::printerpre() const {
   return printerpre_;
 }
@@ -92,6 +97,7 @@ void ReportWorkflow::showPreview() {
     const ReportSources sources = sources_ ? sources_() : ReportSources{};
     printerpre_ = new PrintPreviewWindow(language_, settings->headerTexts(), sources,
                                          chosenPrinter_, print, mainWindow_);
+    if (!saveFolder_.isEmpty()) printerpre_->setPdfSaving(nullptr, saveFolder_);
   }
   printerpre_->show();
   printerpre_->raise();

@@ -52,6 +52,11 @@ class ReportWorkflow : public QObject {
 
   // The settings window, loaded now if it is not (as any use of it loads it).
   PrinterSetWindow* printerset();
+  // Where the preview's Save PDF starts (the program's save folder).
+  void setSaveFolder(const QString& folder) { saveFolder_ = folder; }
+
+  // The settings window, or nullptr while it is not loaded (nothing is loaded by asking).
+  const PrinterSetWindow* loadedPrinterset() const;
   // The preview window, or nullptr while it is not loaded.
   PrintPreviewWindow* printerpre() const;
   // The program's current printer.
@@ -71,6 +76,7 @@ class ReportWorkflow : public QObject {
   MessageFn showMessage_;
   ReportPrinter printer_;
   QString chosenPrinter_;
+  QString saveFolder_;
   QPointer<PrinterSetWindow> printerset_;
   QPointer<PrintPreviewWindow> printerpre_;
 };

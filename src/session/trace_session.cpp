@@ -33,6 +33,7 @@ Status TraceSession::loadFile(const std::filesystem::path& path) {
   if (Status read = ReadRecordFile(path, *record_, blocks); !read) return read;
   header_.BlocksPerTrace = blocks;
   source_ = TraceSource{TraceSource::Kind::File, path, blocks};
+  clearMarkers();
   applyHeader();
   decode();
   emit traceChanged();
@@ -43,6 +44,7 @@ void TraceSession::clearTrace() {
   clearTraceWords(*record_);
   recordText_.clear();
   source_ = TraceSource{TraceSource::Kind::Upload, {}, 0};
+  clearMarkers();
   emit traceCleared();
 }
 
@@ -114,6 +116,30 @@ void TraceSession::setColourScheme(std::int16_t mode) {
 
 void TraceSession::toggleColourScheme() {
   setColourScheme(colourScheme_ == kDarkScheme ? kLightScheme : kDarkScheme);
+}
+
+void TraceSession::setMarker(char letter, double metres) {
+  (letter == 'B' ? markers_.b : markers_.a) = metres;
+  emit markersChanged();
+}
+
+void TraceSession::setEventOfInterest(double metres) {
+  markers_.event = metres;
+  emit markersChanged();
+}
+
+void TraceSession::clearMarkers() {
+  if (!markers_.a && !markers_.b && !markers_.event) return;
+  markers_.a.reset();
+  markers_.b.reset();
+  markers_.event.reset();
+  emit markersChanged();
+}
+
+void TraceSession::setShowEvents(bool show) {
+  if (markers_.showEvents == show) return;
+  markers_.showEvents = show;
+  emit markersChanged();
 }
 
 void TraceSession::decode() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -25,6 +26,18 @@ struct TraceSource {
   Kind kind = Kind::None;
   std::filesystem::path path;  // the file, for Kind::File
   std::int32_t blocks = 0;     // the file's block count, for Kind::File
+};
+
+// The measuring markers on the trace, in metres, and whether the instrument's events are
+// marked on the plot. They belong to the trace: another trace clears the markers.
+struct Markers {
+  std::optional<double> a;
+  std::optional<double> b;
+  // The event whose loss was asked for ("Event loss here"), kept while the markers move.
+  std::optional<double> event;
+  bool showEvents = false;
+
+  bool any() const { return a || b || showEvents; }
 };
 
 // The trace the user is looking at: the record, its header state, the view window, the
@@ -87,6 +100,13 @@ class TraceSession : public QObject, public TraceSink {
   void setColourScheme(std::int16_t mode);
   void toggleColourScheme();
 
+  const Markers& markers() const { return markers_; }
+  // letter 'A' or 'B'; metres along the trace.
+  void setMarker(char letter, double metres);
+  void setEventOfInterest(double metres);
+  void clearMarkers();
+  void setShowEvents(bool show);
+
  signals:
   // A new trace was loaded or completed and decoded: redraw everything.
   void traceChanged();
@@ -97,6 +117,7 @@ class TraceSession : public QObject, public TraceSink {
   void colourSchemeChanged(std::int16_t mode);
   void scaleTextChanged(const QString& text);
   void dataPresentChanged(bool present);
+  void markersChanged();
 
  private:
   void decode();
@@ -115,6 +136,7 @@ class TraceSession : public QObject, public TraceSink {
   TraceSource source_;
   bool dataPresent_ = false;
   std::int16_t colourScheme_ = kDarkScheme;
+  Markers markers_;
 };
 
 }  // namespace tracelink

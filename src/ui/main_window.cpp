@@ -171,7 +171,9 @@ void MainWindow::buildControls() {
       [this](QWidget* parent, const QString& text) {
         options_.messages->information(parent, text);
       });
+  report_->setSaveFolder(saveFolder_);
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
+  wirePlotCommands();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,

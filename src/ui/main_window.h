@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,11 +76,18 @@ class MainWindow : public QWidget {
   QString lastAutoSave() const { return lastAutoSave_; }
   TraceView* traceView() const { return picture2_; }
   ReportWorkflow* report() const { return report_; }
+  // The plot's context menu (set markers, event loss, events, SOR export).
+  QMenu* plotMenu() const { return plotMenu_; }
+  // Writes the trace as a SOR file chosen in a Save As dialog ("Export SOR…").
+  void ExportSor();
+  // The measuring readout for the markers that are set; empty when none is.
+  QString measurementText() const;
   // What the report page reads from this window at the moment it is composed.
   ReportSources reportSources() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Form_Load();
@@ -91,6 +99,8 @@ class MainWindow : public QWidget {
   void showDecoded();
   void setStatus(const QString& text);
   void wireUploads();
+  void wirePlotCommands();
+  void showMeasurement();
   void showProgress(const TransferProgress& progress);
   bool ensureSaveFolder();
   void announceSaveFolder(const SaveFolderChoice& choice);
@@ -104,6 +114,9 @@ class MainWindow : public QWidget {
   TraceSession session_;
   std::int32_t savedBlockCount() const;
   QString lastAutoSave_;
+  QDateTime uploadedAt_;  // when the last upload of a trace completed
+  QMenu* plotMenu_ = nullptr;
+  double plotMenuAtM_ = 0;  // where the plot's menu was opened, metres
 
   SerialLink link_;
   UploadController* upload_ = nullptr;

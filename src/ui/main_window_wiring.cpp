@@ -4,8 +4,8 @@
 
 #include "link/transfer_messages.h"
 #include "ui/main_window.h"
-#include "ui/qt_text.h"
 #include "ui/progress_widgets.h"
+#include "ui/qt_text.h"
 #include "view/trace_view.h"
 
 namespace tracelink {
@@ -20,6 +20,8 @@ ReportSources MainWindow::reportSources() const {
   sources.text4_5 = fromStd(session_.scaleText());
   sources.plotCanvas = picture2_->canvas();
   sources.decoded = session_.decoded();
+  if (session_.source().kind == TraceSource::Kind::File)
+    sources.traceName = fromPath(session_.source().path.filename());
   return sources;
 }
 
@@ -39,7 +41,10 @@ void MainWindow::wireUploads() {
   upload_ = new UploadController(link_, session_, language_, this);
   upload_->setAutoSaveTrace(
       [this](int traceSelect, int blockNo) { return AutoSaveTrace(traceSelect, blockNo); });
-  connect(upload_, &UploadController::decodeRecord, &session_, &TraceSession::completeTrace);
+  connect(upload_, &UploadController::decodeRecord, this, [this] {
+    uploadedAt_ = options_.clock->now();
+    session_.completeTrace();
+  });
   connect(upload_, &UploadController::listSavedTraces, this, [this] { ListSavedTraces(); });
   connect(upload_, &UploadController::showNoDatas, this, [this] {
     // Shown once the transfer's handler has returned, so no modal loop runs inside it.

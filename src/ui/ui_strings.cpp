@@ -29,6 +29,12 @@ const UiStrings& uiStrings(Language language) {
       .folderFailed = QStringLiteral("Cannot create the save folder %1: %2"),
       .tracesKeptIn = QStringLiteral("Traces are kept in %1"),
       .savingUnavailable = QStringLiteral("Saving is unavailable, no folder can be written: %1"),
+      .eventLossNeedsMarkers =
+          QStringLiteral("Event loss: set marker A before and marker B after the event"),
+      .fieldsLeftOut = QStringLiteral(" (left out, not plain ASCII: %1)"),
+      .fieldCable = QStringLiteral("cable"),
+      .fieldFiber = QStringLiteral("fiber"),
+      .fieldOperator = QStringLiteral("operator"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -55,6 +61,11 @@ const UiStrings& uiStrings(Language language) {
       .folderFailed = QStringLiteral("无法创建保存文件夹 %1：%2"),
       .tracesKeptIn = QStringLiteral("曲线保存在 %1"),
       .savingUnavailable = QStringLiteral("无法保存曲线，没有可写的文件夹：%1"),
+      .eventLossNeedsMarkers = QStringLiteral("事件损耗：请在事件之前设置标记A，之后设置标记B"),
+      .fieldsLeftOut = QStringLiteral("（以下字段含非ASCII字符，未写入：%1）"),
+      .fieldCable = QStringLiteral("光缆编号"),
+      .fieldFiber = QStringLiteral("光纤编号"),
+      .fieldOperator = QStringLiteral("测试人员"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -34,8 +34,14 @@ struct UiStrings {
   QString folderFailed;   // %1 folder, %2 reason
 
   // Where traces are kept, said at start when that is not beside the program.
-  QString tracesKeptIn;       // %1 folder
-  QString savingUnavailable;  // %1 the folders tried, each with its reason
+  QString tracesKeptIn;  // %1 folder
+  QString savingUnavailable;
+  // The measuring readout and the SOR export.
+  QString eventLossNeedsMarkers;
+  QString fieldsLeftOut;  // %1 the fields
+  QString fieldCable;
+  QString fieldFiber;
+  QString fieldOperator;  // %1 the folders tried, each with its reason
 };
 
 const UiStrings& uiStrings(Language language);

@@ -10,6 +10,7 @@
 #include <QPixmap>
 
 #include "record/units.h"
+#include "view/marker_overlay.h"
 #include "view/plot_render.h"
 #include "view/view_icons.h"
 
@@ -52,6 +53,7 @@ TraceView::TraceView(TraceSession& session, QWidget* parent)
     setReadoutColour();
     PresentPlot();
   });
+  connect(&session_, &TraceSession::markersChanged, this, &TraceView::PresentPlot);
 }
 
 QLabel* TraceView::makeIconButton(const char* name, int leftTwips, ViewIcon icon) {
@@ -85,7 +87,36 @@ void TraceView::RedrawPlot() {
 
 void TraceView::PresentPlot() {
   presentPlot(canvas_, picture_, session_.colourScheme());
+  // The measuring overlay lives on the visible picture only, never on the canvas that the
+  // report and the command line take; with nothing set the picture is the presentation.
+  const Markers& m = session_.markers();
+  if (m.any()) {
+    MarkerOverlay overlay{m.a, m.b, m.showEvents, {}};
+    if (m.showEvents) overlay.events = eventMarks(session_.decoded());
+    QPainter p(&picture_);
+    paintMarkerOverlay(p, frame_, session_.colourScheme(), overlay);
+  }
   update();
+}
+
+bool TraceView::handleMarkerKey(int key) {
+  if (!pointerOver_) return false;
+  switch (key) {
+    case Qt::Key_A:
+      session_.setMarker('A', cursorM_);
+      return true;
+    case Qt::Key_B:
+      session_.setMarker('B', cursorM_);
+      return true;
+    case Qt::Key_E:
+      session_.setShowEvents(!session_.markers().showEvents);
+      return true;
+    case Qt::Key_Escape:
+      session_.clearMarkers();
+      return true;
+    default:
+      return false;
+  }
 }
 
 void TraceView::Command3_Click() {
@@ -161,18 +192,32 @@ void TraceView::Picture2_MouseUp(float x) {
 
 void TraceView::mousePressEvent(QMouseEvent* event) {
   const QPointF at = event->position();
+  rightPressAt_ = event->button() == Qt::RightButton ? at.toPoint() : QPoint(-1, -1);
   Picture2_MouseDown(static_cast<float>(frame_.xAt(at.x())),
                      static_cast<float>(PlotFrame::yAt(at.y())));
 }
 
 void TraceView::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position();
+  pointerOver_ = true;
   Picture2_MouseMove(static_cast<float>(frame_.xAt(at.x())),
                      static_cast<float>(PlotFrame::yAt(at.y())));
 }
 
 void TraceView::mouseReleaseEvent(QMouseEvent* event) {
-  Picture2_MouseUp(static_cast<float>(frame_.xAt(event->position().x())));
+  const QPointF at = event->position();
+  Picture2_MouseUp(static_cast<float>(frame_.xAt(at.x())));
+  // A right drag zooms as every drag does; a right click that stays put opens the menu.
+  const bool rightClick = event->button() == Qt::RightButton && at.toPoint() == rightPressAt_;
+  rightPressAt_ = QPoint(-1, -1);
+  if (rightClick)
+    emit contextMenuRequested(event->globalPosition().toPoint(),
+                              holdInside(frame_.xAt(at.x()), frame_.viewStartM, frame_.viewEndM));
+}
+
+void TraceView::leaveEvent(QEvent* event) {
+  pointerOver_ = false;
+  QWidget::leaveEvent(event);
 }
 
 bool TraceView::eventFilter(QObject* watched, QEvent* event) {

@@ -39,6 +39,12 @@ class TraceView : public QWidget {
   void Picture2_MouseMove(float x, float y);
   void Picture2_MouseUp(float x);
 
+  // The measuring keys while the pointer is over the plot: A and B set a marker at the
+  // crosshair, E shows or hides the instrument's events, Esc clears the markers. Returns
+  // whether the key was one of them (and the pointer over the plot).
+  bool handleMarkerKey(int key);
+  bool pointerOver() const { return pointerOver_; }
+
   const QImage& canvas() const { return canvas_; }    // Picture3: light colours, no overlays
   const QImage& picture() const { return picture_; }  // Picture2 as shown, overlays included
   std::int16_t backColourMode() const { return session_.colourScheme(); }
@@ -46,8 +52,14 @@ class TraceView : public QWidget {
   std::int32_t cursorM() const { return cursorM_; }
   bool dragging() const { return dragging_; }
 
+ signals:
+  // A right click that did not move: the plot's menu, at globalPos, for the distance under
+  // the pointer (held inside the window).
+  void contextMenuRequested(const QPoint& globalPos, double metres);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -68,6 +80,8 @@ class TraceView : public QWidget {
   std::int32_t dragStartY_ = 0;
   std::int32_t cursorM_ = 0;
   bool dragging_ = false;
+  bool pointerOver_ = false;
+  QPoint rightPressAt_{-1, -1};
 
   QLabel* label4_ = nullptr;
   QLabel* picture4_ = nullptr;

@@ -81,7 +81,8 @@ void MainWindow::wirePlotCommands() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && isActiveWindow()) {
+  const auto* target = qobject_cast<const QWidget*>(watched);
+  if (event->type() == QEvent::KeyPress && target && target->window() == this) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->modifiers() == Qt::NoModifier && !key->isAutoRepeat() &&
         picture2_->handleMarkerKey(key->key()))

@@ -32,9 +32,14 @@ inline constexpr int kWendu = 56008;
 inline constexpr int kMyTemperature = 56009;
 inline constexpr int kDataNum = 56010;
 inline constexpr int kHaveTest = 56012;
+inline constexpr int kEndPoint = 56014;   // not read by the program
+inline constexpr int kEndPoint2 = 56015;  // not read by the program
+inline constexpr int kMyId = 56048;       // 12 words naming the instrument unit
+inline constexpr int kMyIdWords = 12;
 inline constexpr int kEventCount = 56060;
 inline constexpr int kEventList = 56061;  // 8 entries of E, T, db1, db2
 inline constexpr int kEventEntries = 8;
+inline constexpr int kNoiseAverage = 56112;  // 2 words, not read by the program
 }  // namespace slot
 
 inline constexpr std::int32_t kHaveTestMark = 170;

@@ -13,8 +13,7 @@ QPoint pageUnitToPixel(double x, double y) {
 }
 
 QRect twipsRect(int left, int top, int width, int height) {
-  const auto px = [](int twips) { return nearest(static_cast<double>(twips) / kTwipsPerPixel); };
-  return {px(left), px(top), px(width), px(height)};
+  return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
 }
 
 int firstViewRow(int scrollValue) {

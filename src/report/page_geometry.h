@@ -3,11 +3,9 @@
 #include <QPoint>
 #include <QRect>
 
-namespace tracelink {
+#include "record/twips.h"
 
-// Screen twips per pixel the windows and the page canvas were laid out for.
-inline constexpr int kTwipsPerPixel = 15;
-inline constexpr int kTwipsPerInch = 1440;
+namespace tracelink {
 
 // The page canvas: its size in twips, the user units texts and rules are placed in, and
 // its bitmap at kTwipsPerPixel (18612 / 15 = 1240.8 rows, rounded up as a window would).

@@ -19,6 +19,7 @@
 #include "report/report_page.h"
 #include "report/report_pdf.h"
 #include "report/report_strings.h"
+#include "report/window_placement.h"
 
 namespace tracelink {
 
@@ -100,9 +101,7 @@ void PrintPreviewWindow::Form_Load(const ReportHeader& header, const ReportSourc
                                    const QString& printerName) {
   if (const QScreen* screen = this->screen()) {
     const QRect area = screen->geometry();
-    const int top = std::max(0, (area.height() - height()) / 2);
-    const int left = std::max(0, (area.width() - width()) / 2);
-    move(area.left() + left, area.top() + top);
+    move(centredOn(area, size(), area.topLeft()));
   }
 
   picture2_->setImage(ComposeReportPage(header, sources, language_, QLocale().decimalPoint()));
@@ -178,10 +177,10 @@ void PrintPreviewWindow::SavePdf() {
                                   QString::fromStdString(pdf.error().text(language_))));
     return;
   }
-  const Status written = WriteFileAtomically(
-      std::filesystem::path(path.toStdU16String()),
-      std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
-      ExistingFile::Replace);  // the dialog has asked before replacing
+  const Status written =
+      WriteFileAtomically(std::filesystem::path(path.toStdU16String()),
+                          std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
+                          ExistingFile::Replace);  // the dialog has asked before replacing
   if (!written) {
     showFailure(s.pdfNotSaved.arg(QString::fromStdString(written.error().text(language_))));
     return;

@@ -11,6 +11,7 @@
 #include "report/page_geometry.h"
 #include "report/report_page.h"
 #include "report/report_strings.h"
+#include "report/window_placement.h"
 
 namespace tracelink {
 
@@ -70,11 +71,8 @@ PrinterSetWindow::PrinterSetWindow(Language language, QWidget* parent)
 
 void PrinterSetWindow::Form_Load() {
   if (const QScreen* screen = this->screen()) {
-    const QRect area = screen->geometry();
-    QPoint at = pos();
-    if (area.height() - height() >= 0) at.setY(area.top() + (area.height() - height()) / 2);
-    if (area.width() - width() >= 0) at.setX(area.left() + (area.width() - width()) / 2);
-    move(at);
+    // A window that does not fit keeps its position on that axis.
+    move(centredOn(screen->geometry(), size(), pos()));
   }
   text6_->setText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 

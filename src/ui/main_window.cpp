@@ -16,6 +16,8 @@
 #include "files/record_text.h"
 #include "files/trace_library.h"
 #include "link/transfer_messages.h"
+#include "report/page_geometry.h"
+#include "report/window_placement.h"
 #include "ui/background.h"
 #include "ui/qt_text.h"
 #include "view/plot_geometry.h"
@@ -25,17 +27,10 @@ namespace tracelink {
 
 namespace {
 
-// The window was laid out in twips; at the usual 15 twips per pixel every position and
-// size divides evenly.
-QRect twips(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-               height / kTwipsPerPixel);
-}
-
-constexpr int kClientWidth = 11175 / kTwipsPerPixel;  // 745
-constexpr int kClientHeight = 8655 / kTwipsPerPixel;  // 577
-constexpr int kOuterWidth = 11385 / kTwipsPerPixel;   // 759
-constexpr int kOuterHeight = 9330 / kTwipsPerPixel;   // 622
+constexpr int kClientWidth = twipsToPixels(11175);  // 745
+constexpr int kClientHeight = twipsToPixels(8655);  // 577
+constexpr int kOuterWidth = twipsToPixels(11385);   // 759
+constexpr int kOuterHeight = twipsToPixels(9330);   // 622
 
 }  // namespace
 
@@ -80,10 +75,10 @@ void MainWindow::buildControls() {
 
   picture1_ = new BackgroundPicture(client_);
   picture1_->setObjectName("Picture1");
-  picture1_->setGeometry(twips(0, 0, 11175, 8655));
+  picture1_->setGeometry(twipsRect(0, 0, 11175, 8655));
 
   picture2_ = new TraceView(session_, client_);
-  picture2_->move(120 / kTwipsPerPixel, 120 / kTwipsPerPixel);
+  picture2_->move(twipsToPixels(120), twipsToPixels(120));
 
   const auto makeLabel = [this](const char* name, QRect geometry, const QString& text) {
     auto* label = new QLabel(text, client_);
@@ -95,16 +90,16 @@ void MainWindow::buildControls() {
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
   };
-  label2_ = makeLabel("Label2", twips(120, 5760, 1935, 375), QStringLiteral("文件"));
-  label1_ = makeLabel("Label1", twips(2280, 5760, 8535, 375), QStringLiteral("折射率："));
-  label3_ = makeLabel("Label3", twips(2280, 7920, 495, 255), QStringLiteral("1/2"));
-  label5_ = makeLabel("Label5", twips(2280, 8160, 495, 375), QStringLiteral("1"));
+  label2_ = makeLabel("Label2", twipsRect(120, 5760, 1935, 375), QStringLiteral("文件"));
+  label1_ = makeLabel("Label1", twipsRect(2280, 5760, 8535, 375), QStringLiteral("折射率："));
+  label3_ = makeLabel("Label3", twipsRect(2280, 7920, 495, 255), QStringLiteral("1/2"));
+  label5_ = makeLabel("Label5", twipsRect(2280, 8160, 495, 375), QStringLiteral("1"));
   label3_->hide();
   label5_->hide();
 
   list1_ = new QListWidget(client_);
   list1_->setObjectName("List1");
-  list1_->setGeometry(twips(120, 6000, 2055, 2595));
+  list1_->setGeometry(twipsRect(120, 6000, 2055, 2595));
   list1_->setSortingEnabled(false);
   connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
   // Choosing an entry with the arrow keys loads it too, as a list box click always did;
@@ -116,7 +111,7 @@ void MainWindow::buildControls() {
 
   text1_ = new QPlainTextEdit(client_);
   text1_->setObjectName("Text1");
-  text1_->setGeometry(twips(2280, 6000, 6015, 1695));
+  text1_->setGeometry(twipsRect(2280, 6000, 6015, 1695));
   text1_->setReadOnly(true);
   text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
   // Tab stops every eight average characters, as the event table was laid out for.
@@ -125,7 +120,7 @@ void MainWindow::buildControls() {
   for (std::size_t i = 0; i < text4_.size(); ++i) {
     text4_[i] = new QLineEdit(client_);
     text4_[i]->setObjectName(QStringLiteral("Text4_%1").arg(i));
-    text4_[i]->setGeometry(twips(static_cast<int>(i) * 495, 8280, 495, 375));
+    text4_[i]->setGeometry(twipsRect(static_cast<int>(i) * 495, 8280, 495, 375));
     text4_[i]->hide();
   }
 
@@ -133,7 +128,7 @@ void MainWindow::buildControls() {
   combo1_->setObjectName("Combo1");
   combo1_->setEditable(true);
   combo1_->setInsertPolicy(QComboBox::NoInsert);
-  combo1_->setGeometry(twips(8640, 5880, 855, 315));
+  combo1_->setGeometry(twipsRect(8640, 5880, 855, 315));
 
   const auto makeButton = [this](const char* name, QRect geometry, const QString& text) {
     auto* button = new QPushButton(text, client_);
@@ -142,24 +137,24 @@ void MainWindow::buildControls() {
     return button;
   };
   const UiStrings& zh = uiStrings(Language::Chinese);
-  command1_ = makeButton("Command1", twips(9600, 5760, 1455, 495), zh.connect);
-  command12_ = makeButton("Command12", twips(9600, 6360, 1455, 495), zh.uploadCurrent);
-  command2_ = makeButton("Command2", twips(9600, 6960, 1455, 495), zh.saveCurrent);
-  command4_ = makeButton("Command4", twips(9600, 7560, 1455, 495), zh.uploadAll);
-  command3_ = makeButton("Command3", twips(8280, 8160, 1095, 495), zh.backColour);
-  command5_ = makeButton("Command5", twips(9600, 8160, 1455, 495), zh.print);
+  command1_ = makeButton("Command1", twipsRect(9600, 5760, 1455, 495), zh.connect);
+  command12_ = makeButton("Command12", twipsRect(9600, 6360, 1455, 495), zh.uploadCurrent);
+  command2_ = makeButton("Command2", twipsRect(9600, 6960, 1455, 495), zh.saveCurrent);
+  command4_ = makeButton("Command4", twipsRect(9600, 7560, 1455, 495), zh.uploadAll);
+  command3_ = makeButton("Command3", twipsRect(8280, 8160, 1095, 495), zh.backColour);
+  command5_ = makeButton("Command5", twipsRect(9600, 8160, 1455, 495), zh.print);
   connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(); });
 
   progressBar2_ = new QProgressBar(client_);
   progressBar2_->setObjectName("ProgressBar2");
-  progressBar2_->setGeometry(twips(2880, 7800, 5175, 375));
+  progressBar2_->setGeometry(twipsRect(2880, 7800, 5175, 375));
   progressBar2_->setTextVisible(false);
   progressBar2_->hide();
   progressBar1_ = new QProgressBar(client_);
   progressBar1_->setObjectName("ProgressBar1");
-  progressBar1_->setGeometry(twips(2880, 8160, 5175, 375));
+  progressBar1_->setGeometry(twipsRect(2880, 8160, 5175, 375));
   progressBar1_->setTextVisible(false);
   progressBar1_->hide();
 
@@ -205,10 +200,8 @@ void MainWindow::placeOnScreen() {
   const QRect area = screen->geometry();
   // The outer size the layout was made for, plus the status line we added below it.
   const int outerHeight = kOuterHeight + (height() - kClientHeight);
-  // Each axis is decided on its own: centred when the window fits, else at the edge.
-  const int top = area.height() - outerHeight >= 0 ? (area.height() - outerHeight) / 2 : 0;
-  const int left = area.width() - kOuterWidth >= 0 ? (area.width() - kOuterWidth) / 2 : 0;
-  move(area.left() + left, area.top() + top);
+  // A window that does not fit stands at the screen's edge on that axis.
+  move(centredOn(area, QSize(kOuterWidth, outerHeight), area.topLeft()));
 }
 
 void MainWindow::applyEnglishCaptions() {

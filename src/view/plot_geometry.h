@@ -7,17 +7,17 @@
 #include <vector>
 
 #include "record/trace_record.h"
+#include "record/twips.h"
 #include "record/units.h"
 
 namespace tracelink {
 
-// The plot is 10845 x 5535 twips at 15 twips per pixel. It has no border, so the
-// whole widget is drawing surface: 723 x 369 pixels.
-inline constexpr int kTwipsPerPixel = 15;
+// The plot is 10845 x 5535 twips. It has no border, so the whole widget is drawing
+// surface: 723 x 369 pixels.
 inline constexpr int kPlotWidthTwips = 10845;
 inline constexpr int kPlotHeightTwips = 5535;
-inline constexpr int kPlotWidth = kPlotWidthTwips / kTwipsPerPixel;
-inline constexpr int kPlotHeight = kPlotHeightTwips / kTwipsPerPixel;
+inline constexpr int kPlotWidth = twipsToPixels(kPlotWidthTwips);
+inline constexpr int kPlotHeight = twipsToPixels(kPlotHeightTwips);
 
 // The level window is fixed: raw sample values from -100 (bottom) to 1000 (top).
 inline constexpr double kPlotTop = 1000.0;

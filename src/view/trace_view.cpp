@@ -19,10 +19,10 @@ namespace tracelink {
 namespace {
 
 // Label4 lies inside the plot at 6120, 120 twips, 3375 x 255 twips.
-constexpr int kLabelLeft = 6120 / kTwipsPerPixel;
-constexpr int kLabelTop = 120 / kTwipsPerPixel;
-constexpr int kLabelWidth = 3375 / kTwipsPerPixel;
-constexpr int kLabelHeight = 255 / kTwipsPerPixel;
+constexpr int kLabelLeft = twipsToPixels(6120);
+constexpr int kLabelTop = twipsToPixels(120);
+constexpr int kLabelWidth = twipsToPixels(3375);
+constexpr int kLabelHeight = twipsToPixels(255);
 
 const QColor kBlue(0, 0, 255);
 const QColor kWhite(255, 255, 255);
@@ -59,7 +59,7 @@ TraceView::TraceView(TraceSession& session, QWidget* parent)
 QLabel* TraceView::makeIconButton(const char* name, int leftTwips, ViewIcon icon) {
   auto* button = new QLabel(this);
   button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(leftTwips / kTwipsPerPixel, 0, kIconWidth, kIconHeight);
+  button->setGeometry(twipsToPixels(leftTwips), 0, kIconWidth, kIconHeight);
   button->setPixmap(QPixmap::fromImage(viewIconImage(icon)));
   button->installEventFilter(this);
   return button;

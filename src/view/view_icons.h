@@ -2,11 +2,13 @@
 
 #include <QImage>
 
+#include "record/twips.h"
+
 namespace tracelink {
 
 // The view buttons are 345 x 405 twips: 23 x 27 pixels.
-inline constexpr int kIconWidth = 345 / 15;
-inline constexpr int kIconHeight = 405 / 15;
+inline constexpr int kIconWidth = twipsToPixels(345);
+inline constexpr int kIconHeight = twipsToPixels(405);
 
 enum class ViewIcon {
   PanTowardStart,  // a triangle pointing left

@@ -63,8 +63,8 @@ double reflection(int s, int at, int w, double height) {
 std::unique_ptr<TraceRecord> GenerateTrace(const TraceRecipe& recipe) {
   SplitMix rng(recipe.seed * 0x2545F4914F6CDD1Dull + 17);
   const int rangeN = recipe.rangeN >= 0 && recipe.rangeN <= 7 ? recipe.rangeN : rng.between(0, 7);
-  const int pulse =
-      recipe.pulseIndex >= 0 && recipe.pulseIndex <= 8 ? recipe.pulseIndex : pulseForRange(rangeN, rng);
+  const int pulse = recipe.pulseIndex >= 0 && recipe.pulseIndex <= 8 ? recipe.pulseIndex
+                                                                     : pulseForRange(rangeN, rng);
   const int blocks = BlocksForRange(rangeN);
   const int fullEnd =
       rangeN <= 3 ? RangeSamples[static_cast<std::size_t>(rangeN)] : blocks * kBlockWords;
@@ -138,10 +138,11 @@ std::unique_ptr<TraceRecord> GenerateTrace(const TraceRecipe& recipe) {
   r[slot::kAvpj] = 1 << rng.between(3, 7);
   r[slot::kWendu] = rng.between(0, 30);
   r[slot::kMyTemperature] = rng.between(18, 32);
-  r[56014] = startPoint - 1 + fibreEnd;  // EndPoint
-  r[56015] = startPoint - 1 + fibreEnd;  // EndPoint2
-  static constexpr char kUnit[] = "SIM-0001-TL";
-  for (int i = 0; i < 12; ++i) r[static_cast<std::size_t>(56048 + i)] = kUnit[i];
+  r[slot::kEndPoint] = startPoint - 1 + fibreEnd;
+  r[slot::kEndPoint2] = startPoint - 1 + fibreEnd;
+  static constexpr char kUnit[slot::kMyIdWords] = "SIM-0001-TL";
+  for (int i = 0; i < slot::kMyIdWords; ++i)
+    r[static_cast<std::size_t>(slot::kMyId + i)] = kUnit[i];
   r[slot::kEventCount] = static_cast<std::int32_t>(events.size());
   for (std::size_t i = 0; i < events.size(); ++i) {
     const std::size_t at = slot::kEventList + 4 * i;
@@ -151,8 +152,8 @@ std::unique_ptr<TraceRecord> GenerateTrace(const TraceRecipe& recipe) {
     r[at + 3] = static_cast<std::int32_t>(
         std::lround(std::max(i + 1 == events.size() ? noiseFloor : after[i], 0.0)));
   }
-  r[56112] = static_cast<std::int32_t>(noiseFloor);
-  r[56113] = static_cast<std::int32_t>(noiseFloor);
+  r[slot::kNoiseAverage] = static_cast<std::int32_t>(noiseFloor);
+  r[slot::kNoiseAverage + 1] = static_cast<std::int32_t>(noiseFloor);
   return record;
 }
 

@@ -247,9 +247,9 @@ void MainWindow::Command1_Click() {
     }
     return;
   }
-  upload_->abandon();
+  const QString abandoned = abandonUpload();
   link_.close();
-  setStatus(strings_.disconnected.arg(link_.portName()));
+  setStatus(withAbandoned(abandoned, strings_.disconnected.arg(link_.portName())));
 }
 
 void MainWindow::ListSavedTraces() {
@@ -263,13 +263,14 @@ void MainWindow::List1_Click() {
   const QListWidgetItem* item = list1_->currentItem();
   if (!item) return;
   // A half-received trace must never be decoded or saved over the file's content.
-  upload_->abandon();
+  const QString abandoned = abandonUpload();
   const QString path = QDir(saveFolder_).filePath(item->text());
   if (const Status read = session_.loadFile(toPath(path)); !read) {
-    setStatus(strings_.loadFailed.arg(fromStd(read.error().text(language_))));
+    setStatus(
+        withAbandoned(abandoned, strings_.loadFailed.arg(fromStd(read.error().text(language_)))));
     return;
   }
-  setStatus(strings_.loaded.arg(item->text()));
+  setStatus(withAbandoned(abandoned, strings_.loaded.arg(item->text())));
 }
 
 void MainWindow::showDecoded() {

@@ -90,6 +90,11 @@ class MainWindow : public QWidget {
   // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
   void showDecoded();
   void setStatus(const QString& text);
+  // Abandons a running transfer; returns the Upload All summary that abandoning it gave,
+  // or empty. The caller shows it with its own status, so the count of saved traces is
+  // not wiped out by the button that stopped them.
+  QString abandonUpload();
+  QString withAbandoned(const QString& abandoned, const QString& status) const;
   void wireUploads();
   void showProgress(const TransferProgress& progress);
   bool ensureSaveFolder();
@@ -104,6 +109,7 @@ class MainWindow : public QWidget {
   TraceSession session_;
   std::int32_t savedBlockCount() const;
   QString lastAutoSave_;
+  QString lastUploadAllSummary_;  // set as each Upload All summary is shown
 
   SerialLink link_;
   UploadController* upload_ = nullptr;

@@ -27,6 +27,7 @@ const UiStrings& uiStrings(Language language) {
       .saveFailed = QStringLiteral("Cannot save the trace: %1"),
       .saved = QStringLiteral("Saved %1"),
       .folderFailed = QStringLiteral("Cannot create the save folder %1: %2"),
+      .abandonedThen = QStringLiteral("%1; %2"),
       .tracesKeptIn = QStringLiteral("Traces are kept in %1"),
       .savingUnavailable = QStringLiteral("Saving is unavailable, no folder can be written: %1"),
   };
@@ -53,6 +54,7 @@ const UiStrings& uiStrings(Language language) {
       .saveFailed = QStringLiteral("保存失败：%1"),
       .saved = QStringLiteral("已保存 %1"),
       .folderFailed = QStringLiteral("无法创建保存文件夹 %1：%2"),
+      .abandonedThen = QStringLiteral("%1；%2"),
       .tracesKeptIn = QStringLiteral("曲线保存在 %1"),
       .savingUnavailable = QStringLiteral("无法保存曲线，没有可写的文件夹：%1"),
   };

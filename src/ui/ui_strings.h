@@ -32,6 +32,8 @@ struct UiStrings {
   QString saveFailed;     // %1 reason (names the file)
   QString saved;          // %1 path
   QString folderFailed;   // %1 folder, %2 reason
+  // An Upload All summary followed by what the button that abandoned it then did.
+  QString abandonedThen;  // %1 summary, %2 what followed
 
   // Where traces are kept, said at start when that is not beside the program.
   QString tracesKeptIn;       // %1 folder

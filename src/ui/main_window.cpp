@@ -290,9 +290,9 @@ void MainWindow::announceSaveFolder(const SaveFolderChoice& choice) {
     QStringList tried;
     if (!choice.besideFolder.isEmpty())
       tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.besideFolder),
-                                             choice.besideReason);
+                                             folderRefusalText(choice.besideReason, language_));
     tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.userFolder),
-                                           choice.userReason);
+                                           folderRefusalText(choice.userReason, language_));
     saveUnavailable_ = strings_.savingUnavailable.arg(tried.join(QStringLiteral("; ")));
     setStatus(saveUnavailable_);
   }

@@ -30,6 +30,9 @@ const UiStrings& uiStrings(Language language) {
       .abandonedThen = QStringLiteral("%1; %2"),
       .tracesKeptIn = QStringLiteral("Traces are kept in %1"),
       .savingUnavailable = QStringLiteral("Saving is unavailable, no folder can be written: %1"),
+      .folderIsSystemPrograms = QStringLiteral("%1 holds the system's programs"),
+      .folderIsNotAFolder = QStringLiteral("not a folder"),
+      .noUserDataFolder = QStringLiteral("the system names no data folder for the user"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -57,6 +60,9 @@ const UiStrings& uiStrings(Language language) {
       .abandonedThen = QStringLiteral("%1；%2"),
       .tracesKeptIn = QStringLiteral("曲线保存在 %1"),
       .savingUnavailable = QStringLiteral("无法保存曲线，没有可写的文件夹：%1"),
+      .folderIsSystemPrograms = QStringLiteral("%1 是存放系统程序的文件夹"),
+      .folderIsNotAFolder = QStringLiteral("不是文件夹"),
+      .noUserDataFolder = QStringLiteral("系统没有为用户指定数据文件夹"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -38,6 +38,10 @@ struct UiStrings {
   // Where traces are kept, said at start when that is not beside the program.
   QString tracesKeptIn;       // %1 folder
   QString savingUnavailable;  // %1 the folders tried, each with its reason
+  // Why a folder was not taken for saving, when the system did not say.
+  QString folderIsSystemPrograms;  // %1 the program's folder
+  QString folderIsNotAFolder;
+  QString noUserDataFolder;
 };
 
 const UiStrings& uiStrings(Language language);

@@ -224,6 +224,39 @@ TEST_F(ChineseWindowTest, AFailedSaveIsToldInChinese) {
   EXPECT_CHINESE(w->statusText(), missing);
 }
 
+// Installed where no folder can be written: the note at start and every refused automatic
+// save give their reasons in Chinese. Plain files stand where the folders would be made,
+// which holds back root as well.
+TEST_F(ChineseWindowTest, SavingUnavailableIsToldInChinese) {
+  for (const char* file : {"bin", "data"}) {
+    QFile f(dir.filePath(file));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const QString bin = dir.filePath("bin");
+  const QString data = dir.filePath("data");
+  const struct {
+    const char* what;
+    QString programFolder;
+    QString userDataFolder;
+    QStringList names;  // longest first, so that a folder's parent does not cut it apart
+  } cases[] = {
+      {"both blocked", bin, data, {bin + "/save", data + "/save"}},
+      {"system folder", "/usr/bin", data, {"/usr/bin/save", "/usr/bin", data + "/save"}},
+      {"no user data folder", bin, QString(), {bin + "/save"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    MainWindowOptions o = harness.options(QString(), noPort);
+    o.chooseSaveFolder = [&c] { return chooseSaveFolder(c.programFolder, c.userDataFolder); };
+    auto w = open(Language::Chinese, std::move(o));
+    EXPECT_TRUE(w->saveFolder().isEmpty());
+    EXPECT_TRUE(w->statusText().startsWith(QStringLiteral("无法保存曲线")))
+        << w->statusText().toStdString();
+    EXPECT_CHINESE(w->statusText(), c.names);
+    EXPECT_EQ(w->AutoSaveTrace(1, 2), w->statusText());
+  }
+}
+
 // Permissions do not hold back the superuser, so as root the check runs again in a child
 // of this program as user nobody, and passes when the child does.
 TEST_F(ChineseWindowTest, ASaveIntoAReadOnlyFolderIsToldInChinese) {

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -189,25 +190,32 @@ TEST_F(ChineseWindowTest, ALostPortIsToldInChinese) {
 TEST_F(ChineseWindowTest, ADamagedFileIsToldInChinese) {
   TraceRecord record = makeRecord(3);
   const QByteArray whole = QByteArray::fromStdString(BuildRecordText(record, 2));
+  const QByteArray twoBlocks = QByteArray::number(2 ^ kWordMask);
+  const auto withBlockCount = [&](std::int32_t n) {
+    return QByteArray(whole).replace(0, twoBlocks.size(), QByteArray::number(n ^ kWordMask));
+  };
   const struct {
     const char* name;
     QByteArray bytes;
+    const char* reason;
   } cases[] = {
-      {"empty.otdr", ""},
-      {"letters.otdr", "12,abc,"},
-      {"short.otdr", whole.left(whole.size() / 3)},
-      {"sixteen.otdr", QByteArray(whole).replace(0, QByteArray::number(2 ^ kWordMask).size(),
-                                                 QByteArray::number(16 ^ kWordMask))},
-      {"zero.otdr", QByteArray(whole).replace(0, QByteArray::number(2 ^ kWordMask).size(),
-                                              QByteArray::number(0 ^ kWordMask))},
+      {"empty.otdr", "", "文件是空的"},
+      {"letters.otdr", twoBlocks + ",abc,", "第 2 个字段不是数字"},
+      {"short.otdr", whole.left(whole.size() / 3), "文件不完整"},
+      {"sixteen.otdr", withBlockCount(16), "数据块数 16 不在 1 到 15 之间"},
+      {"zero.otdr", withBlockCount(0), "数据块数 0 不在 1 到 15 之间"},
+      // Taken away after the list was made.
+      {"gone.otdr", whole, "无法打开：文件或文件夹不存在"},
   };
   for (const auto& c : cases) writeRaw(c.name, c.bytes);
   auto w = open(Language::Chinese);
+  ASSERT_TRUE(QFile::remove(QDir(folder()).filePath("gone.otdr")));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QString path = QDir(folder()).filePath(c.name);
     click(*w, c.name);
-    EXPECT_TRUE(w->statusText().contains(c.name)) << w->statusText().toStdString();
+    EXPECT_TRUE(w->statusText().contains(QString::fromUtf8(c.reason)))
+        << w->statusText().toStdString();
     EXPECT_CHINESE(w->statusText(), path, QDir::toNativeSeparators(path));
   }
 }
@@ -215,13 +223,34 @@ TEST_F(ChineseWindowTest, ADamagedFileIsToldInChinese) {
 TEST_F(ChineseWindowTest, AFailedSaveIsToldInChinese) {
   SimProcess sim({"--range", "0", "--stored", "0"});
   auto w = withUpload(Language::Chinese, sim, harness.options(folder(), noPort));
-  const QString missing = dir.filePath("no-such-folder/cable.otdr");
-  harness.dialog->answer = missing;
-  w->Command2_Click();
-  EXPECT_FALSE(QFile::exists(missing));
-  EXPECT_TRUE(w->statusText().startsWith(QStringLiteral("保存失败")))
+  ASSERT_TRUE(QDir().mkpath(dir.filePath("a-folder.otdr")));
+  for (const QString& target :
+       {dir.filePath("no-such-folder/cable.otdr"), dir.filePath("a-folder.otdr")}) {
+    SCOPED_TRACE(target.toStdString());
+    harness.dialog->answer = target;
+    w->Command2_Click();
+    EXPECT_FALSE(QFileInfo(target).isFile());
+    EXPECT_TRUE(w->statusText().startsWith(QStringLiteral("保存失败")))
+        << w->statusText().toStdString();
+    EXPECT_CHINESE(w->statusText(), target);
+  }
+}
+
+// The automatic save of Upload All cannot make its folder: the upload stops and says why.
+TEST_F(ChineseWindowTest, AnUploadAllThatCannotSaveIsToldInChinese) {
+  QFile blocker(dir.filePath("blocker"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  const QString saveFolder = dir.filePath("blocker/save");
+  SimProcess sim({"--range", "0", "--stored", "2", "--no-current"});
+  auto w = open(Language::Chinese, harness.options(saveFolder, noPort));
+  connectTo(*w, sim.device());
+  w->Command4_Click();
+  ASSERT_TRUE(finish(*w));
+  EXPECT_TRUE(w->statusText().startsWith(QStringLiteral("上传中止：曲线 1 无法保存")))
       << w->statusText().toStdString();
-  EXPECT_CHINESE(w->statusText(), missing);
+  EXPECT_TRUE(w->statusText().endsWith(QStringLiteral("路径中有一项不是文件夹")))
+      << w->statusText().toStdString();
+  EXPECT_CHINESE(w->statusText(), saveFolder);
 }
 
 // Installed where no folder can be written: the note at start and every refused automatic

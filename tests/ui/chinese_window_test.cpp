@@ -59,6 +59,7 @@ QString withoutMnemonic(QString caption) {
   return caption.remove(bracketed).remove(QLatin1Char('&'));
 }
 
+// Chinese words, and no Latin ones but the names listed after the text.
 #define EXPECT_CHINESE(text, ...)                                                                 \
   do {                                                                                            \
     const QString shown = (text);                                                                 \

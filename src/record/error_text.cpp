@@ -32,6 +32,7 @@ struct ErrorWords {
   std::string_view cannotCreateFolder;
   // System errors in our own words (Chinese only; English keeps the system's).
   std::string_view noSuchFile;
+  std::string_view notAFolder;  // a part of the path is a file
   std::string_view permissionDenied;
   std::string_view busy;
   std::string_view deviceGone;
@@ -62,6 +63,7 @@ constexpr ErrorWords kEnglish{
     .alreadyExists = "exists already",
     .cannotCreateFolder = "cannot create the folder: {why}",
     .noSuchFile = {},
+    .notAFolder = {},
     .permissionDenied = {},
     .busy = {},
     .deviceGone = {},
@@ -92,6 +94,7 @@ constexpr ErrorWords kChinese{
     .alreadyExists = "文件已存在",
     .cannotCreateFolder = "无法创建文件夹：{why}",
     .noSuchFile = "文件或文件夹不存在",
+    .notAFolder = "路径中有一项不是文件夹",
     .permissionDenied = "没有访问权限",
     .busy = "设备正忙或已被其他程序占用",
     .deviceGone = "设备已断开",
@@ -163,8 +166,9 @@ std::string systemErrorText(int sysError, const std::string& systemText, Languag
   const ErrorWords& w = wordsFor(language);
   switch (sysError) {
     case ENOENT:
-    case ENOTDIR:
       return std::string(w.noSuchFile);
+    case ENOTDIR:
+      return std::string(w.notAFolder);
     case EACCES:
     case EPERM:
       return std::string(w.permissionDenied);

@@ -242,9 +242,9 @@ void MainWindow::Command1_Click() {
     }
     return;
   }
-  upload_->abandon();
+  const QString abandoned = abandonUpload();
   link_.close();
-  setStatus(strings_.disconnected.arg(link_.portName()));
+  setStatus(withAbandoned(abandoned, strings_.disconnected.arg(link_.portName())));
 }
 
 void MainWindow::ListSavedTraces() {
@@ -258,13 +258,14 @@ void MainWindow::List1_Click() {
   const QListWidgetItem* item = list1_->currentItem();
   if (!item) return;
   // A half-received trace must never be decoded or saved over the file's content.
-  upload_->abandon();
+  const QString abandoned = abandonUpload();
   const QString path = QDir(saveFolder_).filePath(item->text());
   if (const Status read = session_.loadFile(toPath(path)); !read) {
-    setStatus(strings_.loadFailed.arg(fromStd(read.error().text(language_))));
+    setStatus(
+        withAbandoned(abandoned, strings_.loadFailed.arg(fromStd(read.error().text(language_)))));
     return;
   }
-  setStatus(strings_.loaded.arg(item->text()));
+  setStatus(withAbandoned(abandoned, strings_.loaded.arg(item->text())));
 }
 
 void MainWindow::showDecoded() {
@@ -284,9 +285,9 @@ void MainWindow::announceSaveFolder(const SaveFolderChoice& choice) {
     QStringList tried;
     if (!choice.besideFolder.isEmpty())
       tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.besideFolder),
-                                             choice.besideReason);
+                                             folderRefusalText(choice.besideReason, language_));
     tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.userFolder),
-                                           choice.userReason);
+                                           folderRefusalText(choice.userReason, language_));
     saveUnavailable_ = strings_.savingUnavailable.arg(tried.join(QStringLiteral("; ")));
     setStatus(saveUnavailable_);
   }

@@ -98,6 +98,11 @@ class MainWindow : public QWidget {
   // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
   void showDecoded();
   void setStatus(const QString& text);
+  // Abandons a running transfer; returns the Upload All summary that abandoning it gave,
+  // or empty. The caller shows it with its own status, so the count of saved traces is
+  // not wiped out by the button that stopped them.
+  QString abandonUpload();
+  QString withAbandoned(const QString& abandoned, const QString& status) const;
   void wireUploads();
   void wirePlotCommands();
   void showMeasurement();
@@ -117,6 +122,7 @@ class MainWindow : public QWidget {
   QDateTime uploadedAt_;  // when the last upload of a trace completed
   QMenu* plotMenu_ = nullptr;
   double plotMenuAtM_ = 0;  // where the plot's menu was opened, metres
+  QString lastUploadAllSummary_;  // set as each Upload All summary is shown
 
   SerialLink link_;
   UploadController* upload_ = nullptr;

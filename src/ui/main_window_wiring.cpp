@@ -1,6 +1,7 @@
 // The main window's wiring to the upload controller and the report workflow: what
 // they need from the window and how the window shows what they report.
 #include <QMetaObject>
+#include <utility>
 
 #include "link/transfer_messages.h"
 #include "ui/main_window.h"
@@ -57,8 +58,19 @@ void MainWindow::wireUploads() {
   connect(upload_, &UploadController::transferFailed, this,
           [this](const QString& message) { setStatus(message); });
   connect(upload_, &UploadController::uploadAllEnded, this, [this](const UploadAllSummary& s) {
-    setStatus(fromStd(uploadAllSummaryMessage(s, language_)));
+    lastUploadAllSummary_ = fromStd(uploadAllSummaryMessage(s, language_));
+    setStatus(lastUploadAllSummary_);
   });
+}
+
+QString MainWindow::abandonUpload() {
+  lastUploadAllSummary_.clear();
+  upload_->abandon();
+  return std::exchange(lastUploadAllSummary_, QString());
+}
+
+QString MainWindow::withAbandoned(const QString& abandoned, const QString& status) const {
+  return abandoned.isEmpty() ? status : strings_.abandonedThen.arg(abandoned, status);
 }
 
 void MainWindow::showProgress(const TransferProgress& progress) {

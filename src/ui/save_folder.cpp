@@ -1,13 +1,21 @@
 #include "ui/save_folder.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+
+#include <cerrno>
 #include <filesystem>
+#include <string>
 #include <system_error>
+
+#include "record/result.h"
+#include "ui/ui_strings.h"
 
 namespace tracelink {
 
@@ -25,20 +33,39 @@ bool isSystemProgramFolder(const QString& folder) {
   return false;
 }
 
+FolderRefusal refusal(FolderRefusal::Why why) {
+  FolderRefusal r;
+  r.why = why;
+  return r;
+}
+
+FolderRefusal systemRefusal(int sysError, const std::string& systemText) {
+  FolderRefusal r = refusal(FolderRefusal::Why::SystemError);
+  r.sysError = sysError;
+  r.systemText = QString::fromLocal8Bit(systemText.c_str());
+  return r;
+}
+
 // Makes `folder` usable for saving: creates it when missing and writes (and removes) a
 // probe file, since permissions alone do not tell about read-only mounts or ACLs. Empty
 // when usable, else why not.
-QString prepareFolder(const QString& folder) {
+FolderRefusal prepareFolder(const QString& folder) {
   const std::filesystem::path path(QFile::encodeName(folder).toStdString());
   std::error_code ec;
   if (!std::filesystem::is_directory(path, ec)) {
     std::filesystem::create_directories(path, ec);
-    if (ec) return QString::fromLocal8Bit(ec.message().c_str());
-    if (!std::filesystem::is_directory(path, ec)) return QStringLiteral("not a folder");
+    if (ec) return systemRefusal(ec.value(), ec.message());
+    if (!std::filesystem::is_directory(path, ec)) return refusal(FolderRefusal::Why::NotAFolder);
   }
-  QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tracelink-probe-XXXXXX")));
-  if (!probe.open()) return probe.errorString();
-  return QString();
+  std::string probe = (path / ".tracelink-probe-XXXXXX").string();
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) {
+    const int why = errno;
+    return systemRefusal(why, std::error_code(why, std::generic_category()).message());
+  }
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return {};
 }
 
 }  // namespace
@@ -48,8 +75,8 @@ SaveFolderChoice chooseSaveFolder(const QString& programFolder, const QString& u
   if (!programFolder.isEmpty()) {
     choice.besideFolder = QDir(QDir(programFolder).absolutePath()).filePath(QStringLiteral("save"));
     if (isSystemProgramFolder(programFolder)) {
-      choice.besideReason = QStringLiteral("%1 holds the system's programs")
-                                .arg(QDir::toNativeSeparators(programFolder));
+      choice.besideReason = refusal(FolderRefusal::Why::SystemProgramFolder);
+      choice.besideReason.programFolder = QDir::toNativeSeparators(programFolder);
     } else {
       choice.besideReason = prepareFolder(choice.besideFolder);
       if (choice.besideReason.isEmpty()) {
@@ -68,9 +95,27 @@ SaveFolderChoice chooseSaveFolder(const QString& programFolder, const QString& u
       return choice;
     }
   } else {
-    choice.userReason = QStringLiteral("the system names no data folder for the user");
+    choice.userReason = refusal(FolderRefusal::Why::NoUserDataFolder);
   }
   return choice;
+}
+
+QString folderRefusalText(const FolderRefusal& refusal, Language language) {
+  const UiStrings& s = uiStrings(language);
+  switch (refusal.why) {
+    case FolderRefusal::Why::None:
+      return QString();
+    case FolderRefusal::Why::SystemProgramFolder:
+      return s.folderIsSystemPrograms.arg(refusal.programFolder);
+    case FolderRefusal::Why::NotAFolder:
+      return s.folderIsNotAFolder;
+    case FolderRefusal::Why::NoUserDataFolder:
+      return s.noUserDataFolder;
+    case FolderRefusal::Why::SystemError:
+      return QString::fromStdString(
+          systemErrorText(refusal.sysError, refusal.systemText.toStdString(), language));
+  }
+  return QString();
 }
 
 SaveFolderChoice chooseSaveFolderForThisProgram() {

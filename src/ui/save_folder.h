@@ -2,7 +2,23 @@
 
 #include <QString>
 
+#include "record/language.h"
+
 namespace tracelink {
+
+// Why a folder could not be used for saving, as data; folderRefusalText words it in the
+// program's language.
+struct FolderRefusal {
+  enum class Why { None, SystemProgramFolder, NotAFolder, NoUserDataFolder, SystemError };
+  Why why = Why::None;
+  QString programFolder;  // SystemProgramFolder: the system's folder it would be in
+  int sysError = 0;       // SystemError: the system's error number
+  QString systemText;     // SystemError: the system's own (English) words, when it gave any
+  bool isEmpty() const { return why == Why::None; }
+};
+
+// The reason in words: in English the system's own words, as before; in Chinese ours.
+QString folderRefusalText(const FolderRefusal& refusal, Language language);
 
 // Where the program keeps its traces. A copied or portable program keeps them in "save"
 // beside itself, as it always did; an installed one cannot write there and uses the
@@ -15,9 +31,9 @@ struct SaveFolderChoice {
   // Each folder tried and why it could not be used; empty for the one that was taken and
   // for one that was not tried.
   QString besideFolder;
-  QString besideReason;
+  FolderRefusal besideReason;
   QString userFolder;
-  QString userReason;
+  FolderRefusal userReason;
 };
 
 // Takes `programFolder`/save when it exists or can be created, and a file can be written

@@ -32,16 +32,22 @@ struct UiStrings {
   QString saveFailed;     // %1 reason (names the file)
   QString saved;          // %1 path
   QString folderFailed;   // %1 folder, %2 reason
+  // An Upload All summary followed by what the button that abandoned it then did.
+  QString abandonedThen;  // %1 summary, %2 what followed
 
   // Where traces are kept, said at start when that is not beside the program.
-  QString tracesKeptIn;  // %1 folder
-  QString savingUnavailable;
+  QString tracesKeptIn;       // %1 folder
+  QString savingUnavailable;  // %1 the folders tried, each with its reason
+  // Why a folder was not taken for saving, when the system did not say.
+  QString folderIsSystemPrograms;  // %1 the program's folder
+  QString folderIsNotAFolder;
+  QString noUserDataFolder;
   // The measuring readout and the SOR export.
   QString eventLossNeedsMarkers;
   QString fieldsLeftOut;  // %1 the fields
   QString fieldCable;
   QString fieldFiber;
-  QString fieldOperator;  // %1 the folders tried, each with its reason
+  QString fieldOperator;
 };
 
 const UiStrings& uiStrings(Language language);

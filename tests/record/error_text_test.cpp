@@ -37,6 +37,9 @@ TEST(ErrorText, EveryCodeInBothLanguages) {
        "/tmp/曲线.otdr：数据块数 16 不在 1 到 15 之间"},
       {make(ErrorCode::CannotOpen, 0, 0, ENOENT), "/tmp/曲线.otdr: cannot open: system words",
        "/tmp/曲线.otdr：无法打开：文件或文件夹不存在"},
+      {make(ErrorCode::CannotCreateFolder, 0, 0, ENOTDIR),
+       "/tmp/曲线.otdr: cannot create the folder: system words",
+       "/tmp/曲线.otdr：无法创建文件夹：路径中有一项不是文件夹"},
       {make(ErrorCode::CannotWrite, 0, 0, ENOSPC), "/tmp/曲线.otdr: cannot write: system words",
        "/tmp/曲线.otdr：无法写入：磁盘空间不足"},
       {make(ErrorCode::CannotCreate, 0, 0, EROFS), "/tmp/曲线.otdr: cannot create: system words",
@@ -55,7 +58,8 @@ TEST(ErrorText, EveryCodeInBothLanguages) {
 TEST(ErrorText, ChineseNamesOnlyThePathInLatinLetters) {
   for (int code = static_cast<int>(ErrorCode::FileEmpty);
        code <= static_cast<int>(ErrorCode::CannotCreateFolder); ++code) {
-    for (const int sys : {0, ENOENT, EACCES, EBUSY, ENODEV, ENOSPC, EROFS, EFBIG, EINVAL}) {
+    for (const int sys :
+         {0, ENOENT, ENOTDIR, EACCES, EBUSY, ENODEV, ENOSPC, EROFS, EFBIG, EINVAL}) {
       Error e = fileError(static_cast<ErrorCode>(code), {}, sys, "Some English words");
       const std::string text = e.text(Language::Chinese);
       EXPECT_FALSE(text.empty()) << code;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -292,24 +294,37 @@ TEST_F(MainWindowTest, ChosenSaveFolderIsUsedAndAnnounced) {
 }
 
 TEST_F(MainWindowTest, WithoutAnyWritableFolderSavingIsUnavailableButNothingElseStops) {
-  for (Language language : {Language::English, Language::Chinese}) {
+  const struct {
+    Language language;
+    const char* start;
+    const char* beside;
+    const char* user;
+  } cases[] = {
+      {Language::English, "Saving is unavailable", "/opt/tl/save (Permission denied)",
+       "/home/u/.local/share/tracelink/save (Read-only file system)"},
+      {Language::Chinese, "无法保存曲线", "/opt/tl/save (没有访问权限)",
+       "/home/u/.local/share/tracelink/save (只读，不能写入)"},
+  };
+  for (const auto& c : cases) {
+    const Language language = c.language;
     MainWindowOptions o = harness.options(QString(), noPort);
     o.chooseSaveFolder = [] {
       SaveFolderChoice choice;
       choice.besideFolder = "/opt/tl/save";
-      choice.besideReason = "Permission denied";
+      choice.besideReason.why = FolderRefusal::Why::SystemError;
+      choice.besideReason.sysError = EACCES;
+      choice.besideReason.systemText = "Permission denied";
       choice.userFolder = "/home/u/.local/share/tracelink/save";
-      choice.userReason = "Read-only file system";
+      choice.userReason.why = FolderRefusal::Why::SystemError;
+      choice.userReason.sysError = EROFS;
+      choice.userReason.systemText = "Read-only file system";
       return choice;
     };
     MainWindow w(language, std::move(o));
     const QString status = w.statusText();
-    EXPECT_TRUE(
-        status.startsWith(language == Language::English ? "Saving is unavailable" : "无法保存曲线"))
-        << status.toStdString();
-    for (const char* part : {"/opt/tl/save (Permission denied)",
-                             "/home/u/.local/share/tracelink/save (Read-only file system)"})
-      EXPECT_TRUE(status.contains(part)) << status.toStdString();
+    EXPECT_TRUE(status.startsWith(QString::fromUtf8(c.start))) << status.toStdString();
+    for (const char* part : {c.beside, c.user})
+      EXPECT_TRUE(status.contains(QString::fromUtf8(part))) << status.toStdString();
     EXPECT_TRUE(w.saveFolder().isEmpty());
     EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 0);
     w.ListSavedTraces();  // nothing is listed from the working folder either

@@ -45,9 +45,9 @@ TEST(MeasureText, TheReadoutReadsAsTheStatusLineShowsIt) {
        "dB/km (\u00B10.02 dB)",
        "Event at 27007 m: loss 1.48 dB (LSA, dead zone 102 m)"},
       {Language::Chinese, ".",
-       "A 1021 m 7.45 dB   B 5107 m 6.02 dB   A\u2192B 距离 4086 m  损耗 1.43 dB  衰减 0.350 dB/km "
+       "A 1021 m 7.45 dB   B 5107 m 6.02 dB   A\u2192B 4086 m  1.43 dB  0.350 dB/km "
        " "
-       "LSA衰减 0.348 dB/km（残差 \u00B10.02 dB）",
+       "LSA 0.348 dB/km（\u00B10.02 dB）",
        "事件 27007 m：损耗 1.48 dB（LSA，盲区 102 m）"},
       {Language::English, ",",
        "A 1021 m 7,45 dB   B 5107 m 6,02 dB   A\u2192B 4086 m  1,43 dB  0,350 dB/km  LSA 0,348 "

@@ -5,6 +5,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli_runner.h"
 #include "files/record_text.h"
 #include "test_files.h"
 
@@ -17,33 +18,16 @@ using test::writeFile;
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 class CliTest : public testing::Test {
  protected:
   void SetUp() override {
-    const char* dir = std::getenv("TRACELINK_BINARY_DIR");
-    ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
-    binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
-    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+    binary_ = test::cliBinary();
+    ASSERT_FALSE(binary_.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
   }
 
-  CliRun run(const std::string& args) {
-    const fs::path out = folder_ / "stdout";
-    const fs::path err = folder_ / "stderr";
-    const std::string command =
-        "'" + binary_.string() + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = readFile(out);
-    r.err = readFile(err);
-    return r;
-  }
+  CliRun run(const std::string& args) { return test::runCli(binary_, args, folder_.path()); }
 
   // A two-block file of range index 0 (full view 0..100) with one event.
   fs::path writeTrace(std::int32_t startPoint, std::int32_t rangeLine) {

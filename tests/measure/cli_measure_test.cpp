@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "cli_runner.h"
 #include "files/record_file.h"
 #include "files/test_files.h"
 #include "measure/measure.h"
@@ -17,11 +18,7 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::TempFolder;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 // The number after "key": in a JSON text (keys are unique in the command's output, except
 // distanceM, which `from` skips to the right object).
@@ -56,23 +53,12 @@ struct Sample {
 class MeasureCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* dir = std::getenv("TRACELINK_BINARY_DIR");
-    ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
-    binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
-    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+    binary_ = test::cliBinary();
+    ASSERT_FALSE(binary_.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
   }
 
   CliRun run(const std::string& args) {
-    const fs::path out = folder_ / "stdout";
-    const fs::path err = folder_ / "stderr";
-    const std::string command = "'" + binary_.string() + "' measure " + args + " >'" +
-                                out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = readFile(out);
-    r.err = readFile(err);
-    return r;
+    return test::runCli(binary_, "measure " + args, folder_.path());
   }
 
   static std::string sample(const char* name) {

@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include "cli_runner.h"
 #include "files/record_text.h"
 #include "files/test_files.h"
 #include "pdf_tools.h"
@@ -17,29 +18,20 @@ using test::shellQuoted;
 using test::TempFolder;
 using test::writeFile;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string err;
-};
+using test::CliRun;
 
 class CliReportTest : public testing::Test {
  protected:
   void SetUp() override {
-    const char* dir = std::getenv("TRACELINK_BINARY_DIR");
-    ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
-    binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
-    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+    binary_ = test::cliBinary();
+    ASSERT_FALSE(binary_.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
     // Readable by anyone, so that a run as another user can read the inputs.
     fs::permissions(folder_.path(), fs::perms::all);
   }
 
   // env is put in front of the program (for example "env -u XDG_RUNTIME_DIR").
   CliRun run(const std::string& args, const std::string& env = "") {
-    const fs::path err = folder_ / "stderr";
-    const std::string command =
-        env + " " + shellQuoted(binary_) + " " + args + " >/dev/null 2>" + shellQuoted(err);
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readText(err)};
+    return test::runCli(binary_, args, folder_.path(), env);
   }
   CliRun report(const std::string& args, const std::string& env = "") {
     return run("report " + args, env);
@@ -189,8 +181,8 @@ TEST_F(CliReportTest, AnExistingFileIsReplacedOnlyWithForce) {
                         Case{"--out " + q(folder_ / "one.pdf"), folder_ / "one.pdf"}}) {
     CliRun r = report(q(a) + " " + c.args);
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "tracelink-cli: " + c.target.string() +
-                         ": exists already (--force replaces it)\n");
+    EXPECT_EQ(r.err,
+              "tracelink-cli: " + c.target.string() + ": exists already (--force replaces it)\n");
     EXPECT_EQ(test::readText(c.target), "keep");
     r = report(q(a) + " " + c.args + " --force");
     EXPECT_EQ(r.exitCode, 0) << r.err;

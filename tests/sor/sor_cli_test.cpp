@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "cli_runner.h"
 #include "files/test_files.h"
 #include "sor/sor_io.h"
 #include "sor/sor_test_support.h"
@@ -18,11 +19,7 @@ using test::writeFile;
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 const char* const kOtdrSamples[] = {"sample_01_range2", "sample_02_range4", "sample_03_range5",
                                     "sample_04_range7"};
@@ -38,24 +35,11 @@ std::string quoted(const fs::path& p) {
 class SorCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* dir = std::getenv("TRACELINK_BINARY_DIR");
-    ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
-    binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
-    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+    binary_ = test::cliBinary();
+    ASSERT_FALSE(binary_.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
   }
 
-  CliRun run(const std::string& args) {
-    const fs::path out = folder_ / "stdout";
-    const fs::path err = folder_ / "stderr";
-    const std::string command =
-        "'" + binary_.string() + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    CliRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = readFile(out);
-    r.err = readFile(err);
-    return r;
-  }
+  CliRun run(const std::string& args) { return test::runCli(binary_, args, folder_.path()); }
 
   // The output without its "file" member, which names different files.
   static std::string withoutFile(std::string json) {

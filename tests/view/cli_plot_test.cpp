@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "cli_runner.h"
 #include "files/record_text.h"
 #include "record/decode.h"
 #include "view/plot_render.h"
@@ -23,10 +24,8 @@ class CliPlotTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ensureApp();
-    const char* dir = std::getenv("TRACELINK_BINARY_DIR");
-    ASSERT_NE(dir, nullptr) << "TRACELINK_BINARY_DIR is not set";
-    binary_ = fs::path(dir) / "tools" / "cli" / "tracelink-cli";
-    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+    binary_ = test::cliBinary();
+    ASSERT_FALSE(binary_.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
     std::random_device rd;
     folder_ = fs::temp_directory_path() / ("tracelink-plot-" + std::to_string(rd()));
     fs::create_directories(folder_);
@@ -38,14 +37,8 @@ class CliPlotTest : public ::testing::Test {
 
   // Exit code and standard error of one run.
   std::pair<int, std::string> run(const std::string& args) {
-    const fs::path err = folder_ / "stderr";
-    const std::string command =
-        "'" + binary_.string() + "' " + args + " >/dev/null 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    std::ifstream in(err);
-    std::stringstream text;
-    text << in.rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+    const test::CliRun r = test::runCli(binary_, args, folder_);
+    return {r.exitCode, r.err};
   }
 
   // A 4000-sample trace file (range index 3, one block) starting at position 0.

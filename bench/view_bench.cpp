@@ -124,5 +124,22 @@ void BM_MouseMoveChangingX(benchmark::State& state) {
 }
 BENCHMARK(BM_MouseMoveChangingX)->Unit(benchmark::kMicrosecond);
 
+// The same move with both measuring markers and the event marks drawn over the plot: the
+// presentation, the overlay, the crosshair and the readout.
+void BM_MouseMoveWithMarkers(benchmark::State& state) {
+  Loaded l;
+  l.session.setMarker('A', 10000);
+  l.session.setMarker('B', 30000);
+  l.session.setShowEvents(true);
+  float x = 20000;
+  for (auto _ : state) {
+    x = x == 20000 ? 20050 : 20000;
+    l.view->Picture2_MouseMove(x, 500);
+    benchmark::DoNotOptimize(l.view->picture().constBits());
+  }
+  state.SetLabel("present (dark) + markers A, B + events + crosshair + readout");
+}
+BENCHMARK(BM_MouseMoveWithMarkers)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace tracelink

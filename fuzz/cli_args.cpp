@@ -9,6 +9,7 @@
 // the folder. The target runs with that folder as its working directory.
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -164,11 +165,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string::npos) break;
     at = end + 1;
   }
-  if (!shaped || (status == 2 && lines == 0) || (status == 0 && lines != 0) || lines > args.size())
+  if (!shaped || (status == 2 && lines == 0) || (status == 0 && lines != 0) ||
+      lines > std::max<std::size_t>(1, args.size()))
     std::fprintf(stderr, "exit %d, stderr: [%s]\n", status, e.c_str());
   FUZZ_CHECK(shaped);
   FUZZ_CHECK(status == 0 ? lines == 0 : lines >= 1);
-  FUZZ_CHECK(lines <= args.size());
+  FUZZ_CHECK(lines <= std::max<std::size_t>(1, args.size()));
 
   // Every change is an output the arguments name, or inside a folder they name.
   const auto named = [&](const std::string& path) {

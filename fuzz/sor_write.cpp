@@ -28,6 +28,18 @@ struct Input {
   }
 };
 
+// The input's sample words over and over; not measured for coverage, as it is no code of
+// the program's.
+__attribute__((no_sanitize("coverage"))) void fillSamples(TraceRecord& record,
+                                                          const std::uint8_t* bytes,
+                                                          std::size_t size) {
+  const std::size_t words = size / 2;
+  for (std::size_t p = 0, q = 0; p < static_cast<std::size_t>(kHeaderStart); ++p) {
+    record.words[p] = bytes[2 * q] | (bytes[2 * q + 1] << 8);
+    if (++q == words) q = 0;
+  }
+}
+
 bool sameRange(const TraceRecord& a, const TraceRecord& b, std::size_t from, std::size_t to) {
   return std::equal(a.words.begin() + from, a.words.begin() + to, b.words.begin() + from);
 }
@@ -50,25 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int p = kHeaderStart; p < kHeaderStart + 100; ++p) record->words[p] = in.word();
   const std::size_t samplesAt = in.at;
   const std::size_t sampleBytes = size - std::min(size, samplesAt);
-  if (sampleBytes >= 2) {
-    for (int p = 0; p < kHeaderStart; ++p) {
-      const std::size_t q = samplesAt + (2 * static_cast<std::size_t>(p)) % (sampleBytes - 1);
-      record->words[p] = data[q] | (data[q + 1] << 8);
-    }
-  }
+  if (sampleBytes >= 2) fillSamples(*record, data + samplesAt, sampleBytes);
   HeaderState header;
   ViewWindow view;
   ApplyHeader(*record, header, view);
 
   const Result<SorFile> file = TraceToSor(*record, header, view, blockCount, options);
-  const Result<std::vector<std::uint8_t>> bytes =
-      WriteTraceAsSor(*record, header, view, blockCount, options);
-  FUZZ_CHECK(file.ok() == bytes.ok());
   if (!file.ok()) {
     FUZZ_CHECK(!file.error().text().empty());
     return 0;
   }
-  const Result<SorFile> read = ReadSor(*bytes);
+  const std::vector<std::uint8_t> bytes = WriteSor(*file);
+  const Result<SorFile> read = ReadSor(bytes);
   if (!read.ok()) std::fprintf(stderr, "read back: %s\n", read.error().text().c_str());
   FUZZ_CHECK(read.ok());
   FUZZ_CHECK(read->checksum.status == ChecksumStatus::Ok);

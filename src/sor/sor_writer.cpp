@@ -48,7 +48,15 @@ class Out {
   }
   // Exactly n bytes: cut, or filled with blanks.
   void letters(std::string_view s, std::size_t n) {
-    const std::string_view cut = s.substr(0, n);
+    // Letters that were read as Latin-1 are longer than their field as UTF-8: written as
+    // Latin-1 again they fit, and the file reads back with the letters it had.
+    std::string field(s);
+    if (field.size() > n) {
+      SorString latin1(field);
+      latin1.latin1 = true;
+      if (std::string narrow = EncodeText(latin1); narrow.size() <= n) field = std::move(narrow);
+    }
+    const std::string_view cut = std::string_view(field).substr(0, n);
     bytes(cut);
     for (std::size_t k = cut.size(); k < n; ++k) bytes_.push_back(' ');
   }

@@ -126,6 +126,11 @@ TEST_F(CliTest, FailuresGiveExitTwoAndOneLine) {
       {"info --lang fr " + quoted(bad), ""},
       {"info --colour " + quoted(bad), ""},
       {"csv --json " + quoted(bad), ""},
+      // Line breaks in what a message quotes are written as escapes.
+      {"'in\nfo'", "tracelink-cli: unknown command 'in\\nfo' (see --help)\n"},
+      {"info '" + (folder_ / "a\rb\x01.otdr").string() + "'",
+       "tracelink-cli: " + (folder_ / "a\\rb\\x01.otdr").string() +
+           ": cannot open: No such file or directory\n"},
   };
   for (const auto& c : cases) {
     const CliRun r = run(c.args);

@@ -159,6 +159,35 @@ TEST(SorText, Utf8KeptLatin1DecodedAndBothWrittenBack) {
   }
 }
 
+// Two-letter fields hold what the file had. Letters read as Latin-1 are longer than their
+// field as UTF-8; they used to be written as their first two UTF-8 bytes, so "\xE9T" came
+// back as "\xE9" alone.
+TEST(SorText, LettersReadAsLatin1AreWrittenBackAsTheyWere) {
+  Result<SorFile> sample = ReadSor(readBytes(samplePath("sample01.sor")));
+  ASSERT_TRUE(sample.ok()) << sample.error().text();
+  ASSERT_TRUE(sample->genParams && sample->fxdParams);
+  ASSERT_EQ(sample->version, 2);
+  const struct {
+    const char* field;
+    std::string& (*of)(SorFile&);
+  } fields[] = {
+      {"language", [](SorFile& f) -> std::string& { return f.genParams->language; }},
+      {"build condition", [](SorFile& f) -> std::string& { return f.genParams->buildCondition; }},
+      {"units", [](SorFile& f) -> std::string& { return f.fxdParams->units; }},
+      {"trace type", [](SorFile& f) -> std::string& { return f.fxdParams->traceType; }},
+  };
+  for (const auto& field : fields) {
+    for (const std::string bytes : {"\xE9T", "\xFC\xFC", "S\xB0", "\xC3\xA9"}) {
+      SCOPED_TRACE(std::string(field.field) + " " + bytes);
+      SorFile file = *sample;
+      field.of(file) = DecodeText(bytes).text;
+      Result<SorFile> back = ReadSor(WriteSor(file));
+      ASSERT_TRUE(back.ok()) << back.error().text();
+      EXPECT_EQ(field.of(*back), field.of(file));
+    }
+  }
+}
+
 TEST(SorSamples, NotesSayWhatWasPassedOver) {
   // sample11 has bytes after its last block; they are kept and said.
   Result<SorFile> file = ReadSor(readBytes(samplePath("sample11.sor")));

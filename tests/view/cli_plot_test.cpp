@@ -100,6 +100,23 @@ TEST_F(CliPlotTest, WritesTheCanvasOfTheFullViewOrAWindow) {
   EXPECT_EQ(dark, inverse);
 }
 
+// The PNG goes to exactly the name given. A name that is not UTF-8 used to be turned
+// into another one on its way through Qt, so a file nobody named was written.
+TEST_F(CliPlotTest, WritesToTheNameGivenWhateverItsBytes) {
+  const fs::path trace = writeTrace();
+  for (const std::string name : {"\xCB.p", "Z\xFCrich.png", "\xE5\x85\x89.png"}) {
+    SCOPED_TRACE(name);
+    const fs::path png = folder_ / name;
+    const auto [code, err] = run("plot " + q(trace) + " --out " + q(png));
+    ASSERT_EQ(code, 0) << err;
+    std::size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(folder_)) entries += e.path() == png;
+    EXPECT_EQ(entries, 1u);
+    EXPECT_GT(fs::file_size(png), 0u);
+    fs::remove(png);
+  }
+}
+
 TEST_F(CliPlotTest, BadArgumentsNameTheProblem) {
   const fs::path trace = writeTrace();
   const std::string out = " --out " + q(folder_ / "p.png");

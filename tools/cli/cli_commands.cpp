@@ -1,5 +1,6 @@
 #include <array>
 #include <ostream>
+#include <string>
 
 #include "cli_command.h"
 
@@ -15,8 +16,8 @@ extern const Command kReportCommand;
 extern const Command kMeasureCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 6> table{&kInfoCommand, &kCsvCommand,    &kPlotCommand,
-                                                   &kSorCommand,  &kReportCommand, &kMeasureCommand};
+  static const std::array<const Command*, 6> table{
+      &kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand, &kReportCommand, &kMeasureCommand};
   return table;
 }
 
@@ -27,7 +28,28 @@ std::string saveFailureText(const Error& error) {
 }
 
 int fail(std::ostream& err, std::string_view message) {
-  err << "tracelink-cli: " << message << '\n';
+  // Messages quote arguments and file names, which may hold line breaks; written as
+  // escapes they keep the failure on its one line.
+  std::string line;
+  line.reserve(message.size());
+  for (const char c : message) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else if (c == '\t') {
+      line += "\\t";
+    } else if (u < 0x20 || u == 0x7F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      line += "\\x";
+      line += kHex[u >> 4];
+      line += kHex[u & 15];
+    } else {
+      line += c;
+    }
+  }
+  err << "tracelink-cli: " << line << '\n';
   return kExitFailure;
 }
 

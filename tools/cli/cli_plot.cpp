@@ -97,8 +97,8 @@ int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& 
   const QImage canvas = renderPlotCanvas(*trace->record, trace->header, view, values.Ior);
   QImage picture = canvas;
   if (options.dark) presentPlot(canvas, picture, kDarkScheme);
-  if (!picture.save(QString::fromStdString(options.out), "PNG"))
-    return fail(err, "plot: cannot write '" + options.out + "'");
+  if (const std::optional<std::string> problem = writePng(picture, options.out))
+    return fail(err, "plot: cannot write '" + options.out + "': " + *problem);
   out.flush();
   return kExitOk;
 }

@@ -1,5 +1,10 @@
 #include "cli_qt.h"
 
+#include <QBuffer>
+#include <QByteArray>
+
+#include "files/atomic_file.h"
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +85,18 @@ std::unique_ptr<QGuiApplication> startGuiApplication() {
   static char* argv[] = {name, nullptr};
   const RuntimeDirStandIn runtime;
   return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+std::optional<std::string> writePng(const QImage& image, const std::string& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return "the image could not be encoded as PNG";
+  const Status written = WriteFileAtomically(
+      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+      ExistingFile::Replace);
+  if (!written) return written.error().text();
+  return std::nullopt;
 }
 
 }  // namespace tracelink::cli

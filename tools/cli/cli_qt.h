@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QGuiApplication>
+#include <QImage>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace tracelink::cli {
 
@@ -10,5 +13,10 @@ namespace tracelink::cli {
 // and a display is there to serve it. It prints no start-up warning and leaves no
 // runtime folder behind when XDG_RUNTIME_DIR is unset or unusable.
 std::unique_ptr<QGuiApplication> startGuiApplication();
+
+// Writes the image as PNG to exactly the path given, whatever bytes its name holds (Qt's
+// own file names would turn a name that is not UTF-8 into another one). Replaces a file
+// that is there, atomically. What went wrong, when it could not be written.
+std::optional<std::string> writePng(const QImage& image, const std::string& path);
 
 }  // namespace tracelink::cli

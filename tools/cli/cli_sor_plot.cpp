@@ -2,6 +2,7 @@
 #include <QImage>
 
 #include "cli_command.h"
+#include "cli_qt.h"
 #include "cli_sor_plot.h"
 #include "sor/sor_values.h"
 #include "view/level_series_plot.h"
@@ -41,8 +42,8 @@ int plotSorFile(const SorInput& input, const std::string& png, bool dark,
   const QImage canvas = renderLevelSeriesCanvas(series, first, last);
   QImage picture = canvas;
   if (dark) presentPlot(canvas, picture, kDarkScheme);
-  if (!picture.save(QString::fromStdString(png), "PNG"))
-    return fail(err, "plot: cannot write '" + png + "'");
+  if (const std::optional<std::string> problem = writePng(picture, png))
+    return fail(err, "plot: cannot write '" + png + "': " + *problem);
   return kExitOk;
 }
 

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "record/twips.h"
+#include "render/layout.h"
 
 namespace tracelink {
 

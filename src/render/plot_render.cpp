@@ -1,4 +1,4 @@
-#include "view/plot_render.h"
+#include "render/plot_render.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "view/segment_raster.h"
-#include "view/vector_state.h"
+#include "render/segment_raster.h"
+#include "render/vector_state.h"
 
 namespace tracelink {
 
@@ -98,8 +98,7 @@ PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const Head
 QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
                         const ViewWindow& view, double ior, PlotFrame* out) {
   QImage canvas = makePlotSurface();
-  ViewWindow window = view;
-  repairWindow(window);
+  const ViewWindow window = drawnWindow(view);
   const PlotFrame f = renderPlotCanvas(canvas, record, header, window, ior);
   if (out) *out = f;
   return canvas;
@@ -124,7 +123,7 @@ void presentPlot(const QImage& canvas, QImage& visible, std::int16_t backColourM
   for (int y = 0; y < h; ++y) {
     const auto* src = reinterpret_cast<const std::uint32_t*>(srcBits + y * canvas.bytesPerLine());
     auto* dst = reinterpret_cast<std::uint32_t*>(dstBits + y * visible.bytesPerLine());
-    if (backColourMode == kDarkScheme) {
+    if (backColourMode == kInvertedColourMode) {
       invertRow(src, dst, w);
     } else {
       std::memcpy(dst, src, static_cast<std::size_t>(w) * sizeof(std::uint32_t));

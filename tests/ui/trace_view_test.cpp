@@ -1,4 +1,4 @@
-#include "view/trace_view.h"
+#include "ui/trace_view.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <QTest>
 #include <cmath>
 
-#include "view/plot_render.h"
-#include "view/view_test_support.h"
+#include "render/plot_render.h"
+#include "ui/plot_test_support.h"
 
 namespace tracelink {
 namespace {

@@ -1,4 +1,4 @@
-#include "view/level_series_plot.h"
+#include "render/level_series_plot.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "view/plot_render.h"
-#include "view/segment_raster.h"
+#include "render/plot_render.h"
+#include "render/segment_raster.h"
 
 namespace tracelink {
 
@@ -55,7 +55,7 @@ QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std
   ViewWindow view;
   view.ViewStart = static_cast<std::int32_t>(std::min<std::size_t>(first, INT32_MAX - 1));
   view.ViewEnd = static_cast<std::int32_t>(std::min<std::size_t>(last, INT32_MAX));
-  repairWindow(view);
+  view = drawnWindow(view);
   const PlotFrame f = computePlotFrame(view, ior);
 
   double lo = 0, hi = 0;

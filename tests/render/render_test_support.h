@@ -1,21 +1,20 @@
 #pragma once
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <cstdint>
 #include <random>
 
 #include "record/trace_record.h"
-#include "session/trace_session.h"
 
 namespace tracelink::test {
 
-// Widgets and text need an application object; one for the whole test program.
-inline void ensureApp() {
+// Text needs a GUI application object; one for the whole test program.
+inline void ensureGuiApp() {
   static int argc = 1;
-  static char name[] = "view_tests";
+  static char name[] = "render_tests";
   static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QApplication(argc, argv);
+  if (!QCoreApplication::instance()) new QGuiApplication(argc, argv);
 }
 
 // A trace that looks like the instrument's: a falling level with noise and a few steps,
@@ -30,13 +29,6 @@ inline void fillTrace(TraceRecord& record, std::uint32_t seed, int samples, int 
     record[static_cast<std::size_t>(startPoint - 1 + s)] =
         static_cast<std::int32_t>(level + noise(rng));
   }
-}
-
-// Puts a whole record into the session the way a transfer does: every block stored, the
-// header applied, the trace completed (decoded, announced).
-inline void putRecord(TraceSession& session, const TraceRecord& record) {
-  storeWholeRecord(session, record);
-  session.completeTrace();
 }
 
 inline int countPixels(const QImage& img, QRgb colour, int x0, int y0, int x1, int y1) {

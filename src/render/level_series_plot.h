@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "view/plot_geometry.h"
+#include "render/plot_geometry.h"
 
 namespace tracelink {
 

@@ -1,4 +1,4 @@
-#include "view/marker_overlay.h"
+#include "render/marker_overlay.h"
 
 #include <QFont>
 #include <QLineF>
@@ -8,7 +8,7 @@
 #include <QRectF>
 #include <QString>
 
-#include "view/plot_render.h"
+#include "render/plot_render.h"
 
 namespace tracelink {
 
@@ -72,13 +72,13 @@ std::vector<EventMark> eventMarks(const DecodedValues& decoded) {
 }
 
 QColor markerColour(char letter, std::int16_t backColourMode) {
-  const bool dark = backColourMode == kDarkScheme;
+  const bool dark = backColourMode == kInvertedColourMode;
   if (letter == 'A') return dark ? QColor(255, 85, 85) : QColor(255, 0, 0);
   return dark ? QColor(85, 255, 85) : QColor(0, 160, 0);
 }
 
 QColor eventMarkColour(std::int16_t backColourMode) {
-  return backColourMode == kDarkScheme ? QColor(255, 170, 64) : QColor(204, 102, 0);
+  return backColourMode == kInvertedColourMode ? QColor(255, 170, 64) : QColor(204, 102, 0);
 }
 
 void paintMarkerOverlay(QPainter& painter, const PlotFrame& frame, std::int16_t backColourMode,

@@ -1,4 +1,4 @@
-#include "view/trace_view.h"
+#include "ui/trace_view.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -10,9 +10,9 @@
 #include <QPixmap>
 
 #include "record/units.h"
-#include "view/marker_overlay.h"
-#include "view/plot_render.h"
-#include "view/view_icons.h"
+#include "render/marker_overlay.h"
+#include "render/plot_render.h"
+#include "render/view_icons.h"
 
 namespace tracelink {
 

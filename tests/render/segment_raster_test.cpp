@@ -1,4 +1,4 @@
-#include "view/segment_raster.h"
+#include "render/segment_raster.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "view/view_icons.h"
+#include "render/view_icons.h"
 
 #include <QPainter>
 #include <QPolygonF>

@@ -1,4 +1,4 @@
-#include "view/vector_state.h"
+#include "render/vector_state.h"
 
 namespace tracelink {
 

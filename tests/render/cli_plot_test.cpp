@@ -12,8 +12,9 @@
 #include "cli_runner.h"
 #include "files/record_text.h"
 #include "record/decode.h"
-#include "view/plot_render.h"
-#include "view/view_test_support.h"
+#include "render/plot_render.h"
+#include "render/render_test_support.h"
+#include "session/view_window.h"
 
 namespace tracelink {
 namespace {
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 class CliPlotTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::ensureApp();
+    test::ensureGuiApp();
     binary_ = test::cliBinary();
     ASSERT_FALSE(binary_.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
     std::random_device rd;

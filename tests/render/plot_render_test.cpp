@@ -1,4 +1,4 @@
-#include "view/plot_render.h"
+#include "render/plot_render.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include <cmath>
 #include <memory>
 
-#include "view/view_test_support.h"
+#include "render/render_test_support.h"
 
 namespace tracelink {
 namespace {
 
 using test::countPixels;
-using test::ensureApp;
+using test::ensureGuiApp;
 using test::fillTrace;
 
 ViewWindow window(std::int32_t start, std::int32_t end, std::int32_t fullEnd = 48000) {
@@ -33,7 +33,7 @@ HeaderState header(std::int32_t startPoint, std::int32_t rangeLine) {
 
 class PlotRender : public ::testing::Test {
  protected:
-  void SetUp() override { ensureApp(); }
+  void SetUp() override { ensureGuiApp(); }
   TraceRecord record;
 };
 

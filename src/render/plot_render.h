@@ -9,7 +9,7 @@
 
 #include "record/trace_record.h"
 #include "record/units.h"
-#include "view/plot_geometry.h"
+#include "render/plot_geometry.h"
 
 namespace tracelink {
 
@@ -51,7 +51,7 @@ void forEachTraceSegment(const PlotFrame& frame, const TraceRecord& record, std:
 
 // Renders grid, labels, axes and curve of the window onto a canvas made by
 // makePlotSurface(), always in the light colours. The window must have positive width
-// (repairWindow). Returns the frame drawn; its gridStep gives the scale text.
+// (drawnWindow). Returns the frame drawn; its gridStep gives the scale text.
 PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
                            const ViewWindow& view, double ior);
 // The same into a new image.

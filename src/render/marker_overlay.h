@@ -7,7 +7,7 @@
 
 #include "record/decode.h"
 #include "record/trace_record.h"
-#include "view/plot_geometry.h"
+#include "render/plot_geometry.h"
 
 class QPainter;
 

@@ -2,13 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "record/trace_record.h"
-#include "record/twips.h"
 #include "record/units.h"
+#include "render/layout.h"
 
 namespace tracelink {
 
@@ -23,12 +22,11 @@ inline constexpr int kPlotHeight = twipsToPixels(kPlotHeightTwips);
 inline constexpr double kPlotTop = 1000.0;
 inline constexpr double kPlotBottom = -100.0;
 
-// BackColourMode values: 1 shows the canvas inverted, anything else shows it as drawn.
-inline constexpr std::int16_t kDarkScheme = 1;
-inline constexpr std::int16_t kLightScheme = 2;
+// The BackColourMode whose picture is the canvas inverted; any other is shown as drawn.
+inline constexpr std::int16_t kInvertedColourMode = 1;
 
-// The window shown before any record arrives, in samples.
-inline constexpr std::int32_t kStartupViewEnd = 10000;
+// A window of no width is drawn this many samples wide from its start.
+inline constexpr std::int32_t kDrawnWidthOfEmptyWindow = 10000;
 
 // Everything a redraw derives from the view window before it draws.
 struct PlotFrame {
@@ -53,9 +51,10 @@ struct PlotFrame {
   static constexpr double kRowScale = kPlotHeight / (kPlotTop - kPlotBottom);
 };
 
-// A window of positive width: a non-positive one (a header with an unknown range index
-// gives ViewEnd 0) becomes the start-up width from ViewStart.
-bool repairWindow(ViewWindow& view);
+// The window as it is drawn, always of positive width: a non-positive one (a header with
+// an unknown range index gives ViewEnd 0) is drawn kDrawnWidthOfEmptyWindow samples wide
+// from ViewStart, as the window the user sees is repaired.
+ViewWindow drawnWindow(ViewWindow view);
 
 // SampleToMetres for the curve's inner loop, given kLightSpeed / 2 / ior: the same
 // halves-to-even rounding without a division per sample.
@@ -92,29 +91,5 @@ struct DistanceLine {
 };
 // The distance lines from viewStartM every gridStep metres up to viewEndM.
 std::vector<DistanceLine> distanceLines(const PlotFrame& frame);
-
-// The scale text handed to the report, e.g. "1021m/div     2dB/div".
-std::string scaleText(std::int32_t gridStep);
-
-// A tenth of the window in samples, cut to a multiple of 10.
-std::int32_t panStep(const ViewWindow& view);
-// Each returns false and leaves the window alone when there is no record range yet
-// (FullRangeEnd <= FullRangeStart), so no empty or negative window can come out.
-bool panTowardStart(ViewWindow& view);
-bool panTowardEnd(ViewWindow& view);
-bool fullView(ViewWindow& view);
-
-// x held inside [startM, endM], rounded to whole metres.
-std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM);
-
-// Cut toward zero to a multiple of 10 (123 -> 120, -17 -> -10).
-inline std::int32_t cutToTens(std::int32_t m) {
-  return m - m % 10;
-}
-
-// Both drag ends cut toward zero to tens of metres; the new window in samples when it is
-// more than 100 m wide from left to right.
-std::optional<ViewWindow> zoomWindow(const ViewWindow& current, std::int32_t dragStartM,
-                                     std::int32_t dragEndM, double ior);
 
 }  // namespace tracelink

@@ -5,9 +5,10 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "render/plot_geometry.h"
+#include "render/view_icons.h"
 #include "session/trace_session.h"
-#include "view/plot_geometry.h"
-#include "view/view_icons.h"
+#include "session/view_window.h"
 
 class QLabel;
 

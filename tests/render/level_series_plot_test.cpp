@@ -1,9 +1,9 @@
-#include "view/level_series_plot.h"
+#include "render/level_series_plot.h"
 
 #include <gtest/gtest.h>
 
-#include "view/plot_render.h"
-#include "view/view_test_support.h"
+#include "render/plot_render.h"
+#include "render/render_test_support.h"
 
 namespace tracelink {
 namespace {
@@ -18,7 +18,7 @@ TEST(LevelSeriesPlot, StepHoldsTheSpanInTenDivisions) {
 }
 
 TEST(LevelSeriesPlot, AtOurSpacingAndWithin10DbItIsOurOwnPlot) {
-  test::ensureApp();
+  test::ensureGuiApp();
   TraceRecord record;
   test::fillTrace(record, 5, 12001);
   // The lowest sample sits on the bottom axis, as the series' lowest level does.
@@ -46,7 +46,7 @@ TEST(LevelSeriesPlot, AtOurSpacingAndWithin10DbItIsOurOwnPlot) {
 }
 
 TEST(LevelSeriesPlot, AWideSpanFillsTheLevelWindow) {
-  test::ensureApp();
+  test::ensureGuiApp();
   LevelSeries series;
   series.spacingM = 5.0947;
   for (int i = 0; i < 1000; ++i) series.levelsDb.push_back(-15.0 - i * 0.05);  // -15 .. -64.95

@@ -1,4 +1,4 @@
-#include "view/marker_overlay.h"
+#include "render/marker_overlay.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <set>
 
 #include "measure/measure.h"
-#include "view/plot_render.h"
-#include "view/trace_view.h"
-#include "view/view_test_support.h"
+#include "render/plot_render.h"
+#include "ui/plot_test_support.h"
+#include "ui/trace_view.h"
 
 namespace tracelink {
 namespace {

@@ -1,7 +1,6 @@
-#include "view/plot_geometry.h"
+#include "session/view_window.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "record/units.h"
@@ -16,56 +15,13 @@ bool repairWindow(ViewWindow& view) {
   return true;
 }
 
-PlotFrame computePlotFrame(const ViewWindow& view, double ior) {
+std::int32_t distanceGridStep(const ViewWindow& view, double ior) {
   ior = usableIor(ior);
-  PlotFrame f;
-  f.viewStartM = SampleToMetres(view.ViewStart, ior);
-  f.viewEndM = SampleToMetres(view.ViewEnd, ior);
-  // A distance is never shorter than a sample (1.02 m at the standard index), but an
-  // unusual index could round a narrow window to nothing; keep it a metre wide so the
-  // coordinate window stays valid.
-  if (f.viewEndM <= f.viewStartM) f.viewEndM = f.viewStartM + 1;
-  f.span = f.viewEndM - f.viewStartM;
-  f.margin = nearest(f.span / 20.0);
-  // Below one metre the grid loop would never advance.
-  f.gridStep = std::max<std::int32_t>(1, nearest(f.span / 10.0));
-  f.left = static_cast<double>(f.viewStartM) - f.margin;
-  f.right = f.viewEndM;
-  f.xScale = kPlotWidth / (f.right - f.left);
-  return f;
-}
-
-std::vector<LevelLine> levelLines(const PlotFrame& frame) {
-  std::vector<LevelLine> lines;
-  const double labelX = (static_cast<double>(frame.viewStartM) - frame.margin) + frame.margin / 4.0;
-  for (std::int32_t y = 0; y <= 1000; y += 100) {
-    LevelLine line;
-    line.y = y;
-    line.label.x = labelX;
-    line.label.y = y + 50;
-    line.label.text = y == 900 ? "(dB)" : std::to_string(y / 100);
-    lines.push_back(std::move(line));
-  }
-  return lines;
-}
-
-std::vector<DistanceLine> distanceLines(const PlotFrame& frame) {
-  std::vector<DistanceLine> lines;
-  const std::int64_t step = frame.gridStep;
-  for (std::int64_t x = frame.viewStartM; x <= frame.viewEndM; x += step) {
-    DistanceLine line;
-    line.x = static_cast<std::int32_t>(x);
-    line.label.y = 0;
-    if (x == 10 * step) {
-      line.label.text = "(m)";
-      line.label.x = static_cast<double>(x) - frame.span / 40.0;
-    } else {
-      line.label.text = std::to_string(x);
-      line.label.x = static_cast<double>(x) - frame.span / 80.0;
-    }
-    lines.push_back(std::move(line));
-  }
-  return lines;
+  const std::int64_t startM = SampleToMetres(view.ViewStart, ior);
+  const std::int64_t endM = SampleToMetres(view.ViewEnd, ior);
+  // As drawn: a window that rounds to nothing is a metre wide.
+  const std::int64_t span = std::max<std::int64_t>(1, endM - startM);
+  return std::max<std::int32_t>(1, nearest(static_cast<double>(span) / 10.0));
 }
 
 std::string scaleText(std::int32_t gridStep) {

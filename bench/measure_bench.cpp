@@ -11,9 +11,9 @@
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/trace_sink.h"
-#include "view/marker_overlay.h"
-#include "view/plot_render.h"
-#include "view/trace_view.h"
+#include "render/marker_overlay.h"
+#include "render/plot_render.h"
+#include "ui/trace_view.h"
 
 namespace tracelink {
 namespace {

@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "view/plot_render.h"
-#include "view/trace_view.h"
+#include "render/plot_render.h"
+#include "ui/trace_view.h"
 
 #include "record/trace_sink.h"
 

@@ -10,21 +10,14 @@
 #include <vector>
 
 #include "link/link_error.h"
+#include "link/wire_format.h"
 #include "record/trace_record.h"
 #include "record/trace_sink.h"
 
 namespace tracelink {
 
-// The reply frame: a sync byte, then one block of 4000 big-endian words.
-inline constexpr std::uint8_t kSyncByte = 0x55;
-inline constexpr std::size_t kBlockBytes = 2 * kBlockWords;
-// Trace selectors: the instrument's current trace, or stored traces 1, 2, ...
-inline constexpr std::uint8_t kCurrentTraceSelect = 170;
-inline constexpr std::uint8_t kFirstStoredSelect = 1;
 // An upload of stored traces never goes beyond this trace number.
 inline constexpr std::int32_t kMaxUploadedTraces = 50;
-// The instrument lifts every sample by this much on the line.
-inline constexpr std::uint16_t kSampleOffset = 800;
 
 // How far a transfer has come, in its own terms: trace k of n, block j of m. The values
 // persist from one report to the next, as a display of them would.
@@ -103,7 +96,7 @@ namespace action {
 // Write the two request bytes, one write each. Whatever input is waiting at the port is
 // dropped first: it arrived before this request and so cannot be its reply.
 struct Send {
-  std::array<std::uint8_t, 2> request{};
+  std::array<std::uint8_t, kRequestBytes> request{};
 };
 // The record was cleared for a new trace; the file text of the old one is void.
 struct ClearRecordText {};
@@ -244,15 +237,5 @@ class TransferHost {
 };
 
 void runTransferActions(BlockTransfer& transfer, TransferActions actions, TransferHost& host);
-
-// The 16-bit word of a reply: big-endian, unmasked.
-inline std::uint16_t UnmaskWord(std::uint8_t high, std::uint8_t low) {
-  return static_cast<std::uint16_t>(((high << 8) | low) ^ kWordMask);
-}
-
-// The record value of a received data word: the offset removed, never below 0.
-inline std::int32_t SampleFromWire(std::uint16_t w) {
-  return w > kSampleOffset ? std::int32_t{w} - kSampleOffset : 0;
-}
 
 }  // namespace tracelink

@@ -1,6 +1,7 @@
 #include "link/serial_link.h"
 
 #include "link/transfer_messages.h"
+#include "link/wire_format.h"
 
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -31,7 +32,7 @@ std::optional<QString> resolvePortText(const QString& text,
 }
 
 void applyLineSettings(QSerialPort& port) {
-  port.setBaudRate(QSerialPort::Baud115200);
+  port.setBaudRate(kLineBaud);
   port.setParity(QSerialPort::NoParity);
   port.setDataBits(QSerialPort::Data8);
   port.setStopBits(QSerialPort::OneStop);

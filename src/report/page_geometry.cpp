@@ -12,10 +12,6 @@ QPoint pageUnitToPixel(double x, double y) {
   return {nearest(px), nearest(py)};
 }
 
-QRect twipsRect(int left, int top, int width, int height) {
-  return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
 int firstViewRow(int scrollValue) {
   return kRowsPerScrollStep * std::clamp(scrollValue, 0, kScrollMaximum);
 }

@@ -3,7 +3,7 @@
 #include <QPoint>
 #include <QRect>
 
-#include "record/twips.h"
+#include "render/layout.h"
 
 namespace tracelink {
 
@@ -27,9 +27,6 @@ inline constexpr QPoint kPlotOrigin{5, 200};
 
 // A canvas point in page units as a canvas pixel.
 QPoint pageUnitToPixel(double x, double y);
-
-// A design rectangle in twips as a widget rectangle in pixels.
-QRect twipsRect(int left, int top, int width, int height);
 
 // First canvas row the page view shows at a scroll position.
 int firstViewRow(int scrollValue);

@@ -13,13 +13,13 @@
 #include <QScrollBar>
 
 #include "files/atomic_file.h"
+#include "render/layout.h"
 #include "report/page_geometry.h"
 #include "report/page_view.h"
 #include "report/pdf_save_dialog.h"
 #include "report/report_page.h"
 #include "report/report_pdf.h"
 #include "report/report_strings.h"
-#include "report/window_placement.h"
 
 namespace tracelink {
 

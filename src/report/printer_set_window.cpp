@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "render/layout.h"
 #include "report/page_geometry.h"
 #include "report/report_page.h"
 #include "report/report_strings.h"
-#include "report/window_placement.h"
 
 namespace tracelink {
 

@@ -1,7 +1,8 @@
 #include "report/report_sources.h"
 
-#include "view/plot_geometry.h"
-#include "view/plot_render.h"
+#include "render/plot_geometry.h"
+#include "render/plot_render.h"
+#include "session/view_window.h"
 
 namespace tracelink {
 

@@ -151,7 +151,7 @@ void TraceSession::decode() {
 void TraceSession::settleView() {
   // Whatever set the window, nothing downstream ever works on an empty or reversed one.
   repairWindow(view_);
-  std::string text = tracelink::scaleText(computePlotFrame(view_, decoded_.Ior).gridStep);
+  std::string text = tracelink::scaleText(distanceGridStep(view_, decoded_.Ior));
   if (text == scaleText_) return;
   scaleText_ = std::move(text);
   emit scaleTextChanged(QString::fromStdString(scaleText_));

@@ -14,7 +14,7 @@
 #include "record/result.h"
 #include "record/trace_record.h"
 #include "record/trace_sink.h"
-#include "view/plot_geometry.h"
+#include "session/view_window.h"
 
 namespace tracelink {
 

@@ -16,12 +16,10 @@
 #include "files/record_text.h"
 #include "files/trace_library.h"
 #include "link/transfer_messages.h"
-#include "report/page_geometry.h"
-#include "report/window_placement.h"
+#include "render/layout.h"
 #include "ui/background.h"
 #include "ui/qt_text.h"
-#include "view/plot_geometry.h"
-#include "view/trace_view.h"
+#include "ui/trace_view.h"
 
 namespace tracelink {
 

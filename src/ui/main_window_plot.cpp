@@ -17,7 +17,7 @@
 #include "sor/trace_sor.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
-#include "view/trace_view.h"
+#include "ui/trace_view.h"
 
 namespace tracelink {
 

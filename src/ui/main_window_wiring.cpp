@@ -7,7 +7,7 @@
 #include "ui/main_window.h"
 #include "ui/progress_widgets.h"
 #include "ui/qt_text.h"
-#include "view/trace_view.h"
+#include "ui/trace_view.h"
 
 namespace tracelink {
 

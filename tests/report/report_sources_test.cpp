@@ -4,7 +4,7 @@
 
 #include "record/trace_sink.h"
 #include "session/trace_session.h"
-#include "view/trace_view.h"
+#include "ui/trace_view.h"
 
 namespace tracelink {
 namespace {

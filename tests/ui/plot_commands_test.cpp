@@ -14,12 +14,12 @@
 
 #include "files/record_file.h"
 #include "files/record_text.h"
+#include "render/marker_overlay.h"
+#include "render/plot_render.h"
 #include "sor/sor_io.h"
 #include "ui/main_window.h"
+#include "ui/trace_view.h"
 #include "ui_test_support.h"
-#include "view/marker_overlay.h"
-#include "view/plot_render.h"
-#include "view/trace_view.h"
 
 namespace tracelink::test {
 namespace {

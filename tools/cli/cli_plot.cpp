@@ -10,8 +10,8 @@
 #include "cli_sor_plot.h"
 #include "cli_trace.h"
 #include "record/decode.h"
-#include "view/plot_geometry.h"
-#include "view/plot_render.h"
+#include "render/plot_render.h"
+#include "session/view_window.h"
 
 namespace tracelink::cli {
 

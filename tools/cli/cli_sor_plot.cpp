@@ -4,9 +4,10 @@
 #include "cli_command.h"
 #include "cli_qt.h"
 #include "cli_sor_plot.h"
+#include "render/level_series_plot.h"
+#include "render/plot_render.h"
+#include "session/view_window.h"
 #include "sor/sor_values.h"
-#include "view/level_series_plot.h"
-#include "view/plot_render.h"
 
 namespace tracelink::cli {
 

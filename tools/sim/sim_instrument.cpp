@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "files/record_file.h"
-#include "link/block_transfer.h"
+#include "link/wire_format.h"
 #include "sim/trace_generator.h"
 
 namespace tracelink::sim {

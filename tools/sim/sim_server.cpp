@@ -7,14 +7,16 @@
 #include <chrono>
 #include <vector>
 
+#include "link/wire_format.h"
+
 namespace tracelink::sim {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One byte on a 115200 baud line with a start and a stop bit.
-constexpr std::chrono::nanoseconds kByteTime{1'000'000'000LL * 10 / 115200};
+// One byte on the line with a start and a stop bit.
+constexpr std::chrono::nanoseconds kByteTime{1'000'000'000LL * 10 / kLineBaud};
 
 struct Server {
   Server(int f, const SimInstrument& i, const ServeOptions& o, const volatile std::sig_atomic_t& s)
@@ -63,7 +65,7 @@ struct Server {
       if (!wait(blocked, 1, readable, writable)) return;
       if (readable) {
         readInput();
-        if (pending.size() >= 2) return;
+        if (pending.size() >= kRequestBytes) return;
       }
     }
   }
@@ -78,16 +80,16 @@ struct Server {
     std::vector<std::uint8_t> junk(static_cast<std::size_t>(options.garbage));
     for (auto& b : junk) {
       do b = static_cast<std::uint8_t>(junkSource.next());
-      while (b == 0x55);
+      while (b == kSyncByte);
     }
     send(instrument.reply(select, block, junk));
   }
 
   void run() {
     while (!stop) {
-      while (pending.size() >= 2) {
+      while (pending.size() >= kRequestBytes) {
         const std::uint8_t select = pending[0], block = pending[1];
-        pending.erase(pending.begin(), pending.begin() + 2);
+        pending.erase(pending.begin(), pending.begin() + kRequestBytes);
         answer(select, block);
       }
       bool readable = false, writable = false;

@@ -1,0 +1,95 @@
+#include "session/view_window.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "record/units.h"
+
+namespace tracelink {
+
+bool repairWindow(ViewWindow& view) {
+  if (view.ViewEnd > view.ViewStart) return false;
+  view.ViewEnd =
+      view.ViewStart > INT32_MAX - kStartupViewEnd ? INT32_MAX : view.ViewStart + kStartupViewEnd;
+  if (view.ViewEnd <= view.ViewStart) view.ViewStart = view.ViewEnd - kStartupViewEnd;
+  return true;
+}
+
+std::int32_t distanceGridStep(const ViewWindow& view, double ior) {
+  ior = usableIor(ior);
+  const std::int64_t startM = SampleToMetres(view.ViewStart, ior);
+  const std::int64_t endM = SampleToMetres(view.ViewEnd, ior);
+  // As drawn: a window that rounds to nothing is a metre wide.
+  const std::int64_t span = std::max<std::int64_t>(1, endM - startM);
+  return std::max<std::int32_t>(1, nearest(static_cast<double>(span) / 10.0));
+}
+
+std::string scaleText(std::int32_t gridStep) {
+  return std::to_string(gridStep) + "m/div" + "     2dB/div";
+}
+
+std::int32_t panStep(const ViewWindow& view) {
+  const std::int32_t p = nearest((static_cast<double>(view.ViewEnd) - view.ViewStart) / 10.0);
+  return p - p % 10;
+}
+
+namespace {
+bool hasRecordRange(const ViewWindow& view) {
+  return view.FullRangeEnd > view.FullRangeStart;
+}
+}  // namespace
+
+bool panTowardStart(ViewWindow& view) {
+  if (!hasRecordRange(view)) return false;
+  const std::int32_t p = panStep(view);
+  if (static_cast<std::int64_t>(view.ViewStart) - p < 0) {
+    view.ViewStart = 0;
+  } else {
+    view.ViewStart -= p;
+    view.ViewEnd -= p;
+  }
+  repairWindow(view);
+  return true;
+}
+
+bool panTowardEnd(ViewWindow& view) {
+  if (!hasRecordRange(view)) return false;
+  const std::int32_t p = panStep(view);
+  if (static_cast<std::int64_t>(view.ViewEnd) + p <= view.FullRangeEnd) {
+    view.ViewStart += p;
+    view.ViewEnd += p;
+  } else {
+    view.ViewStart += view.FullRangeEnd - view.ViewEnd;
+    view.ViewEnd = view.FullRangeEnd;
+  }
+  repairWindow(view);
+  return true;
+}
+
+bool fullView(ViewWindow& view) {
+  if (!hasRecordRange(view)) return false;
+  view.ViewStart = view.FullRangeStart;
+  view.ViewEnd = view.FullRangeEnd;
+  return true;
+}
+
+std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM) {
+  if (x < startM) return startM;
+  if (x > endM) return endM;
+  return nearest(x);
+}
+
+std::optional<ViewWindow> zoomWindow(const ViewWindow& current, std::int32_t dragStartM,
+                                     std::int32_t dragEndM, double ior) {
+  ior = usableIor(ior);
+  dragStartM = cutToTens(dragStartM);
+  dragEndM = cutToTens(dragEndM);
+  if (static_cast<std::int64_t>(dragEndM) - dragStartM <= 100) return std::nullopt;
+  ViewWindow next = current;
+  next.ViewStart = MetresToSample(dragStartM, ior);
+  next.ViewEnd = MetresToSample(dragEndM, ior);
+  if (next.ViewEnd <= next.ViewStart) return std::nullopt;
+  return next;
+}
+
+}  // namespace tracelink

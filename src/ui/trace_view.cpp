@@ -1,0 +1,246 @@
+#include "ui/trace_view.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPen>
+#include <QPixmap>
+
+#include "record/units.h"
+#include "render/marker_overlay.h"
+#include "render/plot_render.h"
+#include "render/view_icons.h"
+
+namespace tracelink {
+
+namespace {
+
+// Label4 lies inside the plot at 6120, 120 twips, 3375 x 255 twips.
+constexpr int kLabelLeft = twipsToPixels(6120);
+constexpr int kLabelTop = twipsToPixels(120);
+constexpr int kLabelWidth = twipsToPixels(3375);
+constexpr int kLabelHeight = twipsToPixels(255);
+
+const QColor kBlue(0, 0, 255);
+const QColor kWhite(255, 255, 255);
+
+}  // namespace
+
+TraceView::TraceView(TraceSession& session, QWidget* parent)
+    : QWidget(parent), session_(session), canvas_(makePlotSurface()), picture_(makePlotSurface()) {
+  setObjectName(QStringLiteral("Picture2"));
+  // The plot has no border: the widget is exactly the drawing surface.
+  setFixedSize(kPlotWidth, kPlotHeight);
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+
+  label4_ = new QLabel(QStringLiteral("X,Y"), this);
+  label4_->setObjectName(QStringLiteral("Label4"));
+  label4_->setGeometry(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
+  label4_->installEventFilter(this);
+  setReadoutColour();
+
+  picture5_ = makeIconButton("Picture5", 9600, ViewIcon::PanTowardStart);
+  picture6_ = makeIconButton("Picture6", 9960, ViewIcon::PanTowardEnd);
+  picture4_ = makeIconButton("Picture4", 10320, ViewIcon::FullView);
+
+  connect(&session_, &TraceSession::traceChanged, this, &TraceView::RedrawPlot);
+  connect(&session_, &TraceSession::viewChanged, this, &TraceView::RedrawPlot);
+  connect(&session_, &TraceSession::colourSchemeChanged, this, [this] {
+    setReadoutColour();
+    PresentPlot();
+  });
+  connect(&session_, &TraceSession::markersChanged, this, &TraceView::PresentPlot);
+}
+
+QLabel* TraceView::makeIconButton(const char* name, int leftTwips, ViewIcon icon) {
+  auto* button = new QLabel(this);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(twipsToPixels(leftTwips), 0, kIconWidth, kIconHeight);
+  button->setPixmap(QPixmap::fromImage(viewIconImage(icon)));
+  button->installEventFilter(this);
+  return button;
+}
+
+void TraceView::setReadoutColour() {
+  QPalette palette = label4_->palette();
+  palette.setColor(QPalette::WindowText, session_.colourScheme() == kDarkScheme ? kWhite : kBlue);
+  label4_->setPalette(palette);
+}
+
+void TraceView::InitPlotSurfaces() {
+  setFixedSize(kPlotWidth, kPlotHeight);
+  canvas_ = makePlotSurface();
+  picture_ = makePlotSurface();
+  update();
+}
+
+void TraceView::RedrawPlot() {
+  // The session never holds an empty or reversed window, so the frame always has width.
+  frame_ = renderPlotCanvas(canvas_, session_.record(), session_.header(), session_.view(),
+                            session_.decoded().Ior);
+  PresentPlot();
+}
+
+void TraceView::PresentPlot() {
+  presentPlot(canvas_, picture_, session_.colourScheme());
+  // The measuring overlay lives on the visible picture only, never on the canvas that the
+  // report and the command line take; with nothing set the picture is the presentation.
+  const Markers& m = session_.markers();
+  if (m.any()) {
+    MarkerOverlay overlay{m.a, m.b, m.showEvents, {}};
+    if (m.showEvents) overlay.events = eventMarks(session_.decoded());
+    QPainter p(&picture_);
+    paintMarkerOverlay(p, frame_, session_.colourScheme(), overlay);
+  }
+  update();
+}
+
+bool TraceView::handleMarkerKey(int key) {
+  if (!pointerOver_) return false;
+  switch (key) {
+    case Qt::Key_A:
+      session_.setMarker('A', cursorM_);
+      return true;
+    case Qt::Key_B:
+      session_.setMarker('B', cursorM_);
+      return true;
+    case Qt::Key_E:
+      session_.setShowEvents(!session_.markers().showEvents);
+      return true;
+    case Qt::Key_Escape:
+      session_.clearMarkers();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TraceView::Command3_Click() {
+  session_.toggleColourScheme();
+}
+
+void TraceView::Picture4_Click() {
+  session_.fullView();
+}
+
+void TraceView::Picture5_Click() {
+  session_.panTowardStart();
+}
+
+void TraceView::Picture6_Click() {
+  session_.panTowardEnd();
+}
+
+void TraceView::Picture2_MouseDown(float x, float y) {
+  dragStartM_ = holdInside(x, frame_.viewStartM, frame_.viewEndM);
+  dragging_ = true;
+  if (y > 0) dragStartY_ = nearest(y);
+}
+
+void TraceView::Picture2_MouseMove(float x, float y) {
+  if (!(frame_.viewStartM < x && x < frame_.viewEndM && y > 0)) return;
+  const std::int32_t xm = nearest(x);
+  if (xm != cursorM_) {
+    PresentPlot();
+    cursorM_ = xm;
+    const std::optional<std::size_t> pos =
+        CursorPosition(session_.header().StartPoint, cursorM_, session_.decoded().Ior);
+    QPainter p(&picture_);
+    p.setPen(QPen(kBlue, 1, Qt::DashLine));
+    p.drawLine(QLineF(frame_.column(cursorM_), PlotFrame::row(2000), frame_.column(cursorM_),
+                      PlotFrame::row(0)));
+    // A position outside the record (no record yet, pointer at the far left) has no
+    // level: the level line and the readout are skipped and the label keeps its text.
+    if (pos) {
+      const std::int32_t v = session_.record()[*pos];
+      const double row = PlotFrame::row(v);
+      p.drawLine(
+          QLineF(frame_.column(frame_.viewStartM), row, frame_.column(frame_.viewEndM), row));
+      const std::string sep = QLocale().decimalPoint().toStdString();
+      label4_->setText(QStringLiteral("X:%1, Y:%2")
+                           .arg(cursorM_)
+                           .arg(QString::fromStdString(FormatLevel(v, sep))));
+    }
+    update();
+  }
+  if (dragging_) {
+    const double x0 = frame_.column(dragStartM_);
+    const double y0 = PlotFrame::row(dragStartY_);
+    const double x1 = frame_.column(nearest(x));
+    const double y1 = PlotFrame::row(nearest(y));
+    QPainter p(&picture_);
+    p.setPen(QPen(kBlue, 1, Qt::DotLine));
+    p.drawLine(QLineF(x0, y0, x1, y0));
+    p.drawLine(QLineF(x0, y0, x0, y1));
+    p.drawLine(QLineF(x1, y0, x1, y1));
+    p.drawLine(QLineF(x0, y1, x1, y1));
+    update();
+  }
+}
+
+void TraceView::Picture2_MouseUp(float x) {
+  dragging_ = false;
+  dragEndM_ = holdInside(x, frame_.viewStartM, frame_.viewEndM);
+  dragStartM_ = cutToTens(dragStartM_);
+  dragEndM_ = cutToTens(dragEndM_);
+  session_.zoomTo(dragStartM_, dragEndM_);
+}
+
+void TraceView::mousePressEvent(QMouseEvent* event) {
+  const QPointF at = event->position();
+  rightPressAt_ = event->button() == Qt::RightButton ? at.toPoint() : QPoint(-1, -1);
+  Picture2_MouseDown(static_cast<float>(frame_.xAt(at.x())),
+                     static_cast<float>(PlotFrame::yAt(at.y())));
+}
+
+void TraceView::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = event->position();
+  pointerOver_ = true;
+  Picture2_MouseMove(static_cast<float>(frame_.xAt(at.x())),
+                     static_cast<float>(PlotFrame::yAt(at.y())));
+}
+
+void TraceView::mouseReleaseEvent(QMouseEvent* event) {
+  const QPointF at = event->position();
+  Picture2_MouseUp(static_cast<float>(frame_.xAt(at.x())));
+  // A right drag zooms as every drag does; a right click that stays put opens the menu.
+  const bool rightClick = event->button() == Qt::RightButton && at.toPoint() == rightPressAt_;
+  rightPressAt_ = QPoint(-1, -1);
+  if (rightClick)
+    emit contextMenuRequested(event->globalPosition().toPoint(),
+                              holdInside(frame_.xAt(at.x()), frame_.viewStartM, frame_.viewEndM));
+}
+
+void TraceView::leaveEvent(QEvent* event) {
+  pointerOver_ = false;
+  QWidget::leaveEvent(event);
+}
+
+bool TraceView::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+  const bool release = type == QEvent::MouseButtonRelease;
+  if (!press && !release) return QWidget::eventFilter(watched, event);
+  // The label and the buttons take their own clicks; none of them reaches the plot.
+  if (release) {
+    auto* widget = static_cast<QWidget*>(watched);
+    const QPointF at = static_cast<QMouseEvent*>(event)->position();
+    if (widget->rect().contains(at.toPoint())) {
+      if (watched == picture4_) Picture4_Click();
+      if (watched == picture5_) Picture5_Click();
+      if (watched == picture6_) Picture6_Click();
+    }
+  }
+  return true;
+}
+
+void TraceView::paintEvent(QPaintEvent* event) {
+  QPainter p(this);
+  p.drawImage(event->rect(), picture_, event->rect());
+}
+
+}  // namespace tracelink

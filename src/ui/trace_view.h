@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+#include "render/plot_geometry.h"
+#include "render/view_icons.h"
+#include "session/trace_session.h"
+#include "session/view_window.h"
+
+class QLabel;
+
+namespace tracelink {
+
+// The visible plot Picture2 with its hidden canvas Picture3, the readout label Label4
+// and the three view buttons. The trace and its view window belong to the session: the
+// plot draws what the session holds, redraws when it announces a change, and moves the
+// window only through the session's operations (zoom, pan, full view, colour scheme).
+class TraceView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TraceView(TraceSession& session, QWidget* parent = nullptr);
+
+  void InitPlotSurfaces();
+  // Renders the canvas from the current state, then presents it.
+  void RedrawPlot();
+  // Canvas -> visible picture, inverted in the dark scheme; wipes every overlay.
+  void PresentPlot();
+
+  void Command3_Click();  // colour scheme toggle
+  void Picture4_Click();  // full view
+  void Picture5_Click();  // pan toward the start
+  void Picture6_Click();  // pan toward the end
+
+  // Mouse handlers in plot coordinates (x metres, y raw level); every button acts the same.
+  void Picture2_MouseDown(float x, float y);
+  void Picture2_MouseMove(float x, float y);
+  void Picture2_MouseUp(float x);
+
+  // The measuring keys while the pointer is over the plot: A and B set a marker at the
+  // crosshair, E shows or hides the instrument's events, Esc clears the markers. Returns
+  // whether the key was one of them (and the pointer over the plot).
+  bool handleMarkerKey(int key);
+  bool pointerOver() const { return pointerOver_; }
+
+  const QImage& canvas() const { return canvas_; }    // Picture3: light colours, no overlays
+  const QImage& picture() const { return picture_; }  // Picture2 as shown, overlays included
+  std::int16_t backColourMode() const { return session_.colourScheme(); }
+  const PlotFrame& frame() const { return frame_; }  // the window last drawn (ViewStartM...)
+  std::int32_t cursorM() const { return cursorM_; }
+  bool dragging() const { return dragging_; }
+
+ signals:
+  // A right click that did not move: the plot's menu, at globalPos, for the distance under
+  // the pointer (held inside the window).
+  void contextMenuRequested(const QPoint& globalPos, double metres);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QLabel* makeIconButton(const char* name, int leftTwips, ViewIcon icon);
+  void setReadoutColour();
+
+  TraceSession& session_;
+
+  QImage canvas_;   // Picture3
+  QImage picture_;  // Picture2
+  PlotFrame frame_;
+
+  std::int32_t dragStartM_ = 0;
+  std::int32_t dragEndM_ = 0;
+  std::int32_t dragStartY_ = 0;
+  std::int32_t cursorM_ = 0;
+  bool dragging_ = false;
+  bool pointerOver_ = false;
+  QPoint rightPressAt_{-1, -1};
+
+  QLabel* label4_ = nullptr;
+  QLabel* picture4_ = nullptr;
+  QLabel* picture5_ = nullptr;
+  QLabel* picture6_ = nullptr;
+};
+
+}  // namespace tracelink

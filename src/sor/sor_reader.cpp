@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "files/path_text.h"
 #include "sor/sor_io.h"
 
 namespace tracelink::sor {
@@ -399,8 +400,7 @@ Result<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
 
 Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path) {
   namespace fs = std::filesystem;
-  const std::u8string u = path.u8string();
-  const std::string name(u.begin(), u.end());
+  const std::string name = pathText(path);
   const auto failure = [&](const std::string& what) { return Error{name + ": " + what}; };
   std::error_code ec;
   const fs::file_status st = fs::status(path, ec);

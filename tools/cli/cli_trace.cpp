@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli_sor_input.h"
+#include "files/path_text.h"
 #include "files/record_file.h"
 
 namespace tracelink::cli {
@@ -16,7 +17,7 @@ Result<LoadedTrace> loadTrace(const std::string& path) {
     return std::move(*input->record);
   }
   LoadedTrace trace;
-  Status read = ReadRecordFile(path, *trace.record, trace.header.BlocksPerTrace);
+  Status read = ReadRecordFile(pathFromText(path), *trace.record, trace.header.BlocksPerTrace);
   if (!read) return read.error();
   trace.blocks = trace.header.BlocksPerTrace;
   ApplyHeader(*trace.record, trace.header, trace.view);

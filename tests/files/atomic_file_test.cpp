@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -81,6 +83,26 @@ TEST(AtomicFile, FailuresNameTheFileAndTheReason) {
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().text(),
             (folder / "no" / "a.sor").string() + ": cannot create: No such file or directory");
+}
+
+// Windows will not rename over a file another program holds open (a viewer showing the
+// trace): the save fails with the reason, and the file and the folder stay as they were.
+TEST(AtomicFile, ATargetHeldOpenIsNamedAndKeptOnWindows) {
+#ifndef _WIN32
+  GTEST_SKIP() << "Windows only: POSIX renames over a file that is open";
+#else
+  TempFolder folder;
+  const fs::path target = folder / "held.otdr";
+  writeFile(target, "old");
+  std::ifstream held(target, std::ios::binary);
+  ASSERT_TRUE(held.is_open());
+  const Status replaced = WriteFileAtomically(target, "new", ExistingFile::Replace);
+  ASSERT_FALSE(replaced);
+  EXPECT_EQ(replaced.error().text(), pathText(target) + ": cannot replace: Permission denied");
+  held.close();
+  EXPECT_EQ(readFile(target), "old");
+  EXPECT_TRUE(onlyTarget(folder.path()));
+#endif
 }
 
 TEST(AtomicFile, AReadOnlyFolderIsNamedWithTheReason) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -85,7 +86,10 @@ class [[nodiscard]] SorResult : public Result<T> {
       : Result<T>(Error{englishText(problem)}), problem_(std::move(problem)) {}
 
   // Only valid when !ok().
-  const SorProblem& problem() const { return problem_; }
+  const SorProblem& problem() const {
+    assert(!this->ok());
+    return problem_;
+  }
 
  private:
   SorProblem problem_;

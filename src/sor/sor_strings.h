@@ -28,14 +28,14 @@ struct SorProblemStrings {
   std::string_view exportRefused;  // what is wrong
 
   std::string_view fileEmpty;
-  std::string_view fieldTooShort;         // bytes needed, bytes left
-  std::string_view noNul;                 //
-  std::string_view countTooLarge;         // count, items, bytes needed, bytes left
-  std::string_view mapVersion;            // version
-  std::string_view notAMap;               //
-  std::string_view mapPastEnd;            // bytes claimed, bytes in the file
-  std::string_view mapTooSmall;           // bytes claimed
-  std::string_view noBlocks;              //
+  std::string_view fieldTooShort;  // bytes needed, bytes left
+  std::string_view noNul;
+  std::string_view countTooLarge;  // count, items, bytes needed, bytes left
+  std::string_view mapVersion;     // version
+  std::string_view notAMap;
+  std::string_view mapPastEnd;   // bytes claimed, bytes in the file
+  std::string_view mapTooSmall;  // bytes claimed
+  std::string_view noBlocks;
   std::string_view blockNameMismatch;     // the name found
   std::string_view blockPastEnd;          // block size, bytes left
   std::string_view recordTooShort;        // bytes needed, bytes left

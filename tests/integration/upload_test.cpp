@@ -157,7 +157,7 @@ TEST(UploadIntegrationTest, FailedAutomaticSaveStopsTheUpload) {
     LinkHarness h;
     ASSERT_TRUE(h.connectTo(sim));
     h.controller.setAutoSaveTrace(
-        [](int, int) { return QStringLiteral("save/01_x.otdr: Permission denied"); });
+        [](int, int) -> Status { return Error{"save/01_x.otdr: Permission denied"}; });
     h.controller.uploadAll();
     ASSERT_TRUE(h.waitForEnd());
     EXPECT_EQ(sim.requests(), (QStringList{"01 0F", "01 01"}));

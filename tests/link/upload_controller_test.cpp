@@ -44,7 +44,7 @@ struct Rig {
   QStringList messages;
   std::vector<UploadAllSummary> summaries;
   int decodes = 0, noDatas = 0, present = 0, lists = 0, ended = 0;
-  QString saveError;
+  std::optional<Error> saveError;
 
   explicit Rig(const FakeInstrument& inst) : line(inst) {
     QObject::connect(&controller, &UploadController::decodeRecord, [this] { ++decodes; });
@@ -60,9 +60,10 @@ struct Rig {
                      [this](const QString& m) { messages << m; });
     QObject::connect(&controller, &UploadController::uploadAllEnded,
                      [this](const UploadAllSummary& s) { summaries.push_back(s); });
-    controller.setAutoSaveTrace([this](int trace, int blocks) {
+    controller.setAutoSaveTrace([this](int trace, int blocks) -> Status {
       saves.emplace_back(trace, blocks);
-      return saveError;
+      if (saveError) return *saveError;
+      return {};
     });
     controller.setReplyTimeout(std::chrono::milliseconds(3000));
   }
@@ -245,7 +246,7 @@ TEST(UploadControllerTest, FailedSaveAndNoPortAreTold) {
   FakeInstrument inst;
   for (int i = 1; i <= 3; ++i) inst.stored[i] = makeWireTrace(0, 3, false, i);
   Rig rig(inst);
-  rig.saveError = QStringLiteral("save/01_x.otdr: Permission denied");
+  rig.saveError = Error{"save/01_x.otdr: Permission denied"};
   rig.controller.uploadAll();
   ASSERT_TRUE(rig.finish());
   EXPECT_EQ(rig.line.requests, (Requests{"01 0F", "01 01"}));

@@ -243,8 +243,11 @@ TEST(UploadIntegrationTest, DisconnectMidBlockAbandonsAndLeavesTheRecordAlone) {
   QSignalSpy ended(&h.controller, &UploadController::transferEnded);
   h.controller.uploadCurrent();
   ASSERT_TRUE(waitMidBlock(h));
-  // The disconnect button: abandon, then close the port.
-  EXPECT_TRUE(h.controller.abandon());
+  // The disconnect button: abandon, then close the port. The current trace has no
+  // Upload All summary to tell.
+  const AbandonedUpload abandoned = h.controller.abandon();
+  EXPECT_TRUE(abandoned);
+  EXPECT_FALSE(abandoned.summary);
   h.link.close();
   EXPECT_EQ(ended.count(), 1);
   EXPECT_FALSE(h.controller.busy());

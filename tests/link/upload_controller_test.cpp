@@ -228,12 +228,21 @@ TEST(UploadControllerTest, AbandonMidBlockTellsWhatUploadAllSaved) {
     return rig.saves.size() == 2 && t.phase() == TransferPhase::AwaitingData &&
            t.pendingBlockBytes() > 0;
   }));
-  EXPECT_TRUE(rig.controller.abandon());
+  const AbandonedUpload abandoned = rig.controller.abandon();
+  EXPECT_TRUE(abandoned);
   EXPECT_FALSE(rig.controller.busy());
   EXPECT_EQ(rig.ended, 1);
-  ASSERT_EQ(rig.summaries.size(), 1u);
-  EXPECT_EQ(uploadAllSummaryMessage(rig.summaries[0], Language::English),
+  // The caller gets the summary back, and it is announced as every Upload All end is.
+  ASSERT_TRUE(abandoned.summary);
+  EXPECT_EQ(uploadAllSummaryMessage(*abandoned.summary, Language::English),
             "Upload All abandoned: 2 of 5 stored traces saved");
+  ASSERT_EQ(rig.summaries.size(), 1u);
+  EXPECT_EQ(rig.summaries[0], *abandoned.summary);
+  // Nothing runs any more: nothing is abandoned.
+  const AbandonedUpload again = rig.controller.abandon();
+  EXPECT_FALSE(again);
+  EXPECT_FALSE(again.summary);
+  EXPECT_EQ(rig.ended, 1);
   EXPECT_FALSE(rig.progress.back().series);
   // The rest of the abandoned reply changes nothing.
   const auto before = rig.record->words;

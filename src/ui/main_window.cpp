@@ -20,7 +20,7 @@
 #include "record/fill_in.h"
 #include "report/page_geometry.h"
 #include "report/window_placement.h"
-#include "ui/background.h"
+#include "ui/main_window_form.h"
 #include "ui/qt_text.h"
 #include "view/plot_geometry.h"
 #include "view/trace_view.h"
@@ -61,103 +61,6 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
 }
 
 MainWindow::~MainWindow() = default;
-
-namespace {
-
-// The kinds of control the form places.
-enum class Control { Background, Plot, Label, List, TextBox, ValueBox, Combo, Button, Progress };
-
-// One control as the form places it: its kind, name, rectangle in twips and design-time
-// caption. The captions are the form's own, Chinese; the English build replaces them at
-// load (applyEnglishCaptions), and Label1 is cleared there. The rows are in the form's
-// order, which is also the order in which the controls lie on top of each other.
-struct ControlPlace {
-  Control kind;
-  const char* name;
-  int left, top, width, height;  // twips
-  QString caption;
-};
-
-std::vector<ControlPlace> formControls() {
-  const UiStrings& zh = uiStrings(Language::Chinese);
-  return {
-      {Control::Background, "Picture1", 0, 0, 11175, 8655, {}},
-      {Control::Plot, "Picture2", 120, 120, 0, 0, {}},  // the plot has a size of its own
-      {Control::Label, "Label2", 120, 5760, 1935, 375, zh.fileHeading},
-      {Control::Label, "Label1", 2280, 5760, 8535, 375, QStringLiteral("折射率：")},
-      {Control::Label, "Label3", 2280, 7920, 495, 255, QStringLiteral("1/2")},
-      {Control::Label, "Label5", 2280, 8160, 495, 375, QStringLiteral("1")},
-      {Control::List, "List1", 120, 6000, 2055, 2595, {}},
-      {Control::TextBox, "Text1", 2280, 6000, 6015, 1695, {}},
-      {Control::ValueBox, "Text4_0", 0, 8280, 495, 375, {}},
-      {Control::ValueBox, "Text4_1", 495, 8280, 495, 375, {}},
-      {Control::ValueBox, "Text4_2", 990, 8280, 495, 375, {}},
-      {Control::ValueBox, "Text4_3", 1485, 8280, 495, 375, {}},
-      {Control::ValueBox, "Text4_4", 1980, 8280, 495, 375, {}},
-      {Control::ValueBox, "Text4_5", 2475, 8280, 495, 375, {}},
-      {Control::Combo, "Combo1", 8640, 5880, 855, 315, {}},
-      {Control::Button, "Command1", 9600, 5760, 1455, 495, zh.connect},
-      {Control::Button, "Command12", 9600, 6360, 1455, 495, zh.uploadCurrent},
-      {Control::Button, "Command2", 9600, 6960, 1455, 495, zh.saveCurrent},
-      {Control::Button, "Command4", 9600, 7560, 1455, 495, zh.uploadAll},
-      {Control::Button, "Command3", 8280, 8160, 1095, 495, zh.backColour},
-      {Control::Button, "Command5", 9600, 8160, 1455, 495, zh.print},
-      {Control::Progress, "ProgressBar2", 2880, 7800, 5175, 375, {}},
-      {Control::Progress, "ProgressBar1", 2880, 8160, 5175, 375, {}},
-  };
-}
-
-// Makes the control of one row, with the properties that follow from its kind.
-QWidget* placeControl(QWidget* client, TraceSession& session, const ControlPlace& c) {
-  QWidget* w = nullptr;
-  switch (c.kind) {
-    case Control::Background:
-      w = new BackgroundPicture(client);
-      break;
-    case Control::Plot:
-      w = new TraceView(session, client);
-      w->move(twipsToPixels(c.left), twipsToPixels(c.top));
-      return w;
-    case Control::Label: {
-      auto* label = new QLabel(c.caption, client);
-      // Labels are opaque, so their text stays readable over the background picture, and
-      // their text starts at the top as the layout's overlapping boxes expect.
-      label->setAutoFillBackground(true);
-      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      w = label;
-      break;
-    }
-    case Control::List:
-      w = new QListWidget(client);
-      break;
-    case Control::TextBox:
-      w = new QPlainTextEdit(client);
-      break;
-    case Control::ValueBox:
-      // The hidden value boxes that the decode fills and the report reads.
-      w = new QLineEdit(client);
-      w->hide();
-      break;
-    case Control::Combo:
-      w = new QComboBox(client);
-      break;
-    case Control::Button:
-      w = new QPushButton(c.caption, client);
-      break;
-    case Control::Progress: {
-      auto* bar = new QProgressBar(client);
-      bar->setTextVisible(false);
-      bar->hide();
-      w = bar;
-      break;
-    }
-  }
-  w->setObjectName(QString::fromLatin1(c.name));
-  w->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
-  return w;
-}
-
-}  // namespace
 
 void MainWindow::buildControls() {
   auto* outer = new QVBoxLayout(this);

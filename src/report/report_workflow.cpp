@@ -96,7 +96,7 @@ void ReportWorkflow::Command5_Click() {
 
 void ReportWorkflow::showPreview() {
   if (!printerpre_) {
-    printerset();
+    printerset();  // the page reads the header the settings window shows
     // The print button reads the settings window's choice when it is pressed; a closed
     // settings window has no choice, so the current printer is used.
     auto print = [this](const QImage& page) { return printer_.Print(page, chosenPrinter_); };

@@ -47,24 +47,6 @@ std::int64_t hundredthsOf(std::int64_t milliDb) {
   return q;
 }
 
-std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
-  const std::vector<std::string_view> v(values);
-  std::string out;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' &&
-        pattern[i + 1] >= '0' && pattern[i + 1] <= '9') {
-      const auto k = static_cast<std::size_t>(pattern[i + 1] - '0');
-      if (k < v.size()) {
-        out += v[k];
-        i += 2;
-        continue;
-      }
-    }
-    out += pattern[i];
-  }
-  return out;
-}
-
 std::string formatFixed(double v, int decimals, std::string_view decimalSeparator) {
   if (!std::isfinite(v)) return "-";
   char buf[64];

@@ -1,19 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "measure/measure.h"
+#include "record/fill_in.h"
 #include "record/language.h"
 #include "record/result.h"
 
 namespace tracelink {
-
-// Puts values into a pattern: {0} becomes the first, {1} the second, and so on.
-std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
 
 // v with exactly `decimals` decimals and the given separator; never "-0.00".
 std::string formatFixed(double v, int decimals, std::string_view decimalSeparator = ".");

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,10 +35,6 @@ std::vector<std::uint8_t> WriteSor(const SorFile& file);
 // Files larger than this are refused before they are read: the largest traces of any
 // instrument are a few megabytes.
 inline constexpr std::uintmax_t kMaxSorFileBytes = 64u * 1024 * 1024;
-
-// The bytes of a file, with a message naming the file when it cannot be read, is a
-// directory, or is too large to be a trace.
-Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path);
 
 // Strings are decoded as UTF-8 where they are valid UTF-8, otherwise as Latin-1, so the
 // text is always valid UTF-8.

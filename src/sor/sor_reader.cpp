@@ -1,7 +1,5 @@
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <system_error>
 
 #include "sor/sor_io.h"
 
@@ -429,31 +427,6 @@ SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
     file.notes.push_back(std::to_string(file.fxdParams->pulseWidths.size()) +
                          " pulse widths; the first is shown");
   return file;
-}
-
-Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path) {
-  namespace fs = std::filesystem;
-  const std::u8string u = path.u8string();
-  const std::string name(u.begin(), u.end());
-  const auto failure = [&](const std::string& what) { return Error{name + ": " + what}; };
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (ec) return failure("cannot open: " + ec.message());
-  if (fs::is_directory(st)) return failure("is a directory, not a trace file");
-  if (!fs::is_regular_file(st)) return failure("is not a regular file");
-  const std::uintmax_t size = fs::file_size(path, ec);
-  if (ec) return failure("cannot read: " + ec.message());
-  if (size > kMaxSorFileBytes)
-    return failure("is " + std::to_string(size) + " bytes, larger than any trace file (" +
-                   std::to_string(kMaxSorFileBytes) + " at most)");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return failure("cannot open");
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  // A file that shrank while it was read gives what was there.
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  if (in.bad()) return failure("cannot read");
-  return bytes;
 }
 
 }  // namespace tracelink::sor

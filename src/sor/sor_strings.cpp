@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "record/fill_in.h"
+
 namespace tracelink::sor {
 
 namespace {
@@ -86,24 +88,6 @@ constexpr SorProblemStrings kChinese{
     .comment = "备注",
 };
 
-// Puts values into a pattern: {0} becomes the first, {1} the second, and so on.
-std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
-  std::string out;
-  out.reserve(pattern.size() + 32);
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const bool slot = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}' &&
-                      pattern[i + 1] >= '0' &&
-                      static_cast<std::size_t>(pattern[i + 1] - '0') < values.size();
-    if (slot) {
-      out += values.begin()[pattern[i + 1] - '0'];
-      i += 2;
-    } else {
-      out += pattern[i];
-    }
-  }
-  return out;
-}
-
 std::string_view itemsWord(SorItems items, const SorProblemStrings& s) {
   switch (items) {
     case SorItems::BlockEntries:
@@ -147,76 +131,55 @@ std::string what(const SorProblem& p, const SorProblemStrings& s) {
     case SorCode::FileEmpty:
       return std::string(s.fileEmpty);
     case SorCode::FieldTooShort:
-      return fill(s.fieldTooShort, {a, b});
+      return fillIn(s.fieldTooShort, {a, b});
     case SorCode::NoNul:
       return std::string(s.noNul);
     case SorCode::CountTooLarge:
-      return fill(s.countTooLarge, {a, itemsWord(p.items, s), b, c});
+      return fillIn(s.countTooLarge, {a, itemsWord(p.items, s), b, c});
     case SorCode::MapVersion:
-      return fill(s.mapVersion, {a});
+      return fillIn(s.mapVersion, {a});
     case SorCode::NotAMap:
       return std::string(s.notAMap);
     case SorCode::MapPastEnd:
-      return fill(s.mapPastEnd, {a, b});
+      return fillIn(s.mapPastEnd, {a, b});
     case SorCode::MapTooSmall:
-      return fill(s.mapTooSmall, {a});
+      return fillIn(s.mapTooSmall, {a});
     case SorCode::NoBlocks:
       return std::string(s.noBlocks);
     case SorCode::BlockNameMismatch:
-      return fill(s.blockNameMismatch, {p.found});
+      return fillIn(s.blockNameMismatch, {p.found});
     case SorCode::BlockPastEnd:
-      return fill(s.blockPastEnd, {a, b});
+      return fillIn(s.blockPastEnd, {a, b});
     case SorCode::RecordTooShort:
-      return fill(s.recordTooShort, {a, b});
+      return fillIn(s.recordTooShort, {a, b});
     case SorCode::RecordFormat:
-      return fill(s.recordFormat, {a});
+      return fillIn(s.recordFormat, {a});
     case SorCode::RecordBlockCount:
     case SorCode::ExportBlockCount:
-      return fill(s.blockCount, {a});
+      return fillIn(s.blockCount, {a});
     case SorCode::RecordTopLevel:
-      return fill(s.recordTopLevel, {a});
+      return fillIn(s.recordTopLevel, {a});
     case SorCode::RecordPointsOutside:
-      return fill(s.recordPointsOutside, {a, b});
+      return fillIn(s.recordPointsOutside, {a, b});
     case SorCode::RecordPointsMismatch:
-      return fill(s.recordPointsMismatch, {a});
+      return fillIn(s.recordPointsMismatch, {a});
     case SorCode::RecordOtherWords:
-      return fill(s.recordOtherWords, {a, b});
+      return fillIn(s.recordOtherWords, {a, b});
     case SorCode::RecordLevelMismatch:
-      return fill(s.recordLevelMismatch, {a});
+      return fillIn(s.recordLevelMismatch, {a});
     case SorCode::ExportNotAscii:
-      return fill(s.exportNotAscii, {textName(p.text, s)});
+      return fillIn(s.exportNotAscii, {textName(p.text, s)});
     case SorCode::ExportDate:
-      return fill(s.exportDate, {a});
+      return fillIn(s.exportDate, {a});
     case SorCode::ExportNoSamples:
-      return fill(s.exportNoSamples, {a, b});
+      return fillIn(s.exportNoSamples, {a, b});
     case SorCode::ExportWordOutside:
       break;
   }
-  return fill(s.exportWordOutside, {a, b});
+  return fillIn(s.exportWordOutside, {a, b});
 }
 
 }  // namespace
-
-// Initialised by field name: moving a field can never swap two texts.
-const SorStrings& sorStrings(Language language) {
-  static const SorStrings english{
-      .exportEntry = "Export SOR…",
-      .dialogTitle = "Export SOR",
-      .filter = "SOR (*.sor)",
-      .saved = "SOR saved: %1",
-      .failed = "SOR export failed: %1",
-      .noTrace = "No trace to export",
-  };
-  static const SorStrings chinese{
-      .exportEntry = "导出SOR…",
-      .dialogTitle = "导出SOR",
-      .filter = "SOR (*.sor)",
-      .saved = "SOR已保存：%1",
-      .failed = "SOR导出失败：%1",
-      .noTrace = "没有可导出的曲线",
-  };
-  return language == Language::Chinese ? chinese : english;
-}
 
 const SorProblemStrings& sorProblemStrings(Language language) {
   return language == Language::Chinese ? kChinese : kEnglish;
@@ -225,8 +188,8 @@ const SorProblemStrings& sorProblemStrings(Language language) {
 std::string problemText(const SorProblem& problem, Language language) {
   const SorProblemStrings& s = sorProblemStrings(language);
   const std::string reason = what(problem, s);
-  if (isExportCode(problem.code)) return fill(s.exportRefused, {reason});
-  return fill(s.where, {problem.block, problem.field, std::to_string(problem.offset), reason});
+  if (isExportCode(problem.code)) return fillIn(s.exportRefused, {reason});
+  return fillIn(s.where, {problem.block, problem.field, std::to_string(problem.offset), reason});
 }
 
 std::string englishText(const SorProblem& problem) {

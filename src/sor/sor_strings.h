@@ -8,19 +8,6 @@
 
 namespace tracelink::sor {
 
-// The window's texts of the SOR export, per language (UTF-8). "%1" stands for the path or
-// for the reason, put in by the caller.
-struct SorStrings {
-  std::string exportEntry;  // the context menu entry
-  std::string dialogTitle;  // the Save As dialog
-  std::string filter;       // the dialog's file filter
-  std::string saved;        // status line after a save, %1 the path
-  std::string failed;       // status line after a refusal, %1 the reason
-  std::string noTrace;      // status line when no trace is shown
-};
-
-const SorStrings& sorStrings(Language language);
-
 // The words of a SorProblem, per language (UTF-8). In a pattern {0}, {1}, ... stand for
 // the values named in the comment, in that order.
 struct SorProblemStrings {

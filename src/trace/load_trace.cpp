@@ -72,7 +72,7 @@ void takeIdentity(const Identity& from, Identity& to) {
 
 Result<Trace> loadSor(const fs::path& path) {
   const std::string name = pathText(path);
-  Result<std::vector<std::uint8_t>> bytes = sor::ReadFileBytes(path);
+  Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path, sor::kMaxSorFileBytes);
   if (!bytes) return bytes.error();
   Result<sor::SorFile> file = sor::ReadSor(*bytes);
   if (!file) return Error{name + ": " + file.error().text()};
@@ -85,13 +85,9 @@ Result<Trace> loadSor(const fs::path& path) {
 }
 
 Result<Trace> loadOtdr(const fs::path& path) {
-  const auto record = std::make_unique<TraceRecord>();
-  HeaderState header;
-  ViewWindow view;
-  if (Status read = ReadRecordFile(path, *record, header.BlocksPerTrace); !read)
-    return read.error();
-  ApplyHeader(*record, header, view);
-  Trace trace = TraceFromRecord(*record, header, view);
+  Result<LoadedTrace> loaded = LoadTraceFile(path);
+  if (!loaded) return loaded.error();
+  Trace trace = TraceFromRecord(*loaded->record, loaded->header, loaded->view);
   Result<std::string> sha = sha256OfFile(path);
   if (!sha) return sha.error();
   trace.origin.format = TraceFormat::Otdr;

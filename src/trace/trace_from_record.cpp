@@ -82,7 +82,7 @@ Trace TraceFromRecord(const TraceRecord& record, const HeaderState& header, cons
 
   Acquisition& a = t.acquisition;
   a.wavelengthNm = kRecordWavelengthNm;
-  a.pulseWidthsNs = {static_cast<double>(sor::PulseWidthNs(decoded.PulseIndex))};
+  a.pulseWidthsNs = {static_cast<double>(PulseWidthNs(decoded.PulseIndex))};
   a.groupIndex = decoded.Ior;
   a.rangeM = SampleToMetresExact(
       std::max<std::int64_t>(std::int64_t{view.FullRangeEnd} - view.FullRangeStart, 0),

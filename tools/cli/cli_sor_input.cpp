@@ -122,7 +122,7 @@ bool isSorFile(const std::string& path) {
 }
 
 Result<SorInput> loadSorInput(const std::string& path) {
-  Result<std::vector<std::uint8_t>> bytes = sor::ReadFileBytes(path);
+  Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path, sor::kMaxSorFileBytes);
   if (!bytes) return bytes.error();
   Result<sor::SorFile> file = sor::ReadSor(*bytes);
   if (!file) return Error{path + ": " + file.error().text()};

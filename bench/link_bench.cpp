@@ -122,7 +122,7 @@ void BM_UploadOverSim(benchmark::State& state) {
   }
   tracelink::PlainTraceSink sink(*record, header, view);
   tracelink::UploadController controller(link, sink, tracelink::Language::English);
-  controller.setAutoSaveTrace([](int, int) { return QString(); });
+  controller.setAutoSaveTrace([](int, int) { return tracelink::Status(); });
   QEventLoop loop;
   QObject::connect(&controller, &tracelink::UploadController::transferEnded, &loop,
                    &QEventLoop::quit);

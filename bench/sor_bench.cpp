@@ -31,7 +31,7 @@ std::vector<std::uint8_t> fileBytes(const fs::path& p) {
 void BM_ReadSor100KB(benchmark::State& state) {
   const std::vector<std::uint8_t> bytes = fileBytes(kForeign);
   for (auto _ : state) {
-    Result<sor::SorFile> file = sor::ReadSor(bytes);
+    sor::SorResult<sor::SorFile> file = sor::ReadSor(bytes);
     if (!file) state.SkipWithError(file.error().text().c_str());
     benchmark::DoNotOptimize(file);
   }
@@ -71,7 +71,7 @@ void BM_WriteTraceAsSor48000(benchmark::State& state) {
   const Loaded t = loadLargest();
   std::size_t size = 0;
   for (auto _ : state) {
-    Result<std::vector<std::uint8_t>> bytes =
+    sor::SorResult<std::vector<std::uint8_t>> bytes =
         sor::WriteTraceAsSor(*t.record, t.header, t.view, t.blocks, {});
     if (!bytes) state.SkipWithError(bytes.error().text().c_str());
     size = bytes->size();

@@ -62,19 +62,18 @@ struct Run : TransferHost {
     lineAt = 0;
     return std::nullopt;
   }
-  void clearRecordText() override { note("clear"); }
   void decode() override {
     // The record as decoded, in short: a hash of its trace words.
     const std::string_view words(reinterpret_cast<const char*>(record->words.data()),
                                  kHeaderEnd * sizeof(std::int32_t));
     note("decode", static_cast<std::int64_t>(std::hash<std::string_view>{}(words) >> 1));
   }
-  std::optional<std::string> autoSave(std::int32_t traceSelect, std::int32_t blockNo) override {
+  Status autoSave(std::int32_t traceSelect, std::int32_t blockNo) override {
     note("save", traceSelect, blockNo);
     FUZZ_CHECK(traceSelect >= 1 && traceSelect <= kMaxUploadedTraces);
     FUZZ_CHECK(blockNo >= 2 && blockNo <= kMaxDataBlocks + 1);
-    if (++saves == script.failingSave) return std::string("disk full");
-    return std::nullopt;
+    if (++saves == script.failingSave) return Error{"disk full"};
+    return {};
   }
   void listSaved() override { note("list"); }
   void showNoDatas() override { note("nodatas"); }

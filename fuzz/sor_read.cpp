@@ -1,23 +1,38 @@
 // The SOR reader on any bytes (libFuzzer hands them over in a buffer of exactly their size,
-// so a read beyond them is caught). A file it accepts, written back, reads back equal,
-// blocks it does not know included, and writing that again gives the same bytes.
+// so a read beyond them is caught). A file it refuses gets a reading problem that names a
+// field and an offset inside the file, in words of both languages. A file it accepts has its blocks
+// where the Map says, one after the other; written back, it reads back equal, blocks it does not
+// know included, and writing that again gives the same bytes.
 #include <span>
 #include <vector>
 
 #include "fuzz_check.h"
 #include "sor/sor_io.h"
+#include "sor/sor_strings.h"
 
 using namespace tracelink;
 using namespace tracelink::sor;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Result<SorFile> first = ReadSor(std::span<const std::uint8_t>(data, size));
+  const SorResult<SorFile> first = ReadSor(std::span<const std::uint8_t>(data, size));
   if (!first.ok()) {
-    FUZZ_CHECK(!first.error().text().empty());
+    const SorProblem& p = first.problem();
+    FUZZ_CHECK(!isExportCode(p.code));
+    FUZZ_CHECK(!p.field.empty());
+    FUZZ_CHECK(p.offset <= size);
+    FUZZ_CHECK(first.error().text() == problemText(p, Language::English));
+    FUZZ_CHECK(!problemText(p, Language::Chinese).empty());
     return 0;
   }
+  std::size_t end =
+      first->blocks.empty() ? size - first->trailing.size() : first->blocks.front().offset;
+  for (const Block& blk : first->blocks) {
+    FUZZ_CHECK(blk.offset == end);
+    end += blk.ref.size;
+  }
+  FUZZ_CHECK(end + first->trailing.size() == size);
   const std::vector<std::uint8_t> written = WriteSor(*first);
-  const Result<SorFile> second = ReadSor(written);
+  const SorResult<SorFile> second = ReadSor(written);
   if (!second.ok()) std::fprintf(stderr, "written back: %s\n", second.error().text().c_str());
   FUZZ_CHECK(second.ok());
   const SorFile& a = *first;

@@ -67,13 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ViewWindow view;
   ApplyHeader(*record, header, view);
 
-  const Result<SorFile> file = TraceToSor(*record, header, view, blockCount, options);
+  const SorResult<SorFile> file = TraceToSor(*record, header, view, blockCount, options);
   if (!file.ok()) {
+    FUZZ_CHECK(isExportCode(file.problem().code));
     FUZZ_CHECK(!file.error().text().empty());
     return 0;
   }
   const std::vector<std::uint8_t> bytes = WriteSor(*file);
-  const Result<SorFile> read = ReadSor(bytes);
+  const SorResult<SorFile> read = ReadSor(bytes);
   if (!read.ok()) std::fprintf(stderr, "read back: %s\n", read.error().text().c_str());
   FUZZ_CHECK(read.ok());
   FUZZ_CHECK(read->checksum.status == ChecksumStatus::Ok);
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(read->keyEvents == file->keyEvents);
   FUZZ_CHECK(read->genParams == file->genParams);
 
-  const std::optional<Result<RecordFromSor>> back = RecordOf(*read);
+  const std::optional<SorResult<RecordFromSor>> back = RecordOf(*read);
   FUZZ_CHECK(back.has_value());
   if (!back->ok()) std::fprintf(stderr, "record block: %s\n", back->error().text().c_str());
   FUZZ_CHECK(back->ok());

@@ -72,6 +72,49 @@ Status ReadRecordFile(const fs::path& path, TraceRecord& record, std::int32_t& B
   return {};
 }
 
+Result<std::int32_t> LoadTraceFile(const fs::path& path, TraceRecord& record, HeaderState& header,
+                                   ViewWindow& view) {
+  std::int32_t blocks = header.BlocksPerTrace;
+  // The reader stores nothing unless the whole file is sound, so a failed load leaves the
+  // record exactly as it was.
+  if (Status read = ReadRecordFile(path, record, blocks); !read) return read.error();
+  header.BlocksPerTrace = blocks;
+  ApplyHeader(record, header, view);
+  return blocks;
+}
+
+Result<LoadedTrace> LoadTraceFile(const fs::path& path) {
+  LoadedTrace trace;
+  Result<std::int32_t> blocks = LoadTraceFile(path, *trace.record, trace.header, trace.view);
+  if (!blocks) return blocks.error();
+  trace.blocks = *blocks;
+  return trace;
+}
+
+Result<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec) return codeError(ErrorCode::CannotOpen, path, ec);
+  if (fs::is_directory(st)) return pathError(ErrorCode::IsDirectory, path);
+  if (!fs::is_regular_file(st)) return pathError(ErrorCode::NotRegularFile, path);
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) return codeError(ErrorCode::CannotRead, path, ec);
+  if (size > maxBytes) {
+    Error e = pathError(ErrorCode::FileTooLarge, path);
+    e.a = static_cast<std::int64_t>(size);
+    e.b = static_cast<std::int64_t>(maxBytes);
+    return e;
+  }
+  errno = 0;
+  FilePtr file(openFile(path, "rb"));
+  if (!file) return errnoError(ErrorCode::CannotOpen, path, errno);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+  if (std::ferror(file.get())) return errnoError(ErrorCode::CannotRead, path, errno);
+  bytes.resize(got);
+  return bytes;
+}
+
 Status WriteRecordFile(const fs::path& path, std::string_view text) {
   return WriteFileAtomically(path, text, ExistingFile::Replace);
 }

@@ -2,6 +2,7 @@
 
 #include "files/path_text.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
@@ -29,6 +30,17 @@ bool pathExists(const fs::path& p) {
 }
 
 }  // namespace
+
+Status EnsureFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (fs::is_directory(folder, ec)) return {};
+  fs::create_directories(folder, ec);
+  // Without an error the folder may still be missing: a file standing in its place is not
+  // an error to every implementation.
+  if (!ec && fs::is_directory(folder, ec)) return {};
+  if (!ec) ec = std::make_error_code(std::errc::not_a_directory);
+  return fileError(ErrorCode::CannotCreateFolder, pathText(folder), ec.value(), ec.message());
+}
 
 std::string AutoSaveFileName(int traceSelect, int year, int month, int day, int hour, int minute,
                              int second) {

@@ -4,7 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "record/result.h"
+
 namespace tracelink {
+
+// Makes folder a folder that exists, creating it and the folders above it when missing.
+// A folder that is there already is taken as it is. Else CannotCreateFolder naming it,
+// with the system's reason (ENOTDIR when a file stands where a folder has to be).
+Status EnsureFolder(const std::filesystem::path& folder);
 
 // The automatic name of a trace saved while uploading all stored traces: the trace number
 // as "#00", "_", then year, month, day, hour, minute and second without padding, ".otdr".

@@ -28,7 +28,6 @@ TransferActions BlockTransfer::RequestNextTrace() {
 
 void BlockTransfer::RequestTrace(TransferActions& out) {
   sink_.clearTrace();
-  out.emplace_back(action::ClearRecordText{});
   blockNo_ = kHeaderBlockNo;
   phase_ = TransferPhase::AwaitingHeader;
   synced_ = false;
@@ -194,7 +193,7 @@ TransferActions BlockTransfer::abandon() {
 }
 
 TransferActions BlockTransfer::fail(FailureReason reason, std::optional<LinkError> link,
-                                    std::string saveError) {
+                                    std::optional<Error> saveError) {
   TransferActions out;
   if (!busy()) return out;
   TransferFailure failure = makeTransferFailure(reason, traceSelect_, blockNo_);
@@ -235,21 +234,19 @@ void runTransferActions(BlockTransfer& transfer, TransferActions actions, Transf
               cut = true;
               more = transfer.fail(FailureReason::PortLost, std::move(error));
             }
-          } else if constexpr (std::is_same_v<A, action::ClearRecordText>) {
-            host.clearRecordText();
           } else if constexpr (std::is_same_v<A, action::Decode>) {
             host.decode();
           } else if constexpr (std::is_same_v<A, action::AutoSave>) {
-            if (std::optional<std::string> error = host.autoSave(a.traceSelect, a.blockNo)) {
+            if (const Status saved = host.autoSave(a.traceSelect, a.blockNo); !saved) {
               // Later traces would be fetched only to be lost the same way.
               cut = true;
-              more = transfer.fail(FailureReason::SaveFailed, std::nullopt, *error);
+              more = transfer.fail(FailureReason::SaveFailed, std::nullopt, saved.error());
               if (more.empty()) {
                 // The last stored trace: its transfer has ended already, so its own
                 // final progress (everything hidden) stands, and the reason is still told.
                 TransferFailure failure =
                     makeTransferFailure(FailureReason::SaveFailed, a.traceSelect, a.blockNo);
-                failure.saveError = *error;
+                failure.saveError = saved.error();
                 more = {action::Progress{transfer.progress()}, action::Failed{failure}};
               }
             }

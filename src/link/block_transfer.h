@@ -11,6 +11,7 @@
 
 #include "link/link_error.h"
 #include "link/wire_format.h"
+#include "record/result.h"
 #include "record/trace_record.h"
 #include "record/trace_sink.h"
 
@@ -61,8 +62,8 @@ struct TransferFailure {
   std::int32_t blockNo = 0;
   // PortLost: what the link said, when it said anything.
   std::optional<LinkError> link;
-  // SaveFailed: the file layer's own account of it.
-  std::string saveError;
+  // SaveFailed: the file layer's own account of it, when it gave one.
+  std::optional<Error> saveError;
   // UnknownBlockCount: the range index the header gave.
   std::int32_t rangeIndex = 0;
 
@@ -98,8 +99,6 @@ namespace action {
 struct Send {
   std::array<std::uint8_t, kRequestBytes> request{};
 };
-// The record was cleared for a new trace; the file text of the old one is void.
-struct ClearRecordText {};
 // Decode header and events and redraw the plot from the record.
 struct Decode {};
 // Save the record under the automatic name of traceSelect, with blockNo sample blocks.
@@ -128,9 +127,9 @@ struct Failed {
 }  // namespace action
 
 using TransferAction =
-    std::variant<action::Send, action::ClearRecordText, action::Decode, action::AutoSave,
-                 action::ListSaved, action::ShowNoDatas, action::Progress, action::DataPresent,
-                 action::NextTrace, action::UploadAllEnded, action::Failed>;
+    std::variant<action::Send, action::Decode, action::AutoSave, action::ListSaved,
+                 action::ShowNoDatas, action::Progress, action::DataPresent, action::NextTrace,
+                 action::UploadAllEnded, action::Failed>;
 using TransferActions = std::vector<TransferAction>;
 
 enum class TransferPhase {
@@ -170,7 +169,7 @@ class BlockTransfer {
   // Ends a running transfer as abandon() does, and tells why (a Failed action naming the
   // trace and the block awaited, with what the link or the file layer said).
   TransferActions fail(FailureReason reason, std::optional<LinkError> link = std::nullopt,
-                       std::string saveError = {});
+                       std::optional<Error> saveError = std::nullopt);
 
   bool busy() const { return phase_ != TransferPhase::Idle; }
   TransferPhase phase() const { return phase_; }
@@ -224,10 +223,9 @@ class TransferHost {
   // Drops the input waiting at the port and writes the request; the link's error when it
   // was refused.
   virtual std::optional<LinkError> send(const action::Send& request) = 0;
-  virtual void clearRecordText() = 0;
   virtual void decode() = 0;
   // Saves the record; what went wrong when it could not be saved.
-  virtual std::optional<std::string> autoSave(std::int32_t traceSelect, std::int32_t blockNo) = 0;
+  virtual Status autoSave(std::int32_t traceSelect, std::int32_t blockNo) = 0;
   virtual void listSaved() = 0;
   virtual void showNoDatas() = 0;
   virtual void progress(const TransferProgress& state) = 0;

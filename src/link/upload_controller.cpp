@@ -22,13 +22,11 @@ class UploadController::Host : public TransferHost {
     c_.replyTimer_.start(c_.timeout_);
     return std::nullopt;
   }
-  void clearRecordText() override { emit c_.recordTextCleared(); }
   void decode() override { emit c_.decodeRecord(); }
-  std::optional<std::string> autoSave(std::int32_t traceSelect, std::int32_t blockNo) override {
-    if (!c_.autoSave_) return std::string();
-    const QString error = c_.autoSave_(traceSelect, blockNo);
-    if (error.isEmpty()) return std::nullopt;
-    return error.toStdString();
+  Status autoSave(std::int32_t traceSelect, std::int32_t blockNo) override {
+    // Without a hook nothing is saved, and the upload must not count the trace as saved.
+    if (!c_.autoSave_) return Error{};
+    return c_.autoSave_(traceSelect, blockNo);
   }
   void listSaved() override { emit c_.listSavedTraces(); }
   void showNoDatas() override { emit c_.showNoDatas(); }
@@ -77,10 +75,15 @@ void UploadController::start(std::uint8_t traceSelect) {
   run(transfer_.startUpload(traceSelect));
 }
 
-bool UploadController::abandon() {
-  if (!transfer_.busy()) return false;
-  run(transfer_.abandon());
-  return true;
+AbandonedUpload UploadController::abandon() {
+  if (!transfer_.busy()) return {};
+  TransferActions actions = transfer_.abandon();
+  AbandonedUpload abandoned{true, std::nullopt};
+  for (const TransferAction& a : actions)
+    if (const auto* ended = std::get_if<action::UploadAllEnded>(&a))
+      abandoned.summary = ended->summary;
+  run(std::move(actions));
+  return abandoned;
 }
 
 void UploadController::onBytes(const QByteArray& bytes) {

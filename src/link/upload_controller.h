@@ -6,14 +6,24 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "link/block_transfer.h"
 #include "record/language.h"
+#include "record/result.h"
 #include "record/trace_record.h"
 
 namespace tracelink {
 
 class ByteLink;
+
+// What UploadController::abandon() ended.
+struct AbandonedUpload {
+  bool wasRunning = false;  // a transfer was running
+  // It was an upload of all stored traces: how many of them it saved.
+  std::optional<UploadAllSummary> summary;
+  explicit operator bool() const { return wasRunning; }
+};
 
 // Runs the block transfer over an open byte link (the serial port) for the main window.
 //
@@ -22,7 +32,6 @@ class ByteLink;
 // the window arrives as a signal, emitted in the order the transfer needs it (connect
 // them directly, on the window's thread):
 //
-//   recordTextCleared()   a new trace request cleared the record: RecordText := empty
 //   decodeRecord()        DecodeRecord and redraw; emitted before the trace is saved
 //   listSavedTraces()     after each automatic save: ListSavedTraces
 //   showNoDatas()         the instrument has no such trace: the "No datas!" box. Show it
@@ -40,17 +49,18 @@ class ByteLink;
 //
 // The automatic save of each stored trace needs an answer, so it is a hook rather than a
 // signal (setAutoSaveTrace): it writes the record under the automatic name of traceSelect
-// with blockNo sample blocks (BuildRecordText) and returns an error text, or an empty
-// string on success. A failed save stops the upload of stored traces.
+// with blockNo sample blocks (BuildRecordText) and returns its Status. A failed save stops
+// the upload of stored traces, and the failure carries the hook's error.
 //
 // Command12_Click calls uploadCurrent(), Command4_Click uploadAll(). A click in the file
-// list and the disconnect button call abandon() first. Without an open port an upload
-// leaves the record alone and reports that the port is not connected.
+// list and the disconnect button call abandon() first, and show the summary it returns
+// with what they did. Without an open port an upload leaves the record alone and reports
+// that the port is not connected.
 class UploadController : public QObject {
   Q_OBJECT
 
  public:
-  using AutoSaveHook = std::function<QString(int traceSelect, int blockNo)>;
+  using AutoSaveHook = std::function<Status(int traceSelect, int blockNo)>;
   // How long a requested block may take to arrive in full; on the line it needs 0.7 s.
   static constexpr std::chrono::milliseconds kReplyTimeout{5000};
 
@@ -65,15 +75,15 @@ class UploadController : public QObject {
   void uploadCurrent();
   void uploadAll();
   // Ends a running transfer quietly (progress hidden, nothing decoded or saved from it).
-  // Returns whether one was running.
-  bool abandon();
+  // An Upload All it ends is announced as ever, and its summary is also returned, for the
+  // caller to show beside what it does next.
+  AbandonedUpload abandon();
 
   bool busy() const { return transfer_.busy(); }
   // BlockNo (the block count a manual save writes), the phase and the progress.
   const BlockTransfer& transfer() const { return transfer_; }
 
  signals:
-  void recordTextCleared();
   void decodeRecord();
   void listSavedTraces();
   void showNoDatas();

@@ -16,13 +16,6 @@ struct MeasureStrings {
   std::string_view lsa;        // LSA attenuation (dB/km), RMS residual (dB)
   std::string_view eventLoss;  // event distance (m), loss (dB), dead zone (m)
 
-  // The plot's context menu.
-  std::string_view setMarkerA;
-  std::string_view setMarkerB;
-  std::string_view clearMarkers;
-  std::string_view eventLossHere;
-  std::string_view showEvents;
-
   // What a refusal calls the markers and the event.
   std::string_view markerA;
   std::string_view markerB;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "record/language.h"
+#include "record/units.h"
 
 namespace tracelink {
 
@@ -21,7 +22,10 @@ struct RecordStrings {
 const RecordStrings& recordStrings(Language language);
 
 // The pulse-width words, indexed by PulseIndex; the same in both languages.
-inline const std::array<std::string, 9> kPulseWords{"10ns",  "20ns", "50ns",  "100ns", "200ns",
-                                                    "500ns", "1us",  "1.5us", "2.5us"};
+inline const std::array<std::string, kPulseWidthsNs.size()> kPulseWords = [] {
+  std::array<std::string, kPulseWidthsNs.size()> words;
+  for (std::size_t i = 0; i < words.size(); ++i) words[i] = PulseWidthWord(kPulseWidthsNs[i]);
+  return words;
+}();
 
 }  // namespace tracelink

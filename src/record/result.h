@@ -15,7 +15,7 @@ namespace tracelink {
 // in its language and the command-line tool in English (text()); the core layers never
 // build sentences themselves.
 enum class ErrorCode {
-  Text,  // free words (tools and tests only)
+  Text,  // free words: tools, tests, or a sentence already in the window's language
   // Reading a trace file's text; a and b are the numbers named.
   FileEmpty,          // the file holds nothing
   FileNoFields,       // only blanks and line ends
@@ -36,12 +36,36 @@ enum class ErrorCode {
   CannotReplace,
   AlreadyExists,  // a file is there and replacing it was not asked for
   CannotCreateFolder,
+  FileTooLarge,  // a bytes, more than the b bytes any trace file has
+  // Writing the report as a PDF document.
+  PdfFinished,    // the document was finished already
+  PdfNoPage,      // a document with no page
+  PdfCannotDraw,  // the toolkit could not draw a page
+  PdfCannotEnd,   // the toolkit could not end the document
+  PdfUnexpected,  // the toolkit's document is not as the writer completes it; a is a PdfFault
+};
+
+// What the PDF writer found amiss in the document the toolkit wrote, before it could add
+// the subject and the lossless plots (ErrorCode::PdfUnexpected).
+enum class PdfFault {
+  NoXrefOffset,
+  NoXrefTable,
+  ShortXrefTable,
+  NoTrailer,
+  ObjectOutsideBody,
+  ObjectMisplaced,
+  NoInfoDictionary,
+  MorePictures,
+  PictureMissing,
 };
 
 struct Error {
   Error() = default;
-  // Free words, for tools and tests: Error{"no .otdr files"}.
+  // Free words, for tools and tests: Error{"no .otdr files"}, or a sentence the window has
+  // already put into its language.
   explicit Error(std::string text) : words(std::move(text)) {}
+  // A code with the numbers it names, about no file.
+  static Error of(ErrorCode code, std::int64_t a = 0, std::int64_t b = 0);
 
   std::string words;  // the words of ErrorCode::Text
   ErrorCode code = ErrorCode::Text;
@@ -54,6 +78,8 @@ struct Error {
   // One line in the language: "save/a.otdr: field 4001 is not a number". English keeps the
   // system's own words; Chinese uses ours for the common system errors.
   std::string text(Language language = Language::English) const;
+
+  bool operator==(const Error&) const = default;
 };
 
 // An error of code about path, with the system's error number and words when there are.

@@ -28,10 +28,9 @@ std::int32_t BlocksForRange(std::int32_t rangeN) {
 void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& view) {
   header.StartPoint = record[slot::kStartPoint];
   header.RangeLine = record[slot::kRangeLine];
-  // Sample s is read at StartPoint - 1 + s, and a StartPoint of 0 has always been taken as 1
-  // wherever a curve is drawn; deciding it here, once, keeps every reader of the header in
-  // step (plot, readout, export).
-  if (header.StartPoint == 0 && header.RangeLine > 0) header.StartPoint = 1;
+  // Where a curve is drawn, the StartPoint the plot reads is settled here, once, so that
+  // every reader of the header is in step (plot, readout, export).
+  if (header.StartPoint < header.RangeLine) header.StartPoint = PlotStartPoint(header.StartPoint);
   const std::int32_t r = record[slot::kRangeN];
   if (const std::int32_t blocks = BlocksForRange(r); blocks > 0) header.BlocksPerTrace = blocks;
   view.ViewStart = 0;
@@ -47,8 +46,7 @@ void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& vie
 }
 
 std::optional<std::size_t> SamplePosition(std::int32_t startPoint, std::int64_t s) {
-  const std::int64_t first = startPoint == 0 ? 1 : startPoint;
-  const std::int64_t p = first - 1 + s;
+  const std::int64_t p = std::int64_t{PlotStartPoint(startPoint)} - 1 + s;
   if (p < 0 || p >= kRecordWords) return std::nullopt;
   return static_cast<std::size_t>(p);
 }

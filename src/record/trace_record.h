@@ -77,12 +77,18 @@ inline constexpr std::array<std::int32_t, 8> RangeSamples{100,  500,   1000,  40
 // in which case the previous count is kept.
 std::int32_t BlocksForRange(std::int32_t rangeN);
 
+// The 1-based record position of sample 0 as the plot reads it: a StartPoint of 0 has
+// always been taken as 1. Every reader of samples through StartPoint decides it here.
+constexpr std::int32_t PlotStartPoint(std::int32_t startPoint) {
+  return startPoint == 0 ? 1 : startPoint;
+}
+
 // Takes start point, range line, block count and full view out of the header block. A
 // StartPoint of 0 becomes 1 when a curve is drawn (StartPoint below RangeLine).
 void ApplyHeader(const TraceRecord& record, HeaderState& header, ViewWindow& view);
 
-// The record position the plot reads for sample s: StartPoint is 1-based and 0 counts as
-// 1. nullopt when that position lies outside the record, where a curve has to end.
+// The record position the plot reads for sample s: PlotStartPoint - 1 + s. nullopt when that
+// position lies outside the record, where a curve has to end.
 std::optional<std::size_t> SamplePosition(std::int32_t startPoint, std::int64_t s);
 
 }  // namespace tracelink

@@ -52,6 +52,19 @@ std::optional<std::size_t> CursorPosition(std::int32_t startPoint, double metres
   return static_cast<std::size_t>(p);
 }
 
+std::string PulseWidthWord(std::int32_t ns) {
+  if (ns < 1000) return std::to_string(ns) + "ns";
+  std::string word = std::to_string(ns / 1000);
+  if (std::int32_t rest = ns % 1000; rest != 0) {
+    word += '.';
+    for (std::int32_t digit = 100; rest != 0; digit /= 10) {
+      word += static_cast<char>('0' + rest / digit);
+      rest %= digit;
+    }
+  }
+  return word + "us";
+}
+
 std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSeparator) {
   const bool negative = hundredths < 0;
   // Work on the unsigned magnitude so the most negative value cannot overflow.

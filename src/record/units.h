@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,25 @@ double SampleToMetresExact(double s, double ior = kIor);
 // position lies outside the record. Measurements pick their sample here, so that a marker
 // reads what the crosshair reads at the same distance.
 std::optional<std::size_t> CursorPosition(std::int32_t startPoint, double metres, double ior);
+
+// The instrument's nine pulse widths in ns, indexed by the header's pulse index (kReglw).
+// Every use of a pulse width reads this one table: the info line's words, the SOR export,
+// the dead zone of a measurement and the simulated instrument.
+inline constexpr std::array<std::int32_t, 9> kPulseWidthsNs{10,  20,   50,   100, 200,
+                                                            500, 1000, 1500, 2500};
+// An index the header cannot name (negative, 9 and up) is read as this one, 100 ns, as the
+// info line has always shown it.
+inline constexpr std::int32_t kFallbackPulseIndex = 3;
+
+constexpr std::int32_t PulseWidthNs(std::int32_t pulseIndex) {
+  if (pulseIndex < 0 || pulseIndex >= static_cast<std::int32_t>(kPulseWidthsNs.size()))
+    pulseIndex = kFallbackPulseIndex;
+  return kPulseWidthsNs[static_cast<std::size_t>(pulseIndex)];
+}
+
+// A pulse width as the info line writes it: "10ns" below a microsecond, else "1us",
+// "1.5us", "2.5us".
+std::string PulseWidthWord(std::int32_t ns);
 
 // A level in hundredths of a dB as "#0.00": two decimals, at least one integer digit,
 // a minus sign when negative; decimalSeparator is the locale's.

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include "files/atomic_file.h"
+#include "record/fill_in.h"
 #include "render/layout.h"
 #include "report/page_geometry.h"
 #include "report/page_view.h"
@@ -173,8 +174,10 @@ void PrintPreviewWindow::SavePdf() {
 
   const Result<QByteArray> pdf = ReportPdf(header_, sources_, language_, QLocale().decimalPoint());
   if (!pdf) {
-    showFailure(s.pdfNotSaved.arg(shown + QStringLiteral(": ") +
-                                  QString::fromStdString(pdf.error().text(language_))));
+    // The writer's code, worded in the window's language about the file it was meant for.
+    Error why = pdf.error();
+    why.path = shown.toStdString();
+    showFailure(fillIn(s.pdfNotSaved, {QString::fromStdString(why.text(language_))}));
     return;
   }
   const Status written =
@@ -182,10 +185,10 @@ void PrintPreviewWindow::SavePdf() {
                           std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
                           ExistingFile::Replace);  // the dialog has asked before replacing
   if (!written) {
-    showFailure(s.pdfNotSaved.arg(QString::fromStdString(written.error().text(language_))));
+    showFailure(fillIn(s.pdfNotSaved, {QString::fromStdString(written.error().text(language_))}));
     return;
   }
-  printStatus_->setText(s.pdfSaved.arg(shown));
+  printStatus_->setText(fillIn(s.pdfSaved, {shown}));
 }
 
 void PrintPreviewWindow::showFailure(const QString& message) {

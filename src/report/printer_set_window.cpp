@@ -74,8 +74,6 @@ void PrinterSetWindow::Form_Load() {
     // A window that does not fit keeps its position on that axis.
     move(centredOn(screen->geometry(), size(), pos()));
   }
-  text6_->setText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-
   const PrinterSetStrings& s = reportStrings(language_).printerSet;
   setWindowTitle(s.caption);
   frame1_->setTitle(s.frame1);
@@ -88,11 +86,13 @@ void PrinterSetWindow::Form_Load() {
   label6_->setText(s.label6);
   label7_->setText(s.label7);
   command1_->setText(s.command1);
-  text1_->setText(s.text1);
-  text2_->setText(s.text2);
-  text3_->setText(s.text3);
-  text4_->setText(s.text4);
-  text5_->setText(s.text5);
+  const ReportHeader defaults = defaultReportHeader(language_, QDateTime::currentDateTime());
+  text1_->setText(defaults.deviceName);
+  text2_->setText(defaults.cableNo);
+  text3_->setText(defaults.fiberNo);
+  text4_->setText(defaults.fiberType);
+  text5_->setText(defaults.operatorName);
+  text6_->setText(defaults.time);
 }
 
 void PrinterSetWindow::List1_Click() {

@@ -1,5 +1,6 @@
 #include "report/report_layout.h"
 
+#include "record/record_strings.h"
 #include "report/page_geometry.h"
 #include "report/report_strings.h"
 
@@ -24,6 +25,12 @@ QString level(std::int64_t hundredths, const QString& decimalSeparator) {
 PageLayout layoutReportPage(const ReportHeader& header, const ReportSources& sources,
                             Language language, const QString& decimalSeparator) {
   const ReportPageStrings& s = reportStrings(language).page;
+  // The captions the decoder writes beside the same values on screen.
+  const RecordStrings& r = recordStrings(language);
+  const auto caption = [](const std::string& utf8) { return QString::fromStdString(utf8); };
+  std::array<QString, 5> columns;
+  for (std::size_t c = 0; c < columns.size(); ++c) columns[c] = caption(r.eventColumns[c]);
+  columns[1] = s.typeColumn;
   PageLayout page;
   auto& items = page.items;
   const auto text = [&](int x, int y, int size, const QString& t) {
@@ -39,9 +46,9 @@ PageLayout layoutReportPage(const ReportHeader& header, const ReportSources& sou
   text(5, 19, kTextSize, s.cableNoCaption + header.cableNo);
   text(50, 19, kTextSize, s.fiberNoCaption + header.fiberNo);
   text(115, 19, kTextSize, s.timeCaption + header.time);
-  text(5, 25, kTextSize, s.iorCaption + sources.text4_0);
-  text(50, 25, kTextSize, s.pulseCaption + sources.text4_1);
-  text(5, 31, kTextSize, s.ampCaption + sources.text4_3);
+  text(5, 25, kTextSize, caption(r.iorCaption) + sources.text4_0);
+  text(50, 25, kTextSize, caption(r.pulseCaption) + sources.text4_1);
+  text(5, 31, kTextSize, caption(r.ampCaption) + sources.text4_3);
   text(115, 31, kTextSize, s.wavelength);
 
   rule(37);
@@ -53,7 +60,7 @@ PageLayout layoutReportPage(const ReportHeader& header, const ReportSources& sou
   // The events list is drawn after the plot so it lies on top where they meet.
   text(75, 136, kTextSize, s.eventsTitle);
   rule(135);
-  for (std::size_t c = 0; c < kColumnX.size(); ++c) text(kColumnX[c], 142, kTextSize, s.columns[c]);
+  for (std::size_t c = 0; c < kColumnX.size(); ++c) text(kColumnX[c], 142, kTextSize, columns[c]);
   rule(141);
   rule(147);
 

@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 
+#include "record/version.h"
 #include "report/page_geometry.h"
 #include "report/report_page.h"
 #include "report/report_strings.h"
@@ -18,10 +19,10 @@ namespace {
 
 // Fine enough that the rules and glyph positions of the canvas land on whole device units.
 constexpr int kPdfResolution = 1200;
-const QString kCreator = QStringLiteral("tracelink 1.1");
 
-Error pdfError(const QString& what) {
-  return Error{what.toStdString()};
+QString creator() {
+  return QString::fromUtf8(kProgramAndVersion.data(),
+                           static_cast<qsizetype>(kProgramAndVersion.size()));
 }
 
 QByteArray pdfTextString(const QString& text) {
@@ -78,20 +79,20 @@ struct XrefEntry {
 // order they were drawn; every other object is copied as it is.
 Result<QByteArray> rewriteDocument(const QByteArray& pdf, const QString& subject,
                                    const std::vector<QByteArray>& pictures) {
-  const auto bad = [](const char* what) {
-    return pdfError(
-        QStringLiteral("the PDF document could not be completed (%1)").arg(QLatin1String(what)));
+  const auto bad = [](PdfFault fault) {
+    return Error::of(ErrorCode::PdfUnexpected, static_cast<std::int64_t>(fault));
   };
   static const QRegularExpression startRe(QStringLiteral("startxref\\s+(\\d+)\\s+%%EOF\\s*$"));
   const QRegularExpressionMatch start = startRe.match(QString::fromLatin1(pdf.right(64)));
-  if (!start.hasMatch()) return bad("no cross-reference offset");
+  if (!start.hasMatch()) return bad(PdfFault::NoXrefOffset);
   const qsizetype xrefAt = start.captured(1).toLongLong();
   static const QRegularExpression headRe(QStringLiteral("^xref\\n0 (\\d+)\\n"));
   const QRegularExpressionMatch head = headRe.match(QString::fromLatin1(pdf.mid(xrefAt, 32)));
-  if (xrefAt <= 0 || !head.hasMatch()) return bad("no cross-reference table");
+  if (xrefAt <= 0 || !head.hasMatch()) return bad(PdfFault::NoXrefTable);
   const int count = head.captured(1).toInt();
   const qsizetype entriesAt = xrefAt + head.capturedLength(0);
-  if (count < 1 || entriesAt + qsizetype{count} * 20 > pdf.size()) return bad("short table");
+  if (count < 1 || entriesAt + qsizetype{count} * 20 > pdf.size())
+    return bad(PdfFault::ShortXrefTable);
   std::vector<XrefEntry> objects;
   for (int n = 0; n < count; ++n) {
     const QByteArray entry = pdf.mid(entriesAt + qsizetype{n} * 20, 20);
@@ -103,7 +104,7 @@ Result<QByteArray> rewriteDocument(const QByteArray& pdf, const QString& subject
   const qsizetype trailerEnd = trailer.indexOf("startxref");
   static const QRegularExpression infoRe(QStringLiteral("/Info\\s+(\\d+)\\s+0\\s+R"));
   const QRegularExpressionMatch info = infoRe.match(QString::fromLatin1(trailer));
-  if (objects.empty() || trailerEnd < 0 || !info.hasMatch()) return bad("no trailer");
+  if (objects.empty() || trailerEnd < 0 || !info.hasMatch()) return bad(PdfFault::NoTrailer);
   const int infoNumber = info.captured(1).toInt();
 
   QByteArray out = pdf.left(objects.front().offset);
@@ -112,23 +113,23 @@ Result<QByteArray> rewriteDocument(const QByteArray& pdf, const QString& subject
   for (std::size_t k = 0; k < objects.size(); ++k) {
     const qsizetype from = objects[k].offset;
     const qsizetype to = k + 1 < objects.size() ? objects[k + 1].offset : xrefAt;
-    if (to <= from || to > xrefAt) return bad("an object outside the body");
+    if (to <= from || to > xrefAt) return bad(PdfFault::ObjectOutsideBody);
     const QByteArray object = pdf.mid(from, to - from);
     const QByteArray number = QByteArray::number(objects[k].number) + " 0 obj\n";
-    if (!object.startsWith(number)) return bad("an object is not where the table says");
+    if (!object.startsWith(number)) return bad(PdfFault::ObjectMisplaced);
     offsets[static_cast<std::size_t>(objects[k].number)] = out.size();
     if (objects[k].number == infoNumber) {
       const qsizetype close = object.lastIndexOf(">>");
-      if (close < 0) return bad("no information dictionary");
+      if (close < 0) return bad(PdfFault::NoInfoDictionary);
       out += object.left(close) + "/Subject " + pdfTextString(subject) + "\n>>\nendobj\n";
     } else if (object.contains("/Subtype /Image")) {
-      if (picture == pictures.size()) return bad("more pictures than pages");
+      if (picture == pictures.size()) return bad(PdfFault::MorePictures);
       out += number + pictures[picture++] + "endobj\n";
     } else {
       out += object;
     }
   }
-  if (picture != pictures.size()) return bad("a picture is missing");
+  if (picture != pictures.size()) return bad(PdfFault::PictureMissing);
 
   const qsizetype newXref = out.size();
   out += "xref\n0 " + QByteArray::number(count) + "\n";
@@ -159,7 +160,7 @@ ReportPdfWriter::ReportPdfWriter(Language language, QString decimalSeparator)
   writer_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
   writer_->setTitle(reportStrings(language_).page.title);
-  writer_->setCreator(kCreator);
+  writer_->setCreator(creator());
 }
 
 ReportPdfWriter::~ReportPdfWriter() {
@@ -204,13 +205,11 @@ void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& s
 }
 
 Result<QByteArray> ReportPdfWriter::finish() {
-  if (finished_) return pdfError(QStringLiteral("the PDF document was already finished"));
+  if (finished_) return Error::of(ErrorCode::PdfFinished);
   finished_ = true;
-  if (failed_ || !painter_) {
-    return pdfError(pages_ == 0 && !failed_ ? QStringLiteral("the PDF document has no page")
-                                            : QStringLiteral("cannot draw a PDF page"));
-  }
-  if (!painter_->end()) return pdfError(QStringLiteral("cannot complete the PDF document"));
+  if (failed_ || !painter_)
+    return Error::of(pages_ == 0 && !failed_ ? ErrorCode::PdfNoPage : ErrorCode::PdfCannotDraw);
+  if (!painter_->end()) return Error::of(ErrorCode::PdfCannotEnd);
   buffer_->close();
   return rewriteDocument(*bytes_, subjects_.join(QStringLiteral("; ")), pictures_);
 }

@@ -33,6 +33,8 @@ class ReportPdfWriter {
   int pageCount() const { return pages_; }
 
   // Ends the document and returns its bytes; the writer takes no more pages afterwards.
+  // A failure is a code (PdfNoPage, PdfCannotDraw, ...) for the caller to word; it names
+  // no file, since the writer writes none.
   Result<QByteArray> finish();
 
  private:

@@ -6,22 +6,24 @@
 
 namespace tracelink {
 
-ReportSources BuildReportSources(const TraceRecord& record, const HeaderState& header,
-                                 ViewWindow view, Language language,
-                                 const QString& decimalSeparator, const QString& traceName,
-                                 DecodedValues decoded) {
+ReportSources BuildReportSources(const TraceSession& session, QImage plotCanvas) {
   ReportSources sources;
-  const DecodedTexts texts =
-      DecodeRecord(record, decoded, language, decimalSeparator.toStdString());
+  const DecodedTexts& texts = session.texts();
   sources.text4_0 = QString::fromStdString(texts.text4_0);
   sources.text4_1 = QString::fromStdString(texts.text4_1);
   sources.text4_3 = QString::fromStdString(texts.text4_3);
-  repairWindow(view);
-  PlotFrame frame;
-  sources.plotCanvas = renderPlotCanvas(record, header, view, decoded.Ior, &frame);
-  sources.text4_5 = QString::fromStdString(scaleText(frame.gridStep));
-  sources.decoded = std::move(decoded);
-  sources.traceName = traceName;
+  sources.text4_5 = QString::fromStdString(session.scaleText());
+  // The session never holds an empty or reversed window, so it is drawn as it stands.
+  sources.plotCanvas = plotCanvas.isNull() ? renderPlotCanvas(session.record(), session.header(),
+                                                              session.view(), session.decoded().Ior)
+                                           : std::move(plotCanvas);
+  sources.decoded = session.decoded();
+  const TraceSource& source = session.source();
+  if (source.kind == TraceSource::Kind::File) {
+    const std::u8string name = source.path.filename().u8string();
+    sources.traceName = QString::fromUtf8(reinterpret_cast<const char*>(name.data()),
+                                          static_cast<qsizetype>(name.size()));
+  }
   return sources;
 }
 

@@ -1,23 +1,18 @@
 #pragma once
 
-#include <QString>
+#include <QImage>
 
-#include "record/decode.h"
-#include "record/language.h"
-#include "record/trace_record.h"
 #include "report/report_layout.h"
+#include "session/trace_session.h"
 
 namespace tracelink {
 
-// The report's sources for a record whose header has been applied, without a window: the
-// decode fills the values and the value boxes' texts, the plot canvas is drawn for the
-// view (repaired first, as the window's redraw does) and the scale text comes from its
-// grid. So a report made from a loaded file is the page the window prints after loading
-// that file in the same view. `decoded` holds what an earlier decode left behind (a fresh
-// window starts from the defaults); `traceName` is carried into the sources as it is.
-ReportSources BuildReportSources(const TraceRecord& record, const HeaderState& header,
-                                 ViewWindow view, Language language,
-                                 const QString& decimalSeparator, const QString& traceName = {},
-                                 DecodedValues decoded = {});
+// What the report reads of the trace a session holds, the one way both the window and the
+// command line build it: the value boxes' texts and the decoded values of its last decode,
+// the scale text of its window, and the file's name when it came from one. plotCanvas is
+// the canvas the window drew last; without one (a report made with no window) it is drawn
+// here for the session's window, as the window's redraw draws it. So a report made from a
+// loaded file is the page the window prints after loading that file in the same view.
+ReportSources BuildReportSources(const TraceSession& session, QImage plotCanvas = {});
 
 }  // namespace tracelink

@@ -1,5 +1,7 @@
 #include "report/report_strings.h"
 
+#include "record/fill_in.h"
+
 namespace tracelink {
 
 namespace {
@@ -32,21 +34,18 @@ ReportStrings english() {
       .cableNoCaption = "Cable No.:",
       .fiberNoCaption = "Fiber No.:",
       .timeCaption = "Time:",
-      .iorCaption = "IOR:",
-      .pulseCaption = "Pluse:",
-      .ampCaption = "AMP:",
       .wavelength = "Wave:1310nm",
       .plotCaption = "Trace:",
       .eventsTitle = "Events list",
-      .columns = {"No.", "Event type", "Dis(m)", "Loss(dB)", "IL(dB)"},
+      .typeColumn = "Event type",
   };
   s.preview = {
       .caption = "VT520X Print Preview",
       .command1 = "Print",
       .label1Prefix = "Printer",
       .label1Suffix = "      pageA4(21cmx29.7cm)",
-      .sentTo = "The report was sent to the printer \"%1\".",
-      .notPrinted = "The report was not printed on \"%1\": %2",
+      .sentTo = "The report was sent to the printer \"{0}\".",
+      .notPrinted = "The report was not printed on \"{0}\": {1}",
       .noPrinter = "No printer is installed, so the report was not printed.",
       .noDefault =
           "No printer is chosen and the system has no default printer; choose one in "
@@ -55,12 +54,12 @@ ReportStrings english() {
       .cannotOpen = "the printer could not be opened",
       .cannotStart = "the print job could not be started",
       .cannotFinish = "the print job could not be completed",
-      .refused = "the print system refused the job (%1)",
+      .refused = "the print system refused the job ({0})",
       .savePdf = "Save PDF…",
       .saveCaption = "Save PDF",
       .pdfFilter = "PDF (*.pdf)",
-      .pdfSaved = "The report was saved as \"%1\".",
-      .pdfNotSaved = "The report was not saved: %1",
+      .pdfSaved = "The report was saved as \"{0}\".",
+      .pdfNotSaved = "The report was not saved: {0}",
   };
   return s;
 }
@@ -93,33 +92,30 @@ ReportStrings chinese() {
       .cableNoCaption = "光缆标号：",
       .fiberNoCaption = "光纤标号：",
       .timeCaption = "测量时间：",
-      .iorCaption = "折射率：",
-      .pulseCaption = "脉宽：",
-      .ampCaption = "增益：",
       .wavelength = "波长：1310nm",
       .plotCaption = "曲线图：",
       .eventsTitle = "事件表",
-      .columns = {"序号", "事件类型", "距离(m)", "损耗(dB)", "插损(dB)"},
+      .typeColumn = "事件类型",
   };
   s.preview = {
       .caption = "VT520X v1.1 打印预览",
       .command1 = "打印",
       .label1Prefix = "打印机名称：",
       .label1Suffix = "      页面A4(21厘米x29.7厘米)",
-      .sentTo = "报告已发送到打印机“%1”。",
-      .notPrinted = "报告未能在打印机“%1”上打印：%2",
+      .sentTo = "报告已发送到打印机“{0}”。",
+      .notPrinted = "报告未能在打印机“{0}”上打印：{1}",
       .noPrinter = "未找到安装的打印机，报告未打印。",
       .noDefault = "未选择打印机，系统也没有默认打印机；请在打印设置中选择打印机。",
       .notInstalled = "该打印机未安装",
       .cannotOpen = "无法打开该打印机",
       .cannotStart = "无法开始打印作业",
       .cannotFinish = "无法完成打印作业",
-      .refused = "打印系统拒绝了该作业（%1）",
+      .refused = "打印系统拒绝了该作业（{0}）",
       .savePdf = "保存PDF…",
       .saveCaption = "保存PDF",
       .pdfFilter = "PDF (*.pdf)",
-      .pdfSaved = "报告已保存为“%1”。",
-      .pdfNotSaved = "报告未能保存：%1",
+      .pdfSaved = "报告已保存为“{0}”。",
+      .pdfNotSaved = "报告未能保存：{0}",
   };
   return s;
 }
@@ -132,12 +128,18 @@ const ReportStrings& reportStrings(Language language) {
   return language == Language::English ? en : zh;
 }
 
+ReportHeader defaultReportHeader(Language language, const QDateTime& now) {
+  const PrinterSetStrings& d = reportStrings(language).printerSet;
+  return {d.text1, d.text2, d.text3,
+          d.text4, d.text5, now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+}
+
 QString describePrintAttempt(const PrintAttempt& attempt, Language language) {
   const PreviewStrings& s = reportStrings(language).preview;
   using Outcome = PrintAttempt::Outcome;
   switch (attempt.outcome) {
     case Outcome::Sent:
-      return s.sentTo.arg(attempt.printer);
+      return fillIn(s.sentTo, {attempt.printer});
     case Outcome::NoPrinter:
       return s.noPrinter;
     case Outcome::NoDefault:
@@ -161,10 +163,10 @@ QString describePrintAttempt(const PrintAttempt& attempt, Language language) {
       reason = s.cannotStart;
       break;
     case SpoolStatus::Refused:
-      reason = s.refused.arg(attempt.spool.detail);
+      reason = fillIn(s.refused, {attempt.spool.detail});
       break;
   }
-  return s.notPrinted.arg(attempt.printer, reason);
+  return fillIn(s.notPrinted, {attempt.printer, reason});
 }
 
 }  // namespace tracelink

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
-#include <array>
 
 #include "record/language.h"
+#include "report/report_layout.h"
 #include "report/report_printer.h"
 
 namespace tracelink {
@@ -18,7 +19,8 @@ struct PrinterSetStrings {
   QString text1, text2, text3, text4, text5;  // field defaults
 };
 
-// The texts printed on the report page.
+// The texts printed on the report page. The refractive index, pulse and amplifier
+// captions and the event columns other than the type are the decoder's (recordStrings).
 struct ReportPageStrings {
   QString title;
   QString operatorCaption;
@@ -27,13 +29,10 @@ struct ReportPageStrings {
   QString cableNoCaption;
   QString fiberNoCaption;
   QString timeCaption;
-  QString iorCaption;
-  QString pulseCaption;
-  QString ampCaption;
-  QString wavelength;
+  QString wavelength;  // the English page words it unlike the info line
   QString plotCaption;
   QString eventsTitle;
-  std::array<QString, 5> columns;  // No., type, distance, loss, IL
+  QString typeColumn;  // the English and Chinese pages name the column unlike the table
 };
 
 // The preview window's captions and the messages of the print button.
@@ -42,8 +41,8 @@ struct PreviewStrings {
   QString command1;
   QString label1Prefix;
   QString label1Suffix;
-  QString sentTo;      // %1 printer
-  QString notPrinted;  // %1 printer, %2 reason
+  QString sentTo;      // {0} printer
+  QString notPrinted;  // {0} printer, {1} reason
   QString noPrinter;   // no printer installed at all
   QString noDefault;   // none chosen and no system default
   // Reasons, by SpoolStatus.
@@ -51,13 +50,13 @@ struct PreviewStrings {
   QString cannotOpen;
   QString cannotStart;
   QString cannotFinish;
-  QString refused;  // %1 the print system's words
+  QString refused;  // {0} the print system's words
   // Saving the page as a PDF file.
   QString savePdf;      // the context menu entry
   QString saveCaption;  // the Save As dialog's caption
   QString pdfFilter;    // the dialog's file filter
-  QString pdfSaved;     // %1 the file
-  QString pdfNotSaved;  // %1 the file and the reason
+  QString pdfSaved;     // {0} the file
+  QString pdfNotSaved;  // {0} the file and the reason
 };
 
 struct ReportStrings {
@@ -67,6 +66,10 @@ struct ReportStrings {
 };
 
 const ReportStrings& reportStrings(Language language);
+
+// The header the print settings window opens with: its field defaults, and the time now
+// in the form its time field shows.
+ReportHeader defaultReportHeader(Language language, const QDateTime& now);
 
 // The sentence the preview shows after its print button: where the page went, or which
 // printer did not take it and why.

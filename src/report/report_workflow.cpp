@@ -1,5 +1,6 @@
 #include "report/report_workflow.h"
 
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -56,6 +57,11 @@ const PrinterSetWindow* ReportWorkflow::loadedPrinterset() const {
   return printerset_;
 }
 
+ReportHeader ReportWorkflow::header() const {
+  if (printerset_) return printerset_->headerTexts();
+  return defaultReportHeader(language_, QDateTime::currentDateTime());
+}
+
 PrintPreviewWindow* ReportWorkflow::printerpre() const {
   return printerpre_;
 }
@@ -90,13 +96,13 @@ void ReportWorkflow::Command5_Click() {
 
 void ReportWorkflow::showPreview() {
   if (!printerpre_) {
-    const PrinterSetWindow* settings = printerset();
+    printerset();  // the page reads the header the settings window shows
     // The print button reads the settings window's choice when it is pressed; a closed
     // settings window has no choice, so the current printer is used.
     auto print = [this](const QImage& page) { return printer_.Print(page, chosenPrinter_); };
     const ReportSources sources = sources_ ? sources_() : ReportSources{};
-    printerpre_ = new PrintPreviewWindow(language_, settings->headerTexts(), sources,
-                                         chosenPrinter_, print, mainWindow_);
+    printerpre_ =
+        new PrintPreviewWindow(language_, header(), sources, chosenPrinter_, print, mainWindow_);
     if (!saveFolder_.isEmpty()) printerpre_->setPdfSaving(nullptr, saveFolder_);
   }
   printerpre_->show();

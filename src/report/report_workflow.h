@@ -57,6 +57,11 @@ class ReportWorkflow : public QObject {
 
   // The settings window, or nullptr while it is not loaded (nothing is loaded by asking).
   const PrinterSetWindow* loadedPrinterset() const;
+  // The report's header values (device, cable, fibre, fibre type, operator, time), which
+  // the report and the SOR export read: as the settings window shows them while it is
+  // loaded, else as it would open with them now (its defaults and the time now). Closing
+  // the window brings its defaults back, as it always did.
+  ReportHeader header() const;
   // The preview window, or nullptr while it is not loaded.
   PrintPreviewWindow* printerpre() const;
   // The program's current printer.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "files/record_file.h"
 #include "files/record_text.h"
 
 namespace tracelink {
@@ -27,23 +26,31 @@ std::int32_t TraceSession::savedBlockCount(std::int32_t uploadBlocks) const {
 }
 
 Status TraceSession::loadFile(const std::filesystem::path& path) {
-  std::int32_t blocks = header_.BlocksPerTrace;
-  // The reader stores nothing unless the whole file is sound, so a failed load leaves the
-  // record exactly as it was.
-  if (Status read = ReadRecordFile(path, *record_, blocks); !read) return read;
-  header_.BlocksPerTrace = blocks;
-  source_ = TraceSource{TraceSource::Kind::File, path, blocks};
+  const Result<std::int32_t> blocks = LoadTraceFile(path, *record_, header_, view_);
+  if (!blocks) return blocks.error();
+  showLoaded(TraceSource{TraceSource::Kind::File, path, *blocks, std::nullopt});
+  return {};
+}
+
+void TraceSession::showLoadedTrace(LoadedTrace trace, const std::filesystem::path& path) {
+  record_ = std::move(trace.record);
+  header_ = trace.header;
+  view_ = trace.view;
+  showLoaded(TraceSource{TraceSource::Kind::File, path, trace.blocks, std::nullopt});
+}
+
+void TraceSession::showLoaded(TraceSource source) {
+  source_ = std::move(source);
   clearMarkers();
-  applyHeader();
+  settleView();
   decode();
   emit traceChanged();
-  return {};
 }
 
 void TraceSession::clearTrace() {
   clearTraceWords(*record_);
   recordText_.clear();
-  source_ = TraceSource{TraceSource::Kind::Upload, {}, 0};
+  source_ = TraceSource{TraceSource::Kind::Upload, {}, 0, std::nullopt};
   clearMarkers();
   emit traceCleared();
 }
@@ -62,7 +69,8 @@ void TraceSession::applyHeader() {
   settleView();
 }
 
-void TraceSession::completeTrace() {
+void TraceSession::completeTrace(std::optional<std::int64_t> uploadedAt) {
+  source_.uploadedAt = uploadedAt;
   decode();
   emit traceChanged();
 }

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "files/record_file.h"
 #include "record/decode.h"
 #include "record/language.h"
 #include "record/result.h"
@@ -26,6 +27,9 @@ struct TraceSource {
   Kind kind = Kind::None;
   std::filesystem::path path;  // the file, for Kind::File
   std::int32_t blocks = 0;     // the file's block count, for Kind::File
+  // For Kind::Upload: when the trace arrived whole, in seconds since 1970 (UTC); nullopt
+  // while it is arriving, or when its upload never completed.
+  std::optional<std::int64_t> uploadedAt;
 };
 
 // The measuring markers on the trace, in metres, and whether the instrument's events are
@@ -75,17 +79,20 @@ class TraceSession : public QObject, public TraceSink {
   // Reads a trace file into the record, applies its header and decodes it. On failure
   // nothing changes and nothing is announced.
   Status loadFile(const std::filesystem::path& path);
+  // Shows a trace loaded elsewhere (its header applied) as a file loaded from path.
+  void showLoadedTrace(LoadedTrace trace, const std::filesystem::path& path);
 
   // The transfer's side. A new request clears the record (its samples, header and first
   // spare words) and voids RecordText; blocks are stored as they arrive; an accepted
-  // header is applied; completeTrace decodes, and, for the current trace, makes the
-  // record savable.
+  // header is applied; completeTrace decodes and keeps the time the trace arrived whole
+  // as the source's uploadedAt; setDataPresent, for the current trace, makes the record
+  // savable.
   void clearTrace() override;
   void storeHeaderBlock(std::span<const std::int32_t, kBlockWords> words) override;
   void storeDataBlock(std::int32_t blockNo,
                       std::span<const std::int32_t, kBlockWords> words) override;
   void applyHeader() override;
-  void completeTrace();
+  void completeTrace(std::optional<std::int64_t> uploadedAt = std::nullopt);
   void setDataPresent();
 
   // The file text of the record with the given block count; it is kept as RecordText.
@@ -120,6 +127,8 @@ class TraceSession : public QObject, public TraceSink {
   void markersChanged();
 
  private:
+  // What every load ends with: a new source, no markers, the window settled, a decode.
+  void showLoaded(TraceSource source);
   void decode();
   // Repairs an empty or reversed window and refreshes the scale text.
   void settleView();

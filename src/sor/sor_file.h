@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -134,7 +135,11 @@ struct Block {
   BlockRef ref;
   BlockKind kind = BlockKind::Other;
   std::string raw;  // Other only
-  bool operator==(const Block&) const = default;
+  // Where the block starts in the file it was read from (0 for one made in memory), so
+  // that a fault found in it later can name its offset in the file.
+  std::size_t offset = 0;
+  // Two blocks are equal when they hold the same: where they sat is no part of that.
+  bool operator==(const Block& o) const { return ref == o.ref && kind == o.kind && raw == o.raw; }
 };
 
 enum class ChecksumStatus { Ok, Mismatch, Missing };

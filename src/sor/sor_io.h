@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 
 #include "record/result.h"
 #include "sor/sor_file.h"
+#include "sor/sor_problem.h"
 
 namespace tracelink::sor {
 
@@ -22,11 +22,11 @@ std::uint16_t Crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0xF
 bool LooksLikeSor(std::span<const std::uint8_t> bytes);
 
 // Reads a whole file. Every size is checked against what is there before anything is
-// sliced; an error names the block, the field and the byte offset, e.g. "block DataPts,
+// sliced; a problem names the block, the field and the byte offset, e.g. "block DataPts,
 // field values, offset 1234: 25001 points need 50002 bytes, 100 remain". A checksum that
 // does not match is reported in the result, never refused: instruments compute it in
-// different ways.
-Result<SorFile> ReadSor(std::span<const std::uint8_t> bytes);
+// different ways. Each block keeps the offset it was read from.
+SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes);
 
 // The file's bytes: the Map rebuilt from the blocks, known blocks from their structs,
 // other blocks as they were read, the trailing bytes, and a correct checksum in Cksum.
@@ -35,10 +35,6 @@ std::vector<std::uint8_t> WriteSor(const SorFile& file);
 // Files larger than this are refused before they are read: the largest traces of any
 // instrument are a few megabytes.
 inline constexpr std::uintmax_t kMaxSorFileBytes = 64u * 1024 * 1024;
-
-// The bytes of a file, with a message naming the file when it cannot be read, is a
-// directory, or is too large to be a trace.
-Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path);
 
 // Strings are decoded as UTF-8 where they are valid UTF-8, otherwise as Latin-1, so the
 // text is always valid UTF-8.

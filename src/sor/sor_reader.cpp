@@ -1,43 +1,48 @@
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <system_error>
 
-#include "files/path_text.h"
 #include "sor/sor_io.h"
 
 namespace tracelink::sor {
 
 namespace {
 
-Error sorError(std::string_view block, std::string_view field, std::size_t offset,
-               const std::string& what) {
-  return Error{"block " + std::string(block) + ", field " + std::string(field) + ", offset " +
-               std::to_string(offset) + ": " + what};
+SorProblem problemAt(SorCode code, std::string_view block, std::string_view field,
+                     std::size_t offset, std::int64_t a = 0, std::int64_t b = 0) {
+  SorProblem p;
+  p.code = code;
+  p.block = std::string(block);
+  p.field = std::string(field);
+  p.offset = offset;
+  p.a = a;
+  p.b = b;
+  return p;
 }
 
 // Reads little-endian fields inside one block. The first field that does not fit stops
-// the cursor: it keeps that error and every later read returns zero without moving.
+// the cursor: it keeps that problem and every later read returns zero without moving.
 class Cursor {
  public:
   Cursor(std::span<const std::uint8_t> file, std::size_t begin, std::size_t end, std::string block)
       : file_(file), pos_(begin), end_(end), block_(std::move(block)) {}
 
-  bool ok() const { return !error_; }
-  const Error& error() const { return *error_; }
+  bool ok() const { return !problem_; }
+  const SorProblem& problem() const { return *problem_; }
   std::size_t pos() const { return pos_; }
   std::size_t remaining() const { return end_ - pos_; }
-  const std::string& block() const { return block_; }
 
-  void fail(std::string_view field, const std::string& what) {
-    if (!error_) error_ = sorError(block_, field, pos_, what);
+  void fail(SorProblem p) {
+    if (!problem_) problem_ = std::move(p);
     pos_ = end_;
+  }
+  void fail(SorCode code, std::string_view field, std::int64_t a = 0, std::int64_t b = 0) {
+    fail(problemAt(code, block_, field, pos_, a, b));
   }
   bool need(std::string_view field, std::size_t n) {
     if (!ok()) return false;
     if (n <= remaining()) return true;
-    fail(field, "needs " + std::to_string(n) + " bytes, the block has " +
-                    std::to_string(remaining()) + " left");
+    fail(SorCode::FieldTooShort, field, static_cast<std::int64_t>(n),
+         static_cast<std::int64_t>(remaining()));
     return false;
   }
 
@@ -78,7 +83,7 @@ class Cursor {
     const std::uint8_t* begin = file_.data() + pos_;
     const void* nul = std::memchr(begin, 0, remaining());
     if (!nul) {
-      fail(field, "the string has no NUL before the block ends");
+      fail(SorCode::NoNul, field);
       return {};
     }
     const auto n = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - begin);
@@ -95,12 +100,15 @@ class Cursor {
   }
   // A count of items of itemBytes each, checked against what the block still holds.
   bool countFits(std::string_view field, std::uint64_t count, std::size_t itemBytes,
-                 std::string_view items) {
+                 SorItems items) {
     if (!ok()) return false;
     if (count * itemBytes <= remaining()) return true;
-    fail(field, std::to_string(count) + " " + std::string(items) + " need " +
-                    std::to_string(count * itemBytes) + " bytes, " + std::to_string(remaining()) +
-                    " remain");
+    SorProblem p =
+        problemAt(SorCode::CountTooLarge, block_, field, pos_, static_cast<std::int64_t>(count),
+                  static_cast<std::int64_t>(count * itemBytes));
+    p.c = static_cast<std::int64_t>(remaining());
+    p.items = items;
+    fail(std::move(p));
     return false;
   }
 
@@ -109,7 +117,7 @@ class Cursor {
   std::size_t pos_;
   std::size_t end_;
   std::string block_;
-  std::optional<Error> error_;
+  std::optional<SorProblem> problem_;
 };
 
 GenParams readGenParams(Cursor& c, int version) {
@@ -153,7 +161,7 @@ FxdParams readFxdParams(Cursor& c, int version) {
   if (version == 2) f.acquisitionOffsetDistance = c.i32("acquisition offset distance");
   const std::uint16_t widths = c.u16("pulse width count");
   // Each pulse width takes 2 + 4 + 4 bytes.
-  if (c.countFits("pulse width count", widths, 10, "pulse widths")) {
+  if (c.countFits("pulse width count", widths, 10, SorItems::PulseWidths)) {
     for (int k = 0; k < widths; ++k) f.pulseWidths.push_back(c.u16("pulse widths"));
     for (int k = 0; k < widths; ++k) f.dataSpacing.push_back(c.u32("data spacing"));
     for (int k = 0; k < widths; ++k) f.pointCounts.push_back(c.u32("data points"));
@@ -184,7 +192,7 @@ KeyEvents readKeyEvents(Cursor& c, int version) {
   const std::uint16_t count = c.u16("event count");
   // The smallest event: 2 + 4 + 2 + 2 + 4 + 6 + 2 bytes, the markers, an empty comment.
   const std::size_t smallest = 22 + (version == 2 ? 20 : 0) + 1;
-  if (c.countFits("event count", count, smallest, "events")) {
+  if (c.countFits("event count", count, smallest, SorItems::Events)) {
     k.events.reserve(count);
     for (int i = 0; i < count && c.ok(); ++i) {
       KeyEvent e;
@@ -215,12 +223,12 @@ DataPts readDataPts(Cursor& c, std::vector<std::string>& notes) {
   DataPts d;
   d.pointCount = c.u32("data point count");
   const std::uint16_t traces = c.u16("trace count");
-  if (c.countFits("trace count", traces, 6, "traces")) {
+  if (c.countFits("trace count", traces, 6, SorItems::Traces)) {
     for (int t = 0; t < traces && c.ok(); ++t) {
       DataTrace trace;
       const std::uint32_t n = c.u32("points of the trace");
       trace.scaleFactor = c.u16("scale factor");
-      if (!c.countFits("values", n, 2, "points")) break;
+      if (!c.countFits("values", n, 2, SorItems::Points)) break;
       trace.values = c.u16s(n);
       d.traces.push_back(std::move(trace));
     }
@@ -253,7 +261,7 @@ struct MapRead {
   std::vector<BlockRef> refs;
 };
 
-Result<MapRead> readMap(std::span<const std::uint8_t> bytes) {
+SorResult<MapRead> readMap(std::span<const std::uint8_t> bytes) {
   MapRead m;
   Cursor head(bytes, 0, bytes.size(), "Map");
   if (bytes.size() >= 4 && std::memcmp(bytes.data(), "Map\0", 4) == 0) {
@@ -264,33 +272,109 @@ Result<MapRead> readMap(std::span<const std::uint8_t> bytes) {
   m.mapVersion = head.u16("version");
   m.size = head.u32("size");
   const std::uint16_t count = head.u16("block count");
-  if (!head.ok()) return head.error();
+  if (!head.ok()) return head.problem();
   if (m.version == 2 && (m.mapVersion < 200 || m.mapVersion > 299))
-    return sorError("Map", "version", 4,
-                    "version " + std::to_string(m.mapVersion) + " is neither 1xx nor 2xx");
+    return problemAt(SorCode::MapVersion, "Map", "version", 4, m.mapVersion);
   if (m.version == 1 && (m.mapVersion < 100 || m.mapVersion > 199))
-    return sorError("Map", "version", 0,
-                    "the file starts with neither \"Map\" nor a version-1 map");
+    return problemAt(SorCode::NotAMap, "Map", "version", 0);
   if (m.size > bytes.size())
-    return sorError("Map", "size", head.pos() - 6,
-                    "the Map claims " + std::to_string(m.size) + " bytes, the file has " +
-                        std::to_string(bytes.size()));
+    return problemAt(SorCode::MapPastEnd, "Map", "size", head.pos() - 6, m.size,
+                     static_cast<std::int64_t>(bytes.size()));
   if (m.size < head.pos())
-    return sorError("Map", "size", head.pos() - 6,
-                    "a Map of " + std::to_string(m.size) + " bytes cannot hold its own header");
-  if (count == 0) return sorError("Map", "block count", head.pos() - 2, "the count is 0");
+    return problemAt(SorCode::MapTooSmall, "Map", "size", head.pos() - 6, m.size);
+  if (count == 0) return problemAt(SorCode::NoBlocks, "Map", "block count", head.pos() - 2);
   Cursor c(bytes, head.pos(), m.size, "Map");
   // Every entry takes at least its name's NUL, a version and a size.
-  if (!c.countFits("block count", count - 1u, 7, "block entries")) return c.error();
+  if (!c.countFits("block count", count - 1u, 7, SorItems::BlockEntries)) return c.problem();
   for (int i = 1; i < count; ++i) {
     BlockRef ref;
     ref.name = DecodeText(c.rawString("block name")).text;
     ref.version = c.u16("block version");
     ref.size = c.u32("block size");
-    if (!c.ok()) return c.error();
+    if (!c.ok()) return c.problem();
     m.refs.push_back(std::move(ref));
   }
   return m;
+}
+
+// Whether the file already has the block of that kind: a second one is kept as it is, and
+// the first one is the one shown.
+bool alreadyRead(const SorFile& file, BlockKind kind) {
+  switch (kind) {
+    case BlockKind::GenParams:
+      return file.genParams.has_value();
+    case BlockKind::SupParams:
+      return file.supParams.has_value();
+    case BlockKind::FxdParams:
+      return file.fxdParams.has_value();
+    case BlockKind::KeyEvents:
+      return file.keyEvents.has_value();
+    case BlockKind::DataPts:
+      return file.dataPts.has_value();
+    case BlockKind::Cksum:
+    case BlockKind::Other:
+      break;
+  }
+  return false;
+}
+
+// The fields of a block this program knows, into their struct in the file. Where the
+// checksum is, when the block is Cksum.
+std::optional<SorProblem> readKnownBlock(std::span<const std::uint8_t> bytes, const Block& block,
+                                         SorFile& file, std::optional<std::size_t>& checksumAt) {
+  const std::size_t end = block.offset + block.ref.size;
+  Cursor c(bytes, block.offset, end, block.ref.name);
+  if (file.version == 2) {
+    const std::string name = c.rawString("name");
+    if (c.ok() && name != block.ref.name) {
+      SorProblem p = problemAt(SorCode::BlockNameMismatch, block.ref.name, "name", block.offset);
+      p.found = DecodeText(name).text;
+      return p;
+    }
+  }
+  switch (block.kind) {
+    case BlockKind::GenParams:
+      file.genParams = readGenParams(c, file.version);
+      break;
+    case BlockKind::SupParams:
+      file.supParams = readSupParams(c);
+      break;
+    case BlockKind::FxdParams:
+      file.fxdParams = readFxdParams(c, file.version);
+      break;
+    case BlockKind::KeyEvents:
+      file.keyEvents = readKeyEvents(c, file.version);
+      break;
+    case BlockKind::DataPts:
+      file.dataPts = readDataPts(c, file.notes);
+      break;
+    case BlockKind::Cksum:
+      if (!c.need("checksum", 2)) break;
+      checksumAt = end - 2;
+      file.checksum.stored = static_cast<std::uint16_t>(bytes[end - 2] | (bytes[end - 1] << 8));
+      break;
+    case BlockKind::Other:
+      break;
+  }
+  if (!c.ok()) return c.problem();
+  return std::nullopt;
+}
+
+// Bytes after the last block are kept, and said.
+void keepTrailing(std::span<const std::uint8_t> bytes, std::size_t end, SorFile& file) {
+  if (end >= bytes.size()) return;
+  file.trailing.assign(reinterpret_cast<const char*>(bytes.data() + end), bytes.size() - end);
+  file.notes.push_back(std::to_string(file.trailing.size()) +
+                       " bytes after the last block are kept but not read");
+}
+
+// Over every byte before the value, the block's name included.
+void checkChecksum(std::span<const std::uint8_t> bytes, std::optional<std::size_t> at,
+                   SorFile& file) {
+  if (!at) return;
+  file.checksum.computed = Crc16(bytes.first(*at));
+  file.checksum.status = file.checksum.computed == file.checksum.stored ? ChecksumStatus::Ok
+                                                                        : ChecksumStatus::Mismatch;
 }
 
 }  // namespace
@@ -306,120 +390,43 @@ bool LooksLikeSor(std::span<const std::uint8_t> bytes) {
   return i > 8 && i < bytes.size() && bytes[i] == 0;
 }
 
-Result<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
-  if (bytes.empty()) return sorError("Map", "name", 0, "the file is empty");
-  Result<MapRead> map = readMap(bytes);
-  if (!map) return map.error();
+SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return problemAt(SorCode::FileEmpty, "Map", "name", 0);
+  SorResult<MapRead> map = readMap(bytes);
+  if (!map) return map.problem();
   SorFile file;
   file.version = map->version;
   file.mapVersion = map->mapVersion;
 
   std::size_t offset = map->size;
   std::optional<std::size_t> checksumAt;
+  file.blocks.reserve(map->refs.size());
   for (const BlockRef& ref : map->refs) {
     if (ref.size > bytes.size() - offset)
-      return sorError(ref.name, "size", offset,
-                      "the block's size " + std::to_string(ref.size) +
-                          " runs past the end of the file (" +
-                          std::to_string(bytes.size() - offset) + " bytes remain)");
-    const std::size_t end = offset + ref.size;
+      return problemAt(SorCode::BlockPastEnd, ref.name, "size", offset, ref.size,
+                       static_cast<std::int64_t>(bytes.size() - offset));
     Block block;
     block.ref = ref;
+    block.offset = offset;
     block.kind = kindOf(ref.name);
-    // A second block of a known name is kept as it is; the first one is the one shown.
-    const bool seen = (block.kind == BlockKind::GenParams && file.genParams) ||
-                      (block.kind == BlockKind::SupParams && file.supParams) ||
-                      (block.kind == BlockKind::FxdParams && file.fxdParams) ||
-                      (block.kind == BlockKind::KeyEvents && file.keyEvents) ||
-                      (block.kind == BlockKind::DataPts && file.dataPts);
-    if (seen) {
+    if (alreadyRead(file, block.kind)) {
       file.notes.push_back("a second " + ref.name + " block is kept but not read");
       block.kind = BlockKind::Other;
     }
     if (block.kind == BlockKind::Other) {
       block.raw.assign(reinterpret_cast<const char*>(bytes.data() + offset), ref.size);
-    } else {
-      Cursor c(bytes, offset, end, ref.name);
-      if (file.version == 2) {
-        const std::string name = c.rawString("name");
-        if (c.ok() && name != ref.name)
-          return sorError(ref.name, "name", offset,
-                          "the block starts with \"" + DecodeText(name).text + "\"");
-      }
-      switch (block.kind) {
-        case BlockKind::GenParams:
-          file.genParams = readGenParams(c, file.version);
-          break;
-        case BlockKind::SupParams:
-          file.supParams = readSupParams(c);
-          break;
-        case BlockKind::FxdParams:
-          file.fxdParams = readFxdParams(c, file.version);
-          break;
-        case BlockKind::KeyEvents:
-          file.keyEvents = readKeyEvents(c, file.version);
-          break;
-        case BlockKind::DataPts:
-          file.dataPts = readDataPts(c, file.notes);
-          break;
-        case BlockKind::Cksum: {
-          if (c.remaining() < 2) {
-            c.need("checksum", 2);
-            break;
-          }
-          const std::size_t at = end - 2;
-          file.checksum.stored = static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-          checksumAt = at;
-          break;
-        }
-        case BlockKind::Other:
-          break;
-      }
-      if (!c.ok()) return c.error();
+    } else if (std::optional<SorProblem> p = readKnownBlock(bytes, block, file, checksumAt)) {
+      return std::move(*p);
     }
     file.blocks.push_back(std::move(block));
-    offset = end;
+    offset += ref.size;
   }
-  if (offset < bytes.size()) {
-    file.trailing.assign(reinterpret_cast<const char*>(bytes.data() + offset),
-                         bytes.size() - offset);
-    file.notes.push_back(std::to_string(file.trailing.size()) +
-                         " bytes after the last block are kept but not read");
-  }
-  if (checksumAt) {
-    file.checksum.computed = Crc16(bytes.first(*checksumAt));
-    file.checksum.status = file.checksum.computed == file.checksum.stored
-                               ? ChecksumStatus::Ok
-                               : ChecksumStatus::Mismatch;
-  }
+  keepTrailing(bytes, offset, file);
+  checkChecksum(bytes, checksumAt, file);
   if (file.fxdParams && file.fxdParams->pulseWidths.size() > 1)
     file.notes.push_back(std::to_string(file.fxdParams->pulseWidths.size()) +
                          " pulse widths; the first is shown");
   return file;
-}
-
-Result<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path) {
-  namespace fs = std::filesystem;
-  const std::string name = pathText(path);
-  const auto failure = [&](const std::string& what) { return Error{name + ": " + what}; };
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  if (ec) return failure("cannot open: " + ec.message());
-  if (fs::is_directory(st)) return failure("is a directory, not a trace file");
-  if (!fs::is_regular_file(st)) return failure("is not a regular file");
-  const std::uintmax_t size = fs::file_size(path, ec);
-  if (ec) return failure("cannot read: " + ec.message());
-  if (size > kMaxSorFileBytes)
-    return failure("is " + std::to_string(size) + " bytes, larger than any trace file (" +
-                   std::to_string(kMaxSorFileBytes) + " at most)");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return failure("cannot open");
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  // A file that shrank while it was read gives what was there.
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  if (in.bad()) return failure("cannot read");
-  return bytes;
 }
 
 }  // namespace tracelink::sor

@@ -1,35 +1,38 @@
 #include "sor/trace_sor.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "record/decode.h"
 #include "record/units.h"
 #include "sor/sor_io.h"
+#include "sor/sor_values.h"
 
 namespace tracelink::sor {
 
 namespace {
 
-Error exportError(const std::string& what) {
-  return Error{"cannot export as SOR: " + what};
+// One data point is one sample of the plot: the spacing the file states has to be exactly
+// the distance of a sample at the group index it states.
+static_assert([] {
+  const double spacing =
+      kLightSpeed / 2.0 / kIor * (kExportIor / 100000.0) / kVacuumLightSpeed / 1e-14;
+  return spacing > kExportSpacing - 0.5 && spacing < kExportSpacing + 0.5;
+}());
+
+SorProblem refusal(SorCode code, std::int64_t a = 0, std::int64_t b = 0) {
+  SorProblem p;
+  p.code = code;
+  p.a = a;
+  p.b = b;
+  return p;
 }
 
-Error recordBlockError(std::string_view field, std::size_t offset, const std::string& what) {
-  return Error{std::string("block ") + kRecordBlockName + ", field " + std::string(field) +
-               ", offset " + std::to_string(offset) + ": " + what};
-}
-
-constexpr std::array<std::uint16_t, 9> kPulseNs{10, 20, 50, 100, 200, 500, 1000, 1500, 2500};
-constexpr std::uint16_t kRecordFormat = 1;
-
-std::optional<std::string> nonAscii(const std::string& text, const char* field) {
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u > 0x7E)
-      return std::string(field) + " holds a character that is not printable ASCII";
-  }
+// The date and the block count, which the file has to be able to hold.
+std::optional<SorProblem> checkNumbers(const SorExportOptions& options, std::int32_t blockCount) {
+  if (options.dateTime < 0 || options.dateTime > UINT32_MAX)
+    return refusal(SorCode::ExportDate, options.dateTime);
+  if (blockCount < 1 || blockCount > 15) return refusal(SorCode::ExportBlockCount, blockCount);
   return std::nullopt;
 }
 
@@ -43,9 +46,9 @@ struct PointSpan {
 PointSpan pointSpan(const HeaderState& header, const ViewWindow& view) {
   PointSpan span;
   if (header.StartPoint >= header.RangeLine || view.FullRangeEnd < view.FullRangeStart) return span;
-  // SamplePosition is first - 1 + s; like the CSV export, the points end where the record
-  // does, and a first sample outside it gives none.
-  const std::int64_t sp = header.StartPoint == 0 ? 1 : header.StartPoint;
+  // Sample s sits at PlotStartPoint - 1 + s; like the CSV export, the points end where the
+  // record does, and a first sample outside it gives none.
+  const std::int64_t sp = PlotStartPoint(header.StartPoint);
   const std::int64_t s0 = view.FullRangeStart;
   const std::int64_t s1 = std::min<std::int64_t>(view.FullRangeEnd, kRecordWords - sp);
   if (sp - 1 + s0 < 0) return span;
@@ -67,13 +70,53 @@ std::size_t firstNonWord(const TraceRecord& record, std::size_t from, std::size_
   return to;
 }
 
-void putU16(std::string& out, std::uint32_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>((v >> 8) & 0xFF);
+// Every word the file will hold has to be a 16-bit value: the points, the sample blocks
+// and the header.
+std::optional<SorProblem> checkWords(const TraceRecord& record, const PointSpan& span,
+                                     std::size_t sampleWords) {
+  const std::pair<std::size_t, std::size_t> ranges[] = {
+      {span.first, span.first + span.count}, {0, sampleWords}, {kHeaderStart, kHeaderEnd}};
+  for (const auto& [from, to] : ranges)
+    if (const std::size_t p = firstNonWord(record, from, to); p != to)
+      return refusal(SorCode::ExportWordOutside, static_cast<std::int64_t>(p), record[p]);
+  return std::nullopt;
 }
-void putU32(std::string& out, std::uint32_t v) {
-  putU16(out, v & 0xFFFF);
-  putU16(out, v >> 16);
+
+// Levels: 0.001 dB below the highest, scale factor 1000. A span the 16-bit values cannot
+// hold raises the scale factor until it fits; values are rounded to it then, and the
+// record block keeps the exact levels.
+DataTrace levelsOf(const TraceRecord& record, const PointSpan& span, RecordPoints& points) {
+  std::int32_t top = 0;
+  std::int32_t bottom = 0xFFFF;
+  for (std::size_t p = span.first; p < span.first + span.count; ++p) {
+    top = std::max(top, record[p]);
+    bottom = std::min(bottom, record[p]);
+  }
+  const std::int64_t spanThousandths = static_cast<std::int64_t>(top - bottom) * 10;
+  const std::int64_t scale = std::max<std::int64_t>(
+      kBaseScaleFactor, (spanThousandths * kBaseScaleFactor + 65534) / 65535);
+  points.first = span.first;
+  points.count = span.count;
+  points.top = top;
+  points.exact = scale == kBaseScaleFactor;
+
+  DataTrace trace;
+  trace.scaleFactor = static_cast<std::uint16_t>(scale);
+  trace.values.resize(span.count);
+  const std::int32_t* words = record.words.data() + span.first;
+  std::uint16_t* values = trace.values.data();
+  if (points.exact) {
+    // top - w is at most 6553 here, so ten times it fits.
+    for (std::size_t i = 0; i < span.count; ++i)
+      values[i] = static_cast<std::uint16_t>((top - words[i]) * 10);
+  } else {
+    for (std::size_t i = 0; i < span.count; ++i) {
+      const double below = static_cast<double>(top - words[i]) * 10;
+      const std::int64_t v = nearest(below * kBaseScaleFactor / static_cast<double>(scale));
+      values[i] = static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 0xFFFF));
+    }
+  }
+  return trace;
 }
 
 std::int16_t saturate16(std::int64_t v) {
@@ -87,11 +130,11 @@ std::string typeWord(std::int32_t type) {
   return std::to_string(type);
 }
 
-KeyEvents keyEventsOf(const TraceRecord& record, const PointSpan& span) {
-  DecodedValues values;
-  DecodeRecord(record, values, Language::English);
+// The lines of the event table; a table without lines gets one end marker at the last
+// point, since strict readers want at least one event.
+KeyEvents keyEventsOf(const std::vector<EventRow>& rows, const PointSpan& span) {
   KeyEvents k;
-  for (const EventRow& row : eventRows(values)) {
+  for (const EventRow& row : rows) {
     KeyEvent e;
     e.number = static_cast<std::uint16_t>(row.no);
     e.time = static_cast<std::uint32_t>(std::max<std::int32_t>(row.position, 0)) * kTimePerSample;
@@ -103,7 +146,6 @@ KeyEvents keyEventsOf(const TraceRecord& record, const PointSpan& span) {
     k.events.push_back(std::move(e));
   }
   if (k.events.empty()) {
-    // Strict readers want at least one event: mark the end of the trace at the last point.
     KeyEvent e;
     e.number = 1;
     e.time =
@@ -115,7 +157,6 @@ KeyEvents keyEventsOf(const TraceRecord& record, const PointSpan& span) {
     k.events.push_back(std::move(e));
     k.totalLoss = 0;
   } else {
-    const std::vector<EventRow> rows = eventRows(values);
     k.totalLoss = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(rows.back().lossHundredths * 10, INT32_MIN, INT32_MAX));
   }
@@ -124,77 +165,7 @@ KeyEvents keyEventsOf(const TraceRecord& record, const PointSpan& span) {
   return k;
 }
 
-}  // namespace
-
-std::uint16_t PulseWidthNs(std::int32_t pulseIndex) {
-  if (pulseIndex < 0 || pulseIndex > 8) pulseIndex = 3;
-  return kPulseNs[static_cast<std::size_t>(pulseIndex)];
-}
-
-Result<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
-                           const ViewWindow& view, std::int32_t blockCount,
-                           const SorExportOptions& options) {
-  const std::pair<const std::string*, const char*> texts[] = {
-      {&options.cable, "the cable ID"},        {&options.fiber, "the fiber ID"},
-      {&options.operatorName, "the operator"}, {&options.locationA, "location A"},
-      {&options.locationB, "location B"},      {&options.comment, "the comment"}};
-  for (const auto& [text, field] : texts)
-    if (const auto problem = nonAscii(*text, field)) return exportError(*problem);
-  if (options.dateTime < 0 || options.dateTime > UINT32_MAX)
-    return exportError("the date " + std::to_string(options.dateTime) + " lies outside 1970..2106");
-  if (blockCount < 1 || blockCount > 15)
-    return exportError("block count " + std::to_string(blockCount) + " is outside 1..15");
-
-  // One sample of the plot, as time: the spacing the file states has to be exactly ours.
-  const double sampleTime = kLightSpeed / 2.0 / kIor * (kExportIor / 100000.0) / 299792458.0;
-  if (nearest(sampleTime / 1e-14) != static_cast<std::int32_t>(kExportSpacing))
-    return exportError("the sample spacing is not 500000");
-
-  const PointSpan span = pointSpan(header, view);
-  if (span.count == 0)
-    return exportError("the trace has no samples to export (StartPoint " +
-                       std::to_string(header.StartPoint) + " is not below RangeLine " +
-                       std::to_string(header.RangeLine) + ")");
-  const std::size_t sampleWords = static_cast<std::size_t>(blockCount) * kBlockWords;
-  const std::pair<std::size_t, std::size_t> ranges[] = {
-      {span.first, span.first + span.count}, {0, sampleWords}, {kHeaderStart, kHeaderEnd}};
-  for (const auto& [from, to] : ranges)
-    if (const std::size_t p = firstNonWord(record, from, to); p != to)
-      return exportError("record position " + std::to_string(p) + " holds " +
-                         std::to_string(record[p]) + ", outside 0..65535");
-
-  // Levels: 0.001 dB below the highest, scale factor 1000. A span the 16-bit values
-  // cannot hold raises the scale factor until it fits; values are rounded to it then.
-  std::int32_t top = 0;
-  std::int32_t bottom = 0xFFFF;
-  for (std::size_t p = span.first; p < span.first + span.count; ++p) {
-    top = std::max(top, record[p]);
-    bottom = std::min(bottom, record[p]);
-  }
-  const std::int64_t spanThousandths = static_cast<std::int64_t>(top - bottom) * 10;
-  const std::int64_t scale = std::max<std::int64_t>(
-      kBaseScaleFactor, (spanThousandths * kBaseScaleFactor + 65534) / 65535);
-  DataTrace trace;
-  trace.scaleFactor = static_cast<std::uint16_t>(scale);
-  trace.values.resize(span.count);
-  const bool exact = scale == kBaseScaleFactor;
-  const std::int32_t* words = record.words.data() + span.first;
-  std::uint16_t* values = trace.values.data();
-  if (exact) {
-    // top - w is at most 6553 here, so ten times it fits.
-    for (std::size_t i = 0; i < span.count; ++i)
-      values[i] = static_cast<std::uint16_t>((top - words[i]) * 10);
-  } else {
-    for (std::size_t i = 0; i < span.count; ++i) {
-      const double below = static_cast<double>(top - words[i]) * 10;
-      const std::int64_t v = nearest(below * kBaseScaleFactor / static_cast<double>(scale));
-      values[i] = static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 0xFFFF));
-    }
-  }
-
-  SorFile file;
-  file.version = 2;
-  file.mapVersion = 200;
+GenParams genParamsOf(const SorExportOptions& options) {
   GenParams g;
   g.language = options.language == Language::Chinese ? "ZH" : "EN";
   g.cableId = SorString(options.cable);
@@ -206,186 +177,125 @@ Result<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
   g.buildCondition = "CC";
   g.operatorName = SorString(options.operatorName);
   g.comment = SorString(options.comment);
-  file.genParams = g;
+  return g;
+}
 
+SupParams supParamsOfExport() {
   SupParams s;
   s.otdr = SorString("VT520X");
   s.software = SorString("tracelink 1.1");
-  file.supParams = s;
+  return s;
+}
 
-  DecodedValues decoded;
-  DecodeRecord(record, decoded, Language::English);
+FxdParams fxdParamsOf(const SorExportOptions& options, std::int32_t pulseIndex,
+                      const PointSpan& span) {
   FxdParams f;
   f.dateTime = static_cast<std::uint32_t>(options.dateTime);
   f.units = "mt";
   f.wavelength = kExportWavelength;
-  f.pulseWidths = {PulseWidthNs(decoded.PulseIndex)};
+  f.pulseWidths = {static_cast<std::uint16_t>(PulseWidthNs(pulseIndex))};
   f.dataSpacing = {kExportSpacing};
   f.pointCounts = {static_cast<std::uint32_t>(span.count)};
   f.groupIndex = kExportIor;
   f.acquisitionRange = static_cast<std::uint32_t>(span.count) * kTimePerSample;
   f.noiseFloorScale = 1000;
   f.traceType = "ST";
-  file.fxdParams = f;
-  file.keyEvents = keyEventsOf(record, span);
-  DataPts d;
-  d.pointCount = static_cast<std::uint32_t>(span.count);
-  d.traces.push_back(std::move(trace));
-  file.dataPts = std::move(d);
+  return f;
+}
 
-  // Our own block: the header words, the block count, the top level, and the sample words
-  // that the data points do not hold (all of them when the points were rounded).
-  std::string raw = std::string(kRecordBlockName) + '\0';
-  raw.reserve(raw.size() + 2 * kBlockWords + 32 + 2 * sampleWords + (exact ? 0 : 2 * span.count));
-  putU16(raw, kRecordFormat);
-  putU16(raw, static_cast<std::uint32_t>(blockCount));
-  for (std::size_t p = kHeaderStart; p < kHeaderEnd; ++p)
-    putU16(raw, static_cast<std::uint32_t>(record[p]));
-  putU32(raw, static_cast<std::uint32_t>(top));
-  putU32(raw, static_cast<std::uint32_t>(span.first));
-  putU32(raw, static_cast<std::uint32_t>(span.count));
-  const std::size_t coveredEnd = std::min(span.first + span.count, sampleWords);
-  const std::size_t before = std::min(span.first, sampleWords);
-  const std::size_t after = sampleWords - std::max(coveredEnd, before);
-  putU32(raw, static_cast<std::uint32_t>(before + after));
-  const auto putWords = [&raw, &record](std::size_t from, std::size_t to) {
-    const std::size_t at = raw.size();
-    raw.resize(at + 2 * (to - from));
-    char* p = raw.data() + at;
-    for (std::size_t q = from; q < to; ++q) {
-      *p++ = static_cast<char>(record[q] & 0xFF);
-      *p++ = static_cast<char>((record[q] >> 8) & 0xFF);
-    }
-  };
-  putWords(0, before);
-  putWords(std::max(coveredEnd, before), sampleWords);
-  raw += static_cast<char>(exact ? 1 : 0);
-  if (!exact) putWords(span.first, span.first + span.count);
-
+// The blocks in the order strict readers want them, our own before the checksum.
+std::vector<Block> exportBlocks(Block ours) {
   const auto known = [](const char* name, BlockKind kind) {
     Block b;
     b.ref = BlockRef{name, 200, 0};
     b.kind = kind;
     return b;
   };
-  file.blocks = {known("GenParams", BlockKind::GenParams), known("SupParams", BlockKind::SupParams),
-                 known("FxdParams", BlockKind::FxdParams), known("KeyEvents", BlockKind::KeyEvents),
-                 known("DataPts", BlockKind::DataPts)};
-  Block ours;
-  ours.ref = BlockRef{kRecordBlockName, kRecordBlockVersion, 0};
-  ours.kind = BlockKind::Other;
-  ours.raw = std::move(raw);
-  file.blocks.push_back(std::move(ours));
-  file.blocks.push_back(known("Cksum", BlockKind::Cksum));
+  std::vector<Block> blocks;
+  blocks.reserve(7);
+  blocks.push_back(known("GenParams", BlockKind::GenParams));
+  blocks.push_back(known("SupParams", BlockKind::SupParams));
+  blocks.push_back(known("FxdParams", BlockKind::FxdParams));
+  blocks.push_back(known("KeyEvents", BlockKind::KeyEvents));
+  blocks.push_back(known("DataPts", BlockKind::DataPts));
+  blocks.push_back(std::move(ours));
+  blocks.push_back(known("Cksum", BlockKind::Cksum));
+  return blocks;
+}
+
+}  // namespace
+
+bool IsPrintableAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u <= 0x7E;
+  });
+}
+
+std::optional<SorProblem> CheckExportTexts(const SorExportOptions& options) {
+  const std::pair<const std::string*, SorText> texts[] = {
+      {&options.cable, SorText::Cable},           {&options.fiber, SorText::Fiber},
+      {&options.operatorName, SorText::Operator}, {&options.locationA, SorText::LocationA},
+      {&options.locationB, SorText::LocationB},   {&options.comment, SorText::Comment}};
+  for (const auto& [text, which] : texts) {
+    if (IsPrintableAscii(*text)) continue;
+    SorProblem p = refusal(SorCode::ExportNotAscii);
+    p.text = which;
+    return p;
+  }
+  return std::nullopt;
+}
+
+SorResult<SorFile> TraceToSor(const TraceRecord& record, const HeaderState& header,
+                              const ViewWindow& view, std::int32_t blockCount,
+                              const SorExportOptions& options) {
+  if (std::optional<SorProblem> p = CheckExportTexts(options)) return std::move(*p);
+  if (std::optional<SorProblem> p = checkNumbers(options, blockCount)) return std::move(*p);
+  const PointSpan span = pointSpan(header, view);
+  if (span.count == 0)
+    return refusal(SorCode::ExportNoSamples, header.StartPoint, header.RangeLine);
+  const std::size_t sampleWords = static_cast<std::size_t>(blockCount) * kBlockWords;
+  if (std::optional<SorProblem> p = checkWords(record, span, sampleWords)) return std::move(*p);
+
+  // The pulse width and the event table come from one decode.
+  DecodedValues decoded;
+  DecodeRecord(record, decoded, Language::English);
+  RecordPoints points;
+  DataTrace trace = levelsOf(record, span, points);
+
+  SorFile file;
+  file.version = 2;
+  file.mapVersion = 200;
+  file.genParams = genParamsOf(options);
+  file.supParams = supParamsOfExport();
+  file.fxdParams = fxdParamsOf(options, decoded.PulseIndex, span);
+  file.keyEvents = keyEventsOf(eventRows(decoded), span);
+  DataPts d;
+  d.pointCount = static_cast<std::uint32_t>(span.count);
+  d.traces.push_back(std::move(trace));
+  file.dataPts = std::move(d);
+  file.blocks = exportBlocks(EncodeRecordBlock(record, blockCount, points));
   return file;
 }
 
-Result<std::vector<std::uint8_t>> WriteTraceAsSor(const TraceRecord& record,
-                                                  const HeaderState& header, const ViewWindow& view,
-                                                  std::int32_t blockCount,
-                                                  const SorExportOptions& options) {
-  Result<SorFile> file = TraceToSor(record, header, view, blockCount, options);
-  if (!file) return file.error();
+SorResult<std::vector<std::uint8_t>> WriteTraceAsSor(const TraceRecord& record,
+                                                     const HeaderState& header,
+                                                     const ViewWindow& view,
+                                                     std::int32_t blockCount,
+                                                     const SorExportOptions& options) {
+  SorResult<SorFile> file = TraceToSor(record, header, view, blockCount, options);
+  if (!file) return file.problem();
   return WriteSor(*file);
 }
 
-std::optional<Result<RecordFromSor>> RecordOf(const SorFile& file) {
-  // Where each block starts, for messages.
-  std::size_t offset = (file.version == 2 ? 4 : 0) + 8;
-  for (const Block& b : file.blocks) offset += b.ref.name.size() + 1 + 6;
-  const Block* ours = nullptr;
-  for (const Block& b : file.blocks) {
-    if (b.kind == BlockKind::Other && b.ref.name == kRecordBlockName) {
-      ours = &b;
-      break;
-    }
-    offset += b.ref.size;
-  }
-  if (!ours) return std::nullopt;
-
-  const std::string& raw = ours->raw;
-  std::size_t pos = file.version == 2 ? std::string(kRecordBlockName).size() + 1 : 0;
-  std::optional<Error> failure;
-  const auto need = [&](const char* field, std::size_t n) {
-    if (failure) return false;
-    if (pos <= raw.size() && n <= raw.size() - pos) return true;
-    failure =
-        recordBlockError(field, offset + pos,
-                         "needs " + std::to_string(n) + " bytes, " +
-                             std::to_string(raw.size() - std::min(pos, raw.size())) + " remain");
-    return false;
-  };
-  const auto u16 = [&](const char* field) -> std::uint32_t {
-    if (!need(field, 2)) return 0;
-    const auto v = static_cast<std::uint32_t>(static_cast<unsigned char>(raw[pos]) |
-                                              (static_cast<unsigned char>(raw[pos + 1]) << 8));
-    pos += 2;
-    return v;
-  };
-  const auto u32 = [&](const char* field) -> std::uint32_t {
-    const std::uint32_t lo = u16(field);
-    return lo | (u16(field) << 16);
-  };
-  const auto fail = [&](const char* field, const std::string& what) {
-    if (!failure) failure = recordBlockError(field, offset + pos, what);
-  };
-
-  RecordFromSor out;
-  TraceRecord& record = *out.record;
-  const std::uint32_t format = u16("format");
-  if (!failure && format != kRecordFormat)
-    fail("format", "format " + std::to_string(format) + " is not 1");
-  out.blockCount = static_cast<std::int32_t>(u16("block count"));
-  if (!failure && (out.blockCount < 1 || out.blockCount > 15))
-    fail("block count", "block count " + std::to_string(out.blockCount) + " is outside 1..15");
-  std::array<std::uint16_t, kBlockWords> headerWords{};
-  if (need("header words", 2 * kBlockWords))
-    for (std::uint16_t& w : headerWords) w = static_cast<std::uint16_t>(u16("header words"));
-  const std::uint32_t top = u32("top level");
-  const std::uint32_t first = u32("first position");
-  const std::uint32_t count = u32("point count");
-  if (failure) return Result<RecordFromSor>(*failure);
-  if (top > 0xFFFF) fail("top level", "the top level " + std::to_string(top) + " is not a word");
-  if (first > kRecordWords || count > kRecordWords - first)
-    fail("point count", "points " + std::to_string(first) + ".." + std::to_string(first + count) +
-                            " lie outside the record");
-  const DataTrace* trace =
+std::optional<SorResult<RecordFromSor>> RecordOf(const SorFile& file) {
+  const auto ours = std::find_if(file.blocks.begin(), file.blocks.end(), [](const Block& b) {
+    return b.kind == BlockKind::Other && b.ref.name == kRecordBlockName;
+  });
+  if (ours == file.blocks.end()) return std::nullopt;
+  const DataTrace* points =
       file.dataPts && !file.dataPts->traces.empty() ? &file.dataPts->traces.front() : nullptr;
-  if (!failure && (!trace || trace->values.size() != count))
-    fail("point count", std::to_string(count) + " points do not match the file's DataPts");
-  const std::size_t sampleWords = static_cast<std::size_t>(out.blockCount) * kBlockWords;
-  std::size_t expectedOthers = sampleWords;
-  if (!failure) {
-    const std::size_t coveredEnd = std::min<std::size_t>(first + count, sampleWords);
-    if (first < coveredEnd) expectedOthers -= coveredEnd - first;
-  }
-  const std::uint32_t others = u32("other words");
-  if (!failure && others != expectedOthers)
-    fail("other words",
-         std::to_string(others) + " words, the record needs " + std::to_string(expectedOthers));
-  if (failure) return Result<RecordFromSor>(*failure);
-
-  for (std::size_t p = 0; p < sampleWords; ++p)
-    if (p < first || p >= first + count) record[p] = static_cast<std::int32_t>(u16("other words"));
-  if (!need("exact", 1)) return Result<RecordFromSor>(*failure);
-  const bool exact = raw[pos++] != 0;
-  for (std::size_t i = 0; i < count && !failure; ++i) {
-    if (exact) {
-      const std::uint32_t v = trace->values[i];
-      if (trace->scaleFactor != kBaseScaleFactor || v % 10 != 0 || v / 10 > top) {
-        failure = recordBlockError(
-            "exact", offset + pos - 1,
-            "DataPts point " + std::to_string(i) + " does not hold a level of the record");
-        break;
-      }
-      record[first + i] = static_cast<std::int32_t>(top - v / 10);
-    } else {
-      record[first + i] = static_cast<std::int32_t>(u16("levels"));
-    }
-  }
-  if (failure) return Result<RecordFromSor>(*failure);
-  for (std::size_t k = 0; k < kBlockWords; ++k) record[kHeaderStart + k] = headerWords[k];
-  return Result<RecordFromSor>(std::move(out));
+  return DecodeRecordBlock(*ours, file.version, points);
 }
 
 }  // namespace tracelink::sor

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QTranslator>
 
+#include "record/version.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 
@@ -12,7 +13,8 @@ namespace tracelink {
 int runTracelink(int argc, char** argv, Language language) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(language == Language::English ? "tracelink" : "tracelink-zh");
-  QApplication::setApplicationVersion("1.1");
+  QApplication::setApplicationVersion(
+      QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
   QTranslator qtTexts;
   if (loadQtTranslations(language, qtTexts)) QApplication::installTranslator(&qtTexts);
 

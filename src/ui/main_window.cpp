@@ -8,16 +8,19 @@
 #include <QLocale>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "files/trace_library.h"
 #include "link/transfer_messages.h"
+#include "record/fill_in.h"
 #include "render/layout.h"
 #include "ui/background.h"
+#include "ui/main_window_form.h"
 #include "ui/qt_text.h"
 #include "ui/trace_view.h"
 
@@ -71,34 +74,45 @@ void MainWindow::buildControls() {
   statusBar_->setSizeGripEnabled(false);
   outer->addWidget(statusBar_);
 
-  picture1_ = new BackgroundPicture(client_);
-  picture1_->setObjectName("Picture1");
-  picture1_->setGeometry(twipsRect(0, 0, 11175, 8655));
-
-  picture2_ = new TraceView(session_, client_);
-  picture2_->move(twipsToPixels(120), twipsToPixels(120));
-
-  const auto makeLabel = [this](const char* name, QRect geometry, const QString& text) {
-    auto* label = new QLabel(text, client_);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    // Labels are opaque, so their text stays readable over the background picture, and
-    // their text starts at the top as the layout's overlapping boxes expect.
-    label->setAutoFillBackground(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
+  const std::vector<ControlPlace> controls = formControls();
+  std::vector<QWidget*> made;
+  for (const ControlPlace& c : controls) made.push_back(placeControl(client_, session_, c));
+  const auto placed = [&]<class W>(W*& member, std::string_view name) {
+    for (std::size_t i = 0; i < controls.size(); ++i)
+      if (controls[i].name == name) member = dynamic_cast<W*>(made[i]);
+    Q_ASSERT(member);
   };
-  label2_ = makeLabel("Label2", twipsRect(120, 5760, 1935, 375), QStringLiteral("文件"));
-  label1_ = makeLabel("Label1", twipsRect(2280, 5760, 8535, 375), QStringLiteral("折射率："));
-  label3_ = makeLabel("Label3", twipsRect(2280, 7920, 495, 255), QStringLiteral("1/2"));
-  label5_ = makeLabel("Label5", twipsRect(2280, 8160, 495, 375), QStringLiteral("1"));
+  placed(picture1_, "Picture1");
+  placed(picture2_, "Picture2");
+  placed(label2_, "Label2");
+  placed(label1_, "Label1");
+  placed(label3_, "Label3");
+  placed(label5_, "Label5");
+  placed(list1_, "List1");
+  placed(text1_, "Text1");
+  const std::array<std::string_view, 6> valueBoxes{"Text4_0", "Text4_1", "Text4_2",
+                                                   "Text4_3", "Text4_4", "Text4_5"};
+  for (std::size_t i = 0; i < text4_.size(); ++i) placed(text4_[i], valueBoxes[i]);
+  placed(combo1_, "Combo1");
+  placed(command1_, "Command1");
+  placed(command12_, "Command12");
+  placed(command2_, "Command2");
+  placed(command4_, "Command4");
+  placed(command3_, "Command3");
+  placed(command5_, "Command5");
+  placed(progressBar2_, "ProgressBar2");
+  placed(progressBar1_, "ProgressBar1");
+
   label3_->hide();
   label5_->hide();
-
-  list1_ = new QListWidget(client_);
-  list1_->setObjectName("List1");
-  list1_->setGeometry(twipsRect(120, 6000, 2055, 2595));
   list1_->setSortingEnabled(false);
+  text1_->setReadOnly(true);
+  text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Tab stops every eight average characters, as the event table was laid out for.
+  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() * 8);
+  combo1_->setEditable(true);
+  combo1_->setInsertPolicy(QComboBox::NoInsert);
+
   connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
   // Choosing an entry with the arrow keys loads it too, as a list box click always did;
   // a mouse press also moves the current row, but its load comes with itemClicked.
@@ -107,54 +121,9 @@ void MainWindow::buildControls() {
       List1_Click();
   });
 
-  text1_ = new QPlainTextEdit(client_);
-  text1_->setObjectName("Text1");
-  text1_->setGeometry(twipsRect(2280, 6000, 6015, 1695));
-  text1_->setReadOnly(true);
-  text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  // Tab stops every eight average characters, as the event table was laid out for.
-  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() * 8);
-
-  for (std::size_t i = 0; i < text4_.size(); ++i) {
-    text4_[i] = new QLineEdit(client_);
-    text4_[i]->setObjectName(QStringLiteral("Text4_%1").arg(i));
-    text4_[i]->setGeometry(twipsRect(static_cast<int>(i) * 495, 8280, 495, 375));
-    text4_[i]->hide();
-  }
-
-  combo1_ = new QComboBox(client_);
-  combo1_->setObjectName("Combo1");
-  combo1_->setEditable(true);
-  combo1_->setInsertPolicy(QComboBox::NoInsert);
-  combo1_->setGeometry(twipsRect(8640, 5880, 855, 315));
-
-  const auto makeButton = [this](const char* name, QRect geometry, const QString& text) {
-    auto* button = new QPushButton(text, client_);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
-  };
-  const UiStrings& zh = uiStrings(Language::Chinese);
-  command1_ = makeButton("Command1", twipsRect(9600, 5760, 1455, 495), zh.connect);
-  command12_ = makeButton("Command12", twipsRect(9600, 6360, 1455, 495), zh.uploadCurrent);
-  command2_ = makeButton("Command2", twipsRect(9600, 6960, 1455, 495), zh.saveCurrent);
-  command4_ = makeButton("Command4", twipsRect(9600, 7560, 1455, 495), zh.uploadAll);
-  command3_ = makeButton("Command3", twipsRect(8280, 8160, 1095, 495), zh.backColour);
-  command5_ = makeButton("Command5", twipsRect(9600, 8160, 1455, 495), zh.print);
   connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(command3_, &QPushButton::clicked, this, [this] { Command3_Click(); });
-
-  progressBar2_ = new QProgressBar(client_);
-  progressBar2_->setObjectName("ProgressBar2");
-  progressBar2_->setGeometry(twipsRect(2880, 7800, 5175, 375));
-  progressBar2_->setTextVisible(false);
-  progressBar2_->hide();
-  progressBar1_ = new QProgressBar(client_);
-  progressBar1_->setObjectName("ProgressBar1");
-  progressBar1_->setGeometry(twipsRect(2880, 8160, 5175, 375));
-  progressBar1_->setTextVisible(false);
-  progressBar1_->hide();
 
   connect(command12_, &QPushButton::clicked, this, [this] { Command12_Click(); });
   connect(command4_, &QPushButton::clicked, this, [this] { Command4_Click(); });
@@ -172,7 +141,7 @@ void MainWindow::buildControls() {
   connect(&link_, &ByteLink::openChanged, this,
           [this](bool open) { command1_->setText(open ? strings_.disconnect : strings_.connect); });
   connect(&link_, &ByteLink::lost, this, [this](const LinkError& error) {
-    setStatus(strings_.portLost.arg(fromStd(linkErrorText(error, language_))));
+    setStatus(fillIn(strings_.portLost, {fromStd(linkErrorText(error, language_))}));
   });
 }
 
@@ -234,15 +203,15 @@ void MainWindow::Command1_Click() {
   if (!link_.isOpen()) {
     if (const std::optional<LinkError> failed =
             link_.open(combo1_->currentText(), options_.portMapping)) {
-      setStatus(strings_.connectFailed.arg(fromStd(linkErrorText(*failed, language_))));
+      setStatus(fillIn(strings_.connectFailed, {fromStd(linkErrorText(*failed, language_))}));
     } else {
-      setStatus(strings_.connected.arg(link_.portName()));
+      setStatus(fillIn(strings_.connected, {link_.portName()}));
     }
     return;
   }
   const QString abandoned = abandonUpload();
   link_.close();
-  setStatus(withAbandoned(abandoned, strings_.disconnected.arg(link_.portName())));
+  setStatus(withAbandoned(abandoned, fillIn(strings_.disconnected, {link_.portName()})));
 }
 
 void MainWindow::ListSavedTraces() {
@@ -259,11 +228,11 @@ void MainWindow::List1_Click() {
   const QString abandoned = abandonUpload();
   const QString path = QDir(saveFolder_).filePath(item->text());
   if (const Status read = session_.loadFile(toPath(path)); !read) {
-    setStatus(
-        withAbandoned(abandoned, strings_.loadFailed.arg(fromStd(read.error().text(language_)))));
+    setStatus(withAbandoned(abandoned,
+                            fillIn(strings_.loadFailed, {fromStd(read.error().text(language_))})));
     return;
   }
-  setStatus(withAbandoned(abandoned, strings_.loaded.arg(item->text())));
+  setStatus(withAbandoned(abandoned, fillIn(strings_.loaded, {item->text()})));
 }
 
 void MainWindow::showDecoded() {
@@ -278,68 +247,73 @@ void MainWindow::showDecoded() {
 // Said once at start, unless the traces are where they always were.
 void MainWindow::announceSaveFolder(const SaveFolderChoice& choice) {
   if (choice.place == SaveFolderChoice::Place::UserData) {
-    setStatus(strings_.tracesKeptIn.arg(QDir::toNativeSeparators(choice.folder)));
+    setStatus(fillIn(strings_.tracesKeptIn, {QDir::toNativeSeparators(choice.folder)}));
   } else if (choice.place == SaveFolderChoice::Place::None) {
     QStringList tried;
     if (!choice.besideFolder.isEmpty())
-      tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.besideFolder),
-                                             folderRefusalText(choice.besideReason, language_));
-    tried << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(choice.userFolder),
-                                           folderRefusalText(choice.userReason, language_));
-    saveUnavailable_ = strings_.savingUnavailable.arg(tried.join(QStringLiteral("; ")));
+      tried << fillIn(strings_.folderTried, {QDir::toNativeSeparators(choice.besideFolder),
+                                             folderRefusalText(choice.besideReason, language_)});
+    tried << fillIn(strings_.folderTried, {QDir::toNativeSeparators(choice.userFolder),
+                                           folderRefusalText(choice.userReason, language_)});
+    saveUnavailable_ =
+        fillIn(strings_.savingUnavailable, {tried.join(strings_.folderTriedSeparator)});
     setStatus(saveUnavailable_);
   }
 }
 
-bool MainWindow::ensureSaveFolder() {
-  if (saveFolder_.isEmpty()) {
-    setStatus(saveUnavailable_);
-    return false;
-  }
-  std::error_code ec;
-  const std::filesystem::path folder = toPath(saveFolder_);
-  if (std::filesystem::is_directory(folder, ec)) return true;
-  if (std::filesystem::create_directories(folder, ec) ||
-      (!ec && std::filesystem::is_directory(folder, ec)))
-    return true;
-  const int why = ec ? ec.value() : ENOTDIR;
-  setStatus(strings_.folderFailed.arg(
-      QDir::toNativeSeparators(saveFolder_),
-      fromStd(systemErrorText(why, ec ? ec.message() : std::string(), language_))));
-  return false;
+Status MainWindow::ensureSaveFolder() {
+  // The reasons were worded at start, in the window's language, with every folder tried.
+  if (saveFolder_.isEmpty()) return Error{saveUnavailable_.toStdString()};
+  return EnsureFolder(toPath(saveFolder_));
+}
+
+QString MainWindow::folderFailedText(const Error& error) const {
+  return fillIn(strings_.folderFailed,
+                {QDir::toNativeSeparators(saveFolder_),
+                 fromStd(systemErrorText(error.sysError, error.systemText, language_))});
 }
 
 void MainWindow::Command2_Click() {
   if (!session_.dataPresent()) return;
   const std::string& text = session_.buildRecordText(savedBlockCount());
-  ensureSaveFolder();
+  // The dialog opens wherever it can; a folder that cannot be made is said, not fatal.
+  reportSaveFolder(ensureSaveFolder());
   const QString path = options_.saveDialog->askSavePath(this, strings_.saveDialogTitle, saveFolder_,
                                                         strings_.saveFilter);
   if (path.isEmpty()) return;
   if (const Status written = WriteRecordFile(toPath(path), text); !written) {
-    setStatus(strings_.saveFailed.arg(fromStd(written.error().text(language_))));
+    setStatus(fillIn(strings_.saveFailed, {fromStd(written.error().text(language_))}));
   } else {
-    setStatus(strings_.saved.arg(QDir::toNativeSeparators(path)));
+    setStatus(fillIn(strings_.saved, {QDir::toNativeSeparators(path)}));
   }
   ListSavedTraces();
 }
 
-QString MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
+void MainWindow::reportSaveFolder(const Status& folder) {
+  if (folder) return;
+  const Error& e = folder.error();
+  setStatus(e.code == ErrorCode::CannotCreateFolder ? folderFailedText(e)
+                                                    : fromStd(e.text(language_)));
+}
+
+Status MainWindow::AutoSaveTrace(int traceSelect, int blockNo) {
   const std::string& text = session_.buildRecordText(blockNo);
-  if (!ensureSaveFolder()) return statusText();
+  if (const Status folder = ensureSaveFolder(); !folder) {
+    reportSaveFolder(folder);
+    return folder;
+  }
   const QDateTime t = options_.clock->now();
   const QDate d = t.date();
   const QTime tm = t.time();
   const std::string name = AutoSaveFileName(traceSelect, d.year(), d.month(), d.day(), tm.hour(),
                                             tm.minute(), tm.second());
   const std::filesystem::path path = UniqueSavePath(toPath(saveFolder_), name);
-  if (const Status written = WriteRecordFile(path, text); !written) {
-    const QString message = strings_.saveFailed.arg(fromStd(written.error().text(language_)));
-    setStatus(message);
-    return message;
+  if (Status written = WriteRecordFile(path, text); !written) {
+    setStatus(fillIn(strings_.saveFailed, {fromStd(written.error().text(language_))}));
+    return written;
   }
   lastAutoSave_ = fromPath(path);
-  return QString();
+  return {};
 }
 
 void MainWindow::Command3_Click() {
@@ -355,7 +329,7 @@ QString MainWindow::statusText() const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  upload_->abandon();
+  (void)upload_->abandon();
   link_.close();
   event->accept();
   QCoreApplication::quit();

@@ -18,6 +18,7 @@
 #include "link/upload_controller.h"
 #include "record/decode.h"
 #include "record/language.h"
+#include "record/result.h"
 #include "record/trace_record.h"
 #include "report/report_workflow.h"
 #include "session/trace_session.h"
@@ -59,8 +60,9 @@ class MainWindow : public QWidget {
   void Command12_Click();
   void Command4_Click();
   void ListSavedTraces();
-  // Saves the record under the automatic name; empty on success, else the reason.
-  QString AutoSaveTrace(int traceSelect, int blockNo);
+  // Saves the record under the automatic name (Upload All's hook); the status line says
+  // what failed, and the error is returned for the upload to tell.
+  Status AutoSaveTrace(int traceSelect, int blockNo);
 
   const TraceSession& session() const { return session_; }
   const TraceRecord& record() const { return session_.record(); }
@@ -107,7 +109,11 @@ class MainWindow : public QWidget {
   void wirePlotCommands();
   void showMeasurement();
   void showProgress(const TransferProgress& progress);
-  bool ensureSaveFolder();
+  // The save folder, made when it is missing; why there is none when it cannot be.
+  Status ensureSaveFolder();
+  // Puts a failed ensureSaveFolder() on the status line.
+  void reportSaveFolder(const Status& folder);
+  QString folderFailedText(const Error& error) const;
   void announceSaveFolder(const SaveFolderChoice& choice);
 
   Language language_;
@@ -119,10 +125,8 @@ class MainWindow : public QWidget {
   TraceSession session_;
   std::int32_t savedBlockCount() const;
   QString lastAutoSave_;
-  QDateTime uploadedAt_;  // when the last upload of a trace completed
   QMenu* plotMenu_ = nullptr;
   double plotMenuAtM_ = 0;  // where the plot's menu was opened, metres
-  QString lastUploadAllSummary_;  // set as each Upload All summary is shown
 
   SerialLink link_;
   UploadController* upload_ = nullptr;

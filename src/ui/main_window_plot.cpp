@@ -12,52 +12,31 @@
 #include "measure/measure.h"
 #include "measure/measure_strings.h"
 #include "measure/measure_text.h"
-#include "report/printer_set_window.h"
-#include "sor/sor_strings.h"
+#include "record/fill_in.h"
 #include "sor/trace_sor.h"
+#include "trace/trace_from_record.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/trace_view.h"
 
 namespace tracelink {
 
-namespace {
-
-QString fromView(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// Only printable ASCII goes into a SOR file; a field holding anything else is left empty
-// and named, so the export still goes out.
-std::string asciiField(const QString& text, const QString& name, QStringList& leftOut) {
-  for (const QChar c : text) {
-    if (c.unicode() < 0x20 || c.unicode() > 0x7E) {
-      leftOut << name;
-      return {};
-    }
-  }
-  return text.toStdString();
-}
-
-}  // namespace
-
 void MainWindow::wirePlotCommands() {
   plotMenu_ = new QMenu(this);
   plotMenu_->setObjectName(QStringLiteral("PlotMenu"));
-  const MeasureStrings& m = measureStrings(language_);
-  const auto add = [this](std::string_view text, const char* name) {
-    QAction* action = plotMenu_->addAction(fromView(text));
+  const auto add = [this](const QString& text, const char* name) {
+    QAction* action = plotMenu_->addAction(text);
     action->setObjectName(QString::fromLatin1(name));
     return action;
   };
-  QAction* setA = add(m.setMarkerA, "SetMarkerA");
-  QAction* setB = add(m.setMarkerB, "SetMarkerB");
-  QAction* clear = add(m.clearMarkers, "ClearMarkers");
-  QAction* eventLoss = add(m.eventLossHere, "EventLossHere");
-  QAction* showEvents = add(m.showEvents, "ShowEvents");
+  QAction* setA = add(strings_.setMarkerA, "SetMarkerA");
+  QAction* setB = add(strings_.setMarkerB, "SetMarkerB");
+  QAction* clear = add(strings_.clearMarkers, "ClearMarkers");
+  QAction* eventLoss = add(strings_.eventLossHere, "EventLossHere");
+  QAction* showEvents = add(strings_.showEvents, "ShowEvents");
   showEvents->setCheckable(true);
   plotMenu_->addSeparator();
-  QAction* exportSor = add(sor::sorStrings(language_).exportEntry, "ExportSor");
+  QAction* exportSor = add(strings_.exportSor, "ExportSor");
 
   connect(setA, &QAction::triggered, this, [this] { session_.setMarker('A', plotMenuAtM_); });
   connect(setB, &QAction::triggered, this, [this] { session_.setMarker('B', plotMenuAtM_); });
@@ -95,8 +74,8 @@ QString MainWindow::measurementText() const {
   const Markers& markers = session_.markers();
   if (!markers.a && !markers.b && !markers.event) return {};
   const std::string sep = QLocale().decimalPoint().toStdString();
-  const MeasureTrace trace =
-      measureTrace(session_.record(), session_.header(), session_.view(), session_.decoded());
+  const Trace trace =
+      TraceFromRecord(session_.record(), session_.header(), session_.view(), session_.decoded());
   std::string text = markerReadout(trace, markers.a, markers.b, language_, sep);
   if (markers.event) {
     const MeasureStrings& s = measureStrings(language_);
@@ -121,47 +100,43 @@ void MainWindow::showMeasurement() {
 }
 
 void MainWindow::ExportSor() {
-  const sor::SorStrings& s = sor::sorStrings(language_);
   if (session_.header().StartPoint >= session_.header().RangeLine) {
-    setStatus(fromStd(s.noTrace));
+    setStatus(strings_.sorNoTrace);
     return;
   }
+  // The report's header values, whether the print settings were ever opened or not. A
+  // text the strictest readers would not take refuses the export, naming the field, as
+  // the command line's export does.
+  const ReportHeader h = report_->header();
   sor::SorExportOptions options;
   options.language = language_;
-  QStringList leftOut;
-  if (const PrinterSetWindow* settings = report_->loadedPrinterset()) {
-    const ReportHeader h = settings->headerTexts();
-    options.cable = asciiField(h.cableNo, strings_.fieldCable, leftOut);
-    options.fiber = asciiField(h.fiberNo, strings_.fieldFiber, leftOut);
-    options.operatorName = asciiField(h.operatorName, strings_.fieldOperator, leftOut);
-  }
+  options.cable = h.cableNo.toStdString();
+  options.fiber = h.fiberNo.toStdString();
+  options.operatorName = h.operatorName.toStdString();
   const TraceSource& source = session_.source();
   if (source.kind == TraceSource::Kind::File) {
     options.dateTime = QFileInfo(fromPath(source.path)).lastModified().toSecsSinceEpoch();
   } else {
-    options.dateTime = uploadedAt_.isValid() ? uploadedAt_.toSecsSinceEpoch()
-                                             : options_.clock->now().toSecsSinceEpoch();
+    options.dateTime = source.uploadedAt.value_or(options_.clock->now().toSecsSinceEpoch());
   }
   const Result<std::vector<std::uint8_t>> bytes = sor::WriteTraceAsSor(
       session_.record(), session_.header(), session_.view(), savedBlockCount(), options);
   if (!bytes) {
-    setStatus(fromStd(s.failed).arg(fromStd(bytes.error().text(language_))));
+    setStatus(fillIn(strings_.sorFailed, {fromStd(bytes.error().text(language_))}));
     return;
   }
-  ensureSaveFolder();
-  const QString path = options_.saveDialog->askSavePath(this, fromStd(s.dialogTitle), saveFolder_,
-                                                        fromStd(s.filter));
+  reportSaveFolder(ensureSaveFolder());
+  const QString path = options_.saveDialog->askSavePath(this, strings_.sorDialogTitle, saveFolder_,
+                                                        strings_.sorFilter);
   if (path.isEmpty()) return;
   // The dialog has asked before replacing a file.
   const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
   if (const Status written = WriteFileAtomically(toPath(path), view, ExistingFile::Replace);
       !written) {
-    setStatus(fromStd(s.failed).arg(fromStd(written.error().text(language_))));
+    setStatus(fillIn(strings_.sorFailed, {fromStd(written.error().text(language_))}));
     return;
   }
-  QString done = fromStd(s.saved).arg(QDir::toNativeSeparators(path));
-  if (!leftOut.isEmpty()) done += strings_.fieldsLeftOut.arg(leftOut.join(QStringLiteral(", ")));
-  setStatus(done);
+  setStatus(fillIn(strings_.sorSaved, {QDir::toNativeSeparators(path)}));
 }
 
 }  // namespace tracelink

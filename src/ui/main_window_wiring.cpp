@@ -1,9 +1,10 @@
 // The main window's wiring to the upload controller and the report workflow: what
 // they need from the window and how the window shows what they report.
 #include <QMetaObject>
-#include <utility>
 
 #include "link/transfer_messages.h"
+#include "record/fill_in.h"
+#include "report/report_sources.h"
 #include "ui/main_window.h"
 #include "ui/progress_widgets.h"
 #include "ui/qt_text.h"
@@ -12,18 +13,9 @@
 namespace tracelink {
 
 ReportSources MainWindow::reportSources() const {
-  ReportSources sources;
-  // The session is the source; the hidden boxes only mirror it.
-  const DecodedTexts& texts = session_.texts();
-  sources.text4_0 = fromStd(texts.text4_0);
-  sources.text4_1 = fromStd(texts.text4_1);
-  sources.text4_3 = fromStd(texts.text4_3);
-  sources.text4_5 = fromStd(session_.scaleText());
-  sources.plotCanvas = picture2_->canvas();
-  sources.decoded = session_.decoded();
-  if (session_.source().kind == TraceSource::Kind::File)
-    sources.traceName = fromPath(session_.source().path.filename());
-  return sources;
+  // The session is the source; the hidden boxes only mirror it. The canvas is the one the
+  // plot drew last, as the report has always printed it.
+  return BuildReportSources(session_, picture2_->canvas());
 }
 
 void MainWindow::Command12_Click() {
@@ -42,10 +34,8 @@ void MainWindow::wireUploads() {
   upload_ = new UploadController(link_, session_, language_, this);
   upload_->setAutoSaveTrace(
       [this](int traceSelect, int blockNo) { return AutoSaveTrace(traceSelect, blockNo); });
-  connect(upload_, &UploadController::decodeRecord, this, [this] {
-    uploadedAt_ = options_.clock->now();
-    session_.completeTrace();
-  });
+  connect(upload_, &UploadController::decodeRecord, this,
+          [this] { session_.completeTrace(options_.clock->now().toSecsSinceEpoch()); });
   connect(upload_, &UploadController::listSavedTraces, this, [this] { ListSavedTraces(); });
   connect(upload_, &UploadController::showNoDatas, this, [this] {
     // Shown once the transfer's handler has returned, so no modal loop runs inside it.
@@ -58,19 +48,18 @@ void MainWindow::wireUploads() {
   connect(upload_, &UploadController::transferFailed, this,
           [this](const QString& message) { setStatus(message); });
   connect(upload_, &UploadController::uploadAllEnded, this, [this](const UploadAllSummary& s) {
-    lastUploadAllSummary_ = fromStd(uploadAllSummaryMessage(s, language_));
-    setStatus(lastUploadAllSummary_);
+    setStatus(fromStd(uploadAllSummaryMessage(s, language_)));
   });
 }
 
 QString MainWindow::abandonUpload() {
-  lastUploadAllSummary_.clear();
-  upload_->abandon();
-  return std::exchange(lastUploadAllSummary_, QString());
+  const AbandonedUpload abandoned = upload_->abandon();
+  if (!abandoned.summary) return QString();
+  return fromStd(uploadAllSummaryMessage(*abandoned.summary, language_));
 }
 
 QString MainWindow::withAbandoned(const QString& abandoned, const QString& status) const {
-  return abandoned.isEmpty() ? status : strings_.abandonedThen.arg(abandoned, status);
+  return abandoned.isEmpty() ? status : fillIn(strings_.abandonedThen, {abandoned, status});
 }
 
 void MainWindow::showProgress(const TransferProgress& progress) {

@@ -5,16 +5,19 @@
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "files/path_text.h"
+#include "files/trace_library.h"
+#include "record/fill_in.h"
 #include "record/result.h"
+#include "ui/qt_text.h"
 #include "ui/ui_strings.h"
 
 namespace tracelink {
@@ -39,29 +42,18 @@ FolderRefusal refusal(FolderRefusal::Why why) {
   return r;
 }
 
-FolderRefusal systemRefusal(int sysError, const std::string& systemText) {
-  FolderRefusal r = refusal(FolderRefusal::Why::SystemError);
-  r.sysError = sysError;
-  r.systemText = QString::fromLocal8Bit(systemText.c_str());
-  return r;
-}
-
 // Makes `folder` usable for saving: creates it when missing and writes (and removes) a
 // probe file, since permissions alone do not tell about read-only mounts or ACLs. Empty
 // when usable, else why not.
 FolderRefusal prepareFolder(const QString& folder) {
-  const std::filesystem::path path(QFile::encodeName(folder).toStdString());
-  std::error_code ec;
-  if (!std::filesystem::is_directory(path, ec)) {
-    std::filesystem::create_directories(path, ec);
-    if (ec) return systemRefusal(ec.value(), ec.message());
-    if (!std::filesystem::is_directory(path, ec)) return refusal(FolderRefusal::Why::NotAFolder);
-  }
+  const std::filesystem::path path = toPath(folder);
+  if (const Status made = EnsureFolder(path); !made) return FolderRefusal::cannotUse(made.error());
   std::string probe = (path / ".tracelink-probe-XXXXXX").string();
   const int fd = ::mkstemp(probe.data());
   if (fd < 0) {
     const int why = errno;
-    return systemRefusal(why, std::error_code(why, std::generic_category()).message());
+    return FolderRefusal::cannotUse(
+        fileError(ErrorCode::CannotWrite, pathText(path), why, std::strerror(why)));
   }
   ::close(fd);
   ::unlink(probe.c_str());
@@ -69,6 +61,12 @@ FolderRefusal prepareFolder(const QString& folder) {
 }
 
 }  // namespace
+
+FolderRefusal FolderRefusal::cannotUse(Error error) {
+  FolderRefusal r = refusal(Why::CannotUse);
+  r.error = std::move(error);
+  return r;
+}
 
 SaveFolderChoice chooseSaveFolder(const QString& programFolder, const QString& userDataFolder) {
   SaveFolderChoice choice;
@@ -106,14 +104,11 @@ QString folderRefusalText(const FolderRefusal& refusal, Language language) {
     case FolderRefusal::Why::None:
       return QString();
     case FolderRefusal::Why::SystemProgramFolder:
-      return s.folderIsSystemPrograms.arg(refusal.programFolder);
-    case FolderRefusal::Why::NotAFolder:
-      return s.folderIsNotAFolder;
+      return fillIn(s.folderIsSystemPrograms, {refusal.programFolder});
     case FolderRefusal::Why::NoUserDataFolder:
       return s.noUserDataFolder;
-    case FolderRefusal::Why::SystemError:
-      return QString::fromStdString(
-          systemErrorText(refusal.sysError, refusal.systemText.toStdString(), language));
+    case FolderRefusal::Why::CannotUse:
+      return fromStd(systemErrorText(refusal.error.sysError, refusal.error.systemText, language));
   }
   return QString();
 }

@@ -3,21 +3,25 @@
 #include <QString>
 
 #include "record/language.h"
+#include "record/result.h"
 
 namespace tracelink {
 
 // Why a folder could not be used for saving, as data; folderRefusalText words it in the
 // program's language.
 struct FolderRefusal {
-  enum class Why { None, SystemProgramFolder, NotAFolder, NoUserDataFolder, SystemError };
+  enum class Why { None, SystemProgramFolder, NoUserDataFolder, CannotUse };
   Why why = Why::None;
   QString programFolder;  // SystemProgramFolder: the system's folder it would be in
-  int sysError = 0;       // SystemError: the system's error number
-  QString systemText;     // SystemError: the system's own (English) words, when it gave any
+  // CannotUse: the file layer's error, CannotCreateFolder from EnsureFolder or CannotWrite
+  // when nothing can be written in the folder, with the system's reason.
+  Error error;
   bool isEmpty() const { return why == Why::None; }
+  static FolderRefusal cannotUse(Error error);
 };
 
-// The reason in words: in English the system's own words, as before; in Chinese ours.
+// The reason in words, without the folder (the window names it beside the reason): in
+// English the system's own words, as before; in Chinese ours.
 QString folderRefusalText(const FolderRefusal& refusal, Language language);
 
 // Where the program keeps its traces. A copied or portable program keeps them in "save"

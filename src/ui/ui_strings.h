@@ -7,7 +7,8 @@
 namespace tracelink {
 
 // Captions and messages of the main window, per language. The messages after the
-// captions are ours: they name what failed where the original stayed silent.
+// captions are ours: they name what failed where the original stayed silent. In a message
+// {0}, {1}, ... stand for the values named beside it (fillIn).
 struct UiStrings {
   QString windowTitle;
   QString connect;     // Command1, not connected
@@ -22,32 +23,43 @@ struct UiStrings {
   QString noDatas;
   QString saveDialogTitle;
   QString saveFilter;
-  // Status line messages; %1, %2 are filled in by the window.
-  QString connectFailed;  // %1 reason (names the port)
-  QString connected;      // %1 port
-  QString disconnected;   // %1 port
-  QString portLost;       // %1 reason
-  QString loadFailed;     // %1 reason (names the file)
-  QString loaded;         // %1 file name
-  QString saveFailed;     // %1 reason (names the file)
-  QString saved;          // %1 path
-  QString folderFailed;   // %1 folder, %2 reason
+  // Status line messages.
+  QString connectFailed;  // {0} reason (names the port)
+  QString connected;      // {0} port
+  QString disconnected;   // {0} port
+  QString portLost;       // {0} reason
+  QString loadFailed;     // {0} reason (names the file)
+  QString loaded;         // {0} file name
+  QString saveFailed;     // {0} reason (names the file)
+  QString saved;          // {0} path
+  QString folderFailed;   // {0} folder, {1} reason
   // An Upload All summary followed by what the button that abandoned it then did.
-  QString abandonedThen;  // %1 summary, %2 what followed
+  QString abandonedThen;  // {0} summary, {1} what followed
 
   // Where traces are kept, said at start when that is not beside the program.
-  QString tracesKeptIn;       // %1 folder
-  QString savingUnavailable;  // %1 the folders tried, each with its reason
+  QString tracesKeptIn;       // {0} folder
+  QString savingUnavailable;  // {0} the folders tried, each with its reason
+  QString folderTried;        // {0} a folder tried, {1} why it was not taken
+  QString folderTriedSeparator;
   // Why a folder was not taken for saving, when the system did not say.
-  QString folderIsSystemPrograms;  // %1 the program's folder
-  QString folderIsNotAFolder;
+  QString folderIsSystemPrograms;  // {0} the program's folder
   QString noUserDataFolder;
-  // The measuring readout and the SOR export.
+
+  // The plot's context menu.
+  QString setMarkerA;
+  QString setMarkerB;
+  QString clearMarkers;
+  QString eventLossHere;
+  QString showEvents;
+  QString exportSor;
+  // The measuring readout.
   QString eventLossNeedsMarkers;
-  QString fieldsLeftOut;  // %1 the fields
-  QString fieldCable;
-  QString fieldFiber;
-  QString fieldOperator;
+  // The SOR export.
+  QString sorDialogTitle;
+  QString sorFilter;
+  QString sorSaved;    // {0} path
+  QString sorFailed;   // {0} reason
+  QString sorNoTrace;  // no trace is shown
 };
 
 const UiStrings& uiStrings(Language language);

@@ -7,6 +7,7 @@
 
 #include "cli_runner.h"
 #include "files/record_text.h"
+#include "record/version.h"
 #include "test_files.h"
 
 namespace tracelink {
@@ -155,6 +156,16 @@ TEST_F(CliTest, HelpDocumentsTheCommands) {
   const CliRun all = run("--help");
   EXPECT_NE(all.out.find("info FILE [--lang en|zh] [--json]"), std::string::npos);
   EXPECT_NE(all.out.find("csv FILE"), std::string::npos);
+  EXPECT_NE(all.out.find("tracelink-cli --version"), std::string::npos);
+}
+
+// The version is the one the build was configured with, as the window and the files the
+// tool writes give it.
+TEST_F(CliTest, VersionIsTheBuildsVersion) {
+  const CliRun r = run("--version");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "tracelink-cli " + std::string(kVersion) + "\n");
 }
 
 }  // namespace

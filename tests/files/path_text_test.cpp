@@ -1,5 +1,5 @@
 // Paths as UTF-8 text on every platform: the conversions themselves, and file names of
-// every kind written, listed, read and saved again. The same tables run on Linux and, in
+// every kind written, listed, read, loaded and saved again. The same tables run on Linux and, in
 // scripts/windows-check, on Windows under Wine; both runs must give the same names.
 #include "files/path_text.h"
 
@@ -18,6 +18,7 @@
 #include "sor/sor_io.h"
 #include "sor/trace_sor.h"
 #include "test_files.h"
+#include "trace/load_trace.h"
 
 namespace tracelink {
 namespace {
@@ -103,10 +104,23 @@ TEST(FileNames, WrittenListedReadAndSavedAgainUnderTheSameName) {
     const std::string_view bytesText(reinterpret_cast<const char*>(sorBytes->data()),
                                      sorBytes->size());
     ASSERT_TRUE(WriteFileAtomically(sorPath, bytesText, ExistingFile::Keep).ok());
-    Result<std::vector<std::uint8_t>> readBack = sor::ReadFileBytes(sorPath);
+    Result<std::vector<std::uint8_t>> readBack = ReadFileBytes(sorPath, sor::kMaxSorFileBytes);
     ASSERT_TRUE(readBack.ok()) << readBack.error().text();
     EXPECT_EQ(*readBack, *sorBytes);
     EXPECT_EQ(ListSavedTraces(folder.path()).size(), 2u);  // .sor is no saved trace
+
+    // Both files loaded by their content as any trace is: the same trace, each naming its
+    // own file.
+    const fs::path otdrPath = folder.path() / pathFromText(listed[0]);
+    Result<Trace> fromOtdr = LoadTrace(otdrPath);
+    Result<Trace> fromSor = LoadTrace(sorPath);
+    ASSERT_TRUE(fromOtdr.ok()) << fromOtdr.error().text();
+    ASSERT_TRUE(fromSor.ok()) << fromSor.error().text();
+    EXPECT_EQ(fromOtdr->origin.path, pathText(otdrPath));
+    EXPECT_EQ(fromSor->origin.path, pathText(sorPath));
+    EXPECT_EQ(fromSor->origin.format, TraceFormat::Sor);
+    EXPECT_FALSE(fromOtdr->levels.empty());
+    EXPECT_EQ(fromOtdr->levels, fromSor->levels);
 
     // Failures name the file as it is named, in UTF-8.
     const Status refused = WriteFileAtomically(sorPath, bytesText, ExistingFile::Keep);

@@ -133,8 +133,8 @@ TEST(ReadRecordFileTest, PathsThatAreNotReadableFiles) {
   }
 }
 
-// A device could block or never end, so it is refused before a byte is read: read, the
-// empty device would fail as a file that ends too soon.
+// A device could block or never end, so both readers refuse it before a byte is read:
+// read, the empty device would fail as a file that ends too soon, or give no bytes.
 TEST(ReadRecordFileTest, ADeviceIsRefusedUnread) {
 #ifdef _WIN32
   const fs::path device = "NUL";
@@ -143,17 +143,22 @@ TEST(ReadRecordFileTest, ADeviceIsRefusedUnread) {
 #endif
   TraceRecord record;
   std::int32_t blocks = 4;
-  const Status read = ReadRecordFile(device, record, blocks);
-  ASSERT_FALSE(read.ok());
-#ifdef _WIN32
-  // Windows versions differ in whether NUL has a status at all; either way it is not read.
-  EXPECT_TRUE(read.error().code == ErrorCode::NotRegularFile ||
-              read.error().code == ErrorCode::CannotOpen)
-      << read.error().text();
-#else
-  EXPECT_EQ(read.error().text(), "/dev/null: is not a regular file");
-#endif
+  const Status asTrace = ReadRecordFile(device, record, blocks);
   EXPECT_EQ(blocks, 4);
+  const Result<std::vector<std::uint8_t>> asBytes = ReadFileBytes(device, 64u * 1024 * 1024);
+  for (const Error* e :
+       {asTrace.ok() ? nullptr : &asTrace.error(), asBytes.ok() ? nullptr : &asBytes.error()}) {
+    ASSERT_NE(e, nullptr);
+#ifdef _WIN32
+    // Windows versions differ in whether NUL has a status at all; either way it is not read.
+    EXPECT_TRUE(e->code == ErrorCode::NotRegularFile || e->code == ErrorCode::CannotOpen)
+        << e->text();
+#else
+    EXPECT_EQ(e->code, ErrorCode::NotRegularFile);
+    EXPECT_EQ(e->text(), "/dev/null: is not a regular file");
+    EXPECT_EQ(e->text(Language::Chinese), "/dev/null：不是普通文件");
+#endif
+  }
 }
 
 TEST(ReadRecordFileTest, NoReadPermission) {
@@ -193,6 +198,93 @@ TEST(ReadRecordFileTest, HugeFilesAreReadOnlyAsFarAsNeeded) {
   const Status bad = ReadRecordFile(zeros, record, blocks);
   ASSERT_FALSE(bad.ok());
   EXPECT_EQ(bad.error().text(), zeros.string() + ": field 1 is not a number");
+}
+
+// A file loaded as the window loads one: over what the record held, the block count taken
+// from the file, then its header applied, which may take the count from the range index.
+TEST(LoadTraceFileTest, LoadsOverTheRecordAndAppliesTheHeader) {
+  TempFolder folder;
+  auto written = patternRecord(11);
+  (*written)[slot::kRangeN] = 6;  // 8 blocks by the range index
+  (*written)[slot::kStartPoint] = 0;
+  (*written)[slot::kRangeLine] = 30000;
+  writeFile(folder / "t.otdr", BuildRecordText(*written, 3));
+
+  auto record = patternRecord(99);
+  const std::int32_t beyond = (*record)[3 * kBlockWords];  // past the file's three blocks
+  HeaderState header{7, 8, 9};
+  ViewWindow view{1, 2, 3, 4};
+  const Result<std::int32_t> blocks = LoadTraceFile(folder / "t.otdr", *record, header, view);
+  ASSERT_TRUE(blocks.ok()) << blocks.error().text();
+  EXPECT_EQ(*blocks, 3);
+  EXPECT_EQ((*record)[0], (*written)[0]);
+  EXPECT_EQ((*record)[3 * kBlockWords], beyond);
+  EXPECT_EQ(header.StartPoint, 1);  // 0 is read as 1 where a curve is drawn
+  EXPECT_EQ(header.RangeLine, 30000);
+  EXPECT_EQ(header.BlocksPerTrace, 8);
+  EXPECT_EQ(view.FullRangeEnd, 8 * kBlockWords);
+
+  // Into a fresh record: what lies past the file's blocks is zero.
+  const Result<LoadedTrace> fresh = LoadTraceFile(folder / "t.otdr");
+  ASSERT_TRUE(fresh.ok()) << fresh.error().text();
+  EXPECT_EQ(fresh->blocks, 3);
+  EXPECT_EQ((*fresh->record)[3 * kBlockWords], 0);
+  EXPECT_EQ(fresh->header.BlocksPerTrace, 8);
+  EXPECT_EQ(fresh->view.FullRangeEnd, view.FullRangeEnd);
+}
+
+TEST(LoadTraceFileTest, AFailedLoadChangesNothing) {
+  TempFolder folder;
+  writeFile(folder / "bad.otdr", fileText({1, 2}) + "x,");
+  auto record = patternRecord(5);
+  const auto before = record->words;
+  HeaderState header{7, 8, 9};
+  ViewWindow view{1, 2, 3, 4};
+  const Result<std::int32_t> blocks = LoadTraceFile(folder / "bad.otdr", *record, header, view);
+  ASSERT_FALSE(blocks.ok());
+  EXPECT_EQ(blocks.error().text(), (folder / "bad.otdr").string() + ": field 3 is not a number");
+  EXPECT_TRUE(record->words == before);
+  EXPECT_EQ(header.BlocksPerTrace, 9);
+  EXPECT_EQ(view.FullRangeEnd, 4);
+  EXPECT_FALSE(LoadTraceFile(folder / "bad.otdr").ok());
+}
+
+// Whole files for the other formats: refused before reading when they cannot be a trace,
+// each reason a code that either language words.
+TEST(ReadFileBytesTest, RefusesWhatIsNoTraceFileInEitherLanguage) {
+  TempFolder folder;
+  writeFile(folder / "small", "Map");
+  // Sparse, larger than the limit: refused from its size before anything is read.
+  writeFile(folder / "huge", "Map");
+  fs::resize_file(folder / "huge", 300ull * 1000 * 1000);
+  const struct {
+    fs::path path;
+    ErrorCode code;
+    std::string english;
+    std::string chinese;
+  } cases[] = {
+      {folder.path(), ErrorCode::IsDirectory, "is a directory, not a trace file",
+       "是文件夹，不是曲线文件"},
+      {folder / "none", ErrorCode::CannotOpen, "cannot open: No such file or directory",
+       "无法打开：文件或文件夹不存在"},
+      {folder / "huge", ErrorCode::FileTooLarge,
+       "is 300000000 bytes, larger than any trace file (67108864 at most)",
+       "文件有 300000000 字节，超过任何曲线文件的大小（最多 67108864 字节）"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.string());
+    const Result<std::vector<std::uint8_t>> read = ReadFileBytes(c.path, 64u * 1024 * 1024);
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.error().code, c.code);
+    EXPECT_EQ(read.error().text(), c.path.string() + ": " + c.english);
+    EXPECT_EQ(read.error().text(Language::Chinese), c.path.string() + "：" + c.chinese);
+  }
+  const Result<std::vector<std::uint8_t>> small = ReadFileBytes(folder / "small", 3);
+  ASSERT_TRUE(small.ok()) << small.error().text();
+  EXPECT_EQ(*small, (std::vector<std::uint8_t>{'M', 'a', 'p'}));
+  EXPECT_FALSE(ReadFileBytes(folder / "small", 2).ok());
+  writeFile(folder / "empty", "");
+  EXPECT_TRUE(ReadFileBytes(folder / "empty", 0)->empty());
 }
 
 std::vector<std::string> folderEntries(const fs::path& folder) {

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "files/trace_library.h"
 #include "test_files.h"
@@ -12,6 +17,57 @@ using test::TempFolder;
 using test::writeFile;
 
 namespace fs = std::filesystem;
+
+// A folder is made with its parents, or taken as it is; where that cannot be, one code
+// names the folder and the system's reason.
+TEST(EnsureFolderTest, MakesTheFolderOrSaysWhyNot) {
+  TempFolder folder;
+  writeFile(folder / "file", "x");
+  fs::create_directories(folder / "there");
+  const struct {
+    const char* what;
+    fs::path path;
+    int sysError;  // 0: the folder is there afterwards
+  } cases[] = {
+      {"already there", folder / "there", 0},
+      {"made with its parents", folder / "a" / "b" / "c", 0},
+      {"a file in its place", folder / "file", ENOTDIR},
+      {"a file as its parent", folder / "file" / "save", ENOTDIR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Status made = EnsureFolder(c.path);
+    if (c.sysError == 0) {
+      EXPECT_TRUE(made.ok()) << made.error().text();
+      EXPECT_TRUE(fs::is_directory(c.path));
+      continue;
+    }
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().code, ErrorCode::CannotCreateFolder);
+    EXPECT_EQ(made.error().sysError, c.sysError);
+    EXPECT_EQ(made.error().text(), c.path.string() + ": cannot create the folder: Not a directory");
+    EXPECT_EQ(made.error().text(Language::Chinese),
+              c.path.string() + "：无法创建文件夹：路径中有一项不是文件夹");
+    EXPECT_TRUE(fs::is_regular_file(folder / "file"));  // never replaced
+  }
+}
+
+TEST(EnsureFolderTest, AReadOnlyParentIsNamed) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX only: a read-only folder on Windows still takes new folders";
+#else
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  TempFolder folder;
+  fs::create_directories(folder / "locked");
+  fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  const Status made = EnsureFolder(folder / "locked" / "save");
+  fs::permissions(folder / "locked", fs::perms::owner_all);
+  ASSERT_FALSE(made.ok());
+  EXPECT_EQ(made.error().sysError, EACCES);
+  EXPECT_EQ(made.error().text(Language::Chinese),
+            (folder / "locked" / "save").string() + "：无法创建文件夹：没有访问权限");
+#endif
+}
 
 TEST(AutoSaveFileNameTest, TraceNumberThenUnpaddedDateAndTime) {
   const struct {

@@ -91,14 +91,13 @@ struct LinkHarness {
                      [this](const tracelink::UploadAllSummary& s) { summaries.push_back(s); });
     QObject::connect(&controller, &UploadController::transferFailed,
                      [this](const QString& m) { failures << m; });
-    controller.setAutoSaveTrace([this](int traceSelect, int blockNo) -> QString {
+    controller.setAutoSaveTrace([this](int traceSelect, int blockNo) -> tracelink::Status {
       const std::string text = tracelink::BuildRecordText(*record, blockNo);
       const std::string name = tracelink::AutoSaveFileName(traceSelect, 2026, 12, 8, 22, 30, 0);
       const auto path = tracelink::UniqueSavePath(saveDir.path().toStdString(), name);
-      if (const tracelink::Status st = tracelink::WriteRecordFile(path, text); !st)
-        return QString::fromStdString(st.error().text());
-      saved.push_back(path);
-      return {};
+      tracelink::Status written = tracelink::WriteRecordFile(path, text);
+      if (written) saved.push_back(path);
+      return written;
     });
   }
 

@@ -157,7 +157,7 @@ TEST(UploadIntegrationTest, FailedAutomaticSaveStopsTheUpload) {
     LinkHarness h;
     ASSERT_TRUE(h.connectTo(sim));
     h.controller.setAutoSaveTrace(
-        [](int, int) { return QStringLiteral("save/01_x.otdr: Permission denied"); });
+        [](int, int) -> Status { return Error{"save/01_x.otdr: Permission denied"}; });
     h.controller.uploadAll();
     ASSERT_TRUE(h.waitForEnd());
     EXPECT_EQ(sim.requests(), (QStringList{"01 0F", "01 01"}));
@@ -243,8 +243,11 @@ TEST(UploadIntegrationTest, DisconnectMidBlockAbandonsAndLeavesTheRecordAlone) {
   QSignalSpy ended(&h.controller, &UploadController::transferEnded);
   h.controller.uploadCurrent();
   ASSERT_TRUE(waitMidBlock(h));
-  // The disconnect button: abandon, then close the port.
-  EXPECT_TRUE(h.controller.abandon());
+  // The disconnect button: abandon, then close the port. The current trace has no
+  // Upload All summary to tell.
+  const AbandonedUpload abandoned = h.controller.abandon();
+  EXPECT_TRUE(abandoned);
+  EXPECT_FALSE(abandoned.summary);
   h.link.close();
   EXPECT_EQ(ended.count(), 1);
   EXPECT_FALSE(h.controller.busy());

@@ -301,7 +301,7 @@ TEST(BlockTransferTest, FailedSaveStopsTheUpload) {
     ASSERT_EQ(conv.failures.size(), 1u);
     EXPECT_EQ(conv.failures[0].reason, FailureReason::SaveFailed);
     EXPECT_EQ(conv.failures[0].traceSelect, 1);
-    EXPECT_EQ(conv.failures[0].saveError, "disk full");
+    EXPECT_EQ(conv.failures[0].saveError, Error{"disk full"});
     EXPECT_EQ(std::count(conv.log.begin(), conv.log.end(), "list"), 0);
     EXPECT_FALSE(conv.progress.back().series);
     EXPECT_EQ(conv.progress.back().phase, ProgressPhase::Idle);
@@ -398,12 +398,12 @@ TEST(BlockTransferTest, NewUploadAbandonsTheRunningOne) {
   conv.run(conv.transfer.startUpload(kCurrentTraceSelect));
   // Progress hidden first, then what the abandoned upload saved, then the new request,
   // which drops whatever still waits.
-  ASSERT_GE(conv.log.size(), 4u);
+  ASSERT_GE(conv.log.size(), 3u);
   EXPECT_EQ(conv.log[0], "progress");
   EXPECT_FALSE(conv.progress.back().series);
   EXPECT_EQ(conv.log[1], "summary");
   EXPECT_EQ(conv.summaries.back(), (UploadAllSummary{UploadAllSummary::End::Abandoned, 0, 2}));
-  EXPECT_EQ(conv.log[3], "send AA 0F");
+  EXPECT_EQ(conv.log[2], "send AA 0F");
   EXPECT_EQ(conv.line.size(), 8001u);  // the new reply only
   EXPECT_EQ(conv.transfer.pendingBlockBytes(), 0u);
   conv.pump();

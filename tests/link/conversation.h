@@ -78,16 +78,15 @@ struct Conversation {
       }
       return std::nullopt;
     }
-    void clearRecordText() override { c.log.push_back("clear text"); }
     void decode() override {
       c.log.push_back("decode");
       c.decodedRecords.emplace_back(c.record->words.begin(), c.record->words.begin() + 60000);
     }
-    std::optional<std::string> autoSave(std::int32_t traceSelect, std::int32_t blockNo) override {
+    tracelink::Status autoSave(std::int32_t traceSelect, std::int32_t blockNo) override {
       c.log.push_back("save " + std::to_string(traceSelect) + " N=" + std::to_string(blockNo));
       c.saves.emplace_back(traceSelect, blockNo);
-      if (c.failSaves) return std::string("disk full");
-      return std::nullopt;
+      if (c.failSaves) return tracelink::Error{"disk full"};
+      return {};
     }
     void listSaved() override { c.log.push_back("list"); }
     void showNoDatas() override { c.log.push_back("No datas!"); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tracelink {
 namespace {
@@ -19,7 +20,7 @@ TransferFailure lostAt(std::int32_t trace, std::int32_t block, LinkError error) 
   return f;
 }
 
-TransferFailure saveFailed(std::int32_t trace, std::string why) {
+TransferFailure saveFailed(std::int32_t trace, std::optional<Error> why) {
   TransferFailure f = makeTransferFailure(FailureReason::SaveFailed, trace, 3);
   f.saveError = std::move(why);
   return f;
@@ -54,10 +55,19 @@ TEST(TransferMessagesTest, NameTheTraceAndTheBlock) {
        "上传中止于 曲线 7, 数据块 2：端口 /dev/ttyUSB0 已丢失：设备已断开"},
       {failure(FailureReason::PortLost, 7, 2), Language::English, milliseconds(5000),
        "Upload stopped at trace 7, block 2: the port failed"},
-      {saveFailed(4, "save/04_x.otdr: No such file or directory"), Language::English,
+      {saveFailed(4, Error{"save/04_x.otdr: No such file or directory"}), Language::English,
        milliseconds(5000),
        "Upload stopped: trace 4 could not be saved: save/04_x.otdr: No such file or directory"},
-      {saveFailed(4, ""), Language::Chinese, milliseconds(5000), "上传中止：曲线 4 无法保存"},
+      {saveFailed(4, std::nullopt), Language::Chinese, milliseconds(5000),
+       "上传中止：曲线 4 无法保存"},
+      // The file layer's code is worded in the language of the sentence around it.
+      {saveFailed(4, fileError(ErrorCode::CannotCreateFolder, "save", ENOTDIR, "Not a directory")),
+       Language::English, milliseconds(5000),
+       "Upload stopped: trace 4 could not be saved: save: cannot create the folder: Not a "
+       "directory"},
+      {saveFailed(4, fileError(ErrorCode::CannotCreateFolder, "save", ENOTDIR, "Not a directory")),
+       Language::Chinese, milliseconds(5000),
+       "上传中止：曲线 4 无法保存：save：无法创建文件夹：路径中有一项不是文件夹"},
       {failure(FailureReason::NotConnected, 170, 15), Language::English, milliseconds(5000),
        "Upload: the port is not connected"},
       {failure(FailureReason::NotConnected, 1, 15), Language::Chinese, milliseconds(5000),

@@ -44,7 +44,7 @@ struct Rig {
   QStringList messages;
   std::vector<UploadAllSummary> summaries;
   int decodes = 0, noDatas = 0, present = 0, lists = 0, ended = 0;
-  QString saveError;
+  std::optional<Error> saveError;
 
   explicit Rig(const FakeInstrument& inst) : line(inst) {
     QObject::connect(&controller, &UploadController::decodeRecord, [this] { ++decodes; });
@@ -60,9 +60,10 @@ struct Rig {
                      [this](const QString& m) { messages << m; });
     QObject::connect(&controller, &UploadController::uploadAllEnded,
                      [this](const UploadAllSummary& s) { summaries.push_back(s); });
-    controller.setAutoSaveTrace([this](int trace, int blocks) {
+    controller.setAutoSaveTrace([this](int trace, int blocks) -> Status {
       saves.emplace_back(trace, blocks);
-      return saveError;
+      if (saveError) return *saveError;
+      return {};
     });
     controller.setReplyTimeout(std::chrono::milliseconds(3000));
   }
@@ -227,12 +228,21 @@ TEST(UploadControllerTest, AbandonMidBlockTellsWhatUploadAllSaved) {
     return rig.saves.size() == 2 && t.phase() == TransferPhase::AwaitingData &&
            t.pendingBlockBytes() > 0;
   }));
-  EXPECT_TRUE(rig.controller.abandon());
+  const AbandonedUpload abandoned = rig.controller.abandon();
+  EXPECT_TRUE(abandoned);
   EXPECT_FALSE(rig.controller.busy());
   EXPECT_EQ(rig.ended, 1);
-  ASSERT_EQ(rig.summaries.size(), 1u);
-  EXPECT_EQ(uploadAllSummaryMessage(rig.summaries[0], Language::English),
+  // The caller gets the summary back, and it is announced as every Upload All end is.
+  ASSERT_TRUE(abandoned.summary);
+  EXPECT_EQ(uploadAllSummaryMessage(*abandoned.summary, Language::English),
             "Upload All abandoned: 2 of 5 stored traces saved");
+  ASSERT_EQ(rig.summaries.size(), 1u);
+  EXPECT_EQ(rig.summaries[0], *abandoned.summary);
+  // Nothing runs any more: nothing is abandoned.
+  const AbandonedUpload again = rig.controller.abandon();
+  EXPECT_FALSE(again);
+  EXPECT_FALSE(again.summary);
+  EXPECT_EQ(rig.ended, 1);
   EXPECT_FALSE(rig.progress.back().series);
   // The rest of the abandoned reply changes nothing.
   const auto before = rig.record->words;
@@ -245,7 +255,7 @@ TEST(UploadControllerTest, FailedSaveAndNoPortAreTold) {
   FakeInstrument inst;
   for (int i = 1; i <= 3; ++i) inst.stored[i] = makeWireTrace(0, 3, false, i);
   Rig rig(inst);
-  rig.saveError = QStringLiteral("save/01_x.otdr: Permission denied");
+  rig.saveError = Error{"save/01_x.otdr: Permission denied"};
   rig.controller.uploadAll();
   ASSERT_TRUE(rig.finish());
   EXPECT_EQ(rig.line.requests, (Requests{"01 0F", "01 01"}));

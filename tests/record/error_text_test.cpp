@@ -48,6 +48,19 @@ TEST(ErrorText, EveryCodeInBothLanguages) {
        "/tmp/曲线.otdr：无法替换原文件：没有访问权限"},
       {make(ErrorCode::CannotRead, 0, 0, 9999), "/tmp/曲线.otdr: cannot read: system words",
        "/tmp/曲线.otdr：无法读取：系统错误 9999"},
+      {make(ErrorCode::FileTooLarge, 300000000, 67108864),
+       "/tmp/曲线.otdr: is 300000000 bytes, larger than any trace file (67108864 at most)",
+       "/tmp/曲线.otdr：文件有 300000000 字节，超过任何曲线文件的大小（最多 67108864 字节）"},
+      {make(ErrorCode::PdfNoPage), "/tmp/曲线.otdr: the PDF document has no page",
+       "/tmp/曲线.otdr：PDF文档没有页面"},
+      {make(ErrorCode::PdfCannotDraw), "/tmp/曲线.otdr: cannot draw a PDF page",
+       "/tmp/曲线.otdr：无法绘制PDF页面"},
+      {make(ErrorCode::PdfCannotEnd), "/tmp/曲线.otdr: cannot complete the PDF document",
+       "/tmp/曲线.otdr：无法完成PDF文档"},
+      {make(ErrorCode::PdfUnexpected, static_cast<int>(PdfFault::ObjectMisplaced)),
+       "/tmp/曲线.otdr: the PDF document could not be completed (an object is not where the "
+       "table says)",
+       "/tmp/曲线.otdr：PDF文档无法完成（有对象不在交叉引用表所指的位置）"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.error.text(), c.english);
@@ -57,7 +70,7 @@ TEST(ErrorText, EveryCodeInBothLanguages) {
 
 TEST(ErrorText, ChineseNamesOnlyThePathInLatinLetters) {
   for (int code = static_cast<int>(ErrorCode::FileEmpty);
-       code <= static_cast<int>(ErrorCode::CannotCreateFolder); ++code) {
+       code <= static_cast<int>(ErrorCode::FileTooLarge); ++code) {
     for (const int sys :
          {0, ENOENT, ENOTDIR, EACCES, EBUSY, ENODEV, ENOSPC, EROFS, EFBIG, EINVAL}) {
       Error e = fileError(static_cast<ErrorCode>(code), {}, sys, "Some English words");
@@ -66,6 +79,25 @@ TEST(ErrorText, ChineseNamesOnlyThePathInLatinLetters) {
       EXPECT_FALSE(hasLatinLetter(text)) << code << ": " << text;
     }
   }
+}
+
+// Every fault of the toolkit's document is worded in both languages; the Chinese ones name
+// only the format in Latin letters. A fault number the writer never gives still says
+// something.
+TEST(ErrorText, EveryPdfFaultInBothLanguages) {
+  for (int fault = static_cast<int>(PdfFault::NoXrefOffset);
+       fault <= static_cast<int>(PdfFault::PictureMissing); ++fault) {
+    const Error e = Error::of(ErrorCode::PdfUnexpected, fault);
+    const std::string english = e.text();
+    const std::string chinese = e.text(Language::Chinese);
+    EXPECT_EQ(english.rfind("the PDF document could not be completed (", 0), 0u) << english;
+    EXPECT_EQ(english.find("()"), std::string::npos) << english;
+    EXPECT_EQ(chinese.rfind("PDF文档无法完成（", 0), 0u) << chinese;
+    std::string rest = chinese.substr(std::string("PDF").size());
+    EXPECT_FALSE(hasLatinLetter(rest)) << chinese;
+  }
+  EXPECT_EQ(Error::of(ErrorCode::PdfUnexpected, 99).text(),
+            "the PDF document could not be completed (99)");
 }
 
 TEST(ErrorText, FreeWordsStayAsGiven) {

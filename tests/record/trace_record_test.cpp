@@ -58,6 +58,32 @@ TEST(ApplyHeaderTest, HugeBlockCountDoesNotOverflowTheView) {
   EXPECT_EQ(view.FullRangeEnd, std::numeric_limits<std::int32_t>::max());
 }
 
+// A StartPoint of 0 is read as 1 wherever a curve is drawn; ApplyHeader settles it when
+// StartPoint is below RangeLine, and leaves a header that draws nothing as it is.
+TEST(ApplyHeaderTest, StartPointZeroIsSettledWhereACurveIsDrawn) {
+  const struct {
+    std::int32_t startPoint;
+    std::int32_t rangeLine;
+    std::int32_t applied;
+  } cases[] = {{0, 9000, 1},   {0, 1, 1},    {0, 0, 0},  {0, -5, 0},
+               {37, 9000, 37}, {-3, 10, -3}, {12, 5, 12}};
+  for (const auto& c : cases) {
+    auto record = std::make_unique<TraceRecord>();
+    (*record)[slot::kStartPoint] = c.startPoint;
+    (*record)[slot::kRangeLine] = c.rangeLine;
+    HeaderState header;
+    ViewWindow view;
+    ApplyHeader(*record, header, view);
+    EXPECT_EQ(header.StartPoint, c.applied) << c.startPoint << " " << c.rangeLine;
+    EXPECT_EQ(header.RangeLine, c.rangeLine);
+    // The position of sample 0 is the same whether read from the applied value or the
+    // stored one.
+    EXPECT_EQ(SamplePosition(header.StartPoint, 5), SamplePosition(c.startPoint, 5));
+  }
+  EXPECT_EQ(PlotStartPoint(0), 1);
+  EXPECT_EQ(PlotStartPoint(-1), -1);
+}
+
 TEST(SamplePositionTest, CountsFromStartPointAndStaysInsideTheRecord) {
   struct Case {
     std::int32_t startPoint;

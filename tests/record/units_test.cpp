@@ -36,6 +36,31 @@ TEST(DistanceTest, SamplesAndMetres) {
   EXPECT_NEAR(SampleToMetresExact(1000), 1021.30, 0.005);
 }
 
+// One table gives the width in ns and the word the info line shows; an index the header
+// cannot name reads as 100 ns in both.
+TEST(PulseWidthTest, EachIndexHasItsWidthAndWord) {
+  const struct {
+    std::int32_t index;
+    std::int32_t ns;
+    const char* word;
+  } cases[] = {{0, 10, "10ns"},    {1, 20, "20ns"},   {2, 50, "50ns"},    {3, 100, "100ns"},
+               {4, 200, "200ns"},  {5, 500, "500ns"}, {6, 1000, "1us"},   {7, 1500, "1.5us"},
+               {8, 2500, "2.5us"}, {9, 100, "100ns"}, {-1, 100, "100ns"}, {65535, 100, "100ns"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(PulseWidthNs(c.index), c.ns) << c.index;
+    EXPECT_EQ(PulseWidthWord(PulseWidthNs(c.index)), c.word) << c.index;
+  }
+  static_assert(PulseWidthNs(8) == 2500);
+}
+
+TEST(PulseWidthTest, WordsOfWidthsOutsideTheTable) {
+  const struct {
+    std::int32_t ns;
+    const char* word;
+  } cases[] = {{0, "0ns"}, {999, "999ns"}, {1250, "1.25us"}, {2005, "2.005us"}, {20000, "20us"}};
+  for (const auto& c : cases) EXPECT_EQ(PulseWidthWord(c.ns), c.word) << c.ns;
+}
+
 TEST(FormatLevelTest, TwoDecimalsWithTheLocaleSeparator) {
   const struct {
     std::int64_t hundredths;

@@ -152,6 +152,8 @@ TEST(ReportLayout, HeaderBlockJoinsCaptionAndValueAndEmptyValuesLeaveTheCaption)
   }
   EXPECT_EQ(row(layoutReportPage(header, sources, Language::Chinese, "."), 142),
             (QStringList{"5:序号", "35:事件类型", "65:距离(m)", "95:损耗(dB)", "125:插损(dB)"}));
+  EXPECT_EQ(row(layoutReportPage(header, sources, Language::English, "."), 142),
+            (QStringList{"5:No.", "35:Event type", "65:Dis(m)", "95:Loss(dB)", "125:IL(dB)"}));
 }
 
 TEST(ReportLayout, EventTableLiesOnTopOfThePlot) {

@@ -7,6 +7,7 @@
 #include "files/atomic_file.h"
 #include "files/test_files.h"
 #include "pdf_tools.h"
+#include "record/version.h"
 #include "report/page_geometry.h"
 #include "report/report_page.h"
 #include "report_fixtures.h"
@@ -71,7 +72,7 @@ TEST(ReportPdf, HoldsEveryTextOfThePageAsTextAndTheMetadata) {
     EXPECT_EQ(test::pdfInfo(pdf, folder.path(), "Title"), english ? "OTDR Report" : "OTDR测试报告");
     EXPECT_EQ(test::pdfInfo(pdf, folder.path(), "Subject"),
               english ? "Cable No.:00088  Fiber No.:000999" : "光缆标号：00088  光纤标号：000999");
-    EXPECT_EQ(test::pdfInfo(pdf, folder.path(), "Creator"), "tracelink 1.1");
+    EXPECT_EQ(test::pdfInfo(pdf, folder.path(), "Creator"), "tracelink " + std::string(kVersion));
   }
 }
 
@@ -215,14 +216,27 @@ TEST(ReportPdf, PagesComeOutInTheOrderAddedAndTheSubjectNamesEachFibre) {
   EXPECT_EQ(test::pdfInfo(pdf, folder.path(), "Subject"),
             "Cable No.:00088  Fiber No.:F-1; Cable No.:00088  Fiber No.:F-2; "
             "Cable No.:00088  Fiber No.:F-3");
-  EXPECT_FALSE(writer.finish().ok());  // a finished document takes nothing more
+  const Result<QByteArray> again = writer.finish();  // a finished document takes nothing more
+  ASSERT_FALSE(again.ok());
+  EXPECT_EQ(again.error().code, ErrorCode::PdfFinished);
 }
 
-TEST(ReportPdf, AnEmptyDocumentIsAnError) {
-  ReportPdfWriter writer(Language::English, ".");
-  const Result<QByteArray> bytes = writer.finish();
-  ASSERT_FALSE(bytes.ok());
-  EXPECT_EQ(bytes.error().text(), "the PDF document has no page");
+// The writer's failures are codes; the window words them in its language (the preview
+// names the file), the command line in English as it always did.
+TEST(ReportPdf, FailuresAreCodesWordedInEitherLanguage) {
+  ReportPdfWriter writer(Language::Chinese, ".");
+  const Result<QByteArray> empty = writer.finish();
+  ASSERT_FALSE(empty.ok());
+  EXPECT_EQ(empty.error().code, ErrorCode::PdfNoPage);
+  EXPECT_EQ(empty.error().text(), "the PDF document has no page");
+  EXPECT_EQ(empty.error().text(Language::Chinese), "PDF文档没有页面");
+  const Result<QByteArray> again = writer.finish();
+  ASSERT_FALSE(again.ok());
+  EXPECT_EQ(again.error().text(), "the PDF document was already finished");
+  EXPECT_EQ(again.error().text(Language::Chinese), "PDF文档已经完成");
+  Error named = again.error();
+  named.path = "/tmp/报告.pdf";
+  EXPECT_EQ(named.text(Language::Chinese), "/tmp/报告.pdf：PDF文档已经完成");
 }
 
 TEST(SuggestedReportName, JoinsTheNumbersAndTheTraceName) {

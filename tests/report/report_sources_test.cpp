@@ -25,8 +25,8 @@ std::unique_ptr<TraceRecord> sampleRecord() {
 }
 
 // The window draws its plot canvas through the trace view; the report's sources built
-// without a window hold the same canvas, scale text and value texts, in both languages
-// and in a zoomed view as in the full one.
+// without a window draw the same canvas, and carry the session's scale text and value
+// texts, in both languages and in a zoomed view as in the full one.
 TEST(BuildReportSources, MatchesWhatTheWindowsPlotHolds) {
   for (const Language language : {Language::English, Language::Chinese}) {
     for (const bool zoomed : {false, true}) {
@@ -42,9 +42,7 @@ TEST(BuildReportSources, MatchesWhatTheWindowsPlotHolds) {
       plot.InitPlotSurfaces();
       plot.RedrawPlot();
 
-      const ReportSources sources = BuildReportSources(session.record(), session.header(),
-                                                       session.view(), language, ",",
-                                                       "save/a.otdr");
+      const ReportSources sources = BuildReportSources(session);
       EXPECT_EQ(sources.plotCanvas, plot.canvas());
       EXPECT_EQ(sources.text4_5.toStdString(), session.scaleText());
       EXPECT_EQ(sources.text4_0.toStdString(), session.texts().text4_0);
@@ -53,9 +51,27 @@ TEST(BuildReportSources, MatchesWhatTheWindowsPlotHolds) {
       EXPECT_EQ(sources.decoded.EventCount, 2);
       EXPECT_EQ(sources.decoded.EventDistance, session.decoded().EventDistance);
       EXPECT_EQ(sources.decoded.EventTypeName, session.decoded().EventTypeName);
-      EXPECT_EQ(sources.traceName, "save/a.otdr");
+      EXPECT_TRUE(sources.traceName.isEmpty());  // an upload has no file name
     }
   }
+}
+
+// The window hands the canvas it drew last, which the report prints as it stands, even
+// when the record has changed since (a new upload under way); and a trace from a file
+// carries the file's name.
+TEST(BuildReportSources, TakesTheWindowsCanvasAndTheFilesName) {
+  TraceSession session(Language::English, ".");
+  LoadedTrace trace;
+  trace.record = sampleRecord();
+  trace.blocks = 2;
+  ApplyHeader(*trace.record, trace.header, trace.view);
+  session.showLoadedTrace(std::move(trace), "save/a.otdr");
+  QImage drawn(20, 10, QImage::Format_RGB32);
+  drawn.fill(Qt::red);
+  const ReportSources sources = BuildReportSources(session, drawn);
+  EXPECT_EQ(sources.plotCanvas, drawn);
+  EXPECT_EQ(sources.traceName, "a.otdr");
+  EXPECT_EQ(sources.text4_0.toStdString(), session.texts().text4_0);
 }
 
 }  // namespace

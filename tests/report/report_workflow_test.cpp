@@ -138,6 +138,49 @@ TEST_F(Workflow, ClosingTheSettingsDiscardsThemHidingKeepsThem) {
   EXPECT_TRUE(listed().isEmpty());
 }
 
+// The header values are the workflow's to give, whether the settings window was never
+// opened, is open, hidden, or was closed (which brings its defaults back).
+TEST_F(Workflow, HeaderValuesAreTheSettingsOrTheirDefaults) {
+  const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+  const ReportHeader untouched = workflow_->header();
+  EXPECT_EQ(workflow_->loadedPrinterset(), nullptr);  // asking loads nothing
+  EXPECT_EQ(untouched.deviceName, "VT520X");
+  EXPECT_EQ(untouched.cableNo, "00088");
+  EXPECT_EQ(untouched.fiberNo, "000999");
+  EXPECT_EQ(untouched.fiberType, "Single Mode");
+  EXPECT_EQ(untouched.operatorName, "TE Marlow");
+  const QDateTime at = QDateTime::fromString(untouched.time, "yyyy-MM-dd HH:mm:ss");
+  ASSERT_TRUE(at.isValid()) << untouched.time.toStdString();
+  EXPECT_GE(at, before.addSecs(-1));
+
+  workflow_->Command5_Click();
+  const ReportHeader shown = workflow_->printerset()->headerTexts();
+  EXPECT_EQ(workflow_->header().operatorName, shown.operatorName);
+  EXPECT_EQ(workflow_->header().time, shown.time);
+  workflow_->printerset()->findChild<QLineEdit*>("Text2")->setText("C-9");
+  pressPreview();  // hides the settings
+  EXPECT_EQ(workflow_->header().cableNo, "C-9");
+
+  QPointer<PrinterSetWindow> settings = workflow_->printerset();
+  settings->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(settings.isNull());
+  EXPECT_EQ(workflow_->header().cableNo, "00088");
+}
+
+TEST(DefaultReportHeader, TheSettingsDefaultsOfEachBuildAndTheTimeGiven) {
+  const QDateTime at(QDate(2026, 12, 8), QTime(9, 5, 7));
+  const ReportHeader en = defaultReportHeader(Language::English, at);
+  const ReportHeader zh = defaultReportHeader(Language::Chinese, at);
+  EXPECT_EQ(en.time, "2026-12-08 09:05:07");
+  EXPECT_EQ(zh.time, "2026-12-08 09:05:07");
+  EXPECT_EQ(en.operatorName, "TE Marlow");
+  EXPECT_EQ(zh.operatorName, "林工");
+  EXPECT_EQ(zh.deviceName, "VT520X光时域反射仪");
+  EXPECT_EQ(zh.fiberType, "常规单模光纤");
+  EXPECT_EQ(zh.cableNo, en.cableNo);
+}
+
 TEST_F(Workflow, PreviewComposesOncePerLoadFromTheValuesOfThatMoment) {
   system_->names = {"Office"};
   workflow_->Command5_Click();

@@ -119,6 +119,42 @@ TEST_F(TraceSessionTest, ABadFileChangesNothingAndSendsNothing) {
   }
 }
 
+// A trace loaded elsewhere (the command line's way) shows exactly as the file loaded here.
+TEST_F(TraceSessionTest, ATraceLoadedElsewhereShowsAsItsFile) {
+  const auto path = writeTrace(*smallTrace(), "a.otdr");
+  TraceSession loaded(Language::English, ".");
+  ASSERT_TRUE(loaded.loadFile(path).ok());
+  Result<LoadedTrace> trace = LoadTraceFile(path);
+  ASSERT_TRUE(trace.ok());
+  SignalLog log(session);
+  session.showLoadedTrace(std::move(*trace), path);
+  EXPECT_EQ(std::count(log.names.begin(), log.names.end(), "trace"), 1);
+  EXPECT_EQ(session.record().words, loaded.record().words);
+  EXPECT_EQ(session.header().StartPoint, loaded.header().StartPoint);
+  EXPECT_EQ(session.header().BlocksPerTrace, loaded.header().BlocksPerTrace);
+  EXPECT_EQ(session.view().FullRangeEnd, loaded.view().FullRangeEnd);
+  EXPECT_EQ(session.texts().eventText, loaded.texts().eventText);
+  EXPECT_EQ(session.scaleText(), loaded.scaleText());
+  EXPECT_EQ(session.source().kind, TraceSource::Kind::File);
+  EXPECT_EQ(session.source().path, path);
+  EXPECT_EQ(session.savedBlockCount(9), 1);
+}
+
+// When an upload completed belongs to its trace: a new request forgets it, a completed one
+// keeps it, and a file has none.
+TEST_F(TraceSessionTest, TheUploadTimeGoesWithTheTrace) {
+  session.clearTrace();
+  EXPECT_EQ(session.source().kind, TraceSource::Kind::Upload);
+  EXPECT_FALSE(session.source().uploadedAt);
+  session.completeTrace(1765000000);
+  EXPECT_EQ(session.source().uploadedAt, 1765000000);
+  session.clearTrace();
+  EXPECT_FALSE(session.source().uploadedAt);  // the next trace is not complete yet
+  session.completeTrace(1765000600);
+  ASSERT_TRUE(session.loadFile(writeTrace(*smallTrace(), "a.otdr")).ok());
+  EXPECT_FALSE(session.source().uploadedAt);
+}
+
 TEST_F(TraceSessionTest, ViewOperationsMoveTheWindowAndAnnounceIt) {
   ASSERT_TRUE(session.loadFile(writeTrace(*smallTrace(), "a.otdr")).ok());
   SignalLog log(session);

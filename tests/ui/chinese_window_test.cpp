@@ -29,6 +29,7 @@
 #include "files/record_text.h"
 #include "integration/sim_harness.h"
 #include "link/upload_controller.h"
+#include "record/fill_in.h"
 #include "ui/main_window.h"
 #include "ui/platform.h"
 #include "ui/qt_translations.h"
@@ -283,7 +284,9 @@ TEST_F(ChineseWindowTest, SavingUnavailableIsToldInChinese) {
     EXPECT_TRUE(w->statusText().startsWith(QStringLiteral("无法保存曲线")))
         << w->statusText().toStdString();
     EXPECT_CHINESE(w->statusText(), c.names);
-    EXPECT_EQ(w->AutoSaveTrace(1, 2), w->statusText());
+    const Status saved = w->AutoSaveTrace(1, 2);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(QString::fromStdString(saved.error().text(Language::Chinese)), w->statusText());
   }
 }
 
@@ -463,7 +466,8 @@ TEST_F(ChineseWindowTest, ANameWithoutExtensionIsSavedAsOtdr) {
     const QString saved = QDir(folder()).filePath("cable88.otdr");
     EXPECT_TRUE(QFile::exists(saved));
     EXPECT_FALSE(QFile::exists(QDir(folder()).filePath("cable88")));
-    EXPECT_EQ(w->statusText(), uiStrings(c.language).saved.arg(QDir::toNativeSeparators(saved)));
+    EXPECT_EQ(w->statusText(),
+              fillIn(uiStrings(c.language).saved, {QDir::toNativeSeparators(saved)}));
     EXPECT_EQ(
         w->findChild<QListWidget*>("List1")->findItems("cable88.otdr", Qt::MatchExactly).size(), 1);
     w->Command1_Click();  // the simulator serves the next window

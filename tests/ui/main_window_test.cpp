@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPort>
@@ -21,6 +22,7 @@
 
 #include "files/record_file.h"
 #include "files/record_text.h"
+#include "record/version.h"
 #include "ui/main_window.h"
 #include "ui/platform.h"
 #include "ui/qt_translations.h"
@@ -149,10 +151,41 @@ TEST_F(MainWindowTest, ControlsStandAtTheirPlaces) {
       {"Command2", {640, 464, 97, 33}},      {"Command4", {640, 504, 97, 33}},
       {"Command3", {552, 544, 73, 33}},      {"Command5", {640, 544, 97, 33}},
       {"ProgressBar1", {192, 544, 345, 25}}, {"ProgressBar2", {192, 520, 345, 25}},
+      {"Picture1", {0, 0, 745, 577}},        {"Label2", {8, 384, 129, 25}},
+      {"Label1", {152, 384, 569, 25}},       {"Label3", {152, 528, 33, 17}},
+      {"Label5", {152, 544, 33, 25}},        {"Text4_0", {0, 552, 33, 25}},
+      {"Text4_3", {99, 552, 33, 25}},        {"Text4_5", {165, 552, 33, 25}},
   };
   for (const auto& p : places) EXPECT_EQ(child<QWidget>(*w, p.name)->geometry(), p.rect) << p.name;
   EXPECT_EQ(child<QWidget>(*w, "Client")->size(), QSize(745, 577));
   EXPECT_GT(w->height(), 577);  // the status line sits below the client area
+
+  // The controls lie on top of each other in the form's order: the background lowest,
+  // the progress bars over the labels they share a place with.
+  QStringList order;
+  for (const QObject* c : child<QWidget>(*w, "Client")->children())
+    if (c->isWidgetType()) order << c->objectName();
+  EXPECT_EQ(order, (QStringList{"Picture1", "Picture2",     "Label2",      "Label1",   "Label3",
+                                "Label5",   "List1",        "Text1",       "Text4_0",  "Text4_1",
+                                "Text4_2",  "Text4_3",      "Text4_4",     "Text4_5",  "Combo1",
+                                "Command1", "Command12",    "Command2",    "Command4", "Command3",
+                                "Command5", "ProgressBar2", "ProgressBar1"}));
+}
+
+// The programs say the version the build was configured with.
+TEST(ProgramVersionTest, BothProgramsGiveTheBuildsVersion) {
+  const QString dir = qEnvironmentVariable("TRACELINK_BINARY_DIR");
+  ASSERT_FALSE(dir.isEmpty());
+  for (const char* program : {"tracelink", "tracelink-zh"}) {
+    QProcess p;
+    p.start(QDir(dir).filePath(QStringLiteral("src/ui/") + program), {"--version"});
+    ASSERT_TRUE(p.waitForFinished(30000)) << program;
+    EXPECT_EQ(p.exitCode(), 0) << program;
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).trimmed(),
+              QString::fromLatin1(program) + " " +
+                  QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())))
+        << program;
+  }
 }
 
 TEST_F(MainWindowTest, ClickingASavedTraceShowsIt) {
@@ -234,14 +267,14 @@ TEST_F(MainWindowTest, ManualSaveNeedsAnUploadFirst) {
 
 TEST_F(MainWindowTest, AutomaticSavesNeverReplaceEachOther) {
   auto w = open(Language::English);
-  EXPECT_EQ(w->AutoSaveTrace(12, 2), "");  // also creates the missing folder
+  EXPECT_TRUE(w->AutoSaveTrace(12, 2).ok());  // also creates the missing folder
   EXPECT_TRUE(w->lastAutoSave().endsWith("/12_20191211057.otdr"));
   // 11 Jan and 1 Nov print alike unpadded; the second must not replace the first.
   harness.clock->time = QDateTime(QDate(2019, 1, 11), QTime(10, 5, 7));
   const QString first = w->lastAutoSave();
   harness.clock->time = QDateTime(QDate(2019, 11, 1), QTime(10, 5, 7));
-  EXPECT_EQ(w->AutoSaveTrace(3, 2), "");
-  EXPECT_EQ(w->AutoSaveTrace(3, 2), "");
+  EXPECT_TRUE(w->AutoSaveTrace(3, 2).ok());
+  EXPECT_TRUE(w->AutoSaveTrace(3, 2).ok());
   EXPECT_TRUE(w->lastAutoSave().endsWith("/03_20191111057-2.otdr"))
       << w->lastAutoSave().toStdString();
   EXPECT_TRUE(QFile::exists(first));
@@ -253,9 +286,15 @@ TEST_F(MainWindowTest, AutomaticSaveIntoAnUnwritableFolderSaysSo) {
   writeRaw("save-is-a-file", "x");
   MainWindow w(Language::English,
                harness.options(QDir(folder()).filePath("save-is-a-file/sub"), noPort));
-  const QString error = w.AutoSaveTrace(1, 2);
-  EXPECT_FALSE(error.isEmpty());
+  const Status saved = w.AutoSaveTrace(1, 2);
+  ASSERT_FALSE(saved.ok());
+  EXPECT_EQ(saved.error().code, ErrorCode::CannotCreateFolder);
+  const QString error = QString::fromStdString(saved.error().text());
   EXPECT_TRUE(error.contains("save-is-a-file")) << error.toStdString();
+  // The status line says it too, naming the folder.
+  EXPECT_TRUE(w.statusText().startsWith("Cannot create the save folder "))
+      << w.statusText().toStdString();
+  EXPECT_TRUE(w.statusText().contains("save-is-a-file/sub")) << w.statusText().toStdString();
 }
 
 // The window uses the folder it is given for everything and says where it is only when
@@ -287,7 +326,7 @@ TEST_F(MainWindowTest, ChosenSaveFolderIsUsedAndAnnounced) {
     EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 1);
     click(w, "a.otdr");
     EXPECT_EQ(w.view().FullRangeEnd, 4000);  // the file was read from that folder
-    EXPECT_EQ(w.AutoSaveTrace(5, 2), "");
+    EXPECT_TRUE(w.AutoSaveTrace(5, 2).ok());
     EXPECT_TRUE(w.lastAutoSave().startsWith(folder() + "/05_")) << w.lastAutoSave().toStdString();
     QFile::remove(w.lastAutoSave());
   }
@@ -311,13 +350,12 @@ TEST_F(MainWindowTest, WithoutAnyWritableFolderSavingIsUnavailableButNothingElse
     o.chooseSaveFolder = [] {
       SaveFolderChoice choice;
       choice.besideFolder = "/opt/tl/save";
-      choice.besideReason.why = FolderRefusal::Why::SystemError;
-      choice.besideReason.sysError = EACCES;
-      choice.besideReason.systemText = "Permission denied";
+      choice.besideReason = FolderRefusal::cannotUse(
+          fileError(ErrorCode::CannotCreateFolder, "/opt/tl/save", EACCES, "Permission denied"));
       choice.userFolder = "/home/u/.local/share/tracelink/save";
-      choice.userReason.why = FolderRefusal::Why::SystemError;
-      choice.userReason.sysError = EROFS;
-      choice.userReason.systemText = "Read-only file system";
+      choice.userReason = FolderRefusal::cannotUse(fileError(ErrorCode::CannotWrite,
+                                                             "/home/u/.local/share/tracelink/save",
+                                                             EROFS, "Read-only file system"));
       return choice;
     };
     MainWindow w(language, std::move(o));
@@ -329,7 +367,10 @@ TEST_F(MainWindowTest, WithoutAnyWritableFolderSavingIsUnavailableButNothingElse
     EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 0);
     w.ListSavedTraces();  // nothing is listed from the working folder either
     EXPECT_EQ(child<QListWidget>(w, "List1")->count(), 0);
-    EXPECT_EQ(w.AutoSaveTrace(1, 2), status);
+    const Status saved = w.AutoSaveTrace(1, 2);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(QString::fromStdString(saved.error().text(language)), status);
+    EXPECT_EQ(w.statusText(), status);
     EXPECT_TRUE(w.lastAutoSave().isEmpty());
   }
 }

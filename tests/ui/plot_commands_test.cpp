@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QStatusBar>
@@ -16,6 +17,7 @@
 #include "files/record_text.h"
 #include "render/marker_overlay.h"
 #include "render/plot_render.h"
+#include "report/printer_set_window.h"
 #include "sor/sor_io.h"
 #include "ui/main_window.h"
 #include "ui/trace_view.h"
@@ -70,7 +72,8 @@ TEST_F(PlotCommandsTest, KeysSetMarkersAtTheCrosshairAndTheReadoutSpeaksTheBuild
     Language language;
     const char* spanWord;  // a word of the span's readout
   };
-  for (const Case& c : {Case{Language::English, "dB/km  LSA"}, Case{Language::Chinese, "dB/km（±"}}) {
+  for (const Case& c :
+       {Case{Language::English, "dB/km  LSA"}, Case{Language::Chinese, "dB/km（±"}}) {
     auto w = openWithTrace(c.language);
     keyAt(*w, 200, Qt::Key_A);
     const std::int32_t atA = plot(*w)->cursorM();
@@ -216,6 +219,10 @@ TEST_F(PlotCommandsTest, ExportSorWritesAFileTheReaderAcceptsOrSaysWhyNot) {
                         {Language::Chinese, "SOR已保存：", "无法创建：文件或文件夹不存在"}};
   for (const Case& c : cases) {
     auto w = openWithTrace(c.language);
+    // The Chinese print settings open with an operator in Chinese, which a SOR file cannot
+    // hold (ExportSorRefusesATextASorFileCannotHold); the user types one it can.
+    if (c.language == Language::Chinese)
+      w->report()->printerset()->findChild<QLineEdit*>("Text5")->setText("Lin");
     const QString path = dir.filePath(QStringLiteral("out-%1.sor").arg(int(c.language)));
     harness.dialog->answer = path;
     w->ExportSor();
@@ -236,6 +243,82 @@ TEST_F(PlotCommandsTest, ExportSorWritesAFileTheReaderAcceptsOrSaysWhyNot) {
     w->ExportSor();
     EXPECT_TRUE(status(*w).contains(QString::fromUtf8(c.failedPart))) << status(*w).toStdString();
     EXPECT_FALSE(QFile::exists(harness.dialog->answer));
+  }
+}
+
+// The SOR export carries the report's header values: the print settings' defaults when
+// they were never opened, what was typed while they are loaded (shown or hidden), and the
+// defaults again once they were closed.
+TEST_F(PlotCommandsTest, ExportSorCarriesTheReportsHeaderValues) {
+  auto w = openWithTrace(Language::English);
+  const auto exported = [&](const QString& name) -> std::optional<sor::GenParams> {
+    harness.dialog->answer = dir.filePath(name);
+    w->ExportSor();
+    QFile file(harness.dialog->answer);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    const auto read = sor::ReadSor(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+    if (!read.ok() || !read->genParams) return std::nullopt;
+    return *read->genParams;
+  };
+  struct Texts {
+    const char* cable;
+    const char* fiber;
+    const char* operatorName;
+  };
+  const auto expectTexts = [](const std::optional<sor::GenParams>& g, const Texts& t) {
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->cableId.text, t.cable);
+    EXPECT_EQ(g->fiberId.text, t.fiber);
+    EXPECT_EQ(g->operatorName.text, t.operatorName);
+  };
+
+  ASSERT_EQ(w->report()->loadedPrinterset(), nullptr);
+  expectTexts(exported("never-opened.sor"), {"00088", "000999", "TE Marlow"});
+  EXPECT_EQ(w->report()->loadedPrinterset(), nullptr);  // reading them loads nothing
+
+  PrinterSetWindow* settings = w->report()->printerset();
+  settings->findChild<QLineEdit*>("Text2")->setText("C-7");
+  settings->findChild<QLineEdit*>("Text3")->setText("F-12");
+  settings->findChild<QLineEdit*>("Text5")->setText("Kim");
+  settings->hide();
+  expectTexts(exported("typed.sor"), {"C-7", "F-12", "Kim"});
+
+  settings->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(w->report()->loadedPrinterset(), nullptr);
+  expectTexts(exported("closed.sor"), {"00088", "000999", "TE Marlow"});
+}
+
+// One policy with the command line's export: a text that is not printable ASCII refuses
+// the export, naming the field, before any file is asked for; nothing is dropped quietly.
+// The Chinese settings' default operator is such a text.
+TEST_F(PlotCommandsTest, ExportSorRefusesATextASorFileCannotHold) {
+  struct Case {
+    Language language;
+    const char* cable;  // typed into the print settings, or nullptr for the defaults
+    const char* failed;
+    const char* field;  // a word of the field's name in the refusal
+  };
+  const Case cases[] = {
+      {Language::English, "光缆-1", "SOR export failed: ", "cable"},
+      {Language::English, "tab\there", "SOR export failed: ", "cable"},
+      {Language::Chinese, nullptr, "SOR导出失败：", "operator"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failed);
+    auto w = openWithTrace(c.language);
+    if (c.cable)
+      w->report()->printerset()->findChild<QLineEdit*>("Text2")->setText(
+          QString::fromUtf8(c.cable));
+    const int asked = harness.dialog->asked;
+    harness.dialog->answer = dir.filePath("refused.sor");
+    w->ExportSor();
+    EXPECT_EQ(harness.dialog->asked, asked);
+    EXPECT_FALSE(QFile::exists(harness.dialog->answer));
+    EXPECT_TRUE(status(*w).startsWith(QString::fromUtf8(c.failed))) << status(*w).toStdString();
+    EXPECT_TRUE(status(*w).contains(QString::fromUtf8(c.field))) << status(*w).toStdString();
   }
 }
 

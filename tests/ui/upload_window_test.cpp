@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "integration/sim_harness.h"
+#include "sor/sor_io.h"
 #include "ui/main_window.h"
 #include "ui/progress_widgets.h"
 #include "ui_test_support.h"
@@ -84,6 +86,30 @@ TEST_F(UploadWindowTest, CurrentTraceIsShownAndMayThenBeSaved) {
   harness.dialog->answer.clear();
   w->Command2_Click();
   EXPECT_EQ(savedFiles().size(), 1);
+}
+
+// The trace keeps the time its upload completed: a SOR export made later is dated then,
+// and a trace loaded from a file is dated by the file instead.
+TEST_F(UploadWindowTest, AnUploadedTraceKeepsItsUploadTime) {
+  SimProcess sim({"--range", "4", "--stored", "0"});
+  ASSERT_FALSE(sim.device().isEmpty());
+  auto w = connectTo(sim);
+  const QDateTime uploaded = harness.clock->time;
+  w->Command12_Click();
+  ASSERT_TRUE(finish(*w));
+  EXPECT_EQ(w->session().source().uploadedAt, uploaded.toSecsSinceEpoch());
+
+  harness.clock->time = uploaded.addSecs(3600);
+  harness.dialog->answer = dir.filePath("later.sor");
+  w->ExportSor();
+  QFile file(harness.dialog->answer);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << w->statusText().toStdString();
+  const QByteArray bytes = file.readAll();
+  const auto read = sor::ReadSor(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+  ASSERT_TRUE(read.ok()) << read.error().text();
+  ASSERT_TRUE(read->fxdParams);
+  EXPECT_EQ(read->fxdParams->dateTime, uploaded.toSecsSinceEpoch());
 }
 
 TEST_F(UploadWindowTest, ALoadedLongTraceIsSavedWhole) {

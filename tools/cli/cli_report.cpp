@@ -92,20 +92,20 @@ QString qtext(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-// The header the print settings window would show, with what the options replace.
+// The header the print settings window would show, with what the options replace. The
+// window's time field holds its load time; a file report gives the time the trace was
+// saved.
 ReportHeader headerFor(const ReportOptions& o, const std::string& file) {
-  const PrinterSetStrings& d = reportStrings(o.language).printerSet;
-  const auto pick = [](const std::optional<std::string>& given, const QString& fallback) {
-    return given ? qtext(*given) : fallback;
+  ReportHeader h = defaultReportHeader(o.language, QFileInfo(qtext(file)).lastModified());
+  const auto pick = [](const std::optional<std::string>& given, QString& field) {
+    if (given) field = qtext(*given);
   };
-  ReportHeader h{pick(o.device, d.text1),    pick(o.cable, d.text2),        pick(o.fiber, d.text3),
-                 pick(o.fiberType, d.text4), pick(o.operatorName, d.text5), {}};
-  // The settings window's time field holds its load time in this form; a file report
-  // gives the time the trace was saved.
-  h.time =
-      o.time
-          ? qtext(*o.time)
-          : QFileInfo(qtext(file)).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  pick(o.device, h.deviceName);
+  pick(o.cable, h.cableNo);
+  pick(o.fiber, h.fiberNo);
+  pick(o.fiberType, h.fiberType);
+  pick(o.operatorName, h.operatorName);
+  pick(o.time, h.time);
   return h;
 }
 
@@ -119,8 +119,10 @@ Result<Page> pageFor(const ReportOptions& o, const std::string& file, const QStr
   if (!trace) return trace.error();
   Page page;
   page.header = headerFor(o, file);
-  page.sources = BuildReportSources(*trace->record, trace->header, trace->view, o.language,
-                                    separator, QFileInfo(qtext(file)).fileName());
+  // The trace as the window shows it after loading the file, and the report it prints.
+  TraceSession session(o.language, separator.toStdString());
+  session.showLoadedTrace(std::move(*trace), file);
+  page.sources = BuildReportSources(session);
   return page;
 }
 

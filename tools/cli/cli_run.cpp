@@ -4,12 +4,14 @@
 
 #include "cli_command.h"
 #include "cli_run.h"
+#include "record/version.h"
 
 namespace {
 
 void printHelp(std::ostream& out) {
   out << "Usage: tracelink-cli COMMAND [ARGS]\n"
-         "       tracelink-cli --help\n\n"
+         "       tracelink-cli --help\n"
+         "       tracelink-cli --version\n\n"
          "Reads .otdr trace files exactly as the tracelink window loads them, and SOR files of\n"
          "any maker.\n\n"
          "Commands:\n";
@@ -29,6 +31,10 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
   const std::string& name = args.front();
   if (name == "--help" || name == "-h" || name == "help") {
     printHelp(out);
+    return kExitOk;
+  }
+  if (name == "--version") {
+    out << "tracelink-cli " << kVersion << "\n";
     return kExitOk;
   }
   for (const Command* c : commands()) {

@@ -13,6 +13,7 @@
 #include "cli_trace.h"
 #include "files/atomic_file.h"
 #include "files/path_text.h"
+#include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
 
 namespace tracelink::cli {
@@ -92,9 +93,10 @@ std::string exportOne(const std::string& input, const fs::path& output, const So
   sor::SorExportOptions texts = o.texts;
   const std::optional<std::int64_t> when = o.time ? o.time : fileTime(input);
   texts.dateTime = when.value_or(0);
-  Result<std::vector<std::uint8_t>> bytes =
+  sor::SorResult<std::vector<std::uint8_t>> bytes =
       sor::WriteTraceAsSor(*trace->record, trace->header, trace->view, trace->blocks, texts);
-  if (!bytes) return input + ": " + bytes.error().text();
+  // The command line words every refusal in English; --lang is the file's language.
+  if (!bytes) return input + ": " + sor::problemText(bytes.problem(), Language::English);
   const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
   Result<StagedFile> stage =
       StageFile(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);

@@ -4,7 +4,6 @@
 
 #include "cli_sor_input.h"
 #include "files/path_text.h"
-#include "files/record_file.h"
 
 namespace tracelink::cli {
 
@@ -16,12 +15,7 @@ Result<LoadedTrace> loadTrace(const std::string& path) {
     if (!input->record) return Error{path + ": a SOR file without a tracelink record"};
     return std::move(*input->record);
   }
-  LoadedTrace trace;
-  Status read = ReadRecordFile(pathFromText(path), *trace.record, trace.header.BlocksPerTrace);
-  if (!read) return read.error();
-  trace.blocks = trace.header.BlocksPerTrace;
-  ApplyHeader(*trace.record, trace.header, trace.view);
-  return trace;
+  return LoadTraceFile(pathFromText(path));
 }
 
 std::string jsonString(std::string_view text) {

@@ -1,24 +1,16 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
+#include <string_view>
 
+#include "files/record_file.h"
 #include "record/result.h"
-#include "record/trace_record.h"
 
 namespace tracelink::cli {
 
-// A trace file loaded the way the window loads one: read into a cleared record, the block
-// count taken as BlocksPerTrace, then the header applied (start point, range line, block
-// count and full view).
-struct LoadedTrace {
-  std::unique_ptr<TraceRecord> record = std::make_unique<TraceRecord>();
-  std::int32_t blocks = 0;  // the file's block count N
-  HeaderState header;
-  ViewWindow view;
-};
-
+// A trace file loaded the way the window loads one (LoadTraceFile: a cleared record, the
+// block count taken as BlocksPerTrace, then the header applied), or one of our own SOR
+// exports, whose record block gives the same trace back.
 Result<LoadedTrace> loadTrace(const std::string& path);
 
 // A JSON string literal for UTF-8 text, quotes included.

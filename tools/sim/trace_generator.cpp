@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "record/units.h"
+
 namespace tracelink::sim {
 
 std::uint64_t SplitMix::next() {
@@ -33,8 +35,6 @@ namespace {
 
 // Levels stay inside what the plot shows (hundredths of a dB).
 constexpr double kTopLevel = 1000;
-// Pulse widths in ns by reglw; one sample is 10 ns of round trip.
-constexpr std::array<int, 9> kPulseNs{10, 20, 50, 100, 200, 500, 1000, 1500, 2500};
 
 struct Event {
   int position = 0;   // sample along the distance axis
@@ -69,7 +69,8 @@ std::unique_ptr<TraceRecord> GenerateTrace(const TraceRecipe& recipe) {
   const int fullEnd =
       rangeN <= 3 ? RangeSamples[static_cast<std::size_t>(rangeN)] : blocks * kBlockWords;
   const int startPoint = rng.between(12, 40);
-  const int width = std::max(2, kPulseNs[static_cast<std::size_t>(pulse)] / 10);
+  // One sample is 10 ns of round trip.
+  const int width = std::max(2, PulseWidthNs(pulse) / 10);
   const int fibreEnd = fullEnd * rng.between(55, 85) / 100;
 
   const double launch = rng.between(780, 880);

@@ -192,6 +192,10 @@ std::string problemText(const SorProblem& problem, Language language) {
   return fillIn(s.where, {problem.block, problem.field, std::to_string(problem.offset), reason});
 }
 
+std::string problemReason(const SorProblem& problem, Language language) {
+  return what(problem, sorProblemStrings(language));
+}
+
 std::string englishText(const SorProblem& problem) {
   return problemText(problem, Language::English);
 }

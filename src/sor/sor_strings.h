@@ -61,5 +61,8 @@ const SorProblemStrings& sorProblemStrings(Language language);
 // printable ASCII". The command line prints the English line as it is; the window the line
 // of its language.
 std::string problemText(const SorProblem& problem, Language language);
+// What is wrong alone, without where or the export's own prefix: for a window whose
+// status line already says that the export failed.
+std::string problemReason(const SorProblem& problem, Language language);
 
 }  // namespace tracelink::sor

@@ -5,6 +5,7 @@
 
 #include "record/decode.h"
 #include "record/units.h"
+#include "record/version.h"
 #include "sor/sor_io.h"
 #include "sor/sor_values.h"
 
@@ -183,7 +184,7 @@ GenParams genParamsOf(const SorExportOptions& options) {
 SupParams supParamsOfExport() {
   SupParams s;
   s.otdr = SorString("VT520X");
-  s.software = SorString("tracelink 1.1");
+  s.software = SorString(std::string(kProgramAndVersion));
   return s;
 }
 

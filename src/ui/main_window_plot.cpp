@@ -13,6 +13,7 @@
 #include "measure/measure_strings.h"
 #include "measure/measure_text.h"
 #include "record/fill_in.h"
+#include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
 #include "trace/trace_from_record.h"
 #include "ui/main_window.h"
@@ -119,10 +120,11 @@ void MainWindow::ExportSor() {
   } else {
     options.dateTime = source.uploadedAt.value_or(options_.clock->now().toSecsSinceEpoch());
   }
-  const Result<std::vector<std::uint8_t>> bytes = sor::WriteTraceAsSor(
+  const sor::SorResult<std::vector<std::uint8_t>> bytes = sor::WriteTraceAsSor(
       session_.record(), session_.header(), session_.view(), savedBlockCount(), options);
   if (!bytes) {
-    setStatus(fillIn(strings_.sorFailed, {fromStd(bytes.error().text(language_))}));
+    setStatus(
+        fillIn(strings_.sorFailed, {fromStd(sor::problemReason(bytes.problem(), language_))}));
     return;
   }
   reportSaveFolder(ensureSaveFolder());

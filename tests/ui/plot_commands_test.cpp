@@ -304,7 +304,7 @@ TEST_F(PlotCommandsTest, ExportSorRefusesATextASorFileCannotHold) {
   const Case cases[] = {
       {Language::English, "光缆-1", "SOR export failed: ", "cable"},
       {Language::English, "tab\there", "SOR export failed: ", "cable"},
-      {Language::Chinese, nullptr, "SOR导出失败：", "operator"},
+      {Language::Chinese, nullptr, "SOR导出失败：", "操作员"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failed);

@@ -121,7 +121,7 @@ Result<Page> pageFor(const ReportOptions& o, const std::string& file, const QStr
   page.header = headerFor(o, file);
   // The trace as the window shows it after loading the file, and the report it prints.
   TraceSession session(o.language, separator.toStdString());
-  session.showLoadedTrace(std::move(*trace), file);
+  session.showLoadedTrace(std::move(*trace), pathFromText(file));
   page.sources = BuildReportSources(session);
   return page;
 }

@@ -1,0 +1,209 @@
+#include "analysis/detect.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tracelink::analysis {
+
+namespace {
+
+// A peak or a step must stand this many times its statistic's noise above nothing.
+constexpr double kPeakSigmas = 5.0;
+// The smallest peak worth a look, whatever the noise: below the quantisation of most files.
+constexpr double kMinPeakDb = 0.02;
+// The baseline of a sample's height ends this many samples before it, so that the foot
+// of a rising edge does not lift its own baseline.
+constexpr std::size_t kBaselineGap = 2;
+// Fibre never loses more than this; a steeper fall after a peak is still the peak's
+// decay or the receiver recovering.
+constexpr double kSteepestFibreDbPerKm = 1.5;
+// Level resolution of the files: the smallest noise any statistic is credited with.
+constexpr double kResolutionDb = 0.001;
+
+std::size_t blockFor(std::size_t window) {
+  return std::max<std::size_t>(128, 4 * window);
+}
+
+}  // namespace
+
+double NoiseProfile::over(std::size_t a, std::size_t b) const {
+  if (spread.empty()) return kResolutionDb;
+  const std::size_t last = spread.size() - 1;
+  double m = 0;
+  for (std::size_t k = std::min(a / block, last); k <= std::min(b > 0 ? (b - 1) / block : 0, last);
+       ++k)
+    m = std::max(m, spread[k]);
+  return m;
+}
+
+double NoiseProfile::at(std::size_t i) const {
+  if (spread.empty()) return kResolutionDb;
+  // The quietest of this block and its neighbours: where the trace turns into noise (an
+  // end) or comes out of the launch, an event there still stands out against the
+  // backscatter beside it.
+  const std::size_t b = std::min(i / block, spread.size() - 1);
+  double m = spread[b];
+  if (b > 0) m = std::min(m, spread[b - 1]);
+  if (b + 1 < spread.size()) m = std::min(m, spread[b + 1]);
+  return m;
+}
+
+std::size_t shortWindow(const Scan& scan) {
+  return std::max<std::size_t>(8, 4 * scan.pulseSamples());
+}
+
+std::size_t longestDeadZone(const Scan& scan) {
+  return 10 * scan.pulseSamples();
+}
+
+std::size_t stepDeadZone(const Scan& scan) {
+  return static_cast<std::size_t>(std::ceil(1.2 * scan.pulse())) + 2;
+}
+
+Heights heightsAboveLine(const Scan& scan) {
+  const std::size_t n = scan.size();
+  const std::size_t w = shortWindow(scan);
+  Heights h;
+  h.height.assign(n, 0.0);
+  for (std::size_t i = w + kBaselineGap; i < n; ++i) {
+    const QuickLine line = scan.line(i - kBaselineGap - w, i - kBaselineGap);
+    h.height[i] = scan.y(i) - line.at(static_cast<double>(i));
+  }
+  h.noise.block = blockFor(w);
+  h.noise.spread = blockSpreads(h.height, h.noise.block, kResolutionDb);
+  return h;
+}
+
+std::size_t settleAfter(const Scan& scan, std::size_t top, std::size_t earliest, double slopeBefore,
+                        std::size_t latest) {
+  const std::size_t n = std::min(scan.size(), std::max(latest, earliest));
+  const double fibre =
+      std::max(3.0 * std::fabs(slopeBefore), kSteepestFibreDbPerKm * scan.spacingM() / 1000.0);
+  const std::size_t shortest = std::max<std::size_t>(16, 4 * scan.pulseSamples());
+  const std::size_t longest = std::max<std::size_t>(shortest, 64 * scan.pulseSamples());
+  const std::size_t step = std::max<std::size_t>(1, scan.pulseSamples() / 4);
+  std::size_t j = std::max(top + 1, earliest);
+  while (j + shortest <= scan.size() && j < n) {
+    // The window grows until its slope is known to within what fibre loses (3 sigma of
+    // its own residuals), so that a noisy tail cannot pass for backscatter by chance.
+    for (std::size_t w = shortest;; w = std::min(2 * w, longest)) {
+      w = std::min(w, scan.size() - j);
+      const QuickLine line = scan.line(j, j + w);
+      const double noise = 3.0 * scan.residual(j, j + w, line) *
+                           std::sqrt(12.0 / std::pow(static_cast<double>(w), 3));
+      if (line.slope < -(fibre + noise)) break;  // still falling: not yet
+      if (noise <= fibre || w == longest || j + w == scan.size()) return j;
+    }
+    j += step;
+  }
+  return std::min(std::max(j, earliest), n);
+}
+
+namespace {
+
+// Past the top while the trace is still up on the peak: a clipped top is flat, which the
+// slope test alone would take for backscatter.
+std::size_t belowHalf(const Scan& scan, std::size_t top, double heightDb) {
+  const std::size_t limit =
+      std::min(scan.size(), top + std::max<std::size_t>(16, 6 * scan.pulseSamples()));
+  const double half = scan.y(top) - 0.5 * heightDb;
+  std::size_t j = top + 1;
+  while (j < limit && scan.y(j) > half) ++j;
+  return j;
+}
+
+bool flatTop(const Scan& scan, std::size_t from, std::size_t to, std::size_t top) {
+  std::size_t same = 0;
+  for (std::size_t i = from; i < to; ++i)
+    if (scan.milliDb()[i] >= scan.milliDb()[top] - 1) ++same;
+  return same >= 3;
+}
+
+}  // namespace
+
+Launch findLaunch(const Scan& scan, const Heights& heights) {
+  const std::size_t n = scan.size();
+  Launch launch;
+  if (n == 0) return launch;
+  // Some instruments fill the samples before the front panel with one level.
+  std::size_t first = 0;
+  while (first + 1 < n && scan.milliDb()[first + 1] == scan.milliDb()[0]) ++first;
+  launch.start = first + 1 < n ? first : 0;
+  const std::size_t p = scan.pulseSamples();
+  const std::size_t look = std::min(n, launch.start + 4 * p + 16);
+  std::size_t top = launch.start;
+  for (std::size_t i = launch.start; i < look; ++i)
+    if (scan.y(i) > scan.y(top)) top = i;
+  const std::size_t after = std::min(n, top + 6 * p + 32);
+  double low = scan.y(top);
+  for (std::size_t i = top; i < after; ++i) low = std::min(low, scan.y(i));
+  Peak& peak = launch.peak;
+  peak.start = launch.start;
+  peak.top = top;
+  peak.heightDb = scan.y(top) - low;
+  launch.reflection =
+      peak.heightDb > std::max(kPeakSigmas * heights.noise.at(top), 10 * kMinPeakDb);
+  peak.saturated = launch.reflection && flatTop(scan, launch.start, after, top);
+  const std::size_t earliest = std::max(launch.start + p + 1, belowHalf(scan, top, peak.heightDb));
+  peak.deadZoneEnd = launch.reflection
+                         ? settleAfter(scan, top, earliest, 0.0, earliest + longestDeadZone(scan))
+                         : std::min(n, launch.start + p + 1);
+  return launch;
+}
+
+std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_t from,
+                            std::size_t to) {
+  const std::size_t n = scan.size();
+  const std::size_t w = shortWindow(scan);
+  const std::size_t p = scan.pulseSamples();
+  const auto& h = heights.height;
+  const auto threshold = [&](std::size_t i) {
+    return std::max(kPeakSigmas * heights.noise.at(i), kMinPeakDb);
+  };
+  std::vector<Peak> peaks;
+  std::size_t i = std::max(from, w + 2 * kBaselineGap);
+  to = std::min(to, n);
+  while (i < to) {
+    if (h[i] < threshold(i)) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < n && h[end] >= threshold(end)) ++end;
+    std::size_t top = i;
+    for (std::size_t k = i; k < end; ++k)
+      if (scan.y(k) > scan.y(top)) top = k;
+    // The foot: back down the rising edge to where the height is lost in the noise.
+    const double foot = std::max(2.0 * heights.noise.at(i), 0.05 * h[top]);
+    std::size_t start = i;
+    while (start > from && start > w + kBaselineGap && h[start - 1] > foot) --start;
+    const QuickLine before = scan.line(start - kBaselineGap - w, start - kBaselineGap);
+    const double height = scan.y(top) - before.at(static_cast<double>(top));
+    // A gainer lifts the trace for good; a reflection comes back down, once its top
+    // (clipped and long, perhaps) is over.
+    const std::size_t down = belowHalf(scan, top, height);
+    const std::size_t a = std::min(n, std::max(start + 2 * p + 2, down + p));
+    const std::size_t b = std::min(n, a + p + 1);
+    const double lift = b > a ? scan.mean(a, b) - before.at((a + b - 1) / 2.0) : 0.0;
+    const double prominence = height - std::max(lift, 0.0);
+    if (prominence < threshold(top) || prominence < 0.3 * height) {
+      i = end;
+      continue;
+    }
+    Peak peak;
+    peak.start = start;
+    peak.top = top;
+    peak.heightDb = height;
+    peak.saturated = flatTop(scan, start, end, top);
+    const std::size_t earliest = std::max(start + p + 1, belowHalf(scan, top, height));
+    peak.deadZoneEnd =
+        settleAfter(scan, top, earliest, before.slope, earliest + longestDeadZone(scan));
+    peak.tailEnd = earliest;
+    peak.slopeBefore = before.slope;
+    peaks.push_back(peak);
+    i = std::max(end, peak.deadZoneEnd);
+  }
+  return peaks;
+}
+
+}  // namespace tracelink::analysis

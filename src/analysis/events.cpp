@@ -1,0 +1,197 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+#include <utility>
+
+#include "analysis/working.h"
+
+namespace tracelink::analysis {
+
+namespace {
+
+// A loss must stand this many of its own standard deviations clear of nothing.
+constexpr double kLossSigmas = 4.0;
+// Steps at least this large may leave a tail behind, as a reflection does.
+constexpr double kBigStepDb = 1.0;
+
+std::size_t fitWindow(const Scan& scan) {
+  return std::max<std::size_t>(256, 64 * scan.pulseSamples());
+}
+
+Found fromPeak(const Scan& scan, const Peak& p) {
+  Found f;
+  f.start = p.start;
+  f.peak = p;
+  f.deadZoneEnd = std::max(p.deadZoneEnd, std::min(scan.size(), p.start + stepDeadZone(scan)));
+  f.tailFrom = p.tailEnd;
+  return f;
+}
+
+Found fromStep(const Working& w, const Step& s) {
+  const Scan& scan = *w.scan;
+  Found f;
+  f.start = s.start;
+  f.roughDb = s.stepDb;
+  const std::size_t past = std::min(scan.size(), s.start + stepDeadZone(scan));
+  f.deadZoneEnd =
+      std::fabs(s.stepDb) >= kBigStepDb
+          ? settleAfter(scan, past, past, w.slope.at(s.start), past + longestDeadZone(scan))
+          : past;
+  f.tailFrom = past;
+  return f;
+}
+
+// Peaks first, then the steps in the stretches between them.
+std::vector<Found> candidates(const Working& w) {
+  const Scan& scan = *w.scan;
+  const std::size_t n = scan.size();
+  const std::size_t guard = guardBefore(scan);
+  std::vector<Found> found;
+  std::size_t free = w.launch.peak.deadZoneEnd;
+  const auto stepsUpTo = [&](std::size_t to) {
+    if (to <= free) return;
+    for (const Step& s : findSteps(scan, w.slope, w.stepNoise, free, to, w.thresholds.spliceDb))
+      found.push_back(fromStep(w, s));
+  };
+  for (const Peak& p : findPeaks(scan, w.heights, w.launch.peak.deadZoneEnd, n)) {
+    stepsUpTo(p.start > guard ? p.start - guard : 0);
+    found.push_back(fromPeak(scan, p));
+    free = std::max(free, found.back().deadZoneEnd);
+  }
+  stepsUpTo(n);
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Found& a, const Found& b) { return a.start < b.start; });
+  return found;
+}
+
+// Two events with no line's room between them are one: the reflection if either is one,
+// else the larger step.
+std::vector<Found> uncrowded(const Scan& scan, std::vector<Found> found) {
+  const std::size_t guard = guardBefore(scan);
+  std::vector<Found> kept;
+  for (Found& f : found) {
+    if (!kept.empty() && f.start < kept.back().deadZoneEnd + guard + kMinSideSamples) {
+      Found& last = kept.back();
+      const bool takeNew =
+          (f.peak && !last.peak) ||
+          (!f.peak && !last.peak && std::fabs(f.roughDb) > std::fabs(last.roughDb));
+      if (takeNew) {
+        const std::size_t start = last.start;
+        last = std::move(f);
+        if (!last.peak) last.start = start;  // the drop began where the first one saw it
+      }
+      continue;
+    }
+    kept.push_back(std::move(f));
+  }
+  return kept;
+}
+
+void measureBetween(const Working& w, const Found* prev, Found& f, const Found* next) {
+  const Scan& scan = *w.scan;
+  const std::size_t n = scan.size();
+  const std::size_t guard = guardBefore(scan);
+  const std::size_t window = fitWindow(scan);
+  const std::size_t freeFrom = prev ? prev->deadZoneEnd : w.launch.peak.deadZoneEnd;
+  const std::size_t s = f.start;
+  const std::size_t beforeTo = s > guard ? s - guard : 0;
+  const std::size_t beforeFrom = std::max(freeFrom, beforeTo > window ? beforeTo - window : 0);
+  const std::size_t afterFrom = f.deadZoneEnd;
+  const std::size_t nextStart = next ? next->start : n;
+  const std::size_t afterTo =
+      std::min(nextStart > guard ? nextStart - guard : 0, afterFrom + window);
+  f.before.reset();
+  f.after.reset();
+  if (beforeTo >= beforeFrom + kMinSideSamples)
+    f.before = fitLevels(w.trace->levels, beforeFrom, beforeTo - beforeFrom);
+  if (afterTo >= afterFrom + kMinSideSamples)
+    f.after = fitLevels(w.trace->levels, afterFrom, afterTo - afterFrom);
+  const double at = static_cast<double>(s);
+  if (f.before && f.after) {
+    f.lossDb = f.before->at(at) - f.after->at(at);
+    // The step statistic's noise over its short windows, scaled to the lines' lengths
+    // and doubled for reading each line at its end rather than its middle.
+    const double shortest = static_cast<double>(std::min(f.before->count, f.after->count));
+    f.lossNoiseDb = 2.0 * w.stepNoise.shortScale.at(s) *
+                    std::sqrt(static_cast<double>(w.stepNoise.window) / shortest);
+  } else {
+    f.lossDb = 0;
+    f.lossNoiseDb = std::numeric_limits<double>::infinity();
+  }
+  f.reflectanceDb.reset();
+  if (f.peak) {
+    const double base = f.before ? f.before->at(static_cast<double>(f.peak->top))
+                                 : scan.y(f.peak->top) - f.peak->heightDb;
+    f.peak->heightDb = scan.y(f.peak->top) - base;
+    f.reflectanceDb = reflectanceOf(f.peak->heightDb, w.pulseNs, w.backscatterDb);
+  }
+}
+
+bool reflective(const Working& w, const Found& f) {
+  return f.reflectanceDb && *f.reflectanceDb >= w.thresholds.reflectanceDb;
+}
+
+// How far a loss clears what it needs: the splice threshold and its own noise. Below 1
+// the event goes, unless it is a reflection over the reflectance threshold.
+double clearance(const Working& w, const Found& f) {
+  // A drop of decibels is no noise wherever it is measured: it may be the end.
+  const double noise = std::fabs(f.lossDb) >= kBigStepDb ? 0.0 : kLossSigmas * f.lossNoiseDb;
+  return std::fabs(f.lossDb) / std::max(w.thresholds.spliceDb, noise);
+}
+
+}  // namespace
+
+std::size_t guardBefore(const Scan& scan) {
+  return std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(0.25 * scan.pulse())));
+}
+
+void measureEvent(const Working& work, std::vector<Found>& found, std::size_t k) {
+  measureBetween(work, k > 0 ? &found[k - 1] : nullptr, found[k],
+                 k + 1 < found.size() ? &found[k + 1] : nullptr);
+}
+
+std::vector<Found> findEvents(Working& w) {
+  std::vector<Found> found = uncrowded(*w.scan, candidates(w));
+  const std::size_t m = found.size();
+  for (std::size_t k = 0; k < m; ++k) measureEvent(w, found, k);
+
+  // Take out the weakest failing event, measure its neighbours again without it, and so
+  // on: a false event next to a true one no longer cuts the true one's lines short.
+  constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::vector<std::size_t> prev(m), next(m);
+  for (std::size_t k = 0; k < m; ++k) {
+    prev[k] = k == 0 ? kNone : k - 1;
+    next[k] = k + 1 == m ? kNone : k + 1;
+  }
+  std::vector<bool> alive(m, true);
+  std::set<std::pair<double, std::size_t>> failing;
+  std::vector<double> key(m, 0.0);
+  const auto review = [&](std::size_t k) {
+    failing.erase({key[k], k});
+    key[k] = clearance(w, found[k]);
+    if (!reflective(w, found[k]) && key[k] < 1.0) failing.insert({key[k], k});
+  };
+  for (std::size_t k = 0; k < m; ++k) review(k);
+  while (!failing.empty()) {
+    const std::size_t k = failing.begin()->second;
+    failing.erase(failing.begin());
+    alive[k] = false;
+    const std::size_t p = prev[k];
+    const std::size_t q = next[k];
+    if (p != kNone) next[p] = q;
+    if (q != kNone) prev[q] = p;
+    for (const std::size_t j : {p, q}) {
+      if (j == kNone) continue;
+      measureBetween(w, prev[j] == kNone ? nullptr : &found[prev[j]], found[j],
+                     next[j] == kNone ? nullptr : &found[next[j]]);
+      review(j);
+    }
+  }
+  std::vector<Found> kept;
+  for (std::size_t k = 0; k < m; ++k)
+    if (alive[k]) kept.push_back(std::move(found[k]));
+  return kept;
+}
+
+}  // namespace tracelink::analysis

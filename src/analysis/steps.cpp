@@ -1,0 +1,176 @@
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/detect.h"
+
+namespace tracelink::analysis {
+
+namespace {
+
+constexpr double kStepSigmas = 5.0;
+constexpr double kResolutionDb = 0.001;
+// How many short windows either side the local slope is the median of.
+constexpr std::size_t kSlopeNeighbours = 4;
+
+std::size_t blockFor(std::size_t window) {
+  return std::max<std::size_t>(128, 4 * window);
+}
+
+// The mean before [a, i) against the mean after [i + gap, b), the backscatter's own slope
+// between them taken out: about the loss of an event in the gap, else noise.
+double stepAt(const Scan& scan, double slope, std::size_t a, std::size_t i, std::size_t gap,
+              std::size_t b) {
+  const double cB = (static_cast<double>(a) + static_cast<double>(i) - 1) / 2.0;
+  const double cA = (static_cast<double>(i + gap) + static_cast<double>(b) - 1) / 2.0;
+  return scan.mean(a, i) - scan.mean(i + gap, b) + slope * (cA - cB);
+}
+
+}  // namespace
+
+double LocalSlope::at(std::size_t i) const {
+  if (slope.empty()) return 0;
+  return slope[std::min(i / block, slope.size() - 1)];
+}
+
+LocalSlope localSlopes(const Scan& scan) {
+  LocalSlope out;
+  const std::size_t n = scan.size();
+  // Windows long enough that their slopes are steady; the median of nine sets aside the
+  // one or two an event falls into.
+  out.block = std::max<std::size_t>(128, 4 * shortWindow(scan));
+  std::vector<double> raw;
+  for (std::size_t a = 0; a + 2 <= n; a += out.block)
+    raw.push_back(scan.line(a, std::min(n, a + out.block)).slope);
+  std::vector<double> scratch;
+  out.slope.resize(raw.size());
+  for (std::size_t b = 0; b < raw.size(); ++b) {
+    const std::size_t lo = b >= kSlopeNeighbours ? b - kSlopeNeighbours : 0;
+    const std::size_t hi = std::min(raw.size(), b + kSlopeNeighbours + 1);
+    out.slope[b] = medianOf(raw, lo, hi, scratch);
+  }
+  return out;
+}
+
+std::size_t departure(const Scan& scan, std::size_t from, std::size_t at, double stepDb) {
+  const std::size_t p = scan.pulseSamples();
+  const std::size_t w = shortWindow(scan);
+  const double sign = stepDb >= 0 ? 1.0 : -1.0;
+  const std::size_t smooth = std::max<std::size_t>(1, p / 4);
+  std::size_t fitEnd = at > p + 1 ? at - p - 1 : 0;
+  for (int round = 0; round < 4; ++round) {
+    const std::size_t fitFrom = std::max(from, fitEnd > w ? fitEnd - w : 0);
+    if (fitEnd < fitFrom + 5) return std::max(from, std::min(at, fitEnd));
+    const QuickLine line = scan.line(fitFrom, fitEnd);
+    double ss = 0;
+    for (std::size_t k = fitFrom; k < fitEnd; ++k) {
+      const double r = scan.y(k) - line.at(static_cast<double>(k));
+      ss += r * r;
+    }
+    const double rms = std::sqrt(ss / static_cast<double>(fitEnd - fitFrom));
+    const double threshold =
+        std::max(2.0 * rms / std::sqrt(static_cast<double>(smooth)), 0.1 * std::fabs(stepDb));
+    // Back from `at` while the trace stays off the line by more than the threshold.
+    std::size_t k = at;
+    while (k > fitFrom) {
+      const std::size_t lo = k - 1 >= smooth / 2 ? k - 1 - smooth / 2 : 0;
+      const std::size_t hi = std::min(scan.size(), lo + smooth);
+      const double dev = sign * (line.at((lo + hi - 1) / 2.0) - scan.mean(lo, hi));
+      if (dev <= threshold) break;
+      --k;
+    }
+    if (k >= fitEnd || fitEnd <= from + 5) return k;
+    // The trace left the line inside the window: fit further back and look again.
+    fitEnd = k > p + 1 ? k - p - 1 : 0;
+  }
+  return std::max(from, fitEnd);
+}
+
+StepNoise stepNoise(const Scan& scan, const LocalSlope& slope) {
+  const std::size_t n = scan.size();
+  const std::size_t gap = stepDeadZone(scan);
+  StepNoise out;
+  out.window = shortWindow(scan);
+  std::vector<NoiseProfile*> profiles{&out.shortScale, &out.longScale};
+  std::vector<double> s(n, 0.0);
+  for (std::size_t k = 0; k < 2; ++k) {
+    const std::size_t w = k == 0 ? out.window : 4 * out.window;
+    NoiseProfile& profile = *profiles[k];
+    profile.block = blockFor(2 * w + gap);
+    if (n < 2 * w + gap + 1) continue;
+    const std::size_t lo = w;
+    const std::size_t hi = n - gap - w;  // the statistic with whole windows: [lo, hi]
+    for (std::size_t i = lo; i <= hi; ++i)
+      s[i] = stepAt(scan, slope.at(i), i - w, i, gap, i + gap + w);
+    std::fill(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(lo), s[lo]);
+    std::fill(s.begin() + static_cast<std::ptrdiff_t>(hi) + 1, s.end(), s[hi]);
+    profile.spread = blockSpreads(s, profile.block, kResolutionDb);
+  }
+  return out;
+}
+
+std::vector<Step> findSteps(const Scan& scan, const LocalSlope& slope, const StepNoise& noise,
+                            std::size_t from, std::size_t to, double smallestStepDb) {
+  std::vector<Step> found;
+  const std::size_t gap = stepDeadZone(scan);
+  const std::size_t w1 = noise.window;
+  std::vector<double> s;
+  std::vector<bool> over;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const std::size_t w = k == 0 ? w1 : 4 * w1;
+    const NoiseProfile& profile = k == 0 ? noise.shortScale : noise.longScale;
+    const std::size_t minW = std::max<std::size_t>(3, w / 4);
+    if (to < from + 2 * minW + gap) break;
+    // Runs where the statistic stands over its threshold with one sign; each is one
+    // event, centred where it stands over half its largest value. Windows cut short by
+    // the stretch's ends are noisier, and held to a higher threshold.
+    s.assign(to - from, 0.0);
+    over.assign(to - from, false);
+    for (std::size_t i = from + minW; i + gap + minW <= to; ++i) {
+      const std::size_t a = i >= from + w ? i - w : from;
+      const std::size_t b = std::min(to, i + gap + w);
+      s[i - from] = stepAt(scan, slope.at(i), a, i, gap, b);
+      const double shortest = static_cast<double>(std::min(i - a, b - i - gap));
+      const double sigma = profile.at(i) * std::sqrt(static_cast<double>(w) / shortest);
+      over[i - from] =
+          std::fabs(s[i - from]) >= std::max(0.5 * smallestStepDb, kStepSigmas * sigma);
+    }
+    std::size_t i = 0;
+    while (i < s.size()) {
+      if (!over[i]) {
+        ++i;
+        continue;
+      }
+      const bool loss = s[i] > 0;
+      std::size_t end = i;
+      std::size_t top = i;
+      while (end < s.size() && over[end] && (s[end] > 0) == loss) {
+        if (std::fabs(s[end]) > std::fabs(s[top])) top = end;
+        ++end;
+      }
+      std::size_t lo = top;
+      std::size_t hi = top;
+      const double half = 0.5 * std::fabs(s[top]);
+      while (lo > i && std::fabs(s[lo - 1]) >= half) --lo;
+      while (hi + 1 < end && std::fabs(s[hi + 1]) >= half) ++hi;
+      Step step;
+      // The centre of a step's bump lies half the gap less half the pulse after its start.
+      const double centre = static_cast<double>(from + lo + from + hi) / 2.0;
+      const double start = centre + (static_cast<double>(gap) - scan.pulse()) / 2.0;
+      step.start = static_cast<std::size_t>(
+          std::clamp(start, static_cast<double>(from), static_cast<double>(to - 1)));
+      step.stepDb = s[top];
+      step.score = std::fabs(s[top]) / profile.at(from + top);
+      const bool near = std::any_of(found.begin(), found.end(), [&](const Step& f) {
+        return (f.start > step.start ? f.start - step.start : step.start - f.start) < w1 + gap;
+      });
+      if (!near) found.push_back(step);
+      i = end;
+    }
+  }
+  for (Step& step : found) step.start = departure(scan, from, step.start, step.stepDb);
+  std::sort(found.begin(), found.end(),
+            [](const Step& x, const Step& y) { return x.start < y.start; });
+  return found;
+}
+
+}  // namespace tracelink::analysis

@@ -11,6 +11,7 @@
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/trace_sink.h"
+#include "trace/trace_from_record.h"
 #include "view/marker_overlay.h"
 #include "view/plot_render.h"
 #include "view/trace_view.h"
@@ -35,7 +36,7 @@ struct Loaded {
   HeaderState header;
   ViewWindow window;
   DecodedValues decoded;
-  MeasureTrace trace;
+  Trace trace;
 
   Loaded() {
     std::mt19937 rng(1);
@@ -50,7 +51,7 @@ struct Loaded {
     decoded.PulseIndex = 6;
     decoded.EventCount = 1;
     decoded.EventDistance[1] = SampleToMetres(24000);
-    trace = measureTrace(*record, header, window, decoded);
+    trace = TraceFromRecord(*record, header, window, decoded);
   }
 };
 
@@ -72,10 +73,10 @@ void BM_LsaFit48000(benchmark::State& state) {
   Loaded l;
   const double h = kLightSpeed / 2.0 / kIor;
   for (auto _ : state) {
-    const std::int32_t* words = l.record->words.data();
-    benchmark::DoNotOptimize(words);
-    const LineFit fit = fitSamples(words, 0, kSamples, h);
-    benchmark::DoNotOptimize(fit.slopeHundredths);
+    const std::int32_t* levels = l.trace.levels.data();
+    benchmark::DoNotOptimize(levels);
+    const LineFit fit = fitSamples(levels, 0, kSamples, h);
+    benchmark::DoNotOptimize(fit.slope);
     benchmark::DoNotOptimize(fit.rmsDb);
   }
   state.SetItemsProcessed(state.iterations() * kSamples);

@@ -14,9 +14,6 @@ namespace tracelink {
 
 namespace {
 
-// Pulse widths in ns, indexed by PulseIndex, as the pulse-width words name them.
-constexpr std::array<std::int32_t, 9> kPulseNs{10, 20, 50, 100, 200, 500, 1000, 1500, 2500};
-
 // Every refusal is made here, so the one place that knows their shape stays small.
 MeasureProblem refuse(MeasureRefusal code) {
   MeasureProblem p;
@@ -43,13 +40,27 @@ MeasureProblem refuseSide(EventSide side, std::int64_t samples, char marker) {
   return p;
 }
 
-bool hasTrace(const MeasureTrace& trace) {
-  return trace.record != nullptr && trace.startPoint < trace.rangeLine &&
-         trace.fullRangeEnd > trace.fullRangeStart;
+bool hasTrace(const Trace& trace) {
+  return trace.size() >= 2 && std::isfinite(trace.spacingM) && trace.spacingM > 0 &&
+         std::isfinite(trace.originM);
 }
 
-double metresPerSample(const MeasureTrace& trace) {
-  return kLightSpeed / 2.0 / usableIor(trace.ior);
+// The point nearest a distance, counted from the trace's first one.
+std::optional<std::int32_t> indexOf(const Trace& trace, double metres) {
+  return nearestChecked((metres - trace.originM) / trace.spacingM);
+}
+
+// The range a marker may stand in, in whole metres: from the first point to the end of the
+// acquisition range or the last point, whichever lies farther. A record's range is its full
+// view, even where the record ends before it.
+struct Range {
+  std::int32_t fromM = 0;
+  std::int32_t toM = 0;
+};
+Range rangeOf(const Trace& trace) {
+  const double span =
+      std::max(trace.acquisition.rangeM, static_cast<double>(trace.size() - 1) * trace.spacingM);
+  return {nearest(trace.originM), nearest(trace.originM + span)};
 }
 
 // Both markers read, and apart; nearer first.
@@ -60,14 +71,14 @@ struct Span {
   const MarkerLevel* farther = nullptr;
 };
 
-Measured<Span> readSpan(const MeasureTrace& trace, double aM, double bM) {
+Measured<Span> readSpan(const Trace& trace, double aM, double bM) {
   const Measured<MarkerLevel> a = levelAt(trace, aM, 'A');
   if (!a) return a.problem();
   const Measured<MarkerLevel> b = levelAt(trace, bM, 'B');
   if (!b) return b.problem();
   if (aM == bM) return refuseAt(MeasureRefusal::MarkersEqual, 'B', bM);
   // Markers a metre apart can share a sample (1.02 m each): no line, no slope.
-  if (a->sample == b->sample) return refuseAt(MeasureRefusal::SameSample, 'B', bM);
+  if (a->index == b->index) return refuseAt(MeasureRefusal::SameSample, 'B', bM);
   Span span{*a, *b};
   return span;
 }
@@ -80,79 +91,69 @@ void orderSpan(Span& span) {
 
 }  // namespace
 
-MeasureTrace measureTrace(const TraceRecord& record, const HeaderState& header,
-                          const ViewWindow& view, const DecodedValues& decoded) {
-  MeasureTrace trace;
-  trace.record = &record;
-  trace.startPoint = header.StartPoint;
-  trace.rangeLine = header.RangeLine;
-  trace.fullRangeStart = view.FullRangeStart;
-  trace.fullRangeEnd = view.FullRangeEnd;
-  trace.ior = decoded.Ior;
-  trace.pulseIndex = decoded.PulseIndex;
-  const std::int32_t shown = shownEventCount(decoded);
-  for (std::int32_t i = 1; i <= shown; ++i)
-    trace.eventDistancesM.push_back(decoded.EventDistance[static_cast<std::size_t>(i)]);
-  return trace;
+double deadZoneMetres(double pulseNs, double groupIndex) {
+  return pulseNs * kLightSpeed / 2.0 / usableIor(groupIndex) / 10.0;
 }
 
-double deadZoneMetres(std::int32_t pulseIndex, double ior) {
-  // An index the header cannot name is read as 100 ns, as the info line reads it.
-  const std::size_t i =
-      pulseIndex >= 0 && pulseIndex <= 8 ? static_cast<std::size_t>(pulseIndex) : 3;
-  return kPulseNs[i] * kLightSpeed / 2.0 / usableIor(ior) / 10.0;
+double deadZoneMetres(const Trace& trace) {
+  const std::vector<double>& pulses = trace.acquisition.pulseWidthsNs;
+  return deadZoneMetres(pulses.empty() ? 0.0 : pulses.front(), trace.acquisition.groupIndex);
 }
 
-Measured<MarkerLevel> levelAt(const MeasureTrace& trace, double distanceM, char marker) {
+Measured<MarkerLevel> levelAt(const Trace& trace, double distanceM, char marker) {
   if (!hasTrace(trace)) return refuse(MeasureRefusal::NoTrace);
   if (!std::isfinite(distanceM)) return refuseAt(MeasureRefusal::NotADistance, marker, 0);
-  const double ior = usableIor(trace.ior);
-  const std::int32_t fromM = SampleToMetres(trace.fullRangeStart, ior);
-  const std::int32_t toM = SampleToMetres(trace.fullRangeEnd, ior);
-  if (distanceM < fromM || distanceM > toM)
-    return refuseAt(MeasureRefusal::MarkerOutsideRange, marker, distanceM, fromM, toM);
-  // The redraw writes a StartPoint of 0 back as 1 before the crosshair can read.
-  const std::int32_t start = trace.startPoint == 0 ? 1 : trace.startPoint;
-  const std::optional<std::size_t> position = CursorPosition(start, distanceM, ior);
-  if (!position)
-    return refuseAt(MeasureRefusal::MarkerOutsideRecord, marker, distanceM, fromM, toM);
+  const Range range = rangeOf(trace);
+  if (distanceM < range.fromM || distanceM > range.toM)
+    return refuseAt(MeasureRefusal::MarkerOutsideRange, marker, distanceM, range.fromM, range.toM);
+  const std::optional<std::int32_t> index = indexOf(trace, distanceM);
+  if (!index || *index < 0 || static_cast<std::size_t>(*index) >= trace.size())
+    return refuseAt(MeasureRefusal::MarkerOutsideRecord, marker, distanceM, range.fromM, range.toM);
   MarkerLevel level;
   level.distanceM = distanceM;
-  level.sample = MetresToSample(distanceM, ior);
-  level.position = *position;
-  level.hundredths = (*trace.record)[*position];
+  level.index = *index;
+  level.milliDb = trace.levels[static_cast<std::size_t>(*index)];
   return level;
 }
 
 namespace {
 
-// Words within this bound keep every sum below exact in doubles (2^53): |i * y| < 2^16 *
-// 2^17 and y^2 <= 2^34 over at most 2^16 terms. The instrument's words are 16-bit.
-constexpr std::int32_t kExactWordBound = 1 << 17;
 constexpr std::size_t kLanes = 4;
 
+// Exact integer sums of the levels y_i, i y_i and y_i^2 (i counted from the first point).
 struct YSums {
-  std::int64_t sumY = 0;
-  std::int64_t sumIY = 0;
-  std::int64_t sumYY = 0;  // only from the fast pass
+  __int128 sumY = 0;
+  __int128 sumIY = 0;
+  __int128 sumYY = 0;  // only from the fast pass
 };
 
-// The sums in doubles, in independent lanes that run side by side; they are integers below
-// 2^53, so every addition is exact whatever the order. nullopt when a word lies beyond the
-// bound.
-std::optional<YSums> exactSumsInDoubles(const std::int32_t* words, std::int64_t count) {
+// Every lane's sums stay integers below 2^53 when count / lanes terms of |i y| and y^2 do:
+// then each double addition is exact, whatever the order. Our records' levels (65535 x 10
+// at most, 60100 points) are far inside.
+bool exactInDoubles(std::int64_t maxAbs, std::int64_t count) {
+  const long double terms = static_cast<long double>((count + kLanes - 1) / kLanes);
+  const long double limit = 9007199254740992.0L;  // 2^53
+  const long double m = static_cast<long double>(maxAbs);
+  return terms * m * m < limit && terms * m * static_cast<long double>(count) < limit;
+}
+
+// The sums in doubles, in independent lanes that run side by side. nullopt when a level is
+// too large for them to stay exact.
+std::optional<YSums> exactSumsInDoubles(const std::int32_t* levels, std::int64_t count) {
   std::int32_t lo = 0;
   std::int32_t hi = 0;
   for (std::int64_t i = 0; i < count; ++i) {
-    lo = std::min(lo, words[i]);
-    hi = std::max(hi, words[i]);
+    lo = std::min(lo, levels[i]);
+    hi = std::max(hi, levels[i]);
   }
-  if (lo < -kExactWordBound || hi > kExactWordBound) return std::nullopt;
+  if (!exactInDoubles(std::max(-static_cast<std::int64_t>(lo), static_cast<std::int64_t>(hi)),
+                      count))
+    return std::nullopt;
   std::array<double, kLanes> s0{}, s1{}, s2{};
   std::int64_t i = 0;
 #if defined(__SSE2__)
-  // Four words a step as two pairs of doubles; the compiler does not find this by itself
-  // (it converts the words one by one).
+  // Four levels a step as two pairs of doubles; the compiler does not find this by itself
+  // (it converts the levels one by one).
   __m128d y0a = _mm_setzero_pd(), y0b = _mm_setzero_pd();
   __m128d y1a = _mm_setzero_pd(), y1b = _mm_setzero_pd();
   __m128d y2a = _mm_setzero_pd(), y2b = _mm_setzero_pd();
@@ -160,7 +161,7 @@ std::optional<YSums> exactSumsInDoubles(const std::int32_t* words, std::int64_t 
   __m128d xb = _mm_set_pd(3, 2);
   const __m128d step = _mm_set1_pd(4);
   for (; i + 4 <= count; i += 4) {
-    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words + i));
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels + i));
     const __m128d ya = _mm_cvtepi32_pd(w);
     const __m128d yb = _mm_cvtepi32_pd(_mm_shuffle_epi32(w, _MM_SHUFFLE(1, 0, 3, 2)));
     y0a = _mm_add_pd(y0a, ya);
@@ -182,7 +183,7 @@ std::optional<YSums> exactSumsInDoubles(const std::int32_t* words, std::int64_t 
   for (; i + static_cast<std::int64_t>(kLanes) <= count; i += kLanes) {
     for (std::size_t k = 0; k < kLanes; ++k) {
       const std::int64_t j = i + static_cast<std::int64_t>(k);
-      const auto y = static_cast<double>(words[j]);
+      const auto y = static_cast<double>(levels[j]);
       s0[k] += y;
       s1[k] += static_cast<double>(j) * y;
       s2[k] += y * y;
@@ -190,7 +191,7 @@ std::optional<YSums> exactSumsInDoubles(const std::int32_t* words, std::int64_t 
   }
 #endif
   for (; i < count; ++i) {
-    const auto y = static_cast<double>(words[i]);
+    const auto y = static_cast<double>(levels[i]);
     s0[0] += y;
     s1[0] += static_cast<double>(i) * y;
     s2[0] += y * y;
@@ -204,31 +205,33 @@ std::optional<YSums> exactSumsInDoubles(const std::int32_t* words, std::int64_t 
   return sums;
 }
 
-// Any 32-bit words: |i * y| < 2^16 * 2^31 over at most 60100 terms stays inside 64 bits.
-YSums exactSumsInIntegers(const std::int32_t* words, std::int64_t count) {
+// Any 32-bit levels over any count: 128-bit sums cannot overflow.
+YSums exactSumsInIntegers(const std::int32_t* levels, std::int64_t count) {
   YSums sums;
   for (std::int64_t i = 0; i < count; ++i) {
-    const std::int64_t y = words[i];
+    const std::int64_t y = levels[i];
     sums.sumY += y;
-    sums.sumIY += i * y;
+    sums.sumIY += static_cast<__int128>(i) * y;
   }
   return sums;
 }
 
-// Residuals of a fitted line, for words too large for the fast sums; they are small next
-// to the words, so plain double sums lose nothing that shows.
-double residualSquares(const std::int32_t* words, std::int64_t count, double a, double b) {
+// Residuals of a fitted line (in levels / divisor), for levels too large for the fast sums;
+// they are small next to the levels, so plain double sums lose nothing that shows.
+double residualSquares(const std::int32_t* levels, std::int64_t count, double a, double b,
+                       double divisor) {
+  const auto y = [&](std::int64_t j) { return static_cast<double>(levels[j]) / divisor; };
   std::array<double, kLanes> acc{};
   std::int64_t i = 0;
   for (; i + static_cast<std::int64_t>(kLanes) <= count; i += kLanes) {
     for (std::size_t k = 0; k < kLanes; ++k) {
       const std::int64_t j = i + static_cast<std::int64_t>(k);
-      const double r = words[j] - (a + b * static_cast<double>(j));
+      const double r = y(j) - (a + b * static_cast<double>(j));
       acc[k] += r * r;
     }
   }
   for (; i < count; ++i) {
-    const double r = words[i] - (a + b * static_cast<double>(i));
+    const double r = y(i) - (a + b * static_cast<double>(i));
     acc[0] += r * r;
   }
   return acc[0] + acc[1] + acc[2] + acc[3];
@@ -236,12 +239,22 @@ double residualSquares(const std::int32_t* words, std::int64_t count, double a, 
 
 }  // namespace
 
-LineFit fitSamples(const std::int32_t* words, std::int32_t firstSample, std::int64_t count,
-                   double metresPerSample) {
-  // The samples are equally spaced, so with x = i (samples from the first) the x sums have
+LineFit fitSamples(const std::int32_t* levels, std::int64_t firstIndex, std::int64_t count,
+                   double metresPerSample, double originM) {
+  // The points are equally spaced, so with x = i (points from the first) the x sums have
   // closed forms; the y sums are exact integers.
-  const std::optional<YSums> fast = exactSumsInDoubles(words, count);
-  const YSums sums = fast ? *fast : exactSumsInIntegers(words, count);
+  const std::optional<YSums> fast = exactSumsInDoubles(levels, count);
+  YSums sums = fast ? *fast : exactSumsInIntegers(levels, count);
+  // The line depends on the levels only through their sums: where those are whole
+  // hundredths the line is fitted in hundredths, and a record's figures come out of the very
+  // arithmetic they always came out of.
+  const bool hundredths =
+      sums.sumY % 10 == 0 && sums.sumIY % 10 == 0 && (!fast || sums.sumYY % 100 == 0);
+  if (hundredths) {
+    sums.sumY /= 10;
+    sums.sumIY /= 10;
+    sums.sumYY /= 100;
+  }
   const __int128 n = count;
   const __int128 sumI = n * (n - 1) / 2;
   const __int128 sumII = (n - 1) * n * (2 * n - 1) / 6;
@@ -257,25 +270,27 @@ LineFit fitSamples(const std::int32_t* words, std::int32_t firstSample, std::int
   double squares = 0;
   if (fast) {
     // n SSres = n Syy - num^2 / den, with n Syy exact; only the quotient is rounded.
-    const __int128 nSyy = n * sums.sumYY - static_cast<__int128>(sums.sumY) * sums.sumY;
+    const __int128 nSyy = n * sums.sumYY - sums.sumY * sums.sumY;
     const long double numL = static_cast<long double>(num);
     const long double nSs =
         static_cast<long double>(nSyy) - numL * numL / static_cast<long double>(den);
     squares = static_cast<double>(std::max(0.0L, nSs / static_cast<long double>(n)));
   } else {
-    squares = residualSquares(words, count, a, b);
+    squares = residualSquares(levels, count, a, b, hundredths ? 10.0 : 1.0);
   }
   LineFit fit;
   fit.samples = count;
-  fit.firstSample = firstSample;
-  fit.interceptHundredths = a;
-  fit.slopeHundredths = b;
-  fit.rmsDb = std::sqrt(squares / static_cast<double>(count)) / 100.0;
+  fit.firstIndex = firstIndex;
+  fit.intercept = a;
+  fit.slope = b;
+  fit.unitsPerDb = hundredths ? 100.0 : kMilliDbPerDb;
+  fit.rmsDb = std::sqrt(squares / static_cast<double>(count)) / fit.unitsPerDb;
   fit.metresPerSample = metresPerSample;
+  fit.originM = originM;
   return fit;
 }
 
-Measured<SpanMeasure> measureSpan(const MeasureTrace& trace, double aM, double bM) {
+Measured<SpanMeasure> measureSpan(const Trace& trace, double aM, double bM) {
   Measured<Span> read = readSpan(trace, aM, bM);
   if (!read) return read.problem();
   Span span = *read;
@@ -284,22 +299,22 @@ Measured<SpanMeasure> measureSpan(const MeasureTrace& trace, double aM, double b
   m.a = span.a;
   m.b = span.b;
   m.deltaM = span.farther->distanceM - span.nearer->distanceM;
-  m.deltaHundredths = static_cast<std::int64_t>(span.nearer->hundredths) - span.farther->hundredths;
+  m.deltaMilliDb = static_cast<std::int64_t>(span.nearer->milliDb) - span.farther->milliDb;
   m.twoPointDbPerKm = m.deltaDb() / m.deltaM * 1000.0;
-  const std::int64_t count =
-      static_cast<std::int64_t>(span.farther->sample) - span.nearer->sample + 1;
-  m.lsa = fitSamples(trace.record->words.data() + span.nearer->position, span.nearer->sample, count,
-                     metresPerSample(trace));
+  const std::int64_t count = span.farther->index - span.nearer->index + 1;
+  m.lsa = fitSamples(trace.levels.data() + span.nearer->index, span.nearer->index, count,
+                     trace.spacingM, trace.originM);
   m.lsaLossDb = m.lsa.dbPerKm() * m.deltaM / 1000.0;
   return m;
 }
 
-Measured<std::int32_t> eventBetween(const MeasureTrace& trace, double aM, double bM) {
+Measured<std::int32_t> eventBetween(const Trace& trace, double aM, double bM) {
   const double lo = std::min(aM, bM);
   const double hi = std::max(aM, bM);
   const double middle = (lo + hi) / 2.0;
   std::optional<std::int32_t> best;
-  for (const std::int32_t e : trace.eventDistancesM) {
+  for (const KeyEvent& event : trace.events) {
+    const std::int32_t e = nearest(event.distanceM);
     if (!(lo < e && e < hi)) continue;
     if (!best || std::fabs(e - middle) < std::fabs(*best - middle)) best = e;
   }
@@ -307,7 +322,7 @@ Measured<std::int32_t> eventBetween(const MeasureTrace& trace, double aM, double
   return *best;
 }
 
-Measured<EventLoss> eventLoss(const MeasureTrace& trace, double aM, double bM, double eventM) {
+Measured<EventLoss> eventLoss(const Trace& trace, double aM, double bM, double eventM) {
   Measured<Span> read = readSpan(trace, aM, bM);
   if (!read) return read.problem();
   Span span = *read;
@@ -321,25 +336,27 @@ Measured<EventLoss> eventLoss(const MeasureTrace& trace, double aM, double bM, d
     return refuseAt(MeasureRefusal::EventOutsideSpan, 'E', eventM, nearest(nearer.distanceM),
                     nearest(farther.distanceM));
 
-  const double ior = usableIor(trace.ior);
-  const double d = deadZoneMetres(trace.pulseIndex, ior);
-  const std::int64_t beforeLast = MetresToSample(eventM - d, ior);
-  const std::int64_t beforeCount = beforeLast - nearer.sample + 1;
+  const double d = deadZoneMetres(trace);
+  const auto pointOf = [&trace](double metres) -> std::int64_t {
+    return nearest((metres - trace.originM) / trace.spacingM);
+  };
+  const std::int64_t beforeLast = pointOf(eventM - d);
+  const std::int64_t beforeCount = beforeLast - nearer.index + 1;
   if (beforeCount < kMinSideSamples)
     return refuseSide(EventSide::Before, beforeCount, nearerLetter);
-  const std::int64_t afterFirst = MetresToSample(eventM + d, ior);
-  const std::int64_t afterCount = static_cast<std::int64_t>(farther.sample) - afterFirst + 1;
+  const std::int64_t afterFirst = pointOf(eventM + d);
+  const std::int64_t afterCount = farther.index - afterFirst + 1;
   if (afterCount < kMinSideSamples) return refuseSide(EventSide::After, afterCount, fartherLetter);
 
-  // Both sides lie within the markers' samples, whose positions are inside the record.
-  const std::int32_t* words = trace.record->words.data();
-  const double h = metresPerSample(trace);
+  // Both sides lie within the markers' points, which are inside the trace.
+  const std::int32_t* levels = trace.levels.data();
   EventLoss loss;
   loss.eventM = eventM;
   loss.deadZoneM = d;
-  loss.before = fitSamples(words + nearer.position, nearer.sample, beforeCount, h);
-  loss.after = fitSamples(words + nearer.position + (afterFirst - nearer.sample),
-                          static_cast<std::int32_t>(afterFirst), afterCount, h);
+  loss.before =
+      fitSamples(levels + nearer.index, nearer.index, beforeCount, trace.spacingM, trace.originM);
+  loss.after =
+      fitSamples(levels + afterFirst, afterFirst, afterCount, trace.spacingM, trace.originM);
   loss.lossDb = loss.before.levelDbAt(eventM) - loss.after.levelDbAt(eventM);
   return loss;
 }

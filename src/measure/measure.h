@@ -8,18 +8,19 @@
 #include <variant>
 #include <vector>
 
-#include "record/decode.h"
-#include "record/trace_record.h"
+#include "trace/trace.h"
 
 namespace tracelink {
 
 // Why a measurement cannot be made. The values that go with a code are in MeasureProblem;
 // measure_strings.h puts them into words in either language.
 enum class MeasureRefusal {
-  NoTrace,              // the record holds no trace (StartPoint not below RangeLine)
+  NoTrace,              // the trace holds fewer than two points (a record: StartPoint not
+                        // below RangeLine)
   NotADistance,         // marker `marker` is not a finite distance
   MarkerOutsideRange,   // marker `marker` at `distanceM` lies outside fromM..toM
-  MarkerOutsideRecord,  // marker `marker` at `distanceM` reads a position outside the record
+  MarkerOutsideRecord,  // marker `marker` at `distanceM` lies in the range but past the last
+                        // point (a record read from StartPoint ends early)
   MarkersEqual,         // A and B stand at the same distance `distanceM`
   SameSample,           // A and B read the same sample, at `distanceM`
   NoEventBetween,       // the instrument lists no event between fromM and toM
@@ -68,77 +69,72 @@ class [[nodiscard]] Measured {
 // The fewest samples a fit on either side of an event may stand on.
 inline constexpr std::int64_t kMinSideSamples = 5;
 
-// Everything a measurement reads: the record, where the trace lies in it, the group
-// index, the pulse width and the instrument's events. It refers to the record, which
-// must outlive it.
-struct MeasureTrace {
-  const TraceRecord* record = nullptr;
-  std::int32_t startPoint = 0;
-  std::int32_t rangeLine = 0;
-  std::int32_t fullRangeStart = 0;  // samples
-  std::int32_t fullRangeEnd = 0;
-  double ior = kIor;
-  std::int32_t pulseIndex = 0;
-  std::vector<std::int32_t> eventDistancesM;  // the event table's distances, in its order
-};
-
-// The trace as the window shows it after a decode.
-MeasureTrace measureTrace(const TraceRecord& record, const HeaderState& header,
-                          const ViewWindow& view, const DecodedValues& decoded);
+// Measurements read any Trace: its levels at its spacing from its origin, its range, its
+// pulse width and its key events. Distances are in the trace's frame, the frame its events
+// are in.
 
 // The dead zone left out on both sides of an event: the pulse width in metres of fibre,
-// pulse ns x LightSpeed / 2 / Ior / 10 (102 m for 1 us).
-double deadZoneMetres(std::int32_t pulseIndex, double ior);
+// pulse ns x LightSpeed / 2 / group index / 10 (102 m for 1 us at 1.4677). A trace that
+// states no pulse width has none.
+double deadZoneMetres(double pulseNs, double groupIndex);
+double deadZoneMetres(const Trace& trace);
 
-// The sample a marker reads: the one the crosshair shows at that distance.
+// The point a marker reads: the one nearest its distance, which is the one the crosshair
+// shows there.
 struct MarkerLevel {
   double distanceM = 0;
-  std::int32_t sample = 0;      // along the distance axis
-  std::size_t position = 0;     // in the record
-  std::int32_t hundredths = 0;  // the word: level in hundredths of a dB
+  std::int64_t index = 0;    // into the trace's levels
+  std::int32_t milliDb = 0;  // its level in 0.001 dB
 
-  double levelDb() const { return hundredths / 100.0; }
+  double levelDb() const { return milliDb / kMilliDbPerDb; }
 };
-Measured<MarkerLevel> levelAt(const MeasureTrace& trace, double distanceM, char marker = 'A');
+Measured<MarkerLevel> levelAt(const Trace& trace, double distanceM, char marker = 'A');
 
-// The least-squares line through samples first..last (distance in metres, level in dB).
+// The least-squares line through points first..last (distance in metres, level in dB).
+// The line is fitted in whole hundredths of a dB where the levels' sums allow it, which
+// every record's levels do (the instrument stores hundredths): the same line, and a record
+// measures to the last bit as it did when measured on its words; otherwise in thousandths.
 struct LineFit {
   std::int64_t samples = 0;
-  std::int32_t firstSample = 0;
-  double interceptHundredths = 0;  // at firstSample
-  double slopeHundredths = 0;      // per sample
-  double rmsDb = 0;                // root mean square of the residuals
+  std::int64_t firstIndex = 0;
+  double intercept = 0;  // at firstIndex, in 1/unitsPerDb dB
+  double slope = 0;      // per point, in 1/unitsPerDb dB
+  double unitsPerDb = kMilliDbPerDb;
+  double rmsDb = 0;  // root mean square of the residuals
   double metresPerSample = 0;
+  double originM = 0;  // the distance of point 0
 
   // Attenuation: positive where the backscatter falls with distance.
-  double dbPerKm() const { return -slopeHundredths * 10.0 / metresPerSample; }
+  double dbPerKm() const { return -slope * (kMilliDbPerDb / unitsPerDb) / metresPerSample; }
   double levelDbAt(double metres) const {
-    return (interceptHundredths + slopeHundredths * (metres / metresPerSample - firstSample)) /
-           100.0;
+    return (intercept +
+            slope * ((metres - originM) / metresPerSample - static_cast<double>(firstIndex))) /
+           unitsPerDb;
   }
 };
-// The fit over count >= 2 samples, words[0] being sample firstSample; the caller has
-// checked that all of them lie inside the record.
-LineFit fitSamples(const std::int32_t* words, std::int32_t firstSample, std::int64_t count,
-                   double metresPerSample);
+// The fit over count >= 2 levels, levels[0] being point firstIndex of a trace whose point 0
+// lies at originM; the caller has checked that all of them lie inside the trace.
+LineFit fitSamples(const std::int32_t* levels, std::int64_t firstIndex, std::int64_t count,
+                   double metresPerSample, double originM = 0);
 
 // Two-point and LSA figures between two markers; the span runs from the nearer marker to
 // the farther, whichever letter it carries.
 struct SpanMeasure {
   MarkerLevel a;
   MarkerLevel b;
-  double deltaM = 0;                 // farther - nearer marker, metres
-  std::int64_t deltaHundredths = 0;  // level(nearer) - level(farther)
+  double deltaM = 0;              // farther - nearer marker, metres
+  std::int64_t deltaMilliDb = 0;  // level(nearer) - level(farther)
   double twoPointDbPerKm = 0;
   LineFit lsa;
   double lsaLossDb = 0;  // LSA attenuation across deltaM
 
-  double deltaDb() const { return deltaHundredths / 100.0; }
+  double deltaDb() const { return deltaMilliDb / kMilliDbPerDb; }
 };
-Measured<SpanMeasure> measureSpan(const MeasureTrace& trace, double aM, double bM);
+Measured<SpanMeasure> measureSpan(const Trace& trace, double aM, double bM);
 
-// The instrument's event between the markers nearest to their middle.
-Measured<std::int32_t> eventBetween(const MeasureTrace& trace, double aM, double bM);
+// The trace's key event between the markers nearest to their middle, at its distance to
+// the metre, as the event table shows it.
+Measured<std::int32_t> eventBetween(const Trace& trace, double aM, double bM);
 
 // Loss of the event at eventM by two fits: [nearer, E - d] and [E + d, farther], d the dead
 // zone; the loss is the first line's level at E minus the second's.
@@ -149,6 +145,6 @@ struct EventLoss {
   LineFit before;
   LineFit after;
 };
-Measured<EventLoss> eventLoss(const MeasureTrace& trace, double aM, double bM, double eventM);
+Measured<EventLoss> eventLoss(const Trace& trace, double aM, double bM, double eventM);
 
 }  // namespace tracelink

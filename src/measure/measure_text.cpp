@@ -39,6 +39,14 @@ std::string_view markerName(char marker, const MeasureStrings& s) {
 
 }  // namespace
 
+std::int64_t hundredthsOf(std::int64_t milliDb) {
+  std::int64_t q = milliDb / 10;  // toward zero
+  const std::int64_t r = milliDb % 10;
+  if (r > 5 || (r == 5 && q % 2 != 0)) ++q;
+  if (r < -5 || (r == -5 && q % 2 != 0)) --q;
+  return q;
+}
+
 std::string fillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
   const std::vector<std::string_view> v(values);
   std::string out;
@@ -109,15 +117,16 @@ Error measureError(const MeasureProblem& problem, Language language) {
 std::string markerText(char letter, const MarkerLevel& level, Language language,
                        std::string_view sep) {
   const std::string name(1, letter);
-  return fillIn(measureStrings(language).marker, {name, wholeMetres(level.distanceM),
-                                                  FormatLevel(level.hundredths, std::string(sep))});
+  return fillIn(measureStrings(language).marker,
+                {name, wholeMetres(level.distanceM),
+                 FormatLevel(hundredthsOf(level.milliDb), std::string(sep))});
 }
 
 std::string spanText(const SpanMeasure& span, Language language, std::string_view sep) {
   const MeasureStrings& s = measureStrings(language);
-  return fillIn(s.span,
-                {wholeMetres(span.deltaM), FormatLevel(span.deltaHundredths, std::string(sep)),
-                 formatFixed(span.twoPointDbPerKm, 3, sep)}) +
+  return fillIn(s.span, {wholeMetres(span.deltaM),
+                         FormatLevel(hundredthsOf(span.deltaMilliDb), std::string(sep)),
+                         formatFixed(span.twoPointDbPerKm, 3, sep)}) +
          "  " +
          fillIn(s.lsa,
                 {formatFixed(span.lsa.dbPerKm(), 3, sep), formatFixed(span.lsa.rmsDb, 2, sep)});
@@ -129,8 +138,8 @@ std::string eventLossText(const EventLoss& loss, Language language, std::string_
       {wholeMetres(loss.eventM), formatFixed(loss.lossDb, 2, sep), wholeMetres(loss.deadZoneM)});
 }
 
-std::string markerReadout(const MeasureTrace& trace, std::optional<double> aM,
-                          std::optional<double> bM, Language language, std::string_view sep) {
+std::string markerReadout(const Trace& trace, std::optional<double> aM, std::optional<double> bM,
+                          Language language, std::string_view sep) {
   const MeasureStrings& s = measureStrings(language);
   std::vector<std::string> parts;
   bool bothRead = aM && bM;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -16,6 +17,10 @@ std::string fillIn(std::string_view pattern, std::initializer_list<std::string_v
 
 // v with exactly `decimals` decimals and the given separator; never "-0.00".
 std::string formatFixed(double v, int decimals, std::string_view decimalSeparator = ".");
+
+// A level in 0.001 dB as whole hundredths, to the nearest, halves to even: the "#0.00" the
+// window shows (our records' levels are whole hundredths already).
+std::int64_t hundredthsOf(std::int64_t milliDb);
 
 // A refusal in words.
 std::string describe(const MeasureProblem& problem, Language language,
@@ -37,8 +42,7 @@ std::string eventLossText(const EventLoss& loss, Language language,
 // The status line for the markers that are set: each marker's distance and level, then the
 // span between them; a marker or span that cannot be measured shows why instead. Empty
 // when neither marker is set.
-std::string markerReadout(const MeasureTrace& trace, std::optional<double> aM,
-                          std::optional<double> bM, Language language,
-                          std::string_view decimalSeparator = ".");
+std::string markerReadout(const Trace& trace, std::optional<double> aM, std::optional<double> bM,
+                          Language language, std::string_view decimalSeparator = ".");
 
 }  // namespace tracelink

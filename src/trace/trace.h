@@ -34,8 +34,8 @@ struct KeyEvent {
   double spliceLossDb = 0;              // positive for a loss
   std::optional<double> reflectanceDb;  // none where the instrument measured none
   EventType type = EventType::NonReflective;
-  std::string code;     // as the source spells it ("1F9999LS"; ours "REF"/"ATT"), may be empty
-  std::string comment;  // free text
+  std::string code;     // as SOR spells it ("1F9999LS"; our records as their export writes them)
+  std::string comment;  // free text (our records: the type word "REF", "ATT")
   bool operator==(const KeyEvent&) const = default;
 };
 
@@ -50,7 +50,7 @@ struct Acquisition {
   std::optional<double> endThresholdDb;
   std::uint32_t averages = 0;
   double averagingTimeS = 0;
-  double rangeM = 0;  // acquisition range, 0 where unknown
+  double rangeM = 0;  // acquisition range from the first point, 0 where unknown
   bool operator==(const Acquisition&) const = default;
 };
 

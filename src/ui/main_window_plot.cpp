@@ -15,6 +15,7 @@
 #include "report/printer_set_window.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
+#include "trace/trace_from_record.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "view/trace_view.h"
@@ -95,8 +96,8 @@ QString MainWindow::measurementText() const {
   const Markers& markers = session_.markers();
   if (!markers.a && !markers.b && !markers.event) return {};
   const std::string sep = QLocale().decimalPoint().toStdString();
-  const MeasureTrace trace =
-      measureTrace(session_.record(), session_.header(), session_.view(), session_.decoded());
+  const Trace trace =
+      TraceFromRecord(session_.record(), session_.header(), session_.view(), session_.decoded());
   std::string text = markerReadout(trace, markers.a, markers.b, language_, sep);
   if (markers.event) {
     const MeasureStrings& s = measureStrings(language_);

@@ -10,6 +10,9 @@
 #include "files/test_files.h"
 #include "measure/measure.h"
 #include "measure/measure_text.h"
+#include "sor/sor_io.h"
+#include "trace/load_trace.h"
+#include "trace/trace_from_record.h"
 
 namespace tracelink {
 namespace {
@@ -39,14 +42,14 @@ struct Sample {
   HeaderState header;
   ViewWindow view;
   DecodedValues decoded;
-  MeasureTrace trace;
+  Trace trace;
 
   explicit Sample(const fs::path& path) {
     const Status read = ReadRecordFile(path, *record, header.BlocksPerTrace);
     EXPECT_TRUE(read.ok()) << path;
     ApplyHeader(*record, header, view);
     (void)DecodeRecord(*record, decoded, Language::English);
-    trace = measureTrace(*record, header, view, decoded);
+    trace = TraceFromRecord(*record, header, view, decoded);
   }
 };
 
@@ -166,6 +169,67 @@ TEST_F(MeasureCliTest, BadMarkersExitTwoWithOneClearLine) {
     EXPECT_EQ(r.out, "") << c.args;
     EXPECT_EQ(r.err, "tracelink-cli: " + c.message + "\n") << c.args;
   }
+}
+
+TEST_F(MeasureCliTest, AnyMakersSorFileIsMeasuredInItsEventsFrame) {
+  // A straight line of 0.350 dB/km, written as another maker would, behind a 300 m launch
+  // cable (GenParams' user offset): 0 is where the fibre under test begins.
+  sor::SorFile f;
+  f.genParams = sor::GenParams{};
+  f.genParams->userOffset = 14687;
+  sor::FxdParams x;
+  x.pulseWidths = {100};
+  x.dataSpacing = {250000};
+  x.groupIndex = 146770;
+  f.fxdParams = x;
+  sor::DataTrace t;
+  const double spacing = 250000 * 1e-14 * 299792458.0 / 1.4677;
+  for (int i = 0; i < 50000; ++i)
+    t.values.push_back(static_cast<std::uint16_t>(std::lround(5000 + 0.35 * i * spacing)));
+  f.dataPts = sor::DataPts{50000, {t}, {}};
+  for (const auto& [name, kind] : {std::pair{"GenParams", sor::BlockKind::GenParams},
+                                   {"FxdParams", sor::BlockKind::FxdParams},
+                                   {"DataPts", sor::BlockKind::DataPts},
+                                   {"Cksum", sor::BlockKind::Cksum}})
+    f.blocks.push_back(sor::Block{sor::BlockRef{name, 200, 0}, kind, {}});
+  const std::vector<std::uint8_t> bytes = sor::WriteSor(f);
+  const fs::path line = folder_ / "line.sor";
+  test::writeFile(line, std::string(bytes.begin(), bytes.end()));
+  const CliRun straight = run("'" + line.string() + "' --a 1000 --b 21000");
+  ASSERT_EQ(straight.exitCode, 0) << straight.err;
+  EXPECT_NE(
+      straight.out.find("A\u2192B 20000 m  7.00 dB  0.350 dB/km  LSA 0.350 dB/km (\u00B10.00 dB)"),
+      std::string::npos)
+      << straight.out;
+  EXPECT_TRUE(
+      straight.out.ends_with("\nthe instrument lists no event between 1000 m and 21000 m\n"))
+      << straight.out;
+
+  // A shared sample: the figures are those of the trace the loader gives, bit for bit.
+  const std::string file = std::string(TRACELINK_SOR_SAMPLES) + "/sample01.sor";
+  const Result<Trace> trace = LoadTrace(file);
+  ASSERT_TRUE(trace.ok());
+  const CliRun r = run("'" + file + "' --a 1000 --b 8000 --json");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Measured<SpanMeasure> span = measureSpan(*trace, 1000, 8000);
+  ASSERT_TRUE(span);
+  EXPECT_EQ(jsonNumber(r.out, "levelDb", "\"a\""), span->a.levelDb());
+  EXPECT_EQ(jsonNumber(r.out, "lsaDbPerKm"), span->lsa.dbPerKm());
+  EXPECT_EQ(jsonNumber(r.out, "twoPointDbPerKm"), span->twoPointDbPerKm);
+  EXPECT_EQ(jsonNumber(r.out, "lsaRmsDb"), span->lsa.rmsDb);
+  // The instrument's event nearest the middle (4500 m) is its splice at 4108 m, measured
+  // with the file's 100 ns pulse.
+  EXPECT_EQ(jsonNumber(r.out, "distanceM", "\"event\""), 4108);
+  const Measured<EventLoss> loss = eventLoss(*trace, 1000, 8000, 4108);
+  ASSERT_TRUE(loss);
+  EXPECT_EQ(jsonNumber(r.out, "lossDb"), loss->lossDb);
+  EXPECT_NEAR(loss->deadZoneM, 10.21, 0.01);
+
+  // Its range is its frame's: the 20.4 m of lead-in come before 0.
+  const CliRun outside = run("'" + file + "' --a 1000 --b 30000");
+  EXPECT_EQ(outside.exitCode, 2);
+  EXPECT_EQ(outside.err, "tracelink-cli: " + file +
+                             ": marker B at 30000 m lies outside the trace (-20 to 25530 m)\n");
 }
 
 }  // namespace

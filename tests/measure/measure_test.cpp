@@ -6,7 +6,10 @@
 #include <random>
 #include <vector>
 
+#include "measure/measure_text.h"
 #include "measure_fixture.h"
+#include "sor/sor_file.h"
+#include "trace/trace_from_sor.h"
 
 namespace tracelink {
 namespace {
@@ -26,9 +29,8 @@ TEST(LevelAt, ReadsTheWordTheCrosshairReads) {
       const Measured<MarkerLevel> level = levelAt(t.trace, m);
       ASSERT_TRUE(level) << m;
       const std::int32_t k = MetresToSample(m);
-      EXPECT_EQ(level->sample, k) << m;
-      EXPECT_EQ(level->position, static_cast<std::size_t>(first - 1 + k)) << m;
-      EXPECT_EQ(level->hundredths, (*t.record)[level->position]) << m;
+      EXPECT_EQ(level->index, k) << m;
+      EXPECT_EQ(level->milliDb, (*t.record)[static_cast<std::size_t>(first - 1 + k)] * 10) << m;
     }
   }
 }
@@ -107,7 +109,7 @@ struct DirectFit {
   long double rms = 0;
 };
 
-DirectFit directFit(const TraceRecord& record, std::size_t position, std::int32_t firstSample,
+DirectFit directFit(const TraceRecord& record, std::size_t position, std::int64_t firstSample,
                     std::int64_t count) {
   const long double h =
       static_cast<long double>(kLightSpeed) / 2.0L / static_cast<long double>(kIor);
@@ -148,8 +150,9 @@ TEST(MeasureSpan, AgreesWithTheClosedFormInLongDouble) {
     const Measured<SpanMeasure> span = measureSpan(t.trace, aM, bM);
     ASSERT_TRUE(span);
     const MarkerLevel& nearer = aM < bM ? span->a : span->b;
-    const DirectFit direct =
-        directFit(*t.record, nearer.position, nearer.sample, span->lsa.samples);
+    // StartPoint 1: point k is record position k.
+    const DirectFit direct = directFit(*t.record, static_cast<std::size_t>(nearer.index),
+                                       nearer.index, span->lsa.samples);
     const double directDbPerKm = static_cast<double>(-direct.slopePerM * 1000.0L);
     EXPECT_NEAR(span->lsa.dbPerKm(), directDbPerKm, 1e-9 * std::max(1.0, std::abs(directDbPerKm)));
     EXPECT_NEAR(span->lsa.rmsDb, static_cast<double>(direct.rms), 1e-9);
@@ -160,14 +163,15 @@ TEST(MeasureSpan, AgreesWithTheClosedFormInLongDouble) {
 }
 
 TEST(FitSamples, ExtremeWordsDoNotOverflowTheSums) {
-  // The largest span the record holds, at the largest words it can store.
+  // The largest span the record holds, at the largest levels a trace can store (0.001 dB
+  // each: the figures below are in dB).
   const std::int64_t n = kRecordWords;
   std::vector<std::int32_t> words(static_cast<std::size_t>(n));
   for (std::int64_t i = 0; i < n; ++i)
     words[static_cast<std::size_t>(i)] = INT32_MAX - static_cast<std::int32_t>(i);
   const LineFit falling = fitSamples(words.data(), 0, n, 1.0);
-  EXPECT_NEAR(falling.slopeHundredths, -1.0, 1e-12);
-  EXPECT_NEAR(falling.interceptHundredths, INT32_MAX, 1e-3);
+  EXPECT_NEAR(falling.slope / falling.unitsPerDb, -1.0 / 1000, 1e-15);
+  EXPECT_NEAR(falling.intercept / falling.unitsPerDb, INT32_MAX / 1000.0, 1e-6);
   EXPECT_NEAR(falling.rmsDb, 0.0, 1e-6);
 
   for (std::int64_t i = 0; i < n; ++i)
@@ -182,15 +186,16 @@ TEST(FitSamples, ExtremeWordsDoNotOverflowTheSums) {
     sii += static_cast<long double>(i) * i;
   }
   const long double slope = (n * siy - si * sy) / (n * sii - si * si);
-  EXPECT_NEAR(alternating.slopeHundredths, static_cast<double>(slope),
-              1e-9 * std::abs(static_cast<double>(slope)));
-  EXPECT_NEAR(alternating.rmsDb, 2147483647.5 / 100.0, 1.0);
+  EXPECT_NEAR(alternating.slope / alternating.unitsPerDb, static_cast<double>(slope) / 1000,
+              1e-9 * std::abs(static_cast<double>(slope) / 1000));
+  EXPECT_NEAR(alternating.rmsDb, 2147483647.5 / 1000.0, 0.1);
 }
 
 TEST(EventLoss, AStepIsMeasuredForAnyMarkersOutsideTheDeadZone) {
   const double eventM = 20000;
-  const double d = deadZoneMetres(6, kIor);
+  const double d = deadZoneMetres(1000, kIor);
   ASSERT_NEAR(d, 102.13, 0.01);
+  ASSERT_EQ(deadZoneMetres(SyntheticTrace([](double) { return 0.0; }).trace), d);
   const double h = metresPerSample();
   // Words exactly on a line (flat, or a whole hundredth per sample) make every fit exact,
   // even over five samples; 0.35 dB/km rounds to hundredths, which short fits magnify, so
@@ -218,8 +223,9 @@ TEST(EventLoss, AStepIsMeasuredForAnyMarkersOutsideTheDeadZone) {
     EXPECT_NEAR(loss->lossDb, 0.50, c.tolerance) << c.slopeDbPerKm << ": " << c.aM << " " << c.bM;
     EXPECT_DOUBLE_EQ(loss->deadZoneM, d);
     // The fits stop short of the dead zone on both sides.
-    EXPECT_LE((loss->before.firstSample + loss->before.samples - 1) * h, eventM - d + h / 2);
-    EXPECT_GE(loss->after.firstSample * h, eventM + d - h / 2);
+    EXPECT_LE(static_cast<double>(loss->before.firstIndex + loss->before.samples - 1) * h,
+              eventM - d + h / 2);
+    EXPECT_GE(static_cast<double>(loss->after.firstIndex) * h, eventM + d - h / 2);
   }
   // A reflection inside the dead zone does not disturb the result.
   SyntheticTrace spiked([&](double m) {
@@ -232,7 +238,7 @@ TEST(EventLoss, AStepIsMeasuredForAnyMarkersOutsideTheDeadZone) {
 
 TEST(EventBetween, TakesTheListedEventNearestTheMiddle) {
   SyntheticTrace t([](double m) { return straight(0.35, m); });
-  t.trace.eventDistancesM = {1000, 9000, 12000, 30000};
+  t.events({1000, 9000, 12000, 30000});
   struct Case {
     double aM, bM;
     std::optional<std::int32_t> expected;
@@ -261,15 +267,16 @@ TEST(EventBetween, TakesTheListedEventNearestTheMiddle) {
 TEST(Refusals, SayWhatCannotBeMeasured) {
   SyntheticTrace t([](double m) { return straight(0.35, m); });
   const double endM = SampleToMetres(48000);
-  const double d = deadZoneMetres(6, kIor);
+  const double d = deadZoneMetres(1000, kIor);
 
   SyntheticTrace empty([](double) { return 0.0; });
-  empty.trace.rangeLine = empty.trace.startPoint;  // nothing is drawn: no trace
+  empty.header.RangeLine = empty.header.StartPoint;  // nothing is drawn: no trace
+  empty.rebuild();
   SyntheticTrace shifted([](double m) { return straight(0.35, m); }, 15000);
 
   struct Case {
     const char* what;
-    const MeasureTrace* trace;
+    const Trace* trace;
     double aM, bM;
     std::optional<double> eventM;
     MeasureRefusal code;
@@ -316,6 +323,46 @@ TEST(Refusals, SayWhatCannotBeMeasured) {
   EXPECT_TRUE(measureSpan(t.trace, 0, endM));
   EXPECT_TRUE(
       eventLoss(t.trace, 5000 - d - 4 * metresPerSample(), 5000 + d + 4 * metresPerSample(), 5000));
+}
+
+// Another maker's file: a straight line of 0.350 dB/km at 0.51 m between points, behind a
+// 300 m launch cable, its levels in 0.001 dB.
+sor::SorFile straightSor(double dbPerKm) {
+  sor::SorFile f;
+  f.genParams = sor::GenParams{};
+  f.genParams->userOffset = 14687;  // 100 ps: 300 m at 1.4677
+  sor::FxdParams x;
+  x.wavelength = 15500;
+  x.pulseWidths = {100};
+  x.dataSpacing = {250000};
+  x.groupIndex = 146770;
+  f.fxdParams = x;
+  sor::DataTrace t;
+  const double spacing = 250000 * 1e-14 * 299792458.0 / 1.4677;
+  for (int i = 0; i < 50000; ++i)
+    t.values.push_back(static_cast<std::uint16_t>(std::lround(5000 + dbPerKm * i * spacing)));
+  f.dataPts = sor::DataPts{50000, {t}, {}};
+  return f;
+}
+
+TEST(MeasureSpan, AnotherMakersStraightLineGivesItsSlopeByBothMethods) {
+  const Trace t = TraceFromSor(straightSor(0.350));
+  ASSERT_NEAR(t.originM, -300.0, 0.01);
+  const std::pair<double, double> spans[] = {{0, 20000}, {-250, 25000}, {24000, 2000}};
+  for (const auto& [aM, bM] : spans) {
+    const Measured<SpanMeasure> span = measureSpan(t, aM, bM);
+    ASSERT_TRUE(span) << describe(span.problem(), Language::English);
+    // Levels are whole thousandths: the two points are off by half of one at most.
+    EXPECT_NEAR(span->twoPointDbPerKm, 0.350, 0.001 / std::fabs(bM - aM) * 1000);
+    EXPECT_NEAR(span->lsa.dbPerKm(), 0.350, 1e-5) << aM << " " << bM;
+    EXPECT_LT(span->lsa.rmsDb, 0.0005);
+    EXPECT_NE(spanText(*span, Language::English).find("0.350 dB/km  LSA 0.350 dB/km"),
+              std::string::npos)
+        << spanText(*span, Language::English);
+  }
+  // The range is the trace's own frame: the launch cable lies before 0.
+  EXPECT_EQ(measureSpan(t, -400, 1000).problem().code, MeasureRefusal::MarkerOutsideRange);
+  EXPECT_EQ(measureSpan(t, -400, 1000).problem().fromM, -300);
 }
 
 }  // namespace

@@ -15,14 +15,14 @@ using test::SyntheticTrace;
 SpanMeasure exampleSpan() {
   SpanMeasure span;
   span.a.distanceM = 1021;
-  span.a.hundredths = 745;
+  span.a.milliDb = 7450;
   span.b.distanceM = 5107;
-  span.b.hundredths = 602;
+  span.b.milliDb = 6020;
   span.deltaM = 4086;
-  span.deltaHundredths = 143;
+  span.deltaMilliDb = 1430;
   span.twoPointDbPerKm = 1.43 / 4086 * 1000;  // 0.34997...
   span.lsa.metresPerSample = metresPerSample();
-  span.lsa.slopeHundredths = -0.0348 * metresPerSample();  // 0.348 dB/km
+  span.lsa.slope = -0.348 * metresPerSample();  // 0.348 dB/km in 0.001 dB per point
   span.lsa.rmsDb = 0.0189;
   return span;
 }
@@ -76,6 +76,12 @@ TEST(MeasureText, NumbersKeepTheirDecimalsAndNoNegativeZero) {
   };
   for (const Case& c : cases) EXPECT_EQ(formatFixed(c.v, c.decimals), c.text) << c.v;
   EXPECT_EQ(fillIn("{1} of {0}, {2}{9}", {"a", "b"}), "b of a, {2}{9}");
+  // Levels of other makers' traces in thousandths, shown in hundredths: nearest, halves even.
+  const std::pair<std::int64_t, std::int64_t> levels[] = {
+      {7450, 745},   {7455, 746}, {7465, 746}, {7456, 746}, {7444, 744}, {-7455, -746},
+      {-7465, -746}, {-4, 0},     {-6, -1},    {5, 0},      {15, 2}};
+  for (const auto& [milli, hundredths] : levels)
+    EXPECT_EQ(hundredthsOf(milli), hundredths) << milli;
 }
 
 TEST(MeasureText, EveryRefusalNamesItsValuesInBothLanguages) {
@@ -144,7 +150,8 @@ TEST(MeasureText, TheStatusLineShowsWhatIsSet) {
   EXPECT_EQ(markerReadout(t.trace, 1021, 1021, Language::English),
             a + "   " + markerText('B', *levelAt(t.trace, 1021, 'B'), Language::English) +
                 "   markers A and B stand at the same distance (1021 m)");
-  t.trace.rangeLine = 0;
+  t.header.RangeLine = 0;
+  t.rebuild();
   EXPECT_EQ(markerReadout(t.trace, 1021, 5107, Language::Chinese), "未加载曲线");
 }
 

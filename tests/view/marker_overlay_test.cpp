@@ -8,6 +8,8 @@
 #include <set>
 
 #include "measure/measure.h"
+#include "measure/measure_text.h"
+#include "trace/trace_from_record.h"
 #include "view/plot_render.h"
 #include "view/trace_view.h"
 #include "view/view_test_support.h"
@@ -189,8 +191,8 @@ class CrosshairTest : public ::testing::Test {
 };
 
 TEST_F(CrosshairTest, AMarkerStandsInTheCrosshairsColumnAndReadsItsLevel) {
-  const MeasureTrace trace =
-      measureTrace(session.record(), session.header(), session.view(), session.decoded());
+  const Trace trace =
+      TraceFromRecord(session.record(), session.header(), session.view(), session.decoded());
   const std::string sep = QLocale().decimalPoint().toStdString();
   auto* label4 = view->findChild<QLabel*>(QStringLiteral("Label4"));
   ASSERT_NE(label4, nullptr);
@@ -214,7 +216,7 @@ TEST_F(CrosshairTest, AMarkerStandsInTheCrosshairsColumnAndReadsItsLevel) {
       const Measured<MarkerLevel> level = levelAt(trace, m);
       ASSERT_TRUE(level) << m;
       EXPECT_EQ(label4->text().toStdString(),
-                "X:" + std::to_string(m) + ", Y:" + FormatLevel(level->hundredths, sep));
+                "X:" + std::to_string(m) + ", Y:" + FormatLevel(hundredthsOf(level->milliDb), sep));
     }
   }
 }

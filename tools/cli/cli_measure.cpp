@@ -9,7 +9,7 @@
 #include "measure/measure.h"
 #include "measure/measure_strings.h"
 #include "measure/measure_text.h"
-#include "record/decode.h"
+#include "trace/load_trace.h"
 
 namespace tracelink::cli {
 
@@ -114,11 +114,10 @@ int runMeasure(std::span<const std::string> args, std::ostream& out, std::ostrea
   MeasureOptions options;
   if (const std::string problem = parseMeasureArgs(args, options); !problem.empty())
     return fail(err, problem);
-  Result<LoadedTrace> trace = loadTrace(options.file);
-  if (!trace) return fail(err, trace.error().text());
-  DecodedValues values;
-  (void)DecodeRecord(*trace->record, values, options.language);
-  const MeasureTrace measured = measureTrace(*trace->record, trace->header, trace->view, values);
+  // Any trace file: an .otdr file, our own SOR export or another maker's SOR file.
+  Result<Trace> loaded = LoadTrace(options.file);
+  if (!loaded) return fail(err, loaded.error().text());
+  const Trace& measured = *loaded;
   const auto refused = [&](const MeasureProblem& p) {
     return fail(err,
                 options.file + ": " + measureError(p, options.language).text(options.language));
@@ -164,7 +163,8 @@ int runMeasure(std::span<const std::string> args, std::ostream& out, std::ostrea
 
 extern const Command kMeasureCommand{
     "measure", "measure FILE --a METRES --b METRES [--event METRES] [--lang en|zh] [--json]",
-    "Measure FILE between markers A and B: their levels, the two-point loss and attenuation, "
+    "Measure FILE (an .otdr file or any maker's SOR file) between markers A and B, at "
+    "distances in the frame of its events: their levels, the two-point loss and attenuation, "
     "the least-squares attenuation with its RMS residual, and the loss of the event at "
     "--event (else of the instrument's event nearest the middle of A and B) by two "
     "least-squares lines outside the pulse's dead zone.",

@@ -79,8 +79,9 @@ std::size_t settleAfter(const Scan& scan, std::size_t top, std::size_t earliest,
   const std::size_t n = std::min(scan.size(), std::max(latest, earliest));
   const double fibre =
       std::max(3.0 * std::fabs(slopeBefore), kSteepestFibreDbPerKm * scan.spacingM() / 1000.0);
-  const std::size_t shortest = std::max<std::size_t>(16, 4 * scan.pulseSamples());
-  const std::size_t longest = std::max<std::size_t>(shortest, 64 * scan.pulseSamples());
+  // Short enough to see a decay end, long enough to mean something; it grows as needed.
+  const std::size_t shortest = std::max<std::size_t>(8, scan.pulseSamples() / 2);
+  const std::size_t longest = std::max<std::size_t>(16 * shortest, 64 * scan.pulseSamples());
   const std::size_t step = std::max<std::size_t>(1, scan.pulseSamples() / 4);
   std::size_t j = std::max(top + 1, earliest);
   while (j + shortest <= scan.size() && j < n) {
@@ -161,6 +162,7 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     return std::max(kPeakSigmas * heights.noise.at(i), kMinPeakDb);
   };
   std::vector<Peak> peaks;
+  std::size_t free = from;  // where the backscatter before the next peak starts
   std::size_t i = std::max(from, w + 2 * kBaselineGap);
   to = std::min(to, n);
   while (i < to) {
@@ -179,6 +181,15 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     while (start > from && start > w + kBaselineGap && h[start - 1] > foot) --start;
     const QuickLine before = scan.line(start - kBaselineGap - w, start - kBaselineGap);
     const double height = scan.y(top) - before.at(static_cast<double>(top));
+    // Against a line that is itself a fall (an end dropping into the noise), a noise
+    // spike stands high: a peak must stand clear of the scatter of the backscatter before
+    // it, since the last peak's dead zone.
+    const std::size_t calmFrom = std::max(free, start - kBaselineGap - w);
+    double scatter = 0;
+    if (start >= calmFrom + kBaselineGap + 4) {
+      const QuickLine calm = scan.line(calmFrom, start - kBaselineGap);
+      scatter = scan.residual(calmFrom, start - kBaselineGap, calm);
+    }
     // A gainer lifts the trace for good; a reflection comes back down, once its top
     // (clipped and long, perhaps) is over.
     const std::size_t down = belowHalf(scan, top, height);
@@ -186,7 +197,8 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     const std::size_t b = std::min(n, a + p + 1);
     const double lift = b > a ? scan.mean(a, b) - before.at((a + b - 1) / 2.0) : 0.0;
     const double prominence = height - std::max(lift, 0.0);
-    if (prominence < threshold(top) || prominence < 0.3 * height) {
+    if (prominence < threshold(top) || prominence < 0.3 * height ||
+        prominence < kPeakSigmas * scatter) {
       i = end;
       continue;
     }
@@ -202,6 +214,7 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     peak.slopeBefore = before.slope;
     peaks.push_back(peak);
     i = std::max(end, peak.deadZoneEnd);
+    free = peak.deadZoneEnd;
   }
   return peaks;
 }

@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstdlib>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -88,7 +90,7 @@ std::vector<Found> uncrowded(const Scan& scan, std::vector<Found> found) {
   return kept;
 }
 
-void measureBetween(const Working& w, const Found* prev, Found& f, const Found* next) {
+void measureLines(const Working& w, const Found* prev, Found& f, const Found* next) {
   const Scan& scan = *w.scan;
   const std::size_t n = scan.size();
   const std::size_t guard = guardBefore(scan);
@@ -125,6 +127,83 @@ void measureBetween(const Working& w, const Found* prev, Found& f, const Found* 
                                  : scan.y(f.peak->top) - f.peak->heightDb;
     f.peak->heightDb = scan.y(f.peak->top) - base;
     f.reflectanceDb = reflectanceOf(f.peak->heightDb, w.pulseNs, w.backscatterDb);
+  }
+}
+
+// Where a transition from the line before an event to what follows starts: through the
+// points where it has gone 20 % and 80 % of its way in linear power, back to 0 %. A
+// rectangular pulse changes the power linearly, so the line through those points meets
+// the level before at the event, however smoothed or noisy the edge.
+std::optional<double> transitionStart(const Scan& scan, const LevelLine& before,
+                                      const auto& targetDb, std::size_t from, std::size_t to) {
+  if (to <= from + 1) return std::nullopt;
+  const std::size_t m = std::max<std::size_t>(1, scan.pulseSamples() / 4);
+  const auto share = [&](std::size_t k) {
+    const std::size_t lo = k >= m / 2 ? k - m / 2 : 0;
+    const std::size_t hi = std::min(scan.size(), lo + m);
+    const double a = std::pow(10.0, before.at(static_cast<double>(k)) / 5.0);
+    const double b = std::pow(10.0, targetDb(k) / 5.0);
+    const double p = std::pow(10.0, scan.mean(lo, hi) / 5.0);
+    return b == a ? 0.0 : (p - a) / (b - a);
+  };
+  std::size_t half = from;
+  while (half < to && share(half) < 0.5) ++half;
+  if (half == to) return std::nullopt;
+  std::size_t k = half;
+  while (k > from && share(k - 1) >= 0.2) --k;
+  // Between k - 1 (under 20 %) and k (over), where it crosses.
+  double x20 = static_cast<double>(k);
+  if (k > from) {
+    const double s0 = share(k - 1);
+    const double s1 = share(k);
+    if (s1 > s0) x20 = static_cast<double>(k - 1) + (0.2 - s0) / (s1 - s0);
+  }
+  std::size_t j = half;
+  while (j < to && share(j) < 0.8) ++j;
+  double x80 = static_cast<double>(j);
+  if (j > half && j < to) {
+    const double s0 = share(j - 1);
+    const double s1 = share(j);
+    if (s1 > s0) x80 = static_cast<double>(j - 1) + (0.8 - s0) / (s1 - s0);
+  }
+  // An edge within one sample (a reflection seen without smoothing) starts at the first
+  // sample it reaches.
+  const double start = x80 - x20 < 1.0 ? std::ceil(x20) : x20 - (x80 - x20) / 3.0;
+  if (!std::isfinite(start)) return std::nullopt;
+  return start;
+}
+
+void measureBetween(const Working& w, const Found* prev, Found& f, const Found* next) {
+  const Scan& scan = *w.scan;
+  measureLines(w, prev, f, next);
+  const std::size_t guard = guardBefore(scan);
+  const std::size_t freeFrom = prev ? prev->deadZoneEnd : w.launch.peak.deadZoneEnd;
+  const std::size_t lowest = freeFrom + guard + kMinSideSamples;
+  for (int round = 0; round < 2 && f.before; ++round) {
+    const LevelLine& before = *f.before;
+    const std::size_t from = before.first + before.count;
+    std::optional<double> start;
+    if (f.peak) {
+      const double top = scan.y(f.peak->top);
+      start = transitionStart(scan, before, [&](std::size_t) { return top; }, from,
+                              f.peak->top + 1);
+    } else if (f.after) {
+      const LevelLine& after = *f.after;
+      const std::size_t to = std::min(after.first, f.deadZoneEnd + scan.pulseSamples());
+      start = transitionStart(scan, before,
+                              [&](std::size_t k) { return after.at(static_cast<double>(k)); },
+                              from, to);
+    }
+    if (getenv("ADBG")) fprintf(stderr, "refine start %zu from %zu -> %s %.1f peak %d\n", f.start, from, start ? "ok" : "none", start ? *start : 0.0, f.peak ? 1 : 0);
+    if (!start) break;
+    const std::size_t highest = f.peak ? f.peak->top : f.deadZoneEnd;
+    const auto moved = static_cast<std::size_t>(std::clamp(
+        std::round(*start), static_cast<double>(lowest), static_cast<double>(highest)));
+    if (moved == f.start || moved < lowest || moved > highest) break;
+    if (!f.peak) f.deadZoneEnd = f.deadZoneEnd + moved - f.start;
+    if (f.peak) f.peak->start = moved;
+    f.start = moved;
+    measureLines(w, prev, f, next);
   }
 }
 

@@ -17,6 +17,9 @@ constexpr std::size_t kBaselineGap = 2;
 // Fibre never loses more than this; a steeper fall after a peak is still the peak's
 // decay or the receiver recovering.
 constexpr double kSteepestFibreDbPerKm = 1.5;
+// After a peak, falling at this share of the peak's own fall counts as settled enough to
+// measure a loss past it.
+constexpr double kRecoveredShare = 0.05;
 // Level resolution of the files: the smallest noise any statistic is credited with.
 constexpr double kResolutionDb = 0.001;
 
@@ -38,18 +41,16 @@ double NoiseProfile::over(std::size_t a, std::size_t b) const {
 
 double NoiseProfile::at(std::size_t i) const {
   if (spread.empty()) return kResolutionDb;
-  // The quietest of this block and its neighbours: where the trace turns into noise (an
-  // end) or comes out of the launch, an event there still stands out against the
-  // backscatter beside it.
+  // The quieter of this block and the one before: where the trace turns into noise (an
+  // end), the event that does it still stands out against the backscatter before it.
+  // The first block holds the launch: it takes the second's when that is quieter.
   const std::size_t b = std::min(i / block, spread.size() - 1);
-  double m = spread[b];
-  if (b > 0) m = std::min(m, spread[b - 1]);
-  if (b + 1 < spread.size()) m = std::min(m, spread[b + 1]);
-  return m;
+  if (b == 0) return spread.size() > 1 ? std::min(spread[0], spread[1]) : spread[0];
+  return std::min(spread[b], spread[b - 1]);
 }
 
 std::size_t shortWindow(const Scan& scan) {
-  return std::max<std::size_t>(8, 4 * scan.pulseSamples());
+  return std::max<std::size_t>(8, 2 * scan.pulseSamples());
 }
 
 std::size_t longestDeadZone(const Scan& scan) {
@@ -75,10 +76,16 @@ Heights heightsAboveLine(const Scan& scan) {
 }
 
 std::size_t settleAfter(const Scan& scan, std::size_t top, std::size_t earliest, double slopeBefore,
-                        std::size_t latest) {
+                        std::size_t latest, Settle settle) {
   const std::size_t n = std::min(scan.size(), std::max(latest, earliest));
-  const double fibre =
+  double fibre =
       std::max(3.0 * std::fabs(slopeBefore), kSteepestFibreDbPerKm * scan.spacingM() / 1000.0);
+  if (settle == Settle::Lenient && earliest > top && earliest < scan.size()) {
+    // A receiver recovers slowly at the last: a small share of the fall from the top is
+    // as good as flat for the lines of the losses.
+    const double fall = (scan.y(top) - scan.y(earliest)) / static_cast<double>(earliest - top);
+    fibre = std::max(fibre, kRecoveredShare * fall);
+  }
   // Short enough to see a decay end, long enough to mean something; it grows as needed.
   const std::size_t shortest = std::max<std::size_t>(8, scan.pulseSamples() / 2);
   const std::size_t longest = std::max<std::size_t>(16 * shortest, 64 * scan.pulseSamples());
@@ -92,7 +99,8 @@ std::size_t settleAfter(const Scan& scan, std::size_t top, std::size_t earliest,
       const QuickLine line = scan.line(j, j + w);
       const double noise = 3.0 * scan.residual(j, j + w, line) *
                            std::sqrt(12.0 / std::pow(static_cast<double>(w), 3));
-      if (line.slope < -(fibre + noise)) break;  // still falling: not yet
+      // Still falling, or climbing back out of an undershoot: not yet.
+      if (std::fabs(line.slope) > fibre + noise) break;
       if (noise <= fibre || w == longest || j + w == scan.size()) return j;
     }
     j += step;
@@ -126,10 +134,12 @@ Launch findLaunch(const Scan& scan, const Heights& heights) {
   const std::size_t n = scan.size();
   Launch launch;
   if (n == 0) return launch;
-  // Some instruments fill the samples before the front panel with one level.
+  // Some instruments fill the samples before the front panel with one level, below the
+  // trace that follows; a run of one level above it is the front reflection, clipped.
   std::size_t first = 0;
   while (first + 1 < n && scan.milliDb()[first + 1] == scan.milliDb()[0]) ++first;
-  launch.start = first + 1 < n ? first : 0;
+  const bool fill = first > 0 && first + 1 < n && scan.y(first + 1) > scan.y(first);
+  launch.start = fill ? first : 0;
   const std::size_t p = scan.pulseSamples();
   const std::size_t look = std::min(n, launch.start + 4 * p + 16);
   std::size_t top = launch.start;
@@ -146,9 +156,10 @@ Launch findLaunch(const Scan& scan, const Heights& heights) {
       peak.heightDb > std::max(kPeakSigmas * heights.noise.at(top), 10 * kMinPeakDb);
   peak.saturated = launch.reflection && flatTop(scan, launch.start, after, top);
   const std::size_t earliest = std::max(launch.start + p + 1, belowHalf(scan, top, peak.heightDb));
-  peak.deadZoneEnd = launch.reflection
-                         ? settleAfter(scan, top, earliest, 0.0, earliest + longestDeadZone(scan))
-                         : std::min(n, launch.start + p + 1);
+  peak.deadZoneEnd =
+      launch.reflection
+          ? settleAfter(scan, top, earliest, 0.0, earliest + longestDeadZone(scan), Settle::Lenient)
+          : std::min(n, launch.start + p + 1);
   return launch;
 }
 
@@ -208,8 +219,8 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     peak.heightDb = height;
     peak.saturated = flatTop(scan, start, end, top);
     const std::size_t earliest = std::max(start + p + 1, belowHalf(scan, top, height));
-    peak.deadZoneEnd =
-        settleAfter(scan, top, earliest, before.slope, earliest + longestDeadZone(scan));
+    peak.deadZoneEnd = settleAfter(scan, top, earliest, before.slope,
+                                   earliest + longestDeadZone(scan), Settle::Lenient);
     peak.tailEnd = earliest;
     peak.slopeBefore = before.slope;
     peaks.push_back(peak);

@@ -20,9 +20,10 @@ struct Peak {
 
 // A change of level between two stretches of backscatter.
 struct Step {
-  std::size_t start = 0;  // where the drop (or rise) begins
-  double stepDb = 0;      // rough size, positive for a loss
-  double score = 0;       // size over the noise of the statistic
+  std::size_t start = 0;   // where the drop (or rise) begins
+  std::size_t middle = 0;  // where the detector saw it most: about half way through it
+  double stepDb = 0;       // rough size, positive for a loss
+  double score = 0;        // size over the noise of the statistic
 };
 
 struct Launch {
@@ -63,11 +64,14 @@ Launch findLaunch(const Scan& scan, const Heights& heights);
 std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_t from,
                             std::size_t to);
 
-// Where the trace, after the peak's top, stops falling faster than fibre does.
-// Never later than `latest`: the lines that measure losses start there at the latest,
-// and only the end looks past a long tail.
+// How settled the trace must be: enough to measure a loss past a peak (a receiver's
+// slow last recovery allowed), or as flat as fibre (the end looks past a whole tail).
+enum class Settle { Lenient, Strict };
+
+// Where the trace, after the peak's top, stops changing faster than fibre does. Never
+// later than `latest`.
 std::size_t settleAfter(const Scan& scan, std::size_t top, std::size_t earliest, double slopeBefore,
-                        std::size_t latest);
+                        std::size_t latest, Settle settle);
 
 // The backscatter's slope near each place (dB per sample): the median of the slopes of
 // the short windows around it, which a few events among them do not move.
@@ -78,12 +82,15 @@ struct LocalSlope {
 };
 LocalSlope localSlopes(const Scan& scan);
 
-// The noise of the step statistic along the whole trace, at the two window lengths the
-// step detector uses; the shorter also sets how sure a measured loss is.
+// The noise of the step statistic along the whole trace, at each window length the step
+// detector uses (each four times the one before): short windows part close events, long
+// ones see small events on long stretches. The shortest also sets how sure a measured
+// loss is.
+inline constexpr std::size_t kScaleRatio = 4;
 struct StepNoise {
-  std::size_t window = 1;  // the shorter
-  NoiseProfile shortScale;
-  NoiseProfile longScale;
+  std::size_t window = 1;  // the shortest
+  std::vector<NoiseProfile> scales;
+  const NoiseProfile& shortScale() const { return scales.front(); }
 };
 StepNoise stepNoise(const Scan& scan, const LocalSlope& slope);
 

@@ -53,8 +53,8 @@ EndSearch findEnd(const Working& work) {
     // strong reflection the receiver takes a while to recover.
     const double level = f.before->at(static_cast<double>(f.start));
     const double slope = f.before->slopeDbPerSample;
-    const std::size_t a =
-        std::max(f.deadZoneEnd, settleAfter(scan, f.tailFrom, f.tailFrom, slope, n));
+    const std::size_t a = std::max(
+        f.deadZoneEnd, settleAfter(scan, f.tailFrom, f.tailFrom, slope, n, Settle::Strict));
     const double after = medianOf(scan.levels(), a, std::min(n, a + window), scratch);
     const double standing = level - floor.at(a);
     const double threshold =

@@ -1,5 +1,3 @@
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -13,7 +11,9 @@ namespace tracelink::analysis {
 namespace {
 
 // A loss must stand this many of its own standard deviations clear of nothing.
-constexpr double kLossSigmas = 4.0;
+constexpr double kLossSigmas = 5.0;
+// Reflections at least this strong (or clipped) can leave the receiver recovering.
+constexpr double kShoulderReflectanceDb = -40.0;
 // Steps at least this large may leave a tail behind, as a reflection does.
 constexpr double kBigStepDb = 1.0;
 
@@ -34,12 +34,13 @@ Found fromStep(const Working& w, const Step& s) {
   const Scan& scan = *w.scan;
   Found f;
   f.start = s.start;
+  f.middle = s.middle;
   f.roughDb = s.stepDb;
   const std::size_t past = std::min(scan.size(), s.start + stepDeadZone(scan));
-  f.deadZoneEnd =
-      std::fabs(s.stepDb) >= kBigStepDb
-          ? settleAfter(scan, past, past, w.slope.at(s.start), past + longestDeadZone(scan))
-          : past;
+  f.deadZoneEnd = std::fabs(s.stepDb) >= kBigStepDb
+                      ? settleAfter(scan, past, past, w.slope.at(s.start),
+                                    past + longestDeadZone(scan), Settle::Lenient)
+                      : past;
   f.tailFrom = past;
   return f;
 }
@@ -115,7 +116,7 @@ void measureLines(const Working& w, const Found* prev, Found& f, const Found* ne
     // The step statistic's noise over its short windows, scaled to the lines' lengths
     // and doubled for reading each line at its end rather than its middle.
     const double shortest = static_cast<double>(std::min(f.before->count, f.after->count));
-    f.lossNoiseDb = 2.0 * w.stepNoise.shortScale.at(s) *
+    f.lossNoiseDb = 2.0 * w.stepNoise.shortScale().at(s) *
                     std::sqrt(static_cast<double>(w.stepNoise.window) / shortest);
   } else {
     f.lossDb = 0;
@@ -135,7 +136,8 @@ void measureLines(const Working& w, const Found* prev, Found& f, const Found* ne
 // rectangular pulse changes the power linearly, so the line through those points meets
 // the level before at the event, however smoothed or noisy the edge.
 std::optional<double> transitionStart(const Scan& scan, const LevelLine& before,
-                                      const auto& targetDb, std::size_t from, std::size_t to) {
+                                      const auto& targetDb, std::size_t from, std::size_t to,
+                                      std::size_t hint) {
   if (to <= from + 1) return std::nullopt;
   const std::size_t m = std::max<std::size_t>(1, scan.pulseSamples() / 4);
   const auto share = [&](std::size_t k) {
@@ -146,8 +148,18 @@ std::optional<double> transitionStart(const Scan& scan, const LevelLine& before,
     const double p = std::pow(10.0, scan.mean(lo, hi) / 5.0);
     return b == a ? 0.0 : (p - a) / (b - a);
   };
-  std::size_t half = from;
-  while (half < to && share(half) < 0.5) ++half;
+  // The crossing of half way nearest to where the detector saw the middle: ripple on
+  // the backscatter may cross it too, further off.
+  std::size_t half = to;
+  double below = share(from);
+  for (std::size_t k = from + 1; k < to; ++k) {
+    const double now = share(k);
+    const bool up = below < 0.5 && now >= 0.5;
+    below = now;
+    if (!up) continue;
+    const auto off = [&](std::size_t x) { return x > hint ? x - hint : hint - x; };
+    if (half == to || off(k) < off(half)) half = k;
+  }
   if (half == to) return std::nullopt;
   std::size_t k = half;
   while (k > from && share(k - 1) >= 0.2) --k;
@@ -185,20 +197,19 @@ void measureBetween(const Working& w, const Found* prev, Found& f, const Found* 
     std::optional<double> start;
     if (f.peak) {
       const double top = scan.y(f.peak->top);
-      start = transitionStart(scan, before, [&](std::size_t) { return top; }, from,
-                              f.peak->top + 1);
+      start = transitionStart(
+          scan, before, [&](std::size_t) { return top; }, from, f.peak->top + 1, f.peak->top);
     } else if (f.after) {
       const LevelLine& after = *f.after;
       const std::size_t to = std::min(after.first, f.deadZoneEnd + scan.pulseSamples());
-      start = transitionStart(scan, before,
-                              [&](std::size_t k) { return after.at(static_cast<double>(k)); },
-                              from, to);
+      start = transitionStart(
+          scan, before, [&](std::size_t k) { return after.at(static_cast<double>(k)); }, from, to,
+          f.middle);
     }
-    if (getenv("ADBG")) fprintf(stderr, "refine start %zu from %zu -> %s %.1f peak %d\n", f.start, from, start ? "ok" : "none", start ? *start : 0.0, f.peak ? 1 : 0);
     if (!start) break;
     const std::size_t highest = f.peak ? f.peak->top : f.deadZoneEnd;
-    const auto moved = static_cast<std::size_t>(std::clamp(
-        std::round(*start), static_cast<double>(lowest), static_cast<double>(highest)));
+    const auto moved = static_cast<std::size_t>(
+        std::clamp(std::round(*start), static_cast<double>(lowest), static_cast<double>(highest)));
     if (moved == f.start || moved < lowest || moved > highest) break;
     if (!f.peak) f.deadZoneEnd = f.deadZoneEnd + moved - f.start;
     if (f.peak) f.peak->start = moved;
@@ -230,13 +241,38 @@ void measureEvent(const Working& work, std::vector<Found>& found, std::size_t k)
                  k + 1 < found.size() ? &found[k + 1] : nullptr);
 }
 
-std::vector<Found> findEvents(Working& w) {
-  std::vector<Found> found = uncrowded(*w.scan, candidates(w));
+// A strong reflection may leave the trace standing high or low for a few pulse lengths
+// (a shoulder, the receiver recovering) before it settles: the step after the shoulder is
+// the reflection's own loss. Taken into it, its after line starts past the shoulder.
+std::vector<Found> withoutShoulders(const Working& w, std::vector<Found> found) {
+  const Scan& scan = *w.scan;
+  const std::size_t reach = std::max<std::size_t>(8, 10 * scan.pulseSamples());
+  std::vector<Found> kept;
+  for (std::size_t k = 0; k < found.size(); ++k) {
+    Found& f = found[k];
+    if (!kept.empty() && !f.peak && kept.back().peak) {
+      Found& peak = kept.back();
+      const bool strong = peak.peak->saturated ||
+                          (peak.reflectanceDb && *peak.reflectanceDb >= kShoulderReflectanceDb);
+      if (strong && f.start <= peak.deadZoneEnd + reach) {
+        peak.deadZoneEnd = f.deadZoneEnd;
+        measureBetween(w, kept.size() > 1 ? &kept[kept.size() - 2] : nullptr, peak,
+                       k + 1 < found.size() ? &found[k + 1] : nullptr);
+        continue;
+      }
+    }
+    kept.push_back(std::move(f));
+  }
+  return kept;
+}
+
+namespace {
+
+// Takes out the weakest failing event, measures its neighbours again without it, and so
+// on: a false event next to a true one no longer cuts the true one's lines short.
+std::vector<Found> winnow(const Working& w, std::vector<Found> found) {
   const std::size_t m = found.size();
   for (std::size_t k = 0; k < m; ++k) measureEvent(w, found, k);
-
-  // Take out the weakest failing event, measure its neighbours again without it, and so
-  // on: a false event next to a true one no longer cuts the true one's lines short.
   constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
   std::vector<std::size_t> prev(m), next(m);
   for (std::size_t k = 0; k < m; ++k) {
@@ -271,6 +307,14 @@ std::vector<Found> findEvents(Working& w) {
   for (std::size_t k = 0; k < m; ++k)
     if (alive[k]) kept.push_back(std::move(found[k]));
   return kept;
+}
+
+}  // namespace
+
+std::vector<Found> findEvents(Working& w) {
+  std::vector<Found> found = uncrowded(*w.scan, candidates(w));
+  for (std::size_t k = 0; k < found.size(); ++k) measureEvent(w, found, k);
+  return winnow(w, withoutShoulders(w, std::move(found)));
 }
 
 }  // namespace tracelink::analysis

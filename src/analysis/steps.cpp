@@ -11,10 +11,7 @@ constexpr double kStepSigmas = 5.0;
 constexpr double kResolutionDb = 0.001;
 // How many short windows either side the local slope is the median of.
 constexpr std::size_t kSlopeNeighbours = 4;
-
-std::size_t blockFor(std::size_t window) {
-  return std::max<std::size_t>(128, 4 * window);
-}
+constexpr std::size_t kScales = 3;
 
 // The mean before [a, i) against the mean after [i + gap, b), the backscatter's own slope
 // between them taken out: about the loss of an event in the gap, else noise.
@@ -85,25 +82,44 @@ std::size_t departure(const Scan& scan, std::size_t from, std::size_t at, double
   return std::max(from, fitEnd);
 }
 
-StepNoise stepNoise(const Scan& scan, const LocalSlope& slope) {
+namespace {
+
+// The noise of the difference between the means of two windows of w samples, along the
+// trace: the differences of neighbouring windows taken w apart are independent of one
+// another, and an event spoils at most two of them, so the spread of a few dozen is
+// sound whatever the noise's own grain (smoothed traces are correlated over many
+// samples).
+NoiseProfile windowNoise(const Scan& scan, const LocalSlope& slope, std::size_t w) {
+  constexpr std::size_t kPerBlock = 32;
+  NoiseProfile profile;
+  profile.block = kPerBlock * w;
   const std::size_t n = scan.size();
-  const std::size_t gap = stepDeadZone(scan);
+  std::vector<double> d;
+  for (std::size_t a = 0; a + 2 * w <= n; a += w)
+    d.push_back(scan.mean(a, a + w) - scan.mean(a + w, a + 2 * w) +
+                slope.at(a + w) * static_cast<double>(w));
+  std::vector<double> scratch;
+  for (std::size_t b = 0; b < d.size(); b += kPerBlock)
+    profile.spread.push_back(
+        std::max(robustSpread(d, b, std::min(d.size(), b + kPerBlock), scratch), kResolutionDb));
+  return profile;
+}
+
+}  // namespace
+
+StepNoise stepNoise(const Scan& scan, const LocalSlope& slope) {
   StepNoise out;
   out.window = shortWindow(scan);
-  std::vector<NoiseProfile*> profiles{&out.shortScale, &out.longScale};
-  std::vector<double> s(n, 0.0);
-  for (std::size_t k = 0; k < 2; ++k) {
-    const std::size_t w = k == 0 ? out.window : 4 * out.window;
-    NoiseProfile& profile = *profiles[k];
-    profile.block = blockFor(2 * w + gap);
-    if (n < 2 * w + gap + 1) continue;
-    const std::size_t lo = w;
-    const std::size_t hi = n - gap - w;  // the statistic with whole windows: [lo, hi]
-    for (std::size_t i = lo; i <= hi; ++i)
-      s[i] = stepAt(scan, slope.at(i), i - w, i, gap, i + gap + w);
-    std::fill(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(lo), s[lo]);
-    std::fill(s.begin() + static_cast<std::ptrdiff_t>(hi) + 1, s.end(), s[hi]);
-    profile.spread = blockSpreads(s, profile.block, kResolutionDb);
+  for (std::size_t k = 0, w = out.window; k < kScales; ++k, w *= kScaleRatio) {
+    NoiseProfile p = windowNoise(scan, slope, w);
+    if (k > 0) {
+      // Long windows hold many events in each block, which lift its spread: never more
+      // than the shorter windows' (whose means average fewer samples).
+      const NoiseProfile& shorter = out.scales.back();
+      for (std::size_t b = 0; b < p.spread.size(); ++b)
+        p.spread[b] = std::min(p.spread[b], shorter.at(b * p.block + p.block / 2));
+    }
+    out.scales.push_back(std::move(p));
   }
   return out;
 }
@@ -115,9 +131,9 @@ std::vector<Step> findSteps(const Scan& scan, const LocalSlope& slope, const Ste
   const std::size_t w1 = noise.window;
   std::vector<double> s;
   std::vector<bool> over;
-  for (std::size_t k = 0; k < 2; ++k) {
-    const std::size_t w = k == 0 ? w1 : 4 * w1;
-    const NoiseProfile& profile = k == 0 ? noise.shortScale : noise.longScale;
+  std::size_t w = w1;
+  for (std::size_t k = 0; k < noise.scales.size(); ++k, w *= kScaleRatio) {
+    const NoiseProfile& profile = noise.scales[k];
     const std::size_t minW = std::max<std::size_t>(3, w / 4);
     if (to < from + 2 * minW + gap) break;
     // Runs where the statistic stands over its threshold with one sign; each is one
@@ -158,6 +174,7 @@ std::vector<Step> findSteps(const Scan& scan, const LocalSlope& slope, const Ste
       const double start = centre + (static_cast<double>(gap) - scan.pulse()) / 2.0;
       step.start = static_cast<std::size_t>(
           std::clamp(start, static_cast<double>(from), static_cast<double>(to - 1)));
+      step.middle = std::min(to - 1, step.start + scan.pulseSamples() / 2);
       step.stepDb = s[top];
       step.score = std::fabs(s[top]) / profile.at(from + top);
       const bool near = std::any_of(found.begin(), found.end(), [&](const Step& f) {

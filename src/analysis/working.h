@@ -18,6 +18,7 @@ struct Found {
   std::size_t deadZoneEnd = 0;  // the after line starts here
   std::size_t tailFrom = 0;     // where the end test starts to look for the tail's end
   double roughDb = 0;           // the detector's size of a step
+  std::size_t middle = 0;       // where the detector saw a step's middle
   std::optional<LevelLine> before;
   std::optional<LevelLine> after;
   double lossDb = 0;

@@ -26,18 +26,18 @@ struct SyntheticFibre {
   double pulseNs = 100;
   double groupIndex = 1.4677;
   double wavelengthNm = 1310;
-  double backscatterDb = -79.0;   // per 1 ns
+  double backscatterDb = -79.0;  // per 1 ns
   double attenuationDbPerKm = 0.35;
-  double launchDb = -20.0;        // backscatter level just after the front panel
+  double launchDb = -20.0;  // backscatter level just after the front panel
   double launchReflectanceDb = -45.0;
-  double leadM = 0;               // fibre before the front panel's reflection... none: 0
-  double lengthM = 10000;         // where the fibre ends
+  double leadM = 0;        // fibre before the front panel's reflection... none: 0
+  double lengthM = 10000;  // where the fibre ends
   std::optional<double> endReflectanceDb = -14.0;  // none for a non-reflective end
-  double traceM = 15000;          // how far the trace runs
-  double noiseFloorDb = -50.0;    // level of the noise's standard deviation
-  double smoothingM = 0;          // receiver smoothing (box), 0 for none
-  double scaleLimitDb = 0;        // levels above are clipped (saturation)
-  double scaleBottomDb = -65.535; // levels below are clipped
+  double traceM = 15000;                           // how far the trace runs
+  double noiseFloorDb = -50.0;                     // level of the noise's standard deviation
+  double smoothingM = 0;                           // receiver smoothing (box), 0 for none
+  double scaleLimitDb = 0;                         // levels above are clipped (saturation)
+  double scaleBottomDb = -65.535;                  // levels below are clipped
   std::uint64_t seed = 1;
   std::vector<SyntheticEvent> events;
 };

@@ -83,6 +83,7 @@ Analysis analyse(const Trace& trace, const ThresholdRequest& request) {
   work.slope = localSlopes(scan);
   work.stepNoise = stepNoise(scan, work.slope);
   work.launch = findLaunch(scan, work.heights);
+  work.floor = floorAfter(scan);
   work.found = findEvents(work);
 
   const EndSearch search = findEnd(work);

@@ -65,12 +65,19 @@ Heights heightsAboveLine(const Scan& scan) {
   const std::size_t n = scan.size();
   const std::size_t w = shortWindow(scan);
   Heights h;
-  h.height.assign(n, 0.0);
+  h.height.assign(n, 0.0f);
+  // The baseline changes slowly: one line serves the next few samples, read a little
+  // further along it.
+  const std::size_t reuse = std::max<std::size_t>(1, scan.pulseSamples() / 4);
+  QuickLine line;
   for (std::size_t i = w + kBaselineGap; i < n; ++i) {
-    const QuickLine line = scan.line(i - kBaselineGap - w, i - kBaselineGap);
-    h.height[i] = scan.y(i) - line.at(static_cast<double>(i));
+    if ((i - w - kBaselineGap) % reuse == 0)
+      line = scan.line(i - kBaselineGap - w, i - kBaselineGap);
+    h.height[i] = static_cast<float>(scan.y(i) - line.at(static_cast<double>(i)));
   }
-  h.noise.block = blockFor(w);
+  // Blocks long enough to sample sparsely: a sample's noise needs no more than a few
+  // dozen of its neighbours.
+  h.noise.block = std::max<std::size_t>(512, blockFor(w));
   h.noise.spread = blockSpreads(h.height, h.noise.block, kResolutionDb);
   return h;
 }

@@ -46,7 +46,7 @@ struct NoiseProfile {
 // Each sample's height above the line through the short window before it, and the noise
 // of that height: what the peak detector and the dead zones read.
 struct Heights {
-  std::vector<double> height;
+  std::vector<float> height;  // a float holds the few decibels a peak stands by
   NoiseProfile noise;
 };
 Heights heightsAboveLine(const Scan& scan);

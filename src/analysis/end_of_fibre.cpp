@@ -17,31 +17,42 @@ std::size_t endWindow(const Scan& scan) {
   return std::max<std::size_t>(32, 8 * scan.pulseSamples());
 }
 
-// Medians of consecutive windows, and from each the lowest of those at or after it: the
-// floor the trace reaches after a place.
-struct FloorAfter {
-  std::size_t window = 1;
-  std::vector<double> lowest;
-  double at(std::size_t i) const { return lowest[std::min(i / window, lowest.size() - 1)]; }
-};
+// Windows at least this far above the noise floor still show fibre.
+constexpr double kVisibleDb = 1.0;
+
+}  // namespace
+
+double FloorAfter::at(std::size_t i) const {
+  return lowest.empty() ? 0.0 : lowest[std::min(i / window, lowest.size() - 1)];
+}
 
 FloorAfter floorAfter(const Scan& scan) {
   FloorAfter f;
   f.window = endWindow(scan);
   std::vector<double> scratch;
+  std::vector<double> medians;
   for (std::size_t a = 0; a < scan.size(); a += f.window)
-    f.lowest.push_back(medianOf(scan.levels(), a, std::min(scan.size(), a + f.window), scratch));
+    medians.push_back(scan.medianLevel(a, std::min(scan.size(), a + f.window), scratch,
+                                       std::max<std::size_t>(1, f.window / 16)));
+  f.lowest = medians;
   for (std::size_t i = f.lowest.size(); i-- > 1;)
     f.lowest[i - 1] = std::min(f.lowest[i - 1], f.lowest[i]);
+  // Past the last window that stands clear of the floor there is only noise: no event
+  // is looked for there.
+  f.visibleEnd = 0;
+  const double floor = f.lowest.empty() ? 0.0 : f.lowest.front();
+  for (std::size_t b = medians.size(); b-- > 0;)
+    if (medians[b] >= floor + kVisibleDb) {
+      f.visibleEnd = std::min(scan.size(), (b + 2) * f.window);
+      break;
+    }
   return f;
 }
-
-}  // namespace
 
 EndSearch findEnd(const Working& work) {
   const Scan& scan = *work.scan;
   const std::size_t n = scan.size();
-  const FloorAfter floor = floorAfter(scan);
+  const FloorAfter& floor = work.floor;
   EndSearch search;
   search.floorDb = floor.lowest.empty() ? 0.0 : floor.lowest.front();
   const std::size_t window = endWindow(scan);
@@ -55,7 +66,7 @@ EndSearch findEnd(const Working& work) {
     const double slope = f.before->slopeDbPerSample;
     const std::size_t a = std::max(
         f.deadZoneEnd, settleAfter(scan, f.tailFrom, f.tailFrom, slope, n, Settle::Strict));
-    const double after = medianOf(scan.levels(), a, std::min(n, a + window), scratch);
+    const double after = scan.medianLevel(a, std::min(n, a + window), scratch);
     const double standing = level - floor.at(a);
     const double threshold =
         std::min(work.thresholds.endDb, std::max(kLowestEndDb, kEndShare * standing));

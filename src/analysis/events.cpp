@@ -48,7 +48,7 @@ Found fromStep(const Working& w, const Step& s) {
 // Peaks first, then the steps in the stretches between them.
 std::vector<Found> candidates(const Working& w) {
   const Scan& scan = *w.scan;
-  const std::size_t n = scan.size();
+  const std::size_t n = std::max(w.floor.visibleEnd, w.launch.peak.deadZoneEnd);
   const std::size_t guard = guardBefore(scan);
   std::vector<Found> found;
   std::size_t free = w.launch.peak.deadZoneEnd;

@@ -70,7 +70,9 @@ std::optional<double> returnLoss(const Working& w, double launchLevel, std::size
   // Inside the launch's dead zone the backscatter is hidden under the front reflection:
   // taken at the launch level, with no loss yet.
   double sum = static_cast<double>(from - std::min(from, w.launch.start));
-  for (std::size_t i = from; i < to; ++i) sum += std::pow(10.0, (scan.y(i) - launchLevel) / 5.0);
+  // 10^(x / 5) as an exponential, which is quicker than pow for a million samples.
+  const double perDb = std::log(10.0) / 5.0;
+  for (std::size_t i = from; i < to; ++i) sum += std::exp((scan.y(i) - launchLevel) * perDb);
   const double metresPerNs = kLightSpeed * 1e-9 / (2.0 * w.groupIndex);
   const double power = sum * scan.spacingM() * std::pow(10.0, backscatterDb / 10.0) / metresPerNs;
   if (!(power > 0) || !std::isfinite(power)) return std::nullopt;

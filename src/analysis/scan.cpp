@@ -13,14 +13,12 @@ constexpr double kLightSpeed = 299'792'458.0;
 
 Scan::Scan(const Trace& trace, double pulseNs, double groupIndex) : milli_(trace.levels) {
   const std::size_t n = trace.levels.size();
-  y_.resize(n);
   std::int32_t lo = kLevelBoundMilliDb;
   std::int32_t hi = -kLevelBoundMilliDb;
   for (std::size_t i = 0; i < n; ++i) {
     const std::int32_t v = boundedLevel(trace.levels[i]);
     lo = std::min(lo, v);
     hi = std::max(hi, v);
-    y_[i] = v / kMilliDbPerDb;
   }
   ref_ = n == 0 ? 0.0 : (static_cast<double>(lo) + static_cast<double>(hi)) / 2.0 / kMilliDbPerDb;
   s0_.resize(n + 1);
@@ -30,7 +28,7 @@ Scan::Scan(const Trace& trace, double pulseNs, double groupIndex) : milli_(trace
   double b = 0;
   double c = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const double d = y_[i] - ref_;
+    const double d = y(i) - ref_;
     a += d;
     b += static_cast<double>(i) * d;
     c += d * d;
@@ -78,35 +76,75 @@ double Scan::residual(std::size_t a, std::size_t b, const QuickLine& line) const
   return std::sqrt(std::max(0.0, ss / n));
 }
 
-double medianOf(std::span<const double> v, std::size_t a, std::size_t b,
-                std::vector<double>& scratch) {
+double Scan::medianLevel(std::size_t a, std::size_t b, std::vector<double>& scratch,
+                         std::size_t stride) const {
   if (b <= a) return 0;
-  scratch.assign(v.begin() + static_cast<std::ptrdiff_t>(a),
-                 v.begin() + static_cast<std::ptrdiff_t>(b));
+  stride = std::max<std::size_t>(stride, 1);
+  scratch.clear();
+  for (std::size_t i = a; i < b; i += stride) scratch.push_back(y(i));
   const auto mid = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
   std::nth_element(scratch.begin(), mid, scratch.end());
   return *mid;
 }
 
-double robustSpread(std::span<const double> v, std::size_t a, std::size_t b,
-                    std::vector<double>& scratch) {
+namespace {
+
+template <typename T>
+double medianOfAny(std::span<const T> v, std::size_t a, std::size_t b, std::vector<double>& scratch,
+                   std::size_t stride) {
+  if (b <= a) return 0;
+  stride = std::max<std::size_t>(stride, 1);
+  scratch.clear();
+  for (std::size_t i = a; i < b; i += stride) scratch.push_back(static_cast<double>(v[i]));
+  const auto mid = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
+  std::nth_element(scratch.begin(), mid, scratch.end());
+  return *mid;
+}
+
+template <typename T>
+double robustSpreadOfAny(std::span<const T> v, std::size_t a, std::size_t b,
+                         std::vector<double>& scratch, std::size_t stride) {
   if (b < a + 2) return 0;
-  const double m = medianOf(v, a, b, scratch);
+  const double m = medianOfAny(v, a, b, scratch, stride);
+  if (scratch.size() < 2) return 0;
   for (double& x : scratch) x = std::fabs(x - m);
   const auto mid = scratch.begin() + static_cast<std::ptrdiff_t>(scratch.size() / 2);
   std::nth_element(scratch.begin(), mid, scratch.end());
   return 1.4826 * *mid;
 }
 
-std::vector<double> blockSpreads(std::span<const double> v, std::size_t block, double floor) {
+template <typename T>
+std::vector<double> blockSpreadsOfAny(std::span<const T> v, std::size_t block, double floor) {
+  constexpr std::size_t kSampled = 48;
   block = std::max<std::size_t>(block, 2);
+  const std::size_t stride = std::max<std::size_t>(1, block / kSampled);
   std::vector<double> out;
   std::vector<double> scratch;
   for (std::size_t a = 0; a < v.size(); a += block) {
-    const double s = robustSpread(v, a, std::min(v.size(), a + block), scratch);
+    const double s = robustSpreadOfAny(v, a, std::min(v.size(), a + block), scratch, stride);
     out.push_back(std::max(s, floor));
   }
   return out;
+}
+
+}  // namespace
+
+double medianOf(std::span<const double> v, std::size_t a, std::size_t b,
+                std::vector<double>& scratch, std::size_t stride) {
+  return medianOfAny(v, a, b, scratch, stride);
+}
+
+double robustSpread(std::span<const double> v, std::size_t a, std::size_t b,
+                    std::vector<double>& scratch, std::size_t stride) {
+  return robustSpreadOfAny(v, a, b, scratch, stride);
+}
+
+std::vector<double> blockSpreads(std::span<const double> v, std::size_t block, double floor) {
+  return blockSpreadsOfAny(v, block, floor);
+}
+
+std::vector<double> blockSpreads(std::span<const float> v, std::size_t block, double floor) {
+  return blockSpreadsOfAny(v, block, floor);
 }
 
 }  // namespace tracelink::analysis

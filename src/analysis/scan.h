@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "analysis/level_fit.h"
 #include "trace/trace.h"
 
 namespace tracelink::analysis {
@@ -26,10 +27,12 @@ class Scan {
  public:
   Scan(const Trace& trace, double pulseNs, double groupIndex);
 
-  std::size_t size() const { return y_.size(); }
-  double y(std::size_t i) const { return y_[i]; }
-  std::span<const double> levels() const { return y_; }
+  std::size_t size() const { return milli_.size(); }
+  double y(std::size_t i) const { return boundedLevel(milli_[i]) / kMilliDbPerDb; }
   std::span<const std::int32_t> milliDb() const { return milli_; }
+  // The median level of [a, b), from every stride-th sample.
+  double medianLevel(std::size_t a, std::size_t b, std::vector<double>& scratch,
+                     std::size_t stride = 1) const;
 
   double spacingM() const { return spacingM_; }
   double pulseM() const { return pulseM_; }
@@ -45,7 +48,6 @@ class Scan {
 
  private:
   std::span<const std::int32_t> milli_;
-  std::vector<double> y_;
   // Prefix sums of (y - ref_) and of k (y - ref_): centring keeps their digits.
   std::vector<double> s0_;
   std::vector<double> s1_;
@@ -59,14 +61,17 @@ class Scan {
 
 // 1.4826 x the median absolute deviation from the median of v[a, b): the standard
 // deviation of Gaussian noise, untouched by a few events among it. 0 for fewer than 2.
+// With a stride, of every stride-th value only: enough for a block's noise, and quicker.
 double robustSpread(std::span<const double> v, std::size_t a, std::size_t b,
-                    std::vector<double>& scratch);
+                    std::vector<double>& scratch, std::size_t stride = 1);
 
-// The robust spread of v in blocks of `block` samples, one value per block; blocks where
-// it is 0 (quantised or flat stretches) take `floor`.
+// The robust spread of v in blocks of `block` samples, one value per block, from at most
+// a few dozen samples of each; blocks where it is 0 (quantised or flat stretches) take
+// `floor`.
 std::vector<double> blockSpreads(std::span<const double> v, std::size_t block, double floor);
+std::vector<double> blockSpreads(std::span<const float> v, std::size_t block, double floor);
 
 double medianOf(std::span<const double> v, std::size_t a, std::size_t b,
-                std::vector<double>& scratch);
+                std::vector<double>& scratch, std::size_t stride = 1);
 
 }  // namespace tracelink::analysis

@@ -129,8 +129,7 @@ std::vector<Step> findSteps(const Scan& scan, const LocalSlope& slope, const Ste
   std::vector<Step> found;
   const std::size_t gap = stepDeadZone(scan);
   const std::size_t w1 = noise.window;
-  std::vector<double> s;
-  std::vector<bool> over;
+  std::vector<double> run;
   std::size_t w = w1;
   for (std::size_t k = 0; k < noise.scales.size(); ++k, w *= kScaleRatio) {
     const NoiseProfile& profile = noise.scales[k];
@@ -138,51 +137,55 @@ std::vector<Step> findSteps(const Scan& scan, const LocalSlope& slope, const Ste
     if (to < from + 2 * minW + gap) break;
     // Runs where the statistic stands over its threshold with one sign; each is one
     // event, centred where it stands over half its largest value. Windows cut short by
-    // the stretch's ends are noisier, and held to a higher threshold.
-    s.assign(to - from, 0.0);
-    over.assign(to - from, false);
-    for (std::size_t i = from + minW; i + gap + minW <= to; ++i) {
-      const std::size_t a = i >= from + w ? i - w : from;
-      const std::size_t b = std::min(to, i + gap + w);
-      s[i - from] = stepAt(scan, slope.at(i), a, i, gap, b);
-      const double shortest = static_cast<double>(std::min(i - a, b - i - gap));
-      const double sigma = profile.at(i) * std::sqrt(static_cast<double>(w) / shortest);
-      over[i - from] =
-          std::fabs(s[i - from]) >= std::max(0.5 * smallestStepDb, kStepSigmas * sigma);
-    }
-    std::size_t i = 0;
-    while (i < s.size()) {
-      if (!over[i]) {
-        ++i;
-        continue;
-      }
-      const bool loss = s[i] > 0;
-      std::size_t end = i;
-      std::size_t top = i;
-      while (end < s.size() && over[end] && (s[end] > 0) == loss) {
-        if (std::fabs(s[end]) > std::fabs(s[top])) top = end;
-        ++end;
-      }
+    // the stretch's ends are noisier, and held to a higher threshold. A step's bump is
+    // two windows wide: the statistic is read every quarter of a window.
+    const std::size_t stride = std::max<std::size_t>(1, w / 4);
+    const std::size_t first = from + minW;
+    if (to < first + gap + minW) continue;
+    const std::size_t count = (to - gap - minW - first) / stride + 1;
+    // One run at a time: its values, and where it started.
+    run.clear();
+    std::size_t runFirst = 0;
+    const auto close = [&] {
+      if (run.empty()) return;
+      std::size_t top = 0;
+      for (std::size_t r = 1; r < run.size(); ++r)
+        if (std::fabs(run[r]) > std::fabs(run[top])) top = r;
       std::size_t lo = top;
       std::size_t hi = top;
-      const double half = 0.5 * std::fabs(s[top]);
-      while (lo > i && std::fabs(s[lo - 1]) >= half) --lo;
-      while (hi + 1 < end && std::fabs(s[hi + 1]) >= half) ++hi;
+      const double half = 0.5 * std::fabs(run[top]);
+      while (lo > 0 && std::fabs(run[lo - 1]) >= half) --lo;
+      while (hi + 1 < run.size() && std::fabs(run[hi + 1]) >= half) ++hi;
+      const auto at = [&](std::size_t r) { return first + (runFirst + r) * stride; };
       Step step;
       // The centre of a step's bump lies half the gap less half the pulse after its start.
-      const double centre = static_cast<double>(from + lo + from + hi) / 2.0;
+      const double centre = static_cast<double>(at(lo) + at(hi)) / 2.0;
       const double start = centre + (static_cast<double>(gap) - scan.pulse()) / 2.0;
       step.start = static_cast<std::size_t>(
           std::clamp(start, static_cast<double>(from), static_cast<double>(to - 1)));
       step.middle = std::min(to - 1, step.start + scan.pulseSamples() / 2);
-      step.stepDb = s[top];
-      step.score = std::fabs(s[top]) / profile.at(from + top);
+      step.stepDb = run[top];
+      step.score = std::fabs(run[top]) / profile.at(at(top));
       const bool near = std::any_of(found.begin(), found.end(), [&](const Step& f) {
         return (f.start > step.start ? f.start - step.start : step.start - f.start) < w1 + gap;
       });
       if (!near) found.push_back(step);
-      i = end;
+      run.clear();
+    };
+    for (std::size_t g = 0; g < count; ++g) {
+      const std::size_t i = first + g * stride;
+      const std::size_t a = i >= from + w ? i - w : from;
+      const std::size_t b = std::min(to, i + gap + w);
+      const double value = stepAt(scan, slope.at(i), a, i, gap, b);
+      const double shortest = static_cast<double>(std::min(i - a, b - i - gap));
+      const double sigma = profile.at(i) * std::sqrt(static_cast<double>(w) / shortest);
+      const bool over = std::fabs(value) >= std::max(0.5 * smallestStepDb, kStepSigmas * sigma);
+      if (!run.empty() && (!over || (value > 0) != (run.front() > 0))) close();
+      if (!over) continue;
+      if (run.empty()) runFirst = g;
+      run.push_back(value);
     }
+    close();
   }
   for (Step& step : found) step.start = departure(scan, from, step.start, step.stepDb);
   std::sort(found.begin(), found.end(),

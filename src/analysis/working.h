@@ -27,6 +27,16 @@ struct Found {
   EventKind kind = EventKind::NonReflective;
 };
 
+// Medians of consecutive windows, and from each the lowest of those at or after it: the
+// floor the trace reaches after a place; and where the trace has become noise for good.
+struct FloorAfter {
+  std::size_t window = 1;
+  std::vector<double> lowest;
+  std::size_t visibleEnd = 0;
+  double at(std::size_t i) const;
+};
+FloorAfter floorAfter(const Scan& scan);
+
 // What every stage reads: the trace and how it was scanned.
 struct Working {
   const Trace* trace = nullptr;
@@ -35,6 +45,7 @@ struct Working {
   LocalSlope slope;
   StepNoise stepNoise;
   Launch launch;
+  FloorAfter floor;
   std::vector<Found> found;  // after the launch, in order, the end last when found
   bool endFound = false;
   double pulseNs = 0;

@@ -14,8 +14,9 @@ constexpr double kMinPeakDb = 0.02;
 // The baseline of a sample's height ends this many samples before it, so that the foot
 // of a rising edge does not lift its own baseline.
 constexpr std::size_t kBaselineGap = 2;
-// Fibre never loses more than this; a steeper fall after a peak is still the peak's
-// decay or the receiver recovering.
+// Single-mode fibre loses far less than this; a steeper fall after a peak is still the
+// peak's decay or the receiver recovering. (Lossier fibre is allowed three times the
+// slope the backscatter had before the peak.)
 constexpr double kSteepestFibreDbPerKm = 1.5;
 // After a peak, falling at this share of the peak's own fall counts as settled enough to
 // measure a loss past it.
@@ -28,16 +29,6 @@ std::size_t blockFor(std::size_t window) {
 }
 
 }  // namespace
-
-double NoiseProfile::over(std::size_t a, std::size_t b) const {
-  if (spread.empty()) return kResolutionDb;
-  const std::size_t last = spread.size() - 1;
-  double m = 0;
-  for (std::size_t k = std::min(a / block, last); k <= std::min(b > 0 ? (b - 1) / block : 0, last);
-       ++k)
-    m = std::max(m, spread[k]);
-  return m;
-}
 
 double NoiseProfile::at(std::size_t i) const {
   if (spread.empty()) return kResolutionDb;
@@ -228,7 +219,7 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     const std::size_t earliest = std::max(start + p + 1, belowHalf(scan, top, height));
     peak.deadZoneEnd = settleAfter(scan, top, earliest, before.slope,
                                    earliest + longestDeadZone(scan), Settle::Lenient);
-    peak.tailEnd = earliest;
+    peak.tailFrom = earliest;
     peak.slopeBefore = before.slope;
     peaks.push_back(peak);
     i = std::max(end, peak.deadZoneEnd);

@@ -14,7 +14,7 @@ struct Peak {
   std::size_t deadZoneEnd = 0;  // first sample where the trace is backscatter again
   double heightDb = 0;          // top above the line before the peak, at the top
   bool saturated = false;       // the top is clipped flat
-  std::size_t tailEnd = 0;      // where a tail after it may start to be looked for
+  std::size_t tailFrom = 0;     // where the end test starts to look past a tail
   double slopeBefore = 0;       // of the backscatter before it, dB per sample
 };
 
@@ -23,7 +23,6 @@ struct Step {
   std::size_t start = 0;   // where the drop (or rise) begins
   std::size_t middle = 0;  // where the detector saw it most: about half way through it
   double stepDb = 0;       // rough size, positive for a loss
-  double score = 0;        // size over the noise of the statistic
 };
 
 struct Launch {
@@ -37,10 +36,8 @@ struct Launch {
 struct NoiseProfile {
   std::vector<double> spread;  // one per block
   std::size_t block = 1;
-  // Near i, against the quieter of its block and the one before.
+  // Near i: the quieter of its block and the one before.
   double at(std::size_t i) const;
-  // The largest over the blocks [a, b) touches.
-  double over(std::size_t a, std::size_t b) const;
 };
 
 // Each sample's height above the line through the short window before it, and the noise

@@ -26,7 +26,7 @@ Found fromPeak(const Scan& scan, const Peak& p) {
   f.start = p.start;
   f.peak = p;
   f.deadZoneEnd = std::max(p.deadZoneEnd, std::min(scan.size(), p.start + stepDeadZone(scan)));
-  f.tailFrom = p.tailEnd;
+  f.tailFrom = p.tailFrom;
   return f;
 }
 

@@ -12,7 +12,8 @@ inline constexpr std::int32_t kLevelBoundMilliDb = 1'000'000;
 
 std::int32_t boundedLevel(std::int32_t milliDb);
 
-// The least-squares line through levels[first, first + count), sample index against level.
+// The least-squares line through levels[first, first + count), sample index against level,
+// by measuring's fit.
 struct LevelLine {
   std::size_t first = 0;
   std::size_t count = 0;
@@ -25,8 +26,8 @@ struct LevelLine {
   }
 };
 
-// The fit over count >= 2 samples that lie inside levels. The sums are integers, exact
-// whatever the order they are added in, so the same levels always give the same line.
+// The fit over count >= 2 samples that lie inside levels. Its sums are exact integers, so
+// the same levels always give the same line.
 LevelLine fitLevels(std::span<const std::int32_t> levels, std::size_t first, std::size_t count);
 
 }  // namespace tracelink::analysis

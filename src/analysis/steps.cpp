@@ -165,7 +165,6 @@ std::vector<Step> findSteps(const Scan& scan, const LocalSlope& slope, const Ste
           std::clamp(start, static_cast<double>(from), static_cast<double>(to - 1)));
       step.middle = std::min(to - 1, step.start + scan.pulseSamples() / 2);
       step.stepDb = run[top];
-      step.score = std::fabs(run[top]) / profile.at(at(top));
       const bool near = std::any_of(found.begin(), found.end(), [&](const Step& f) {
         return (f.start > step.start ? f.start - step.start : step.start - f.start) < w1 + gap;
       });

@@ -19,6 +19,10 @@ std::size_t endWindow(const Scan& scan) {
 
 // Windows at least this far above the noise floor still show fibre.
 constexpr double kVisibleDb = 1.0;
+// Levels are read as the top of what a window holds (its 90th percentile), not its
+// middle: noise below a trace's zero is clipped to the scale's bottom, so half of it may
+// lie there, while its top stays where the noise stands.
+constexpr double kNoiseTop = 0.9;
 
 }  // namespace
 
@@ -32,8 +36,8 @@ FloorAfter floorAfter(const Scan& scan) {
   std::vector<double> scratch;
   std::vector<double> medians;
   for (std::size_t a = 0; a < scan.size(); a += f.window)
-    medians.push_back(scan.medianLevel(a, std::min(scan.size(), a + f.window), scratch,
-                                       std::max<std::size_t>(1, f.window / 16)));
+    medians.push_back(scan.quantileLevel(a, std::min(scan.size(), a + f.window), kNoiseTop,
+                                         scratch, std::max<std::size_t>(1, f.window / 16)));
   f.lowest = medians;
   for (std::size_t i = f.lowest.size(); i-- > 1;)
     f.lowest[i - 1] = std::min(f.lowest[i - 1], f.lowest[i]);
@@ -66,7 +70,7 @@ EndSearch findEnd(const Working& work) {
     const double slope = f.before->slopeDbPerSample;
     const std::size_t a = std::max(
         f.deadZoneEnd, settleAfter(scan, f.tailFrom, f.tailFrom, slope, n, Settle::Strict));
-    const double after = scan.medianLevel(a, std::min(n, a + window), scratch);
+    const double after = scan.quantileLevel(a, std::min(n, a + window), kNoiseTop, scratch);
     const double standing = level - floor.at(a);
     const double threshold =
         std::min(work.thresholds.endDb, std::max(kLowestEndDb, kEndShare * standing));

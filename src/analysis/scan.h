@@ -30,9 +30,9 @@ class Scan {
   std::size_t size() const { return milli_.size(); }
   double y(std::size_t i) const { return boundedLevel(milli_[i]) / kMilliDbPerDb; }
   std::span<const std::int32_t> milliDb() const { return milli_; }
-  // The median level of [a, b), from every stride-th sample.
-  double medianLevel(std::size_t a, std::size_t b, std::vector<double>& scratch,
-                     std::size_t stride = 1) const;
+  // The q-quantile (0..1) of the levels of [a, b), from every stride-th sample.
+  double quantileLevel(std::size_t a, std::size_t b, double q, std::vector<double>& scratch,
+                       std::size_t stride = 1) const;
 
   double spacingM() const { return spacingM_; }
   double pulseM() const { return pulseM_; }

@@ -27,8 +27,9 @@ struct Found {
   EventKind kind = EventKind::NonReflective;
 };
 
-// Medians of consecutive windows, and from each the lowest of those at or after it: the
-// floor the trace reaches after a place; and where the trace has become noise for good.
+// The level of consecutive windows (the top of their noise), and from each the lowest of
+// those at or after it: the floor the trace reaches after a place; and where the trace has
+// become noise for good.
 struct FloorAfter {
   std::size_t window = 1;
   std::vector<double> lowest;

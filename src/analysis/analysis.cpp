@@ -29,7 +29,7 @@ void classify(const Working& w, std::vector<Found>& found) {
     Found& f = found[k];
     if (w.endFound && k + 1 == found.size()) {
       f.kind = EventKind::End;
-    } else if (f.reflectanceDb && *f.reflectanceDb >= w.thresholds.reflectanceDb) {
+    } else if (reflective(w, f)) {
       f.kind = EventKind::Reflective;
     } else {
       f.kind = f.lossDb < 0 ? EventKind::Gainer : EventKind::NonReflective;

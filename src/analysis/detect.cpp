@@ -119,11 +119,12 @@ std::size_t belowHalf(const Scan& scan, std::size_t top, double heightDb) {
   return j;
 }
 
+// Clipped: the top repeats, where a peak that fits the scale has one highest sample.
 bool flatTop(const Scan& scan, std::size_t from, std::size_t to, std::size_t top) {
   std::size_t same = 0;
   for (std::size_t i = from; i < to; ++i)
     if (scan.milliDb()[i] >= scan.milliDb()[top] - 1) ++same;
-  return same >= 3;
+  return same >= 2;
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ FloorAfter floorAfter(const Scan& scan) {
   std::vector<double> scratch;
   std::vector<double> medians;
   for (std::size_t a = 0; a < scan.size(); a += f.window)
-    medians.push_back(scan.quantileLevel(a, std::min(scan.size(), a + f.window), kNoiseTop,
-                                         scratch, std::max<std::size_t>(1, f.window / 16)));
+    medians.push_back(scan.quantileLevel(a, std::min(scan.size(), a + f.window), kNoiseTop, scratch,
+                                         std::max<std::size_t>(1, f.window / 16)));
   f.lowest = medians;
   for (std::size_t i = f.lowest.size(); i-- > 1;)
     f.lowest[i - 1] = std::min(f.lowest[i - 1], f.lowest[i]);

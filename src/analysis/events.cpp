@@ -76,8 +76,11 @@ std::vector<Found> uncrowded(const Scan& scan, std::vector<Found> found) {
   for (Found& f : found) {
     if (!kept.empty() && f.start < kept.back().deadZoneEnd + guard + kMinSideSamples) {
       Found& last = kept.back();
+      // A peak inside a large drop's dead zone is the drop's tail; otherwise the peak
+      // tells more than a step at its edge.
+      const bool dropFirst = !last.peak && std::fabs(last.roughDb) >= kBigStepDb;
       const bool takeNew =
-          (f.peak && !last.peak) ||
+          (f.peak && !last.peak && !dropFirst) ||
           (!f.peak && !last.peak && std::fabs(f.roughDb) > std::fabs(last.roughDb));
       if (takeNew) {
         const std::size_t start = last.start;
@@ -218,9 +221,15 @@ void measureBetween(const Working& w, const Found* prev, Found& f, const Found* 
   }
 }
 
+}  // namespace
+
 bool reflective(const Working& w, const Found& f) {
-  return f.reflectanceDb && *f.reflectanceDb >= w.thresholds.reflectanceDb;
+  // A clipped peak reflects more than it shows: it passes whatever its height reads.
+  if (!f.reflectanceDb) return false;
+  return *f.reflectanceDb >= w.thresholds.reflectanceDb || (f.peak && f.peak->saturated);
 }
+
+namespace {
 
 // How far a loss clears what it needs: the splice threshold and its own noise. Below 1
 // the event goes, unless it is a reflection over the reflectance threshold.

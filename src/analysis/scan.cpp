@@ -82,8 +82,8 @@ double Scan::quantileLevel(std::size_t a, std::size_t b, double q, std::vector<d
   stride = std::max<std::size_t>(stride, 1);
   scratch.clear();
   for (std::size_t i = a; i < b; i += stride) scratch.push_back(y(i));
-  const auto rank = static_cast<std::size_t>(std::clamp(q, 0.0, 1.0) *
-                                             static_cast<double>(scratch.size() - 1));
+  const auto rank =
+      static_cast<std::size_t>(std::clamp(q, 0.0, 1.0) * static_cast<double>(scratch.size() - 1));
   const auto mid = scratch.begin() + static_cast<std::ptrdiff_t>(rank);
   std::nth_element(scratch.begin(), mid, scratch.end());
   return *mid;

@@ -66,6 +66,9 @@ std::size_t guardBefore(const Scan& scan);
 // thresholds and stand clear of the noise of their own measurement.
 std::vector<Found> findEvents(Working& work);
 
+// A reflection over the reflectance threshold, or one clipped flat.
+bool reflective(const Working& work, const Found& f);
+
 // Measures event k against its neighbours in `found` (lines, loss and its noise,
 // reflectance).
 void measureEvent(const Working& work, std::vector<Found>& found, std::size_t k);

@@ -119,11 +119,14 @@ std::size_t belowHalf(const Scan& scan, std::size_t top, double heightDb) {
   return j;
 }
 
-// Clipped: the top repeats, where a peak that fits the scale has one highest sample.
+// Clipped: the top stands at the highest level of the whole trace (the receiver's limit)
+// and repeats there.
 bool flatTop(const Scan& scan, std::size_t from, std::size_t to, std::size_t top) {
+  const std::int32_t level = scan.milliDb()[top];
+  if (level < scan.highestMilliDb() - 1) return false;
   std::size_t same = 0;
   for (std::size_t i = from; i < to; ++i)
-    if (scan.milliDb()[i] >= scan.milliDb()[top] - 1) ++same;
+    if (scan.milliDb()[i] >= level - 1) ++same;
   return same >= 2;
 }
 

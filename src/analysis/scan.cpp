@@ -20,6 +20,7 @@ Scan::Scan(const Trace& trace, double pulseNs, double groupIndex) : milli_(trace
     lo = std::min(lo, v);
     hi = std::max(hi, v);
   }
+  highest_ = hi;
   ref_ = n == 0 ? 0.0 : (static_cast<double>(lo) + static_cast<double>(hi)) / 2.0 / kMilliDbPerDb;
   s0_.resize(n + 1);
   s1_.resize(n + 1);

@@ -30,6 +30,8 @@ class Scan {
   std::size_t size() const { return milli_.size(); }
   double y(std::size_t i) const { return boundedLevel(milli_[i]) / kMilliDbPerDb; }
   std::span<const std::int32_t> milliDb() const { return milli_; }
+  // The highest level of the trace: where a receiver clips, its scale's top.
+  std::int32_t highestMilliDb() const { return highest_; }
   // The q-quantile (0..1) of the levels of [a, b), from every stride-th sample.
   double quantileLevel(std::size_t a, std::size_t b, double q, std::vector<double>& scratch,
                        std::size_t stride = 1) const;
@@ -53,6 +55,7 @@ class Scan {
   std::vector<double> s1_;
   std::vector<double> s2_;  // of (y - ref_)^2
   double ref_ = 0;
+  std::int32_t highest_ = 0;
   double spacingM_ = 1;
   double pulseM_ = 0;
   double pulse_ = 1;

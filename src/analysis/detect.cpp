@@ -224,7 +224,6 @@ std::vector<Peak> findPeaks(const Scan& scan, const Heights& heights, std::size_
     peak.deadZoneEnd = settleAfter(scan, top, earliest, before.slope,
                                    earliest + longestDeadZone(scan), Settle::Lenient);
     peak.tailFrom = earliest;
-    peak.slopeBefore = before.slope;
     peaks.push_back(peak);
     i = std::max(end, peak.deadZoneEnd);
     free = peak.deadZoneEnd;

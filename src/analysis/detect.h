@@ -15,7 +15,6 @@ struct Peak {
   double heightDb = 0;          // top above the line before the peak, at the top
   bool saturated = false;       // the top is clipped flat
   std::size_t tailFrom = 0;     // where the end test starts to look past a tail
-  double slopeBefore = 0;       // of the backscatter before it, dB per sample
 };
 
 // A change of level between two stretches of backscatter.

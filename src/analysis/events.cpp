@@ -250,6 +250,8 @@ void measureEvent(const Working& work, std::vector<Found>& found, std::size_t k)
                  k + 1 < found.size() ? &found[k + 1] : nullptr);
 }
 
+namespace {
+
 // A strong reflection may leave the trace standing high or low for a few pulse lengths
 // (a shoulder, the receiver recovering) before it settles: the step after the shoulder is
 // the reflection's own loss. Taken into it, its after line starts past the shoulder.
@@ -274,8 +276,6 @@ std::vector<Found> withoutShoulders(const Working& w, std::vector<Found> found) 
   }
   return kept;
 }
-
-namespace {
 
 // Takes out the weakest failing event, measures its neighbours again without it, and so
 // on: a false event next to a true one no longer cuts the true one's lines short.

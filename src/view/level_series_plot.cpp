@@ -16,7 +16,7 @@ namespace tracelink {
 namespace {
 
 // The group index that makes one sample of the plot arithmetic exactly one point of the
-// series, so that the frame, the grid and the distances follow the same rules.
+// trace, so that the frame, the grid and the distances follow the same rules.
 double indexForSpacing(double spacingM) {
   return kLightSpeed / 2.0 / spacingM;
 }
@@ -42,15 +42,14 @@ double levelStep(double spanDb) {
   return step;
 }
 
-QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std::size_t last,
-                               PlotFrame* frameOut, double* stepOut) {
+QImage renderTraceCanvas(const Trace& trace, std::size_t first, std::size_t last,
+                         PlotFrame* frameOut, double* stepOut) {
   QImage canvas = makePlotSurface();
-  const std::size_t n = series.levelsDb.size();
+  const std::size_t n = trace.size();
   last = std::min(last, n == 0 ? 0 : n - 1);
   first = std::min(first, last);
-  const double spacing = std::isfinite(series.spacingM) && series.spacingM > 0
-                             ? series.spacingM
-                             : kLightSpeed / 2 / kIor;
+  const double spacing =
+      std::isfinite(trace.spacingM) && trace.spacingM > 0 ? trace.spacingM : kLightSpeed / 2 / kIor;
   const double ior = indexForSpacing(spacing);
   ViewWindow view;
   view.ViewStart = static_cast<std::int32_t>(std::min<std::size_t>(first, INT32_MAX - 1));
@@ -63,8 +62,7 @@ QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std
   // Every point drawn counts, the one beyond the window too.
   const std::size_t end = n == 0 ? 0 : std::min(last + 1, n - 1);
   for (std::size_t i = first; i <= end && i < n; ++i) {
-    const double v = series.levelsDb[i];
-    if (!std::isfinite(v)) continue;
+    const double v = trace.levelDb(i);
     lo = any ? std::min(lo, v) : v;
     hi = any ? std::max(hi, v) : v;
     any = true;
@@ -108,8 +106,7 @@ QImage renderLevelSeriesCanvas(const LevelSeries& series, std::size_t first, std
                        canvas.width(), canvas.height(), kCanvasInk);
   const double metresPerSample = kLightSpeed / 2.0 / ior;
   const auto y = [&](std::size_t i) {
-    const double v = series.levelsDb[i];
-    return PlotFrame::row(std::isfinite(v) ? (v - lo) / step * 100.0 : 0.0);
+    return PlotFrame::row((trace.levelDb(i) - lo) / step * 100.0);
   };
   const auto x = [&](std::size_t i) {
     return f.column(sampleMetres(static_cast<std::int64_t>(i), ior, metresPerSample));

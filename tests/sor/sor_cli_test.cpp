@@ -224,5 +224,44 @@ TEST_F(SorCliTest, ArgumentFaults) {
   }
 }
 
+TEST_F(SorCliTest, OtherMakersFilesShowTheirTraceInTheFrameOfTheirEvents) {
+  // A 1002.3 m launch cable before the fibre under test (GenParams' user offset): the
+  // points before it lie at negative distances, as they do in the event table's frame.
+  const CliRun csv = run("csv " + quoted(testing::samplePath("sample05.sor")));
+  ASSERT_EQ(csv.exitCode, 0) << csv.err;
+  EXPECT_EQ(csv.out.substr(0, 54), "-1002.304,-47.399\n-1002.144,-47.416\n-1001.985,-47.433\n");
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 15676);
+  EXPECT_TRUE(csv.out.ends_with("\n1499.084,-60.749\n")) << csv.out.substr(csv.out.size() - 40);
+
+  const struct {
+    const char* file;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"sample01.sor",
+       {"Points: 25001   Spacing: 1.0220 m   Range: 25550.2 m   First point at: -20.4 m",
+        "No.\tDis(m)\tType\tLoss(dB)\tRefl(dB)\tCode\tComment",
+        "2\t862.570\tgainer\t-0.209\t-\t0F9999LS\t ",
+        "6\t8815.822\tend\t14.745\t-16.935\t1E99992P\t ", "Total loss: 3.957 dB   ORL: -"}},
+      {"sample12.sor",
+       {"1\t0.000\tlaunch\t0.000\t-\t0M9999LS\t",
+        // Stored as a positive magnitude; a reflectance is never above 0 dB.
+        "2\t4292.771\tend\t0.000\t-47.285\t1E9999LS\t"}},
+      {"sample07.sor",
+       {"Wavelength: 155 nm   Pulse: 30 ns   IOR: 1.4675",
+        "Note: FxdParams gives the wavelength as 155.0 nm, GenParams as 1550 nm"}},
+      {"sample16.sor", {"(no KeyEvents block)"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const CliRun info = run("info " + quoted(testing::samplePath(c.file)));
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    for (const std::string& line : c.lines)
+      EXPECT_NE(info.out.find("\n" + line + "\n"), std::string::npos) << line << "\n" << info.out;
+  }
+  // info --json keeps the file's own values.
+  const CliRun json = run("info --json " + quoted(testing::samplePath("sample12.sor")));
+  EXPECT_NE(json.out.find("\"reflectanceDb\":47.285"), std::string::npos) << json.out;
+}
+
 }  // namespace
 }  // namespace tracelink::sor

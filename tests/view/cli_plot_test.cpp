@@ -12,6 +12,8 @@
 #include "cli_runner.h"
 #include "files/record_text.h"
 #include "record/decode.h"
+#include "trace/load_trace.h"
+#include "view/level_series_plot.h"
 #include "view/plot_render.h"
 #include "view/view_test_support.h"
 
@@ -141,6 +143,27 @@ TEST_F(CliPlotTest, BadArgumentsNameTheProblem) {
     EXPECT_NE(err.find(c.message), std::string::npos) << c.args << "\n" << err;
   }
   EXPECT_FALSE(fs::exists(folder_ / "p.png"));
+}
+
+// Another maker's file is drawn as the canvas of its Trace, at its own spacing, whatever its
+// distance frame (sample05 starts 1002 m before its events' 0).
+TEST_F(CliPlotTest, AnotherMakersFileIsTheCanvasOfItsTrace) {
+  for (const char* name : {"sample04.sor", "sample05.sor"}) {
+    SCOPED_TRACE(name);
+    const fs::path sor = fs::path(TRACELINK_SOR_SAMPLES) / name;
+    const Result<Trace> trace = LoadTrace(sor);
+    ASSERT_TRUE(trace.ok());
+    const fs::path png = folder_ / "sor.png";
+    for (const auto& [args, first, last] :
+         {std::tuple<std::string, std::size_t, std::size_t>{"", 0, trace->size() - 1},
+          {" --from 100 --to 3000", 100, 3000}}) {
+      const auto [code, err] = run("plot " + q(sor) + " --out " + q(png) + args);
+      ASSERT_EQ(code, 0) << err;
+      const QImage drawn =
+          QImage(QString::fromStdString(png.string())).convertToFormat(QImage::Format_RGB32);
+      EXPECT_EQ(drawn, renderTraceCanvas(*trace, first, last)) << args;
+    }
+  }
 }
 
 }  // namespace

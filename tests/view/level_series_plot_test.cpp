@@ -33,11 +33,11 @@ TEST(LevelSeriesPlot, AtOurSpacingAndWithin10DbItIsOurOwnPlot) {
   ApplyHeader(record, header, view);
   const QImage ours = renderPlotCanvas(record, header, view, kIor);
 
-  LevelSeries series;
-  series.spacingM = kLightSpeed / 2 / kIor;
+  Trace trace;
+  trace.spacingM = kLightSpeed / 2 / kIor;
   // One more point than the view: our curve's last segment reaches one sample beyond.
-  for (int s = 0; s <= 12001; ++s) series.levelsDb.push_back(record[s] / 100.0);
-  const QImage theirs = renderLevelSeriesCanvas(series, 0, 12000);
+  for (int s = 0; s <= 12001; ++s) trace.levels.push_back(record[s] * 10);
+  const QImage theirs = renderTraceCanvas(trace, 0, 12000);
   ASSERT_EQ(theirs.size(), ours.size());
   int differing = 0;
   for (int y = 0; y < ours.height(); ++y)
@@ -47,12 +47,14 @@ TEST(LevelSeriesPlot, AtOurSpacingAndWithin10DbItIsOurOwnPlot) {
 
 TEST(LevelSeriesPlot, AWideSpanFillsTheLevelWindow) {
   test::ensureApp();
-  LevelSeries series;
-  series.spacingM = 5.0947;
-  for (int i = 0; i < 1000; ++i) series.levelsDb.push_back(-15.0 - i * 0.05);  // -15 .. -64.95
+  Trace trace;
+  trace.spacingM = 5.0947;
+  for (int i = 0; i < 1000; ++i) trace.levels.push_back(-15000 - i * 50);  // -15 .. -64.95 dB
+  // The distances count from the first point, wherever the trace's frame puts it.
+  trace.originM = -1002.3;
   PlotFrame frame;
   double step = 0;
-  const QImage canvas = renderLevelSeriesCanvas(series, 0, 999, &frame, &step);
+  const QImage canvas = renderTraceCanvas(trace, 0, 999, &frame, &step);
   EXPECT_EQ(step, 5);
   EXPECT_EQ(frame.viewStartM, 0);
   EXPECT_EQ(frame.viewEndM, nearest(999 * 5.0947));

@@ -44,7 +44,7 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
     Result<SorInput> input = loadSorInput(file);
     if (!input) return fail(err, input.error().text());
     if (!input->record) {
-      out << sorCsvLines(*input);
+      out << traceCsvLines(input->trace);
       out.flush();
       return out ? kExitOk : fail(err, "cannot write the output");
     }
@@ -63,8 +63,9 @@ extern const Command kCsvCommand{
     "csv", "csv FILE",
     "Print one line per sample of FILE's full view: distance_m,level_db (distance with the "
     "group index 1.4677, 3 decimals; level in dB, 2 decimals). A SOR file prints its data "
-    "points at its own spacing, levels in dB with 3 decimals, 0 at the top and negative "
-    "below; one exported by tracelink prints its record as the .otdr file did.",
+    "points at its own spacing in the frame of its events (3 decimals), levels in dB with 3 "
+    "decimals, 0 at the top and negative below; one exported by tracelink prints its record "
+    "as the .otdr file did.",
     runCsv};
 
 }  // namespace tracelink::cli

@@ -7,6 +7,7 @@
 
 #include "cli_command.h"
 #include "cli_qt.h"
+#include "cli_sor_input.h"
 #include "cli_sor_plot.h"
 #include "cli_trace.h"
 #include "record/decode.h"
@@ -78,7 +79,8 @@ int runPlot(std::span<const std::string> args, std::ostream& out, std::ostream& 
     Result<SorInput> input = loadSorInput(options.file);
     if (!input) return fail(err, input.error().text());
     if (!input->record)
-      return plotSorFile(*input, options.out, options.dark, options.from, options.to, err);
+      return plotTrace(input->trace, options.file, options.out, options.dark, options.from,
+                       options.to, err);
   }
   Result<LoadedTrace> trace = loadTrace(options.file);
   if (!trace) return fail(err, trace.error().text());

@@ -8,6 +8,8 @@
 #include "sor/sor_io.h"
 #include "sor/sor_values.h"
 #include "sor/trace_sor.h"
+#include "trace/sha256.h"
+#include "trace/trace_from_sor.h"
 
 namespace tracelink::cli {
 
@@ -43,6 +45,26 @@ const sor::DataTrace* firstTrace(const sor::SorFile& f) {
 
 std::string eventCode(const sor::KeyEvent& e) {
   return e.code + e.technique;
+}
+
+const char* typeWord(EventType type) {
+  switch (type) {
+    case EventType::Launch:
+      return "launch";
+    case EventType::Reflective:
+      return "reflective";
+    case EventType::NonReflective:
+      return "non-reflective";
+    case EventType::Gainer:
+      return "gainer";
+    case EventType::End:
+      return "end";
+  }
+  return "";
+}
+
+std::string decibels(const std::optional<double>& db) {
+  return db ? fixed(*db, 3) : "-";
 }
 
 }  // namespace
@@ -115,6 +137,10 @@ Result<SorInput> loadSorInput(const std::string& path) {
     trace.header.BlocksPerTrace = trace.blocks;
     ApplyHeader(*trace.record, trace.header, trace.view);
     input.record = std::move(trace);
+  } else {
+    input.trace = TraceFromSor(input.sor);
+    input.trace.origin.path = path;
+    input.trace.origin.sha256 = Sha256Hex(*bytes);
   }
   return input;
 }
@@ -175,54 +201,54 @@ void writeSorJson(std::ostream& out, const SorInput& input) {
 
 void writeSorSummary(std::ostream& out, const SorInput& input) {
   const sor::SorFile& f = input.sor;
-  const sor::GenParams g = f.genParams.value_or(sor::GenParams{});
-  const sor::SupParams s = f.supParams.value_or(sor::SupParams{});
-  const sor::FxdParams x = f.fxdParams.value_or(sor::FxdParams{});
-  const sor::DataTrace* trace = firstTrace(f);
-  const std::size_t points = trace ? trace->values.size() : 0;
-  const double spacing = sor::SampleSpacingM(x);
+  const Trace& t = input.trace;
+  const Identity& id = t.identity;
+  const Acquisition& a = t.acquisition;
   char sums[96];
   std::snprintf(sums, sizeof sums, "checksum %s (stored 0x%04X, computed 0x%04X)",
                 sor::checksumStatusText(f.checksum.status), f.checksum.stored, f.checksum.computed);
   out << "SOR version " << f.version << ", " << sums << '\n'
-      << "Supplier: " << s.supplier.text << "   OTDR: " << s.otdr.text
-      << "   Software: " << s.software.text << '\n'
-      << "Cable: " << g.cableId.text << "   Fiber: " << g.fiberId.text
-      << "   Operator: " << g.operatorName.text << '\n'
-      << "Location A: " << g.locationA.text << "   Location B: " << g.locationB.text << '\n'
-      << "Comment: " << g.comment.text << '\n'
-      << "Date: " << utcText(x.dateTime) << "   Language: " << g.language << "   Units: " << x.units
+      << "Supplier: " << id.supplier << "   OTDR: " << id.instrument
+      << "   Software: " << id.software << '\n'
+      << "Cable: " << id.cable << "   Fiber: " << id.fiber << "   Operator: " << id.operatorName
       << '\n'
-      << "Wavelength: " << shortest(x.wavelength / 10.0) << " nm   Pulse: ";
-  for (std::size_t k = 0; k < x.pulseWidths.size(); ++k)
-    out << (k ? ", " : "") << x.pulseWidths[k] << " ns";
-  out << "   IOR: " << shortest(sor::GroupIndex(x)) << '\n'
-      << "Points: " << points << "   Spacing: " << fixed(spacing, 4)
-      << " m   Range: " << fixed(points > 0 ? (points - 1) * spacing : 0.0, 1) << " m\n";
-  out << "No.\tDis(m)\tLoss(dB)\tRefl(dB)\tCode\tComment\n";
+      << "Location A: " << id.locationA << "   Location B: " << id.locationB << '\n'
+      << "Comment: " << id.comment << '\n'
+      << "Date: " << (id.dateTime ? utcText(*id.dateTime) : "-")
+      << "   Language: " << (f.genParams ? f.genParams->language : "")
+      << "   Units: " << (f.fxdParams ? f.fxdParams->units : "") << '\n'
+      << "Wavelength: " << shortest(a.wavelengthNm) << " nm   Pulse: ";
+  for (std::size_t k = 0; k < a.pulseWidthsNs.size(); ++k)
+    out << (k ? ", " : "") << shortest(a.pulseWidthsNs[k]) << " ns";
+  out << "   IOR: " << shortest(a.groupIndex) << '\n'
+      << "Points: " << t.size() << "   Spacing: " << fixed(t.spacingM, 4)
+      << " m   Range: " << fixed(t.empty() ? 0.0 : (t.size() - 1) * t.spacingM, 1)
+      << " m   First point at: " << fixed(t.originM, 1) << " m\n";
+  out << "No.\tDis(m)\tType\tLoss(dB)\tRefl(dB)\tCode\tComment\n";
+  for (std::size_t i = 0; i < t.events.size(); ++i) {
+    const KeyEvent& e = t.events[i];
+    out << i + 1 << '\t' << fixed(e.distanceM, 3) << '\t' << typeWord(e.type) << '\t'
+        << fixed(e.spliceLossDb, 3) << '\t' << decibels(e.reflectanceDb) << '\t' << e.code << '\t'
+        << e.comment << '\n';
+  }
   if (f.keyEvents) {
-    for (const sor::KeyEvent& e : f.keyEvents->events)
-      out << e.number << '\t' << fixed(sor::TimeToMetres(e.time, x), 3) << '\t'
-          << fixed(e.spliceLoss / 1000.0, 3) << '\t' << fixed(e.reflectance / 1000.0, 3) << '\t'
-          << eventCode(e) << '\t' << e.comment.text << '\n';
-    out << "Total loss: " << fixed(f.keyEvents->totalLoss / 1000.0, 3)
-        << " dB   ORL: " << fixed(f.keyEvents->orl / 1000.0, 3) << " dB\n";
+    const auto withUnit = [](const std::optional<double>& db) {
+      return db ? fixed(*db, 3) + " dB" : std::string("-");
+    };
+    out << "Total loss: " << withUnit(t.totalLossDb) << "   ORL: " << withUnit(t.orlDb) << '\n';
   } else {
     out << "(no KeyEvents block)\n";
   }
-  for (const std::string& note : f.notes) out << "Note: " << note << '\n';
+  for (const std::string& note : t.notes) out << "Note: " << note << '\n';
 }
 
-std::string sorCsvLines(const SorInput& input) {
+std::string traceCsvLines(const Trace& trace) {
   std::string text;
-  const sor::DataTrace* trace = firstTrace(input.sor);
-  if (!trace) return text;
-  const double spacing = sor::SampleSpacingM(input.sor.fxdParams.value_or(sor::FxdParams{}));
-  text.reserve(trace->values.size() * 20);
-  for (std::size_t i = 0; i < trace->values.size(); ++i) {
-    text += fixed(static_cast<double>(i) * spacing, 3);
+  text.reserve(trace.size() * 20);
+  for (std::size_t i = 0; i < trace.size(); ++i) {
+    text += fixed(trace.distanceOf(i), 3);
     text += ',';
-    text += fixed(sor::LevelDb(trace->values[i], trace->scaleFactor), 3);
+    text += fixed(trace.levelDb(i), 3);
     text += '\n';
   }
   return text;

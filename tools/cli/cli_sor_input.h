@@ -7,15 +7,18 @@
 #include "cli_trace.h"
 #include "record/result.h"
 #include "sor/sor_file.h"
+#include "trace/trace.h"
 
 namespace tracelink::cli {
 
 // A SOR file given to info, csv or plot: the file as read, and the record when the file
-// is one of our own exports (its record block gives the trace back exactly).
+// is one of our own exports (its record block gives the trace back exactly), else the
+// Trace of its first trace.
 struct SorInput {
   std::string file;
   sor::SorFile sor;
   std::optional<LoadedTrace> record;
+  Trace trace;  // another maker's file only
 };
 
 // Whether the file's content starts like a SOR file (the name does not matter). False
@@ -27,10 +30,10 @@ Result<SorInput> loadSorInput(const std::string& path);
 
 // info --json: the file's blocks as one object.
 void writeSorJson(std::ostream& out, const SorInput& input);
-// info: a readable summary and the event table.
+// info: a readable summary of another maker's file and its key events.
 void writeSorSummary(std::ostream& out, const SorInput& input);
-// csv: one "distance_m,level_db" line per data point of the first trace.
-std::string sorCsvLines(const SorInput& input);
+// csv: one "distance_m,level_db" line per point of a trace, in the frame of its events.
+std::string traceCsvLines(const Trace& trace);
 
 // "2026-12-09T02:45:00Z" for seconds since 1970 (UTC), and back (a trailing Z is optional).
 std::string utcText(std::int64_t seconds);

@@ -5,14 +5,14 @@
 #include <ostream>
 #include <string>
 
-#include "cli_sor_input.h"
+#include "trace/trace.h"
 
 namespace tracelink::cli {
 
-// plot for a SOR file of another maker: its first trace at its own spacing, points from
-// .. to (all of them without), on the canvas our traces are drawn on.
-int plotSorFile(const SorInput& input, const std::string& png, bool dark,
-                std::optional<std::int32_t> from, std::optional<std::int32_t> to,
-                std::ostream& err);
+// plot for a trace that is not one of our records (another maker's SOR file): at its own
+// spacing, points from .. to (all of them without), on the canvas our traces are drawn on.
+// `file` names it in messages.
+int plotTrace(const Trace& trace, const std::string& file, const std::string& png, bool dark,
+              std::optional<std::int32_t> from, std::optional<std::int32_t> to, std::ostream& err);
 
 }  // namespace tracelink::cli

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/test_files.h"
 #include "sor/sor_io.h"
 #include "sor/sor_test_support.h"

@@ -61,7 +61,8 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
 }  // namespace
 
 extern const Command kCsvCommand{
-    "csv", "csv FILE",
+    "csv",
+    "csv FILE",
     "Print one line per sample of FILE's full view: distance_m,level_db (distance with the "
     "group index 1.4677, 3 decimals; level in dB, 2 decimals). A SOR file prints its data "
     "points at its own spacing in the frame of its events (3 decimals), levels in dB with 3 "

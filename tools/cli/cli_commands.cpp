@@ -14,10 +14,12 @@ extern const Command kPlotCommand;
 extern const Command kSorCommand;
 extern const Command kReportCommand;
 extern const Command kMeasureCommand;
+extern const Command kAnalyseCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 6> table{
-      &kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand, &kReportCommand, &kMeasureCommand};
+  static const std::array<const Command*, 7> table{
+      &kInfoCommand,   &kCsvCommand,     &kPlotCommand,   &kSorCommand,
+      &kReportCommand, &kMeasureCommand, &kAnalyseCommand};
   return table;
 }
 

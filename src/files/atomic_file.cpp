@@ -36,11 +36,7 @@ Error saveError(ErrorCode code, const fs::path& path, int err = 0) {
 }
 
 std::FILE* createFile(const fs::path& path) {
-#ifdef _WIN32
-  return ::_wfopen(path.c_str(), L"wbx");
-#else
-  return std::fopen(path.c_str(), "wbx");  // never reuse an existing file
-#endif
+  return openFile(path, "wbx");  // never reuse an existing file
 }
 
 // Pushes the file's data to the disk, so a rename cannot land there before it.
@@ -156,7 +152,7 @@ Status placeTemporary(const fs::path& temporary, const fs::path& path, ExistingF
 // Pushes a closed file's data to the disk.
 bool syncPath(const fs::path& path) {
 #ifdef _WIN32
-  FilePtr f(::_wfopen(path.c_str(), L"r+b"));
+  FilePtr f(openFile(path, "r+b"));
   return f && syncFile(f.get()) == 0;
 #else
   const int fd = ::open(path.c_str(), O_RDONLY);

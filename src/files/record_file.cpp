@@ -24,17 +24,6 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// fopen with the path's own encoding: wide on Windows, where a narrow name could not reach
-// a folder with Chinese letters in it, bytes elsewhere.
-std::FILE* openFile(const fs::path& path, const char* mode) {
-#ifdef _WIN32
-  const std::wstring wideMode(mode, mode + std::strlen(mode));
-  return ::_wfopen(path.c_str(), wideMode.c_str());
-#else
-  return std::fopen(path.c_str(), mode);
-#endif
-}
-
 Error pathError(ErrorCode code, const fs::path& path, int sysError = 0,
                 std::string systemText = {}) {
   return fileError(code, pathText(path), sysError, std::move(systemText));

@@ -53,9 +53,9 @@ std::string AutoSaveFileName(int traceSelect, int year, int month, int day, int 
 }
 
 fs::path UniqueSavePath(const fs::path& folder, const std::string& fileName) {
-  fs::path candidate = folder / fileName;
+  const fs::path name = pathFromText(fileName);
+  fs::path candidate = folder / name;
   if (!pathExists(candidate)) return candidate;
-  const fs::path name(fileName);
   for (unsigned k = 2;; ++k) {
     candidate = folder / name.stem();
     // Appended on its own: GCC 12 warns falsely (-Wrestrict) on "-" + to_string at -O3.

@@ -215,7 +215,9 @@ std::string systemErrorText(int sysError, const std::string& systemText, Languag
     case EIO:
       return std::string(w.deviceGone);
     case ENOSPC:
+#ifdef EDQUOT  // Windows has no error number for a full disk quota
     case EDQUOT:
+#endif
       return std::string(w.noSpace);
     case EROFS:
       return std::string(w.readOnly);

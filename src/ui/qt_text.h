@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "files/path_text.h"
+
 namespace tracelink {
 
 // The layers below the window speak UTF-8 std::string and std::filesystem::path; the
@@ -12,17 +14,14 @@ inline QString fromStd(const std::string& s) {
   return QString::fromStdString(s);
 }
 
-// UTF-8 through char8_t so a Chinese folder name is taken right on every platform.
+// Paths cross as UTF-8, through the program's one pair of path conversions, so a Chinese
+// folder name is taken right on every platform.
 inline std::filesystem::path toPath(const QString& s) {
-  const QByteArray utf8 = s.toUtf8();
-  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
-                                             static_cast<std::size_t>(utf8.size())));
+  return pathFromText(s.toStdString());
 }
 
 inline QString fromPath(const std::filesystem::path& p) {
-  const std::u8string u = p.u8string();
-  return QString::fromUtf8(reinterpret_cast<const char*>(u.data()),
-                           static_cast<qsizetype>(u.size()));
+  return QString::fromStdString(pathText(p));
 }
 
 }  // namespace tracelink

@@ -7,6 +7,7 @@
 
 #include "analysis/accuracy.h"
 #include "analysis/analysis.h"
+#include "files/path_text.h"
 #include "trace/load_trace.h"
 
 namespace tracelink::analysis {
@@ -110,7 +111,7 @@ TEST(Accuracy, Quantiles) {
 Figures scoreFolder(const char* folder, const char* extension) {
   std::vector<FileScore> scores;
   std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(folder))
+  for (const auto& entry : fs::directory_iterator(pathFromText(folder)))
     if (entry.path().extension() == extension) files.push_back(entry.path());
   for (const fs::path& path : files) {
     const Result<Trace> trace = LoadTrace(path);

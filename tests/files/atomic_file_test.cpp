@@ -1,8 +1,12 @@
 #include "files/atomic_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <fstream>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "test_files.h"
 
@@ -79,16 +83,42 @@ TEST(AtomicFile, FailuresNameTheFileAndTheReason) {
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().text(),
             (folder / "no" / "a.sor").string() + ": cannot create: No such file or directory");
+}
 
-  if (::geteuid() != 0) {  // root writes into read-only folders anyway
-    fs::create_directory(folder / "ro");
-    ::chmod((folder / "ro").c_str(), 0555);
-    const Status ro = WriteFileAtomically(folder / "ro" / "a.sor", "x", ExistingFile::Keep);
-    ASSERT_FALSE(ro);
-    EXPECT_EQ(ro.error().text(),
-              (folder / "ro" / "a.sor").string() + ": cannot create: Permission denied");
-    ::chmod((folder / "ro").c_str(), 0755);
-  }
+// Windows will not rename over a file another program holds open (a viewer showing the
+// trace): the save fails with the reason, and the file and the folder stay as they were.
+TEST(AtomicFile, ATargetHeldOpenIsNamedAndKeptOnWindows) {
+#ifndef _WIN32
+  GTEST_SKIP() << "Windows only: POSIX renames over a file that is open";
+#else
+  TempFolder folder;
+  const fs::path target = folder / "held.otdr";
+  writeFile(target, "old");
+  std::ifstream held(target, std::ios::binary);
+  ASSERT_TRUE(held.is_open());
+  const Status replaced = WriteFileAtomically(target, "new", ExistingFile::Replace);
+  ASSERT_FALSE(replaced);
+  EXPECT_EQ(replaced.error().text(), pathText(target) + ": cannot replace: Permission denied");
+  held.close();
+  EXPECT_EQ(readFile(target), "old");
+  EXPECT_TRUE(onlyTarget(folder.path()));
+#endif
+}
+
+TEST(AtomicFile, AReadOnlyFolderIsNamedWithTheReason) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX only: a read-only folder on Windows still takes new files";
+#else
+  if (::geteuid() == 0) GTEST_SKIP() << "running as root, which writes into read-only folders";
+  TempFolder folder;
+  fs::create_directory(folder / "ro");
+  fs::permissions(folder / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+  const Status ro = WriteFileAtomically(folder / "ro" / "a.sor", "x", ExistingFile::Keep);
+  fs::permissions(folder / "ro", fs::perms::owner_all);
+  ASSERT_FALSE(ro);
+  EXPECT_EQ(ro.error().text(),
+            (folder / "ro" / "a.sor").string() + ": cannot create: Permission denied");
+#endif
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "files/path_text.h"
 #include "record/trace_record.h"
 
 namespace tracelink::test {
@@ -27,7 +28,9 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / pathFromText(name);
+  }
 
  private:
   std::filesystem::path path_;

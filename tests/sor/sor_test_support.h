@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "files/path_text.h"
+
 namespace tracelink::sor::testing {
 
 inline std::filesystem::path samplePath(const std::string& name) {
-  return std::filesystem::path(TRACELINK_SOR_SAMPLES) / name;
+  return pathFromText(TRACELINK_SOR_SAMPLES) / pathFromText(name);
 }
 
 inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& p) {

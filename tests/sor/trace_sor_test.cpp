@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "files/path_text.h"
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "record/decode.h"
@@ -260,7 +261,7 @@ TEST(TraceSor, EverySampleTraceComesBackShowingTheSame) {
                            "sample_03_range5.otdr", "sample_04_range7.otdr"}) {
     SCOPED_TRACE(name);
     Trace t;
-    ASSERT_TRUE(ReadRecordFile(std::filesystem::path(TRACELINK_OTDR_SAMPLES) / name, *t.record,
+    ASSERT_TRUE(ReadRecordFile(pathFromText(TRACELINK_OTDR_SAMPLES) / name, *t.record,
                                t.header.BlocksPerTrace));
     t.blocks = t.header.BlocksPerTrace;
     ApplyHeader(*t.record, t.header, t.view);
@@ -330,8 +331,7 @@ TEST(TraceSor, ADamagedRecordBlockIsAnErrorNotAWrongTrace) {
   fewer.dataPts->traces[0].values.pop_back();
   const auto e2 = RecordOf(*ReadSor(WriteSor(fewer)));
   ASSERT_TRUE(e2 && !e2->ok());
-  EXPECT_NE(e2->error().text().find("field point count"), std::string::npos)
-      << e2->error().text();
+  EXPECT_NE(e2->error().text().find("field point count"), std::string::npos) << e2->error().text();
   // A foreign file has no record block at all.
   SorFile foreign = f;
   foreign.blocks.erase(foreign.blocks.begin() + 5);

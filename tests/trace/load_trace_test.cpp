@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/path_text.h"
 #include "files/record_file.h"
 #include "files/test_files.h"
 #include "sor/sor_io.h"
@@ -25,7 +26,7 @@ const char* const kOtdrSamples[] = {"sample_01_range2.otdr", "sample_02_range4.o
                                     "sample_03_range5.otdr", "sample_04_range7.otdr"};
 
 fs::path otdrSample(const char* name) {
-  return fs::path(TRACELINK_OTDR_SAMPLES) / name;
+  return pathFromText(TRACELINK_OTDR_SAMPLES) / pathFromText(name);
 }
 
 std::string sha256Of(const fs::path& p) {

@@ -12,6 +12,7 @@
 #include "cli_command.h"
 #include "cli_options.h"
 #include "cli_trace.h"
+#include "files/path_text.h"
 #include "trace/load_trace.h"
 
 namespace tracelink::cli {
@@ -166,7 +167,7 @@ struct Outcome {
 };
 
 Outcome analyseFile(const std::string& file, const analysis::ThresholdRequest& thresholds) {
-  Result<Trace> trace = LoadTrace(file);
+  Result<Trace> trace = LoadTrace(pathFromText(file));
   if (!trace) return {std::nullopt, trace.error().text()};
   return {analysis::analyse(*trace, thresholds), {}};
 }

@@ -7,6 +7,7 @@
 #include "cli_command.h"
 #include "cli_options.h"
 #include "cli_trace.h"
+#include "files/path_text.h"
 #include "measure/measure.h"
 #include "measure/measure_strings.h"
 #include "measure/measure_text.h"
@@ -98,7 +99,7 @@ int runMeasure(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (const std::string problem = parseMeasureArgs(args, options); !problem.empty())
     return fail(err, problem);
   // Any trace file: an .otdr file, our own SOR export or another maker's SOR file.
-  Result<Trace> loaded = LoadTrace(options.file);
+  Result<Trace> loaded = LoadTrace(pathFromText(options.file));
   if (!loaded) return fail(err, loaded.error().text());
   const Trace& measured = *loaded;
   const auto refused = [&](const MeasureProblem& p) {

@@ -4,6 +4,7 @@
 #include <QByteArray>
 
 #include "files/atomic_file.h"
+#include "files/path_text.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -93,7 +94,8 @@ std::optional<std::string> writePng(const QImage& image, const std::string& path
   buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "PNG")) return "the image could not be encoded as PNG";
   const Status written = WriteFileAtomically(
-      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+      pathFromText(path),
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
       ExistingFile::Replace);
   if (!written) return written.error().text();
   return std::nullopt;

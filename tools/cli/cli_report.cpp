@@ -113,7 +113,7 @@ Result<Page> pageFor(const ReportOptions& o, const std::string& file, const QStr
   page.header = headerFor(o, file);
   // The trace as the window shows it after loading the file, and the report it prints.
   TraceSession session(o.language, separator.toStdString());
-  session.showLoadedTrace(std::move(*trace), file);
+  session.showLoadedTrace(std::move(*trace), pathFromText(file));
   page.sources = BuildReportSources(session);
   return page;
 }
@@ -125,7 +125,7 @@ Status writePdf(const fs::path& path, const QByteArray& bytes, bool force) {
 }
 
 int reportIntoOneFile(const ReportOptions& o, const QString& separator, std::ostream& err) {
-  const fs::path out(o.out);
+  const fs::path out = pathFromText(o.out);
   std::error_code ec;
   if (!o.force && fs::exists(fs::symlink_status(out, ec)))
     return fail(err, pathText(out) + ": exists already (--force replaces it)");
@@ -154,7 +154,7 @@ int reportIntoOneFile(const ReportOptions& o, const QString& separator, std::ost
 }
 
 int reportIntoFolder(const ReportOptions& o, const QString& separator, std::ostream& err) {
-  const fs::path dir(o.outDir);
+  const fs::path dir = pathFromText(o.outDir);
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) return fail(err, pathText(dir) + ": is not a folder");
 
@@ -163,7 +163,7 @@ int reportIntoFolder(const ReportOptions& o, const QString& separator, std::ostr
   std::map<fs::path, std::size_t> firstOwner;
   std::vector<std::string> clash(o.files.size());
   for (std::size_t i = 0; i < o.files.size(); ++i) {
-    targets.push_back(dir / fs::path(o.files[i]).filename().replace_extension(".pdf"));
+    targets.push_back(dir / pathFromText(o.files[i]).filename().replace_extension(".pdf"));
     const auto [it, fresh] = firstOwner.emplace(targets.back(), i);
     if (!fresh)
       clash[i] = pathText(targets.back()) + ": also the report of '" + o.files[it->second] +

@@ -12,6 +12,7 @@
 #include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "files/atomic_file.h"
+#include "files/path_text.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
 
@@ -92,7 +93,7 @@ std::string parseSorArgs(std::span<const std::string> args, SorOptions& o) {
 // The modification time of a file in seconds since 1970, for a trace loaded from it.
 std::optional<std::int64_t> fileTime(const std::string& path) {
   std::error_code ec;
-  const fs::file_time_type t = fs::last_write_time(path, ec);
+  const fs::file_time_type t = fs::last_write_time(pathFromText(path), ec);
   if (ec) return std::nullopt;
   const auto sys = std::chrono::file_clock::to_sys(t);
   return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
@@ -120,10 +121,10 @@ std::string exportOne(const std::string& input, const fs::path& output, const So
 }
 
 fs::path outputFor(const std::string& input, const SorOptions& o) {
-  if (!o.out.empty()) return o.out;
-  fs::path name = fs::path(input).filename();
+  if (!o.out.empty()) return pathFromText(o.out);
+  fs::path name = pathFromText(input).filename();
   name.replace_extension(".sor");
-  return fs::path(o.outDir) / name;
+  return pathFromText(o.outDir) / name;
 }
 
 int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -132,7 +133,7 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
     return fail(err, problem);
   if (!options.outDir.empty()) {
     std::error_code ec;
-    if (!fs::is_directory(options.outDir, ec))
+    if (!fs::is_directory(pathFromText(options.outDir), ec))
       return fail(err, "sor: --out-dir '" + options.outDir + "' is not a folder");
   }
 
@@ -145,7 +146,7 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
     outputs[i] = outputFor(options.files[i], options);
     const auto [it, fresh] = taken.emplace(outputs[i].lexically_normal(), i);
     if (!fresh)
-      messages[i] = options.files[i] + ": writes the same " + outputs[i].string() + " as " +
+      messages[i] = options.files[i] + ": writes the same " + pathText(outputs[i]) + " as " +
                     options.files[it->second];
   }
 
@@ -173,7 +174,7 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
   bool anyFailed = false;
   for (std::size_t i = 0; i < n; ++i) {
     if (messages[i].empty()) {
-      out << outputs[i].string() << '\n';
+      out << pathText(outputs[i]) << '\n';
     } else {
       fail(err, "sor: " + messages[i]);
       anyFailed = true;

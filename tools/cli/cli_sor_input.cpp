@@ -5,6 +5,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "files/path_text.h"
 #include "sor/sor_io.h"
 #include "sor/sor_values.h"
 #include "sor/trace_sor.h"
@@ -112,9 +113,10 @@ std::optional<std::int64_t> parseUtc(const std::string& text) {
 }
 
 bool isSorFile(const std::string& path) {
+  const std::filesystem::path file = pathFromText(path);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(file, ec)) return false;
+  std::ifstream in(file, std::ios::binary);
   char head[48] = {};
   in.read(head, sizeof head);
   const auto n = static_cast<std::size_t>(in.gcount());
@@ -122,7 +124,8 @@ bool isSorFile(const std::string& path) {
 }
 
 Result<SorInput> loadSorInput(const std::string& path) {
-  Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path, sor::kMaxSorFileBytes);
+  Result<std::vector<std::uint8_t>> bytes =
+      ReadFileBytes(pathFromText(path), sor::kMaxSorFileBytes);
   if (!bytes) return bytes.error();
   Result<sor::SorFile> file = sor::ReadSor(*bytes);
   if (!file) return Error{path + ": " + file.error().text()};

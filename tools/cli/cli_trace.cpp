@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli_sor_input.h"
+#include "files/path_text.h"
 
 namespace tracelink::cli {
 
@@ -14,7 +15,7 @@ Result<LoadedTrace> loadTrace(const std::string& path) {
     if (!input->record) return Error{path + ": a SOR file without a tracelink record"};
     return std::move(*input->record);
   }
-  return LoadTraceFile(path);
+  return LoadTraceFile(pathFromText(path));
 }
 
 std::string jsonString(std::string_view text) {

@@ -1,16 +1,16 @@
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "cli_batch.h"
 #include "cli_command.h"
+#include "cli_options.h"
 #include "cli_trace.h"
 #include "files/path_text.h"
 #include "trace/load_trace.h"
@@ -34,60 +34,49 @@ std::optional<double> parseNumber(const std::string& text) {
   return v;
 }
 
+constexpr OptionSpec kAnalyseOptions[] = {{"--json"},
+                                          {"--splice-db", true},
+                                          {"--reflectance-db", true},
+                                          {"--end-db", true},
+                                          {"--jobs", true}};
+
 // Returns an empty string when the arguments are good, else what is wrong with them.
 std::string parseAnalyseArgs(std::span<const std::string> args, AnalyseOptions& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--json") {
-      o.json = true;
-      continue;
-    }
-    // --name VALUE or --name=VALUE
-    std::string name = a;
-    std::optional<std::string> value;
-    if (const std::size_t eq = a.find('='); a.starts_with("--") && eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    }
-    const bool threshold =
-        name == "--splice-db" || name == "--reflectance-db" || name == "--end-db";
-    if (threshold || name == "--jobs") {
-      if (!value) {
-        if (i + 1 == args.size()) return "analyse: " + name + " needs a value";
-        value = args[++i];
-      }
-      if (name == "--jobs") {
-        unsigned n = 0;
-        const char* end = value->data() + value->size();
-        const auto res = std::from_chars(value->data(), end, n);
-        if (res.ec != std::errc{} || res.ptr != end || n < 1 || n > 256)
-          return "analyse: --jobs '" + *value + "' is not a number 1..256";
-        o.jobs = n;
-        continue;
-      }
-      const std::optional<double> db = parseNumber(*value);
-      if (name == "--splice-db") {
-        if (!db || !analysis::validSpliceDb(*db))
-          return "analyse: --splice-db needs a loss in dB above 0 and up to 60, not '" + *value +
-                 "'";
-        o.thresholds.spliceDb = db;
-      } else if (name == "--reflectance-db") {
-        if (!db || !analysis::validReflectanceDb(*db))
-          return "analyse: --reflectance-db needs a reflectance in dB below 0 and down to -100, "
-                 "not '" +
-                 *value + "'";
-        o.thresholds.reflectanceDb = db;
-      } else {
-        if (!db || !analysis::validEndDb(*db))
-          return "analyse: --end-db needs a loss in dB above 0 and up to 60, not '" + *value + "'";
-        o.thresholds.endDb = db;
-      }
-    } else if (a.starts_with("-") && a != "-") {
-      return "analyse: unknown option '" + a + "' (see --help)";
-    } else {
-      o.files.push_back(a);
-    }
-  }
+  const std::string problem = parseOptions(
+      args, {"analyse", kAnalyseOptions},
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--json") {
+          o.json = true;
+          return {};
+        }
+        if (name == "--jobs") {
+          const std::optional<unsigned> jobs = jobsNamed(value);
+          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
+          o.jobs = *jobs;
+          return {};
+        }
+        const std::optional<double> db = parseNumber(value);
+        if (name == "--splice-db") {
+          if (!db || !analysis::validSpliceDb(*db))
+            return "--splice-db needs a loss in dB above 0 and up to 60, not '" + value + "'";
+          o.thresholds.spliceDb = db;
+        } else if (name == "--reflectance-db") {
+          if (!db || !analysis::validReflectanceDb(*db))
+            return "--reflectance-db needs a reflectance in dB below 0 and down to -100, not '" +
+                   value + "'";
+          o.thresholds.reflectanceDb = db;
+        } else {
+          if (!db || !analysis::validEndDb(*db))
+            return "--end-db needs a loss in dB above 0 and up to 60, not '" + value + "'";
+          o.thresholds.endDb = db;
+        }
+        return {};
+      },
+      [&](const std::string& file) {
+        o.files.push_back(file);
+        return std::string();
+      });
+  if (!problem.empty()) return problem;
   if (o.files.empty()) return "analyse: no FILE given (see --help)";
   return {};
 }
@@ -188,21 +177,14 @@ int runAnalyse(std::span<const std::string> args, std::ostream& out, std::ostrea
   if (const std::string problem = parseAnalyseArgs(args, options); !problem.empty())
     return fail(err, problem);
 
-  // Each thread takes the next file until none is left; the results are written in the
-  // order the files were given.
+  // The results are written in the order the files were given, once all are done.
   const std::size_t n = options.files.size();
   std::vector<Outcome> outcomes(n);
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < n; i = next++)
-      outcomes[i] = analyseFile(options.files[i], options.thresholds);
-  };
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t threads = std::min<std::size_t>(n, options.jobs != 0 ? options.jobs : cores);
-  std::vector<std::thread> pool;
-  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
+  ProgressLine progress(err, "analyse", n, showsProgress(err));
+  runBatch<Outcome>(
+      options.files, options.jobs, progress,
+      [&](std::size_t i) { return analyseFile(options.files[i], options.thresholds); },
+      [&](std::size_t i, Outcome&& outcome) { outcomes[i] = std::move(outcome); });
 
   bool anyFailed = false;
   bool first = true;
@@ -243,6 +225,6 @@ extern const Command kAnalyseCommand{
     "thresholds are the file's where it stores them, else the defaults, unless given. "
     "--json prints one object per file (an array for several). A bad FILE is named and the "
     "others are still analysed; the exit status is then 2. Uses every core unless --jobs.",
-    runAnalyse};
+    runAnalyse, kAnalyseOptions};
 
 }  // namespace tracelink::cli

@@ -29,12 +29,10 @@ std::string saveFailureText(const Error& error) {
   return text;
 }
 
-int fail(std::ostream& err, std::string_view message) {
-  // Messages quote arguments and file names, which may hold line breaks; written as
-  // escapes they keep the failure on its one line.
+std::string oneLine(std::string_view text) {
   std::string line;
-  line.reserve(message.size());
-  for (const char c : message) {
+  line.reserve(text.size());
+  for (const char c : text) {
     const auto u = static_cast<unsigned char>(c);
     if (c == '\n') {
       line += "\\n";
@@ -51,7 +49,13 @@ int fail(std::ostream& err, std::string_view message) {
       line += c;
     }
   }
-  err << "tracelink-cli: " << line << '\n';
+  return line;
+}
+
+int fail(std::ostream& err, std::string_view message) {
+  // Messages quote arguments and file names, which may hold line breaks; written as
+  // escapes they keep the failure on its one line.
+  err << "tracelink-cli: " << oneLine(message) << '\n';
   return kExitFailure;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_options.h"
 #include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "record/units.h"
@@ -34,11 +35,11 @@ std::string csvLines(const LoadedTrace& trace) {
 
 int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   std::string file;
-  for (const std::string& a : args) {
-    if (a.starts_with("-") && a != "-") return fail(err, "csv: unknown option '" + a + "'");
-    if (!file.empty()) return fail(err, "csv: more than one FILE given");
-    file = a;
-  }
+  // csv takes no options.
+  const std::string problem = parseOptions(
+      args, {"csv", {}, false}, [](std::string_view, const std::string&) { return std::string(); },
+      oneFile(file));
+  if (!problem.empty()) return fail(err, problem);
   if (file.empty()) return fail(err, "csv: no FILE given (see --help)");
   if (isSorFile(file)) {
     Result<SorInput> input = loadSorInput(file);
@@ -60,12 +61,14 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
 }  // namespace
 
 extern const Command kCsvCommand{
-    "csv", "csv FILE",
+    "csv",
+    "csv FILE",
     "Print one line per sample of FILE's full view: distance_m,level_db (distance with the "
     "group index 1.4677, 3 decimals; level in dB, 2 decimals). A SOR file prints its data "
     "points at its own spacing in the frame of its events (3 decimals), levels in dB with 3 "
     "decimals, 0 at the top and negative below; one exported by tracelink prints its record "
     "as the .otdr file did.",
-    runCsv};
+    runCsv,
+    {}};
 
 }  // namespace tracelink::cli

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_options.h"
 #include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "record/decode.h"
@@ -17,37 +18,26 @@ struct InfoOptions {
   bool record = false;  // a SOR export: its record as the .otdr would show it
 };
 
+constexpr OptionSpec kInfoOptions[] = {{"--json"}, {"--record"}, {"--lang", true, "en or zh"}};
+
 // Returns an empty string when the arguments are good, else what is wrong with them.
 std::string parseInfoArgs(std::span<const std::string> args, InfoOptions& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--json") {
-      options.json = true;
-    } else if (a == "--record") {
-      options.record = true;
-    } else if (a == "--lang" || a.starts_with("--lang=")) {
-      std::string lang;
-      if (a == "--lang") {
-        if (i + 1 == args.size()) return "info: --lang needs en or zh";
-        lang = args[++i];
-      } else {
-        lang = a.substr(7);
-      }
-      if (lang == "en") {
-        options.language = Language::English;
-      } else if (lang == "zh") {
-        options.language = Language::Chinese;
-      } else {
-        return "info: unknown language '" + lang + "' (use en or zh)";
-      }
-    } else if (a.starts_with("-") && a != "-") {
-      return "info: unknown option '" + a + "' (see --help)";
-    } else if (options.file.empty()) {
-      options.file = a;
-    } else {
-      return "info: more than one FILE given";
-    }
-  }
+  const std::string problem = parseOptions(
+      args, {"info", kInfoOptions},
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--json") {
+          options.json = true;
+        } else if (name == "--record") {
+          options.record = true;
+        } else if (const std::optional<Language> lang = languageNamed(value)) {
+          options.language = *lang;
+        } else {
+          return "unknown language '" + value + "' (use en or zh)";
+        }
+        return {};
+      },
+      oneFile(options.file));
+  if (!problem.empty()) return problem;
   if (options.file.empty()) return "info: no FILE given (see --help)";
   return {};
 }
@@ -131,6 +121,6 @@ extern const Command kInfoCommand{
     "object with the header values, the window's texts and the events shown). A SOR file "
     "prints its summary (--json: its blocks); one exported by tracelink prints its record "
     "as the .otdr file did, and --record does so with --json too.",
-    runInfo};
+    runInfo, kInfoOptions};
 
 }  // namespace tracelink::cli

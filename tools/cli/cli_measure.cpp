@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_options.h"
 #include "cli_trace.h"
 #include "files/path_text.h"
 #include "measure/measure.h"
@@ -34,48 +35,30 @@ std::optional<double> parseMetres(const std::string& text) {
   return v;
 }
 
+constexpr OptionSpec kMeasureOptions[] = {
+    {"--json"}, {"--a", true}, {"--b", true}, {"--event", true}, {"--lang", true}};
+
 // Returns an empty string when the arguments are good, else what is wrong with them.
 std::string parseMeasureArgs(std::span<const std::string> args, MeasureOptions& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--json") {
-      options.json = true;
-      continue;
-    }
-    // --name VALUE or --name=VALUE
-    std::string name = a;
-    std::optional<std::string> value;
-    if (const std::size_t eq = a.find('='); a.starts_with("--") && eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    }
-    const bool distance = name == "--a" || name == "--b" || name == "--event";
-    if (distance || name == "--lang") {
-      if (!value) {
-        if (i + 1 == args.size()) return "measure: " + name + " needs a value";
-        value = args[++i];
-      }
-      if (name == "--lang") {
-        if (*value == "en") {
-          options.language = Language::English;
-        } else if (*value == "zh") {
-          options.language = Language::Chinese;
+  const std::string problem = parseOptions(
+      args, {"measure", kMeasureOptions},
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--json") {
+          options.json = true;
+        } else if (name == "--lang") {
+          const std::optional<Language> lang = languageNamed(value);
+          if (!lang) return "unknown language '" + value + "' (use en or zh)";
+          options.language = *lang;
         } else {
-          return "measure: unknown language '" + *value + "' (use en or zh)";
+          const std::optional<double> metres = parseMetres(value);
+          if (!metres)
+            return std::string(name) + " needs a distance in metres, not '" + value + "'";
+          (name == "--a" ? options.a : name == "--b" ? options.b : options.event) = metres;
         }
-        continue;
-      }
-      const std::optional<double> metres = parseMetres(*value);
-      if (!metres) return "measure: " + name + " needs a distance in metres, not '" + *value + "'";
-      (name == "--a" ? options.a : name == "--b" ? options.b : options.event) = metres;
-    } else if (a.starts_with("-") && a != "-") {
-      return "measure: unknown option '" + a + "' (see --help)";
-    } else if (options.file.empty()) {
-      options.file = a;
-    } else {
-      return "measure: more than one FILE given";
-    }
-  }
+        return {};
+      },
+      oneFile(options.file));
+  if (!problem.empty()) return problem;
   if (options.file.empty()) return "measure: no FILE given (see --help)";
   if (!options.a || !options.b) return "measure: both --a and --b are needed";
   return {};
@@ -169,6 +152,6 @@ extern const Command kMeasureCommand{
     "the least-squares attenuation with its RMS residual, and the loss of the event at "
     "--event (else of the instrument's event nearest the middle of A and B) by two "
     "least-squares lines outside the pulse's dead zone.",
-    runMeasure};
+    runMeasure, kMeasureOptions};
 
 }  // namespace tracelink::cli

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli_command.h"
+#include "cli_options.h"
 #include "cli_qt.h"
 #include "cli_sor_input.h"
 #include "cli_sor_plot.h"
@@ -35,32 +36,29 @@ std::optional<std::int32_t> parseSample(const std::string& text) {
   return value;
 }
 
+constexpr OptionSpec kPlotOptions[] = {
+    {"--dark"}, {"--out", true}, {"--from", true}, {"--to", true}};
+
 // Returns an empty string when the arguments are good, else what is wrong with them.
 std::string parsePlotArgs(std::span<const std::string> args, PlotOptions& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--dark") {
-      options.dark = true;
-    } else if (a == "--out" || a == "--from" || a == "--to") {
-      if (i + 1 == args.size()) return "plot: " + a + " needs a value";
-      const std::string& value = args[++i];
-      if (a == "--out") {
-        options.out = value;
-      } else {
-        const std::optional<std::int32_t> sample = parseSample(value);
-        if (!sample)
-          return "plot: " + a + " '" + value + "' is not a sample number 0.." +
-                 std::to_string(kRecordWords - 1);
-        (a == "--from" ? options.from : options.to) = sample;
-      }
-    } else if (a.starts_with("-") && a != "-") {
-      return "plot: unknown option '" + a + "' (see --help)";
-    } else if (options.file.empty()) {
-      options.file = a;
-    } else {
-      return "plot: more than one FILE given";
-    }
-  }
+  const std::string problem = parseOptions(
+      args, {"plot", kPlotOptions},
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--dark") {
+          options.dark = true;
+        } else if (name == "--out") {
+          options.out = value;
+        } else {
+          const std::optional<std::int32_t> sample = parseSample(value);
+          if (!sample)
+            return std::string(name) + " '" + value + "' is not a sample number 0.." +
+                   std::to_string(kRecordWords - 1);
+          (name == "--from" ? options.from : options.to) = sample;
+        }
+        return {};
+      },
+      oneFile(options.file));
+  if (!problem.empty()) return problem;
   if (options.file.empty()) return "plot: no FILE given (see --help)";
   if (options.out.empty()) return "plot: no --out PNG given";
   if (options.from.has_value() != options.to.has_value())
@@ -112,6 +110,6 @@ extern const Command kPlotCommand{
     "Draw the plot of FILE (723 x 369 pixels) as the window's canvas holds it and write it "
     "as PNG: the full view, or samples S to S; --dark writes the dark presentation. A SOR "
     "file is drawn at its own spacing across its whole range (S are then its points).",
-    runPlot};
+    runPlot, kPlotOptions};
 
 }  // namespace tracelink::cli

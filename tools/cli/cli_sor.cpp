@@ -1,14 +1,14 @@
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "cli_batch.h"
 #include "cli_command.h"
+#include "cli_options.h"
 #include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "files/atomic_file.h"
@@ -29,45 +29,60 @@ struct SorOptions {
   bool force = false;
   std::optional<std::int64_t> time;
   sor::SorExportOptions texts;
+  unsigned jobs = 0;  // 0: one per core
+};
+
+constexpr OptionSpec kSorOptions[] = {
+    {"--force"},
+    {"--out", true},
+    {"--out-dir", true},
+    {"--cable", true},
+    {"--fiber", true},
+    {"--operator", true},
+    {"--location-a", true},
+    {"--location-b", true},
+    {"--comment", true},
+    {"--time", true, "YYYY-MM-DDTHH:MM:SS"},
+    {"--lang", true, "en or zh"},
+    {"--jobs", true},
 };
 
 // Returns an empty string when the arguments are good, else what is wrong with them.
 std::string parseSorArgs(std::span<const std::string> args, SorOptions& o) {
-  const std::map<std::string, std::string*> textOptions{{"--out", &o.out},
-                                                        {"--out-dir", &o.outDir},
-                                                        {"--cable", &o.texts.cable},
-                                                        {"--fiber", &o.texts.fiber},
-                                                        {"--operator", &o.texts.operatorName},
-                                                        {"--location-a", &o.texts.locationA},
-                                                        {"--location-b", &o.texts.locationB},
-                                                        {"--comment", &o.texts.comment}};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--force") {
-      o.force = true;
-    } else if (auto it = textOptions.find(a); it != textOptions.end()) {
-      if (i + 1 == args.size()) return "sor: " + a + " needs a value";
-      *it->second = args[++i];
-    } else if (a == "--time") {
-      if (i + 1 == args.size()) return "sor: --time needs YYYY-MM-DDTHH:MM:SS";
-      o.time = parseUtc(args[++i]);
-      if (!o.time) return "sor: --time '" + args[i] + "' is not YYYY-MM-DDTHH:MM:SS";
-    } else if (a == "--lang") {
-      if (i + 1 == args.size()) return "sor: --lang needs en or zh";
-      const std::string& lang = args[++i];
-      if (lang == "en") {
-        o.texts.language = Language::English;
-      } else if (lang == "zh") {
-        o.texts.language = Language::Chinese;
-      } else {
-        return "sor: unknown language '" + lang + "' (use en or zh)";
-      }
-    } else if (a.starts_with("-") && a != "-") {
-      return "sor: unknown option '" + a + "' (see --help)";
-    } else {
-      o.files.push_back(a);
-    }
-  }
+  const std::map<std::string_view, std::string*> textOptions{{"--out", &o.out},
+                                                             {"--out-dir", &o.outDir},
+                                                             {"--cable", &o.texts.cable},
+                                                             {"--fiber", &o.texts.fiber},
+                                                             {"--operator", &o.texts.operatorName},
+                                                             {"--location-a", &o.texts.locationA},
+                                                             {"--location-b", &o.texts.locationB},
+                                                             {"--comment", &o.texts.comment}};
+  const std::string problem = parseOptions(
+      args, {"sor", kSorOptions},
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--force") {
+          o.force = true;
+        } else if (auto it = textOptions.find(name); it != textOptions.end()) {
+          *it->second = value;
+        } else if (name == "--time") {
+          o.time = parseUtc(value);
+          if (!o.time) return "--time '" + value + "' is not YYYY-MM-DDTHH:MM:SS";
+        } else if (name == "--jobs") {
+          const std::optional<unsigned> jobs = jobsNamed(value);
+          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
+          o.jobs = *jobs;
+        } else if (const std::optional<Language> lang = languageNamed(value)) {
+          o.texts.language = *lang;
+        } else {
+          return "unknown language '" + value + "' (use en or zh)";
+        }
+        return {};
+      },
+      [&](const std::string& file) {
+        o.files.push_back(file);
+        return std::string();
+      });
+  if (!problem.empty()) return problem;
   if (o.files.empty()) return "sor: no FILE given (see --help)";
   if (o.out.empty() == o.outDir.empty()) return "sor: give either --out FILE.sor or --out-dir DIR";
   if (!o.out.empty() && o.files.size() > 1)
@@ -135,21 +150,16 @@ int runSor(std::span<const std::string> args, std::ostream& out, std::ostream& e
                     options.files[it->second];
   }
 
-  // Every core: each thread takes the next file until none is left. The files reach the
-  // disk together afterwards, and only then take their names.
+  // The files reach the disk together afterwards, and only then take their names.
   std::vector<std::optional<StagedFile>> staged(n);
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < n; i = next++)
-      if (messages[i].empty())
-        messages[i] = exportOne(options.files[i], outputs[i], options, staged[i]);
-  };
-  const std::size_t threads =
-      std::min<std::size_t>(n, std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<std::thread> pool;
-  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
+  ProgressLine progress(err, "sor", n, showsProgress(err));
+  runBatch<std::string>(
+      options.files, options.jobs, progress,
+      [&](std::size_t i) {
+        if (!messages[i].empty()) return messages[i];
+        return exportOne(options.files[i], outputs[i], options, staged[i]);
+      },
+      [&](std::size_t i, std::string&& message) { messages[i] = std::move(message); });
   std::vector<StagedFile> toCommit;
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < n; ++i)
@@ -181,11 +191,11 @@ extern const Command kSorCommand{
     "sor",
     "sor FILE... (--out FILE.sor | --out-dir DIR) [--force] [--cable ID] [--fiber ID] "
     "[--operator NAME] [--location-a TEXT] [--location-b TEXT] [--comment TEXT] "
-    "[--time YYYY-MM-DDTHH:MM:SS] [--lang en|zh]",
+    "[--time YYYY-MM-DDTHH:MM:SS] [--lang en|zh] [--jobs N]",
     "Export trace files as SOR files: one FILE to --out, or any number into --out-dir with "
     "the same base name and .sor. Never replaces a file without --force; writes atomically; "
     "a bad input is named and the others still go. --time is UTC (default: the file's "
-    "modification time).",
-    runSor};
+    "modification time). Uses every core unless --jobs.",
+    runSor, kSorOptions};
 
 }  // namespace tracelink::cli

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/test_files.h"
 #include "record/units.h"
 #include "trace/load_trace.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <sstream>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/record_text.h"
+#include "files/test_files.h"
 #include "record/version.h"
-#include "test_files.h"
 
 namespace tracelink {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/test_files.h"
 #include "sor/sor_io.h"
 #include "sor/sor_test_support.h"
@@ -193,6 +193,57 @@ TEST_F(SorCliTest, BatchGoesPastBadFilesNeverOverwritesAndSaysWhy) {
     EXPECT_EQ(e.path().extension(), ".sor") << e.path();  // no temporary file left
 }
 
+// --opt=value as --opt value, and any number of jobs: the same files, named in input order.
+TEST_F(SorCliTest, EitherOptionFormAndAnyJobsWriteTheSameFilesInOrder) {
+  std::string inputs;
+  for (const char* base : kOtdrSamples) inputs += quoted(otdrSample(base)) + " ";
+  const struct {
+    std::string dir;
+    std::string options;
+  } runs[] = {
+      {"apart", "--cable C-7 --time 2026-01-01T00:00:00 --lang zh --jobs 1"},
+      {"joined", "--cable=C-7 --time=2026-01-01T00:00:00 --lang=zh --jobs=2"},
+      {"cores", "--cable=C-7 --time=2026-01-01T00:00:00 --lang=zh"},
+  };
+  for (const auto& r : runs) {
+    const fs::path out = folder_ / r.dir;
+    fs::create_directory(out);
+    const CliRun done = run("sor " + inputs + r.options + " --out-dir=" + quoted(out));
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_EQ(done.err, "");
+    std::string expected;
+    for (const char* base : kOtdrSamples)
+      expected += (out / (std::string(base) + ".sor")).string() + "\n";
+    EXPECT_EQ(done.out, expected) << r.dir;
+  }
+  for (const char* base : kOtdrSamples) {
+    const std::string name = std::string(base) + ".sor";
+    const std::string first = readFile(folder_ / "apart" / name);
+    EXPECT_NE(first.find("C-7"), std::string::npos) << base;
+    EXPECT_TRUE(readFile(folder_ / "joined" / name) == first) << base;
+    EXPECT_TRUE(readFile(folder_ / "cores" / name) == first) << base;
+  }
+}
+
+TEST_F(SorCliTest, ProgressIsShownOnATerminalOnly) {
+  const fs::path a = otdrSample("sample_01_range2"), b = otdrSample("sample_02_range4");
+  const fs::path typescript = folder_ / "typescript";
+  const std::string command = quoted(binary_) + " sor " + quoted(a) + " " + quoted(b) +
+                              " --out-dir " + quoted(folder_.path()) + " --jobs 1";
+  ASSERT_EQ(std::system(("script -qec " + test::shellWord(command) + " " + quoted(typescript) +
+                         " >/dev/null 2>&1")
+                            .c_str()),
+            0);
+  const std::string screen = readFile(typescript);
+  EXPECT_NE(screen.find("\rsor 1/2 " + a.string()), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\rsor 2/2 " + b.string()), std::string::npos) << screen;
+  // Not through a pipe: the names of the files written, nothing else.
+  fs::create_directory(folder_ / "piped");
+  const CliRun written = run("sor " + quoted(a) + " --out-dir " + quoted(folder_ / "piped"));
+  EXPECT_EQ(written.err, "");
+  EXPECT_EQ(written.out, (folder_ / "piped" / "sample_01_range2.sor").string() + "\n");
+}
+
 TEST_F(SorCliTest, ArgumentFaults) {
   const std::string in = quoted(otdrSample("sample_01_range2"));
   const struct {
@@ -204,6 +255,8 @@ TEST_F(SorCliTest, ArgumentFaults) {
       {"sor " + in + " --out x.sor --time 2026-02-30T00:00:00",
        "sor: --time '2026-02-30T00:00:00' is not YYYY-MM-DDTHH:MM:SS"},
       {"sor " + in + " --out x.sor --lang fr", "sor: unknown language 'fr' (use en or zh)"},
+      {"sor " + in + " --out x.sor --jobs 0", "sor: --jobs '0' is not a number 1..256"},
+      {"sor " + in + " --out=x.sor --jobs", "sor: --jobs needs a value"},
       {"sor " + in + " --out-dir /nonexistent/dir",
        "sor: --out-dir '/nonexistent/dir' is not a folder"},
       {"sor " + in + " " + in + " --out-dir " + quoted(folder_.path()),

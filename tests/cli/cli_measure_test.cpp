@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/record_file.h"
 #include "files/test_files.h"
 #include "measure/measure.h"

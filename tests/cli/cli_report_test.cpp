@@ -5,10 +5,10 @@
 
 #include <QImage>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/record_text.h"
 #include "files/test_files.h"
-#include "pdf_tools.h"
+#include "report/pdf_tools.h"
 
 namespace tracelink {
 namespace {

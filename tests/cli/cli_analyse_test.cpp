@@ -1,11 +1,12 @@
 // The built tracelink-cli analyse: its JSON, its table, bad files and bad options.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 #include <string>
 
 #include "analysis/analysis.h"
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/test_files.h"
 #include "trace/load_trace.h"
 
@@ -118,6 +119,22 @@ TEST_F(AnalyseCli, BadOptionsAreRefusedWithTheirReason) {
     EXPECT_EQ(count(r.err, "\n"), 1u) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
+}
+
+TEST_F(AnalyseCli, ProgressIsShownOnATerminalOnly) {
+  const fs::path typescript = folder_ / "typescript";
+  const std::string command = test::shellWord(binary_) + " analyse " + test::shellWord(kOtdr) +
+                              " " + test::shellWord(kSor) + " --jobs 1";
+  ASSERT_EQ(std::system(("script -qec " + test::shellWord(command) + " " +
+                         test::shellWord(typescript) + " >/dev/null 2>&1")
+                            .c_str()),
+            0);
+  const std::string screen = test::readFile(typescript);
+  EXPECT_NE(screen.find("\ranalyse 1/2 " + kOtdr.string()), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\ranalyse 2/2 " + kSor.string()), std::string::npos) << screen;
+  const test::CliRun piped = run(test::shellWord(kOtdr) + " " + test::shellWord(kSor));
+  EXPECT_EQ(piped.exitCode, 0);
+  EXPECT_EQ(piped.err, "");
 }
 
 }  // namespace

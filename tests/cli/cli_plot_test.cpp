@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "cli_runner.h"
+#include "cli/cli_runner.h"
 #include "files/record_text.h"
 #include "record/decode.h"
 #include "render/level_series_plot.h"

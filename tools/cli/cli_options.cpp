@@ -1,0 +1,67 @@
+#include "cli_options.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tracelink::cli {
+
+std::string parseOptions(std::span<const std::string> args, const OptionTable& table,
+                         const OptionHandler& onOption, const FileHandler& onFile) {
+  const auto problem = [&](const std::string& what) {
+    return std::string(table.command) + ": " + what;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (!a.starts_with("-") || a == "-") {
+      if (std::string p = onFile(a); !p.empty()) return problem(p);
+      continue;
+    }
+    // "--name=value" names the option before the first "="; a single dash never has one.
+    std::string_view name = a;
+    std::optional<std::string> value;
+    if (const std::size_t eq = a.find('='); a.starts_with("--") && eq != std::string::npos) {
+      name = std::string_view(a).substr(0, eq);
+      value = a.substr(eq + 1);
+    }
+    const auto spec = std::find_if(table.options.begin(), table.options.end(),
+                                   [&](const OptionSpec& s) { return s.name == name; });
+    // A flag given a value is no option of ours either; the line quotes it whole.
+    if (spec == table.options.end() || (value && !spec->takesValue))
+      return problem("unknown option '" + a + "'" +
+                     (table.unknownPointsToHelp ? " (see --help)" : ""));
+    if (spec->takesValue && !value) {
+      // The next argument is the value whatever it looks like: "--comment -5 dB".
+      if (i + 1 == args.size())
+        return problem(std::string(name) + " needs " + std::string(spec->needs));
+      value = args[++i];
+    }
+    if (std::string p = onOption(spec->name, value.value_or(std::string())); !p.empty())
+      return problem(p);
+  }
+  return {};
+}
+
+FileHandler oneFile(std::string& file) {
+  return [&file](const std::string& a) -> std::string {
+    if (!file.empty()) return "more than one FILE given";
+    file = a;
+    return {};
+  };
+}
+
+std::optional<Language> languageNamed(std::string_view value) {
+  if (value == "en") return Language::English;
+  if (value == "zh") return Language::Chinese;
+  return std::nullopt;
+}
+
+std::optional<unsigned> jobsNamed(std::string_view value) {
+  unsigned n = 0;
+  const char* end = value.data() + value.size();
+  const auto [ptr, ec] = std::from_chars(value.data(), end, n);
+  if (ec != std::errc() || ptr != end || value.front() == '0' || n < 1 || n > 256)
+    return std::nullopt;
+  return n;
+}
+
+}  // namespace tracelink::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "record/language.h"
+
+namespace tracelink::cli {
+
+// One option a subcommand accepts: "--json" alone, or "--out" with a value given as the
+// next argument or after "=" ("--out FILE", "--out=FILE").
+struct OptionSpec {
+  std::string_view name;
+  bool takesValue = false;
+  // How "COMMAND: --name needs ..." ends when the value is missing.
+  std::string_view needs = "a value";
+};
+
+// What a subcommand accepts. An argument starting with "-" (but "-" alone, a file name
+// for some programs) must be one of the options; any other argument is a FILE.
+struct OptionTable {
+  std::string_view command;  // starts every problem line: "sor: ..."
+  std::span<const OptionSpec> options;
+  // Whether an unknown option's line ends with " (see --help)".
+  bool unknownPointsToHelp = true;
+};
+
+// Hands each option (the value empty for one without) and each FILE to its handler, in
+// the order given, the same option as often as it is given. A handler returns what is
+// wrong with what it was handed, or the empty string. The first problem, from the parser
+// or a handler, ends the parse and comes back as "COMMAND: problem"; the empty string
+// when every argument was taken.
+using OptionHandler = std::function<std::string(std::string_view name, const std::string& value)>;
+using FileHandler = std::function<std::string(const std::string& file)>;
+std::string parseOptions(std::span<const std::string> args, const OptionTable& table,
+                         const OptionHandler& onOption, const FileHandler& onFile);
+
+// A FileHandler for a command of one FILE: the first is kept in file, a second one is a
+// problem.
+FileHandler oneFile(std::string& file);
+
+// "en" or "zh", as --lang takes them.
+std::optional<Language> languageNamed(std::string_view value);
+
+// --jobs: a whole number 1..256 written plainly (no sign, no leading zero, nothing after).
+std::optional<unsigned> jobsNamed(std::string_view value);
+
+}  // namespace tracelink::cli

@@ -116,8 +116,7 @@ void BM_UploadOverSim(benchmark::State& state) {
   tracelink::ViewWindow view;
   tracelink::SerialLink link;
   if (const auto error = link.open(device)) {
-    state.SkipWithError(
-        tracelink::linkErrorText(*error, tracelink::Language::English).c_str());
+    state.SkipWithError(tracelink::linkErrorText(*error, tracelink::Language::English).c_str());
     return;
   }
   tracelink::PlainTraceSink sink(*record, header, view);

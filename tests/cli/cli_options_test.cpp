@@ -14,7 +14,7 @@
 namespace tracelink::cli {
 namespace {
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--flag"}, {"--value", true}, {"--lang", true, "en or zh"}, {"--out", true}};
 
 struct Parsed {
@@ -138,7 +138,7 @@ CliOutcome runArgs(const std::vector<std::string>& args) {
 TEST(CliOptions, EverySubcommandTakesBothFormsOfEveryValue) {
   int checked = 0;
   for (const Command* c : commands()) {
-    for (const OptionSpec& o : c->options) {
+    for (const OptionRule& o : c->options) {
       const std::string name(c->name);
       const std::string option(o.name);
       if (!o.takesValue) {

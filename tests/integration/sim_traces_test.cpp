@@ -78,7 +78,7 @@ TEST(SimTracesTest, CurveAndHeaderAgree) {
   }
 }
 
-TEST(SimTracesTest, SameSpecSameTrace) {
+TEST(SimTracesTest, SameSettingsSameTrace) {
   const auto a = GenerateTrace({7, -1, -1});
   const auto b = GenerateTrace({7, -1, -1});
   const auto c = GenerateTrace({8, -1, -1});

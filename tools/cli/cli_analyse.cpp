@@ -34,7 +34,7 @@ std::optional<double> parseNumber(const std::string& text) {
   return v;
 }
 
-constexpr OptionSpec kAnalyseOptions[] = {{"--json"},
+constexpr OptionRule kAnalyseOptions[] = {{"--json"},
                                           {"--splice-db", true},
                                           {"--reflectance-db", true},
                                           {"--end-db", true},

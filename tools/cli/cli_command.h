@@ -21,7 +21,7 @@ struct Command {
   std::string_view usage;
   std::string_view summary;
   int (*run)(std::span<const std::string> args, std::ostream& out, std::ostream& err);
-  std::span<const OptionSpec> options;
+  std::span<const OptionRule> options;
 };
 
 // Every subcommand, in the order --help lists them (cli_commands.cpp).

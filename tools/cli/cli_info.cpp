@@ -18,7 +18,7 @@ struct InfoOptions {
   bool record = false;  // a SOR export: its record as the .otdr would show it
 };
 
-constexpr OptionSpec kInfoOptions[] = {{"--json"}, {"--record"}, {"--lang", true, "en or zh"}};
+constexpr OptionRule kInfoOptions[] = {{"--json"}, {"--record"}, {"--lang", true, "en or zh"}};
 
 // Returns an empty string when the arguments are good, else what is wrong with them.
 std::string parseInfoArgs(std::span<const std::string> args, InfoOptions& options) {

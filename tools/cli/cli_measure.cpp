@@ -35,7 +35,7 @@ std::optional<double> parseMetres(const std::string& text) {
   return v;
 }
 
-constexpr OptionSpec kMeasureOptions[] = {
+constexpr OptionRule kMeasureOptions[] = {
     {"--json"}, {"--a", true}, {"--b", true}, {"--event", true}, {"--lang", true}};
 
 // Returns an empty string when the arguments are good, else what is wrong with them.

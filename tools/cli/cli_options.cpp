@@ -23,19 +23,19 @@ std::string parseOptions(std::span<const std::string> args, const OptionTable& t
       name = std::string_view(a).substr(0, eq);
       value = a.substr(eq + 1);
     }
-    const auto spec = std::find_if(table.options.begin(), table.options.end(),
-                                   [&](const OptionSpec& s) { return s.name == name; });
+    const auto rule = std::find_if(table.options.begin(), table.options.end(),
+                                   [&](const OptionRule& s) { return s.name == name; });
     // A flag given a value is no option of ours either; the line quotes it whole.
-    if (spec == table.options.end() || (value && !spec->takesValue))
+    if (rule == table.options.end() || (value && !rule->takesValue))
       return problem("unknown option '" + a + "'" +
                      (table.unknownPointsToHelp ? " (see --help)" : ""));
-    if (spec->takesValue && !value) {
+    if (rule->takesValue && !value) {
       // The next argument is the value whatever it looks like: "--comment -5 dB".
       if (i + 1 == args.size())
-        return problem(std::string(name) + " needs " + std::string(spec->needs));
+        return problem(std::string(name) + " needs " + std::string(rule->needs));
       value = args[++i];
     }
-    if (std::string p = onOption(spec->name, value.value_or(std::string())); !p.empty())
+    if (std::string p = onOption(rule->name, value.value_or(std::string())); !p.empty())
       return problem(p);
   }
   return {};

@@ -12,7 +12,7 @@ namespace tracelink::cli {
 
 // One option a subcommand accepts: "--json" alone, or "--out" with a value given as the
 // next argument or after "=" ("--out FILE", "--out=FILE").
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;
   bool takesValue = false;
   // How "COMMAND: --name needs ..." ends when the value is missing.
@@ -23,7 +23,7 @@ struct OptionSpec {
 // for some programs) must be one of the options; any other argument is a FILE.
 struct OptionTable {
   std::string_view command;  // starts every problem line: "sor: ..."
-  std::span<const OptionSpec> options;
+  std::span<const OptionRule> options;
   // Whether an unknown option's line ends with " (see --help)".
   bool unknownPointsToHelp = true;
 };

@@ -36,7 +36,7 @@ std::optional<std::int32_t> parseSample(const std::string& text) {
   return value;
 }
 
-constexpr OptionSpec kPlotOptions[] = {
+constexpr OptionRule kPlotOptions[] = {
     {"--dark"}, {"--out", true}, {"--from", true}, {"--to", true}};
 
 // Returns an empty string when the arguments are good, else what is wrong with them.

@@ -36,7 +36,7 @@ struct ReportOptions {
   unsigned jobs = 0;  // 0: one per core
 };
 
-constexpr OptionSpec kReportOptions[] = {
+constexpr OptionRule kReportOptions[] = {
     {"--force"},          {"--out", true},   {"--out-dir", true}, {"--lang", true},
     {"--device", true},   {"--cable", true}, {"--fiber", true},   {"--fiber-type", true},
     {"--operator", true}, {"--time", true},  {"--jobs", true},

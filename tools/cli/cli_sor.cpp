@@ -32,7 +32,7 @@ struct SorOptions {
   unsigned jobs = 0;  // 0: one per core
 };
 
-constexpr OptionSpec kSorOptions[] = {
+constexpr OptionRule kSorOptions[] = {
     {"--force"},
     {"--out", true},
     {"--out-dir", true},

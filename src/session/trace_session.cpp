@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "files/path_text.h"
 #include "files/record_text.h"
+#include "trace/trace_from_record.h"
 
 namespace tracelink {
 
@@ -37,6 +39,13 @@ void TraceSession::showLoadedTrace(LoadedTrace trace, const std::filesystem::pat
   header_ = trace.header;
   view_ = trace.view;
   showLoaded(TraceSource{TraceSource::Kind::File, path, trace.blocks, std::nullopt});
+}
+
+Trace TraceSession::trace() const {
+  Trace trace = TraceFromRecord(*record_, header_, view_, decoded_);
+  if (source_.kind == TraceSource::Kind::File) trace.origin.path = pathText(source_.path);
+  if (source_.kind == TraceSource::Kind::Upload) trace.origin.uploadedAt = source_.uploadedAt;
+  return trace;
 }
 
 void TraceSession::showLoaded(TraceSource source) {

@@ -16,6 +16,7 @@
 #include "record/trace_record.h"
 #include "record/trace_sink.h"
 #include "session/view_window.h"
+#include "trace/trace.h"
 
 namespace tracelink {
 
@@ -73,6 +74,10 @@ class TraceSession : public QObject, public TraceSink {
   const TraceSource& source() const { return source_; }
   bool dataPresent() const { return dataPresent_; }
   std::int16_t colourScheme() const { return colourScheme_; }
+  // The trace on screen in the one model every source becomes: the record's full view
+  // with its events, the file it came from (path, format; the SHA-256 is the loader's to
+  // give) or the upload's time.
+  Trace trace() const;
   // The block count a save of the record writes; uploadBlocks is the transfer's BlockNo.
   std::int32_t savedBlockCount(std::int32_t uploadBlocks) const;
 

@@ -224,15 +224,19 @@ void MainWindow::ListSavedTraces() {
 void MainWindow::List1_Click() {
   const QListWidgetItem* item = list1_->currentItem();
   if (!item) return;
+  openTraceFile(QDir(saveFolder_).filePath(item->text()));
+}
+
+void MainWindow::openTraceFile(const QString& path) {
   // A half-received trace must never be decoded or saved over the file's content.
   const QString abandoned = abandonUpload();
-  const QString path = QDir(saveFolder_).filePath(item->text());
   if (const Status read = session_.loadFile(toPath(path)); !read) {
     setStatus(withAbandoned(abandoned,
                             fillIn(strings_.loadFailed, {fromStd(read.error().text(language_))})));
     return;
   }
-  setStatus(withAbandoned(abandoned, fillIn(strings_.loaded, {item->text()})));
+  setStatus(withAbandoned(abandoned, fillIn(strings_.loaded, {QFileInfo(path).fileName()})));
+  emit traceOpened(path);
 }
 
 void MainWindow::showDecoded() {

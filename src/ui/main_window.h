@@ -60,6 +60,10 @@ class MainWindow : public QWidget {
   void Command12_Click();
   void Command4_Click();
   void ListSavedTraces();
+  // Shows the trace file at path, wherever it lies, in place of the trace on screen; every
+  // way of opening a file ends here. A failure keeps the trace on screen and names the
+  // file and the reason on the status line; a success announces traceOpened.
+  void openTraceFile(const QString& path);
   // Saves the record under the automatic name (Upload All's hook); the status line says
   // what failed, and the error is returned for the upload to tell.
   Status AutoSaveTrace(int traceSelect, int blockNo);
@@ -86,6 +90,10 @@ class MainWindow : public QWidget {
   QString measurementText() const;
   // What the report page reads from this window at the moment it is composed.
   ReportSources reportSources() const;
+
+ signals:
+  // A trace file was opened and is on screen (path as given to openTraceFile).
+  void traceOpened(const QString& path);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

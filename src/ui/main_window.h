@@ -139,7 +139,7 @@ class MainWindow : public QWidget {
   QString markerReadoutText() const;
   QString eventLossResultText() const;
   // An upload's outcome on the status line when it ended well, with the time it took.
-  void startUploadClock(bool all);
+  void startUploadClock(bool all, const QString& abandoned);
   void uploadEnded();
   QString secondsTaken() const;
   void showProgress(const TransferProgress& progress);
@@ -199,6 +199,7 @@ class MainWindow : public QWidget {
     bool endedWell = false;  // Upload Cur: the trace arrived whole
     bool told = false;       // a failure or summary is already on the status line
     int saved = 0;           // Upload All: traces saved
+    QString abandoned;       // the summary of an Upload All that starting this one ended
     QElapsedTimer clock;
   };
   UploadRun uploadRun_;

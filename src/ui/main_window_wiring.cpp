@@ -20,21 +20,25 @@ ReportSources MainWindow::reportSources() const {
 }
 
 void MainWindow::Command12_Click() {
+  // An Upload All this stops has its count said now, and again beside the outcome.
+  const QString abandoned = abandonUpload();
   upload_->uploadCurrent();
-  startUploadClock(false);
+  startUploadClock(false, abandoned);
 }
 
 void MainWindow::Command4_Click() {
+  const QString abandoned = abandonUpload();
   upload_->uploadAll();
-  startUploadClock(true);
+  startUploadClock(true, abandoned);
 }
 
-// Called once the button's upload has started: what starting it abandoned belongs to the
-// upload before, and an upload that could not start has nothing to tell at its end.
-void MainWindow::startUploadClock(bool all) {
+// Called once the button's upload has started: an upload that could not start has
+// nothing to tell at its end.
+void MainWindow::startUploadClock(bool all, const QString& abandoned) {
   uploadRun_ = UploadRun{};
   uploadRun_.running = upload_->busy();
   uploadRun_.all = all;
+  uploadRun_.abandoned = abandoned;
   uploadRun_.clock.start();
 }
 
@@ -47,10 +51,14 @@ void MainWindow::uploadEnded() {
   uploadRun_.running = false;
   if (uploadRun_.told) return;
   if (!uploadRun_.all && uploadRun_.endedWell) {
-    setStatus(fillIn(strings_.uploadedCurrent,
-                     {QString::number(session_.header().BlocksPerTrace), secondsTaken()}));
+    setStatus(
+        withAbandoned(uploadRun_.abandoned,
+                      fillIn(strings_.uploadedCurrent,
+                             {QString::number(session_.header().BlocksPerTrace), secondsTaken()})));
   } else if (uploadRun_.all && uploadRun_.saved > 0) {
-    setStatus(fillIn(strings_.uploadedAll, {QString::number(uploadRun_.saved), secondsTaken()}));
+    setStatus(withAbandoned(
+        uploadRun_.abandoned,
+        fillIn(strings_.uploadedAll, {QString::number(uploadRun_.saved), secondsTaken()})));
   }
 }
 

@@ -113,6 +113,8 @@ void MainWindow::buildControls() {
   text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() * 8);
   combo1_->setEditable(true);
   combo1_->setInsertPolicy(QComboBox::NoInsert);
+  connect(combo1_, &QComboBox::currentIndexChanged, this, [this] { showPortFromItsStart(); });
+  connect(combo1_, &QComboBox::textActivated, this, [this] { showPortFromItsStart(); });
 
   connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
   // Choosing an entry with the arrow keys loads it too, as a list box click always did;
@@ -208,7 +210,15 @@ void MainWindow::ScanPorts() {
   }
   if (shown.isEmpty()) shown = lastAdapter;
   combo1_->setEditText(shown);
+  showPortFromItsStart();
   if (!options_.initialPort.isEmpty()) combo1_->setEditText(options_.initialPort);
+}
+
+void MainWindow::showPortFromItsStart() {
+  // The narrow box shows the end of a long text; a system port is known by the start of
+  // its name. Numbers and typed texts keep the caret where the box puts it.
+  const int index = combo1_->findText(combo1_->currentText(), Qt::MatchExactly);
+  if (index >= 0 && combo1_->itemData(index).isValid()) combo1_->lineEdit()->setCursorPosition(0);
 }
 
 QString MainWindow::chosenPort() const {

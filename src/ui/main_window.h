@@ -122,6 +122,7 @@ class MainWindow : public QWidget {
   void placeOnScreen();
   void applyEnglishCaptions();
   void ScanPorts();
+  void showPortFromItsStart();
   // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
   void showDecoded();
   void setStatus(const QString& text);

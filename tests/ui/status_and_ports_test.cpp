@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -249,14 +250,19 @@ TEST_F(StatusAndPortsTest, ThePortBoxListsTheSystemsPortsAfterTheNumbers) {
                                    "ttyAMA0"};
       EXPECT_EQ(entries, expected);
       EXPECT_EQ(combo->currentText(), c.shown);
+      // A system port's name is seen from its start in the narrow box.
+      if (!c.numbered) {
+        EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0);
+      }
 
       // Choosing an entry connects to its device.
       const UiStrings& s = uiStrings(language);
       auto* button = w->findChild<QPushButton*>("Command1");
       for (const auto& [entry, device] :
-           {std::pair{QStringLiteral("ttyUSB0 (FT232R USB UART)"), usb.device()},
-            std::pair{QStringLiteral("ttyAMA0"), onboard.device()}}) {
+           {std::pair{QStringLiteral("ttyAMA0"), onboard.device()},
+            std::pair{QStringLiteral("ttyUSB0 (FT232R USB UART)"), usb.device()}}) {
         combo->setCurrentIndex(combo->findText(entry));
+        EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0);
         EXPECT_EQ(w->chosenPort(), device);
         w->Command1_Click();
         EXPECT_EQ(button->text(), s.disconnect) << w->statusText().toStdString();

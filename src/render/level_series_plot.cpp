@@ -31,7 +31,9 @@ std::size_t lastOnSameMetre(std::size_t i, std::int32_t m, double metresPerSampl
   const double v = static_cast<double>(i) * metresPerSample;
   const double top = m + 0.5 - kClear;
   if (!(v >= m - 0.5 + kClear && v <= top && top < 1.0e9)) return i;
-  auto last = static_cast<std::size_t>(top / metresPerSample);
+  const double count = top / metresPerSample;
+  if (!(count < 1e15)) return i;  // points too dense to be a trace: no shortcut
+  auto last = static_cast<std::size_t>(count);
   while (last > i && static_cast<double>(last) * metresPerSample > top) --last;
   return std::max(last, i);
 }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -205,6 +206,32 @@ TEST(LevelSeriesPlot, AScaleOfAnotherTraceDoesNotReadPastTheLevels) {
   const TraceCanvasScale scale = traceCanvasScale(big, 0, big.size() - 1);
   drawTraceCurve(canvas, shifted, scale);
   EXPECT_EQ(differingPixels(canvas, curveByPainter(shifted, scale)), 0);
+}
+
+// Spacings no instrument stores (a damaged file, a trace made elsewhere) still give a plot
+// surface that holds only its own colours, and the curve that the scale says.
+TEST(LevelSeriesPlot, AnySpacingGivesAPlotOfItsOwnColours) {
+  test::ensureGuiApp();
+  std::mt19937 rng(17);
+  Trace trace = randomTrace(rng, 20000, 1, 300);
+  for (const double spacing :
+       {1e-310, 1e-12, 2e-6, 1e5, 1e300, 0.0, -3.0, std::numeric_limits<double>::quiet_NaN(),
+        std::numeric_limits<double>::infinity()}) {
+    trace.spacingM = spacing;
+    const QImage canvas = renderTraceCanvas(trace, 0, trace.size() - 1);
+    ASSERT_EQ(canvas.size(), makePlotSurface().size()) << spacing;
+    int foreign = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x) {
+        const QRgb c = canvas.pixel(x, y);
+        foreign += c != kCanvasBackground && c != kCanvasInk && c != kGridColour;
+      }
+    EXPECT_EQ(foreign, 0) << spacing;
+    const TraceCanvasScale scale = traceCanvasScale(trace, 0, trace.size() - 1);
+    QImage curve = blankSurface();
+    drawTraceCurve(curve, trace, scale);
+    EXPECT_EQ(differingPixels(curve, curveByPainter(trace, scale)), 0) << spacing;
+  }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "render/plot_render.h"
 #include "render/segment_raster.h"
 #include "sor/sor_io.h"
+#include "sor/sor_values.h"
 #include "trace/load_trace.h"
 #include "trace/sha256.h"
 #include "trace/trace_from_sor.h"
@@ -63,19 +64,19 @@ Trace millionPointTrace() {
   return t;
 }
 
-// sample06 with its data points replaced by `points` points over the same range.
+// sample06 with its data points replaced by `points` points 2 cm apart (40 km for 2
+// million), as a high-resolution acquisition stores them.
 fs::path generatedSor(std::size_t points) {
   const fs::path path =
-      fs::temp_directory_path() / ("tracelink_bench_" + std::to_string(points) + ".sor");
+      fs::temp_directory_path() / ("tracelink_bench_" + std::to_string(points) + "_2cm.sor");
   if (fs::exists(path)) return path;
   const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(kLargestSample, 1 << 20);
   if (!bytes) std::abort();
   sor::SorResult<sor::SorFile> file = sor::ReadSor(*bytes);
   if (!file || !file->dataPts || !file->fxdParams) std::abort();
   sor::FxdParams& f = *file->fxdParams;
-  const double oldPoints = f.pointCounts.front();
-  f.dataSpacing.front() =
-      static_cast<std::uint32_t>(f.dataSpacing.front() * oldPoints / static_cast<double>(points));
+  f.dataSpacing.front() = static_cast<std::uint32_t>(
+      std::lround(0.02 * sor::GroupIndex(f) / 1e-14 / sor::kVacuumLightSpeed));
   f.pointCounts.front() = static_cast<std::uint32_t>(points);
   sor::DataTrace& trace = file->dataPts->traces.front();
   const std::vector<std::int32_t> levels = fibreLevels(points, 0.02, 2);

@@ -56,7 +56,7 @@ struct PortEntry {
 // Probes port numbers 1..20 and lists, in ascending order, the numbers whose device
 // exists, also when another program holds it; every probed port ends closed. After the
 // numbers come the ports the system reports that no number reaches, by name and, when
-// the adapter gives one, its own name ("ttyUSB0 (FT232R USB UART)"), in the system's order.
+// the adapter gives one, its own name ("ttyUSB0 (USB-Serial Controller)"), in the system's order.
 std::vector<PortEntry> ScanPorts(const std::function<QString(int)>& mapping = portDeviceForNumber,
                                  const SystemPortSource& systemPorts = systemSerialPorts);
 

@@ -224,7 +224,7 @@ TEST_F(StatusAndPortsTest, ThePortBoxListsTheSystemsPortsAfterTheNumbers) {
     return n == 1 ? one.device() : noPort(n);
   };
   const std::vector<SystemPort> reported{
-      {"ttyUSB0", usb.device(), "FT232R USB UART", true},
+      {"ttyUSB0", usb.device(), "USB-Serial Controller", true},
       {"pts-one", one.device(), "another pty", false},
       {"ttyACM0", acm.device(), "", true},
       {"ttyAMA0", onboard.device(), "", false},
@@ -245,9 +245,9 @@ TEST_F(StatusAndPortsTest, ThePortBoxListsTheSystemsPortsAfterTheNumbers) {
       for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
       // A port that number 1 reaches is listed once, as the number.
       const QStringList expected =
-          c.numbered ? QStringList{"1", "ttyUSB0 (FT232R USB UART)", "ttyACM0", "ttyAMA0"}
-                     : QStringList{"ttyUSB0 (FT232R USB UART)", "pts-one (another pty)", "ttyACM0",
-                                   "ttyAMA0"};
+          c.numbered ? QStringList{"1", "ttyUSB0 (USB-Serial Controller)", "ttyACM0", "ttyAMA0"}
+                     : QStringList{"ttyUSB0 (USB-Serial Controller)", "pts-one (another pty)",
+                                   "ttyACM0", "ttyAMA0"};
       EXPECT_EQ(entries, expected);
       EXPECT_EQ(combo->currentText(), c.shown);
       // A system port's name is seen from its start in the narrow box.
@@ -260,7 +260,7 @@ TEST_F(StatusAndPortsTest, ThePortBoxListsTheSystemsPortsAfterTheNumbers) {
       auto* button = w->findChild<QPushButton*>("Command1");
       for (const auto& [entry, device] :
            {std::pair{QStringLiteral("ttyAMA0"), onboard.device()},
-            std::pair{QStringLiteral("ttyUSB0 (FT232R USB UART)"), usb.device()}}) {
+            std::pair{QStringLiteral("ttyUSB0 (USB-Serial Controller)"), usb.device()}}) {
         combo->setCurrentIndex(combo->findText(entry));
         EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0);
         EXPECT_EQ(w->chosenPort(), device);

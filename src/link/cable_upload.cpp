@@ -103,8 +103,11 @@ std::optional<CablePlanProblem> CheckCablePlan(const CablePlan& plan) {
   if (plan.cable.size() > kMaxCableIdBytes)
     return CablePlanProblem{Code::CableTooLong, static_cast<std::int64_t>(plan.cable.size())};
   if (plan.format == CableFormat::Sor) {
-    // Refused before the first request, not at every trace after it.
-    sor::SorExportOptions texts = CableExportTexts(plan, plan.traces.first, UploadTime{});
+    // Refused before the first request, not at every trace after it, and named as the
+    // user gave it (end B swaps the locations only in the file).
+    CablePlan asGiven = plan;
+    asGiven.direction = CableDirection::FromA;
+    sor::SorExportOptions texts = CableExportTexts(asGiven, plan.traces.first, UploadTime{});
     if (const std::optional<sor::SorProblem> p = sor::CheckExportTexts(texts)) {
       CablePlanProblem problem{Code::NotAscii};
       problem.text = p->text;
@@ -134,9 +137,12 @@ std::string CableIdForFileName(std::string_view cable) {
 
 std::string CableFileName(const CablePlan& plan, int traceSelect, const UploadTime& time) {
   if (plan.cable.empty()) {
-    fs::path name = AutoSaveFileName(traceSelect, time.year, time.month, time.day, time.hour,
-                                     time.minute, time.second);
-    return name.replace_extension(extensionOf(plan.format)).string();
+    const bool current = traceSelect == kCurrentTraceSelect;
+    std::string name = AutoSaveFileName(current ? 0 : traceSelect, time.year, time.month, time.day,
+                                        time.hour, time.minute, time.second);
+    // The current trace has no number of its own; "00" would read as a stored trace.
+    if (current) name.replace(0, 2, "current");
+    return fs::path(name).replace_extension(extensionOf(plan.format)).string();
   }
   return CableIdForFileName(plan.cable) + "_F" + fiberDigits(FiberNumber(plan, traceSelect)) + "_" +
          directionTag(plan.direction) + extensionOf(plan.format);

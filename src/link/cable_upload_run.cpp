@@ -144,7 +144,19 @@ void CableUploadRun::onNoDatas() {
 }
 
 void CableUploadRun::onEnded() {
-  if (running_) finish();
+  if (!running_) return;
+  // The transfer ended on its own only after the last trace it was to fetch; any other
+  // end without a failure was someone abandoning it (the disconnect button, a click in
+  // the file list, another upload).
+  if (!stopped_ && !abandoned_) {
+    const bool complete =
+        plan_.traces.kind == TraceChoice::Kind::Current
+            ? !results_.empty()
+            : lastTrace_ > 0 && (lastTrace_ >= plan_.traces.last ||
+                                 (storedCount_ >= 0 && lastTrace_ >= storedCount_));
+    abandoned_ = !complete;
+  }
+  finish();
 }
 
 void CableUploadRun::finish() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "link/cable_upload_run.h"
 #include "link/serial_link.h"
 #include "link/upload_controller.h"
 #include "record/decode.h"
@@ -160,6 +162,22 @@ class MainWindow : public QWidget {
   QProgressBar* progressBar1_ = nullptr;
   QProgressBar* progressBar2_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
+
+  // Upload cable (main_window_cable.cpp): the port box's context menu and Ctrl+U.
+ public:
+  // Asks for the cable in its dialog, remembers the answers and starts the upload.
+  void UploadCable();
+  // Starts the cable upload of plan; the status line says why when it cannot start.
+  void startCableUpload(const CablePlan& plan);
+  CableUploadRun* cableUpload() const { return cableRun_; }
+  QAction* uploadCableAction() const { return uploadCableAction_; }
+
+ private:
+  void wireCableUpload();
+  void showPortMenu(QWidget* on, const QPoint& at);
+  void cableFinished(const CableSummary& summary);
+  CableUploadRun* cableRun_ = nullptr;
+  QAction* uploadCableAction_ = nullptr;
 };
 
 }  // namespace tracelink

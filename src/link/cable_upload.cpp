@@ -268,6 +268,8 @@ struct CableWords {
   const char* abandoned;         // {0} the summary
   const char* stopped;           // {0} the summary, {1} why
   const char* uploadingFiber;    // {0} fibre, {1} trace
+  const char* block;             // {0} one
+  const char* blocks;            // {0} count
   const char* savedLine;         // {0} file, {1} blocks, {2} seconds
   const char* replacedLine;      // the same
   const char* keptBothLine;      // the same
@@ -299,9 +301,11 @@ constexpr CableWords kEnglish{
     .abandoned = "Cable upload abandoned: {0}",
     .stopped = "{0}. {1}",
     .uploadingFiber = "Uploading fibre {0} (trace {1})…",
-    .savedLine = "{0}: {1} blocks, {2} s",
-    .replacedLine = "{0}: {1} blocks, {2} s, replaced the file there",
-    .keptBothLine = "{0}: {1} blocks, {2} s, saved beside the file there",
+    .block = "{0} block",
+    .blocks = "{0} blocks",
+    .savedLine = "{0}: {1}, {2} s",
+    .replacedLine = "{0}: {1}, {2} s, replaced the file there",
+    .keptBothLine = "{0}: {1}, {2} s, saved beside the file there",
     .skippedLine = "{0}: skipped, the file exists",
     .identicalLine = "{0}: skipped, the file there holds the same trace",
     .failedLine = "{0}: {1}",
@@ -330,9 +334,11 @@ constexpr CableWords kChinese{
     .abandoned = "光缆上传已中止：{0}",
     .stopped = "{0}。{1}",
     .uploadingFiber = "正在上传光纤 {0}（曲线 {1}）…",
-    .savedLine = "{0}：{1} 个数据块，{2} 秒",
-    .replacedLine = "{0}：{1} 个数据块，{2} 秒，已替换原文件",
-    .keptBothLine = "{0}：{1} 个数据块，{2} 秒，已与原文件并存",
+    .block = "{0} 个数据块",
+    .blocks = "{0} 个数据块",
+    .savedLine = "{0}：{1}，{2} 秒",
+    .replacedLine = "{0}：{1}，{2} 秒，已替换原文件",
+    .keptBothLine = "{0}：{1}，{2} 秒，已与原文件并存",
     .skippedLine = "{0}：已跳过，文件已存在",
     .identicalLine = "{0}：已跳过，原文件内容相同",
     .failedLine = "{0}：{1}",
@@ -418,7 +424,7 @@ std::string cableTraceLine(const CableTraceResult& r, Language language) {
   const CableWords& w = words(language);
   using Outcome = CableTraceResult::Outcome;
   const std::string file = pathText(r.path.filename());
-  const std::string blocks = std::to_string(r.blocks);
+  const std::string blocks = fillIn(r.blocks == 1 ? w.block : w.blocks, {std::to_string(r.blocks)});
   const std::string seconds = tenths(r.seconds);
   switch (r.outcome) {
     case Outcome::Saved:

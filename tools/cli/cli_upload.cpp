@@ -204,6 +204,10 @@ int runUpload(std::span<const std::string> args, std::ostream& out, std::ostream
     return kExitOk;
   }
 
+  // A plan that cannot be uploaded is refused before the port is touched.
+  if (const std::optional<CablePlanProblem> problem = CheckCablePlan(options.plan))
+    return fail(err, "upload: " + cablePlanProblemText(*problem, Language::English));
+
   // The link needs an event loop, never a display.
   std::unique_ptr<QCoreApplication> app;
   if (QCoreApplication::instance() == nullptr) {

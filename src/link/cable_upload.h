@@ -88,6 +88,8 @@ std::optional<CablePlanProblem> CheckCablePlan(const CablePlan& plan);
 // The fibre a trace is: the first fibre for the current trace or the first trace of the
 // choice, and one step on for each trace after it.
 int FiberNumber(const CablePlan& plan, int traceSelect);
+// The fibre as names and files write it: at least two digits ("01", "12", "105").
+std::string CableFiberId(int fiber);
 
 // The cable ID as it can stand in a file name: every character that a file name cannot
 // hold on any of our systems (/ \ : * ? " < > |, control characters) becomes "_". The
@@ -161,7 +163,7 @@ struct CableSummary {
 
 CableSummary SummarizeCable(const std::vector<CableTraceResult>& results);
 
-// The words, in either language.
+// The words, in either language (cable_messages.cpp).
 std::string cablePlanProblemText(const CablePlanProblem& problem, Language language);
 // "12 fibres saved, 0 skipped, 0 failed", with what ended the upload when it stopped early.
 std::string cableSummaryText(const CableSummary& summary, Language language);

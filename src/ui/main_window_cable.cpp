@@ -68,9 +68,12 @@ void MainWindow::startCableUpload(const CablePlan& plan) {
 
 void MainWindow::cableFinished(const CableSummary& summary) {
   QString text = fromStd(cableSummaryText(summary, language_));
-  // The files are listed when they went to the save folder; elsewhere the line says where.
-  const QString folder = fromPath(cableRun_->plan().folder);
-  if (QDir(folder).absolutePath() != QDir(saveFolder_).absolutePath())
+  // The save list shows the .otdr files of the save folder; wherever else the fibres went
+  // (another folder, SOR files), the line says where.
+  const CablePlan& plan = cableRun_->plan();
+  const QString folder = fromPath(plan.folder);
+  if (plan.format != CableFormat::Otdr ||
+      QDir(folder).absolutePath() != QDir(saveFolder_).absolutePath())
     text = fillIn(strings_.cableSavedIn, {text, QDir::toNativeSeparators(folder)});
   ListSavedTraces();
   if (!summary.abandoned) {

@@ -3,6 +3,7 @@
 // always did while the command is unused; progress shows in the original progress bars
 // and the fibre on the status line.
 #include <QDir>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +15,30 @@
 #include "ui/upload_cable_dialog.h"
 
 namespace tracelink {
+
+namespace {
+
+// Qt's text fields take Ctrl+U for themselves on Linux (delete the whole line), a binding
+// the port box never had; with this the window's Ctrl+U reaches the cable upload from the
+// port box as from anywhere else in the window.
+class LeaveShortcut : public QObject {
+ public:
+  LeaveShortcut(QKeySequence key, QObject* parent) : QObject(parent), key_(std::move(key)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (QKeySequence(key->keyCombination()) == key_) return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QKeySequence key_;
+};
+
+}  // namespace
 
 void MainWindow::wireCableUpload() {
   cableRun_ = new CableUploadRun(*upload_, session_, language_, this);
@@ -35,7 +60,10 @@ void MainWindow::wireCableUpload() {
   combo1_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(combo1_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { showPortMenu(combo1_, at); });
+  // The box hands its keys to its text field directly, past the field's filters.
+  combo1_->installEventFilter(new LeaveShortcut(uploadCableAction_->shortcut(), combo1_));
   if (QLineEdit* edit = combo1_->lineEdit()) {
+    edit->installEventFilter(new LeaveShortcut(uploadCableAction_->shortcut(), edit));
     edit->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(edit, &QWidget::customContextMenuRequested, this,
             [this, edit](const QPoint& at) { showPortMenu(edit, at); });

@@ -165,6 +165,22 @@ TEST_F(UploadCableWindowTest, ReachedFromThePortBoxMenuAndCtrlU) {
   });
   QTest::keyClick(w.get(), Qt::Key_U, Qt::ControlModifier);
   EXPECT_EQ(seen, "UploadCableDialog");
+  // From the port box too, whose text stays as typed.
+  edit->setText("/dev/ttyUSB0");
+  QApplication::setActiveWindow(w.get());
+  QComboBox* combo = w->findChild<QComboBox*>("Combo1");
+  combo->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return QApplication::focusWidget() == combo || QApplication::focusWidget() == edit; }));
+  seen.clear();
+  QTimer::singleShot(0, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    seen = modal ? modal->objectName() : QString("none");
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+  });
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_U, Qt::ControlModifier);
+  EXPECT_EQ(seen, "UploadCableDialog");
+  EXPECT_EQ(edit->text(), "/dev/ttyUSB0");
   EXPECT_FALSE(w->cableUpload()->running());
   EXPECT_TRUE(w->statusText().isEmpty()) << w->statusText().toStdString();
 }

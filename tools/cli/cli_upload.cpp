@@ -170,11 +170,19 @@ std::string checkCableOptions(UploadOptions& o) {
 }
 
 std::string parseUploadArgs(std::span<const std::string> args, UploadOptions& o) {
+  // Upload reads no FILE; one given is told once the options have been read, as the
+  // commands that take files tell a bad option before a bad file.
+  std::optional<std::string> stray;
   const std::string problem = parseOptions(
       args, {"upload", kUploadOptions},
       [&](std::string_view name, const std::string& value) { return takeOption(name, value, o); },
-      [](const std::string& file) { return "'" + file + "' is not an option (see --help)"; });
-  if (!problem.empty() || o.help) return problem;
+      [&](const std::string& file) {
+        if (!stray) stray = file;
+        return std::string();
+      });
+  if (!problem.empty()) return problem;
+  if (stray) return "upload: '" + *stray + "' is not an option (see --help)";
+  if (o.help) return {};
   if (o.port.empty()) return "upload: --port DEVICE is needed";
   if (o.choices != 1) return "upload: give one of --current, --all or --traces FIRST-LAST";
   if (o.outDir.empty()) return "upload: --out-dir DIR is needed";

@@ -141,6 +141,7 @@ void MainWindow::buildControls() {
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
   wirePlotCommands();
   wireMeasurements();
+  wireCableUpload();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,

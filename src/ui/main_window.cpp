@@ -44,6 +44,7 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
   if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
   if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
+  if (!options_.openDialog) options_.openDialog = std::make_shared<QtOpenDialog>();
   SaveFolderChoice choice;
   if (options_.saveFolder.isEmpty()) {
     choice = options_.chooseSaveFolder();
@@ -57,6 +58,7 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   buildControls();
   Form_Load();
   announceSaveFolder(choice);
+  announceSettings();
 }
 
 MainWindow::~MainWindow() = default;
@@ -136,6 +138,7 @@ void MainWindow::buildControls() {
   report_->setSaveFolder(saveFolder_);
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
   wirePlotCommands();
+  wireOpening();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,
@@ -158,6 +161,7 @@ void MainWindow::Form_Load() {
   text4_[5]->setText(fromStd(session_.scaleText()));
   connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
   connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
+  loadSettings();
 }
 
 void MainWindow::placeOnScreen() {
@@ -206,6 +210,8 @@ void MainWindow::Command1_Click() {
       setStatus(fillIn(strings_.connectFailed, {fromStd(linkErrorText(*failed, language_))}));
     } else {
       setStatus(fillIn(strings_.connected, {link_.portName()}));
+      if (Settings* settings = options_.settings.get())
+        settings->setLastPort(combo1_->currentText());
     }
     return;
   }
@@ -219,6 +225,7 @@ void MainWindow::ListSavedTraces() {
   if (saveFolder_.isEmpty()) return;
   for (const std::string& name : tracelink::ListSavedTraces(toPath(saveFolder_)))
     list1_->addItem(fromStd(name));
+  watchSaveFolder();
 }
 
 void MainWindow::List1_Click() {
@@ -335,6 +342,7 @@ QString MainWindow::statusText() const {
 void MainWindow::closeEvent(QCloseEvent* event) {
   (void)upload_->abandon();
   link_.close();
+  if (Settings* settings = options_.settings.get()) settings->sync();
   event->accept();
   QCoreApplication::quit();
 }

@@ -24,7 +24,11 @@
 #include "session/trace_session.h"
 #include "ui/platform.h"
 #include "ui/save_folder.h"
+#include "ui/settings.h"
 #include "ui/ui_strings.h"
+
+class QFileSystemWatcher;
+class QTimer;
 
 namespace tracelink {
 
@@ -40,6 +44,9 @@ struct MainWindowOptions {
   std::shared_ptr<MessageBoxes> messages;
   std::function<QString(int)> portMapping = portDeviceForNumber;
   QString initialPort;  // put into Combo1 after the scan when not empty
+  // Opening: the Open dialog, and what is remembered between runs (nothing without it).
+  std::shared_ptr<OpenDialog> openDialog;
+  std::shared_ptr<Settings> settings;
 };
 
 // The start-up window. It owns the trace session and wires the layers to it; its controls
@@ -91,6 +98,20 @@ class MainWindow : public QWidget {
   // What the report page reads from this window at the moment it is composed.
   ReportSources reportSources() const;
 
+  // Opening. "Open…" asks for a file and shows it.
+  void Open_Click();
+  // Shows the last of paths; the others go to the recent files. Folders and files that are
+  // not there are refused on the status line, naming them.
+  void openFiles(const QStringList& paths, QStringList refused = {});
+  // Shows a file from the recent list; one that is gone is taken off the list.
+  void openRecent(const QString& path);
+  // Newest first, at most ten.
+  QStringList recentFiles() const { return recent_; }
+  // The program's settings, or nullptr when nothing is remembered (for keepWindowGeometry).
+  Settings* settings() const { return options_.settings.get(); }
+  QMenu* recentMenu() const { return recentMenu_; }
+  QMenu* fileListMenu() const { return fileListMenu_; }
+
  signals:
   // A trace file was opened and is on screen (path as given to openTraceFile).
   void traceOpened(const QString& path);
@@ -98,6 +119,8 @@ class MainWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void Form_Load();
@@ -160,6 +183,25 @@ class MainWindow : public QWidget {
   QProgressBar* progressBar1_ = nullptr;
   QProgressBar* progressBar2_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
+
+  // Opening (main_window_open.cpp).
+  void wireOpening();
+  void loadSettings();
+  void announceSettings();
+  void rememberOpened(const QString& path);
+  void setRecent(QStringList recent);
+  void fillRecentMenu();
+  void watchSaveFolder();
+  // Lists the save folder again after a change in it; the selection stays.
+  void refreshSavedTraces();
+  QAction* openAction_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QMenu* fileListMenu_ = nullptr;
+  QStringList recent_;
+  QString lastFolder_;    // where the Open dialog starts; empty: the save folder
+  QString settingsNote_;  // why the settings file was not read, said once at start
+  QFileSystemWatcher* folderWatcher_ = nullptr;
+  QTimer* relistTimer_ = nullptr;
 };
 
 }  // namespace tracelink

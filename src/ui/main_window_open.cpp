@@ -59,10 +59,9 @@ void MainWindow::wireOpening() {
   connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
   fillRecentMenu();
 
-  QAction* first = plotMenu_->actions().value(0);
-  plotMenu_->insertAction(first, openAction_);
-  plotMenu_->insertMenu(first, recentMenu_);
-  plotMenu_->insertSeparator(first);
+  plotMenu_->addSeparator();
+  plotMenu_->addAction(openAction_);
+  plotMenu_->addMenu(recentMenu_);
 
   fileListMenu_ = new QMenu(this);
   fileListMenu_->setObjectName(QStringLiteral("FileListMenu"));

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +19,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "files/record_file.h"
@@ -152,6 +155,48 @@ TEST_F(OpeningTest, TheFilterPatternsAreTheTracesExtensions) {
     EXPECT_EQ(filters[2], "SOR (*.sor)");
     EXPECT_TRUE(filters[3].endsWith("(*)")) << filters[3].toStdString();
   }
+}
+
+// The real dialog: its first filter shows both kinds of trace in any letter case, and
+// nothing else; "All files" shows everything.
+TEST_F(OpeningTest, TheRealDialogMatchesNamesWithoutCase) {
+  const QStringList traces{"A.SOR", "D.Otdr", "b.otdr", "e.Sor"};  // as QStringList sorts
+  for (const QString& name : traces + QStringList{"c.txt", "f.sorx"})
+    writeBytes(QDir(elsewhere()).filePath(name), "x");
+  QStringList shown;
+  QStringList shownAll;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    poll.stop();
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    const auto passing = [&] {
+      QStringList names;
+      const QModelIndex root = model->index(elsewhere());
+      for (int row = 0; row < model->rowCount(root); ++row) {
+        const QModelIndex i = model->index(row, 0, root);
+        if (model->flags(i) & Qt::ItemIsEnabled) names << model->fileName(i);
+      }
+      names.sort();
+      return names;
+    };
+    (void)QTest::qWaitFor([&] { return passing().size() == traces.size(); }, 10000);
+    shown = passing();
+    dialog->selectNameFilter(dialog->nameFilters().last());
+    (void)QTest::qWaitFor([&] { return passing().size() == 6; }, 10000);
+    shownAll = passing();
+    dialog->reject();
+  });
+  poll.start();
+  QtOpenDialog real;
+  const QString chosen = real.askOpenPath(nullptr, "Open trace", elsewhere(),
+                                          uiStrings(Language::English).openFilters);
+  EXPECT_TRUE(chosen.isEmpty());
+  EXPECT_EQ(shown, traces);
+  EXPECT_EQ(shownAll.size(), 6) << shownAll.join(' ').toStdString();
 }
 
 TEST_F(OpeningTest, DroppedFilesShowTheLastAndRememberTheOthers) {

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -17,6 +18,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -494,6 +496,43 @@ TEST_F(OpeningTest, TheNoteStandsBesideTheSaveFolderAnnouncement) {
             fillIn(s.tracesKeptIn, {QDir::toNativeSeparators(folder())}) + s.refusedSeparator +
                 fillIn(s.settingsNotRead,
                        {QDir::toNativeSeparators(settingsPath()), "is damaged at line 1"}));
+}
+
+// The program given a file remembers it in the user's configuration folder, unless told
+// --no-settings. The run that remembers comes first: how long it takes to write its file
+// is how long the other run is given to show that it writes none.
+TEST(ProgramSettingsTest, NoSettingsWritesNothing) {
+  const QString binaries = qEnvironmentVariable("TRACELINK_BINARY_DIR");
+  ASSERT_FALSE(binaries.isEmpty());
+  const QString sample = QStringLiteral(TRACELINK_OTDR_SAMPLES "/sample_02_range4.otdr");
+  ASSERT_TRUE(QFileInfo::exists(sample));
+  const auto run = [&](const QStringList& options, const QString& config, qint64 maxMs) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", config);
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");  // it is killed, not ended
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QDir(binaries).filePath("src/ui/tracelink"), options + QStringList{sample});
+    EXPECT_TRUE(p.waitForStarted(30000));
+    QElapsedTimer timer;
+    timer.start();
+    const QString ini = QDir(config).filePath("tracelink/tracelink.ini");
+    while (!QFileInfo::exists(ini) && timer.elapsed() < maxMs && p.state() == QProcess::Running)
+      QTest::qWait(50);
+    const qint64 took = timer.elapsed();
+    p.kill();
+    p.waitForFinished(30000);
+    return took;
+  };
+  QTemporaryDir remembering;
+  QTemporaryDir clean;
+  const qint64 took = run({}, remembering.path(), 60000);
+  QSettings written(QDir(remembering.path()).filePath("tracelink/tracelink.ini"),
+                    QSettings::IniFormat);
+  ASSERT_EQ(written.value("open/recent").toString(), sample);
+  run({"--no-settings"}, clean.path(), 2 * took + 2000);
+  EXPECT_TRUE(QDir(clean.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
 // The programs answer --help in their language with no display at all.

@@ -107,6 +107,9 @@ void MainWindow::loadSettings() {
     case Settings::Problem::Unreadable:
       why = fillIn(strings_.settingsUnreadable, {settings->problemDetail()});
       break;
+    case Settings::Problem::NotAFile:
+      why = strings_.settingsNotAFile;
+      break;
     case Settings::Problem::TooLarge:
       why = strings_.settingsTooLarge;
       break;

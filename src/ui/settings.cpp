@@ -63,6 +63,11 @@ int firstBadLine(const QString& text) {
 Settings::Settings(const QString& path) : path_(path) {
   QFile file(path);
   if (file.exists()) {
+    // Opening a pipe would wait for a writer for ever, and a device may never end.
+    if (!QFileInfo(path).isFile()) {
+      problem_ = Problem::NotAFile;
+      return;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
       problem_ = Problem::Unreadable;
       problemDetail_ = file.errorString();
@@ -111,7 +116,7 @@ QString Settings::defaultPath() {
 
 QSettings* Settings::writable() {
   if (store_) return store_.get();
-  if (problem_ == Problem::Unreadable) return nullptr;
+  if (problem_ == Problem::Unreadable || problem_ == Problem::NotAFile) return nullptr;
   // The damaged file goes; its content was never taken.
   QFile::remove(path_);
   store_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);

@@ -20,11 +20,12 @@ namespace tracelink {
 class Settings {
  public:
   // Why the file was not taken at start.
-  enum class Problem { None, Unreadable, TooLarge, NotText, BadLine, NotIni };
+  enum class Problem { None, Unreadable, NotAFile, TooLarge, NotText, BadLine, NotIni };
 
   // Reads the file at path (a missing file is an empty start). A file that cannot be read
   // or is not an INI file is ignored: the settings start empty and problem() says why. A
-  // damaged file is replaced by the first write; an unreadable one is left alone.
+  // damaged file is replaced by the first write; an unreadable one, or something that is
+  // not a file at all, is left alone.
   explicit Settings(const QString& path);
   ~Settings();
   Settings(const Settings&) = delete;
@@ -63,7 +64,8 @@ class Settings {
   QString problemDetail_;
   int problemLine_ = 0;
   // Null while a damaged file waits to be replaced by the first write, and for good when
-  // the file cannot be read: its owner may have locked it on purpose.
+  // the file cannot be read (its owner may have locked it on purpose) or is no file (a
+  // folder, a pipe or a device, which nothing here removes).
   std::unique_ptr<QSettings> store_;
   QSettings* writable();
 };

@@ -76,6 +76,7 @@ struct UiStrings {
   QString refusedSeparator;
   QString settingsNotRead;     // {0} settings file, {1} why
   QString settingsUnreadable;  // {0} the system's reason
+  QString settingsNotAFile;
   QString settingsTooLarge;
   QString settingsNotText;
   QString settingsBadLine;  // {0} line number

@@ -1,6 +1,7 @@
 // Every way of opening a trace in the window, the recent files, the save folder's list and
 // what the window remembers between runs, in both languages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -463,22 +464,27 @@ TEST_F(OpeningTest, ADamagedSettingsFileIsIgnoredWithOneNote) {
   }
 }
 
-TEST_F(OpeningTest, AnUnreadableSettingsFileIsLeftAlone) {
-  // A folder where the file should be cannot be read as one, even by the superuser.
+TEST_F(OpeningTest, SettingsThatAreNoFileAreLeftAlone) {
+  // A folder where the file should be, and a pipe, which would block a reader for ever.
+  const QString pipe = dir.filePath("config/pipe.ini");
   ASSERT_TRUE(QDir().mkpath(settingsPath()));
-  for (Language language : kLanguages) {
-    auto settings = std::make_shared<Settings>(settingsPath());
-    EXPECT_EQ(settings->problem(), Settings::Problem::Unreadable);
-    auto w = open(language, settings);
-    const UiStrings& s = uiStrings(language);
-    EXPECT_TRUE(w->statusText().startsWith(fillIn(s.settingsNotRead, {"", ""}).trimmed()))
-        << w->statusText().toStdString();
-    EXPECT_TRUE(w->statusText().contains(QDir::toNativeSeparators(settingsPath())));
-    w->openFiles({writeTrace(QDir(elsewhere()).filePath("z.otdr"))});
-    w->close();
-    EXPECT_FALSE(settings->sync());
-    EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  for (const QString& path : {settingsPath(), pipe}) {
+    for (Language language : kLanguages) {
+      auto settings = std::make_shared<Settings>(path);
+      EXPECT_EQ(settings->problem(), Settings::Problem::NotAFile);
+      auto w = open(language, settings);
+      const UiStrings& s = uiStrings(language);
+      EXPECT_EQ(w->statusText(),
+                fillIn(s.settingsNotRead, {QDir::toNativeSeparators(path), s.settingsNotAFile}));
+      w->openFiles({writeTrace(QDir(elsewhere()).filePath("z.otdr"))});
+      w->close();
+      EXPECT_FALSE(settings->sync());
+    }
   }
+  EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
+  EXPECT_FALSE(QFileInfo(pipe).isFile());
+  EXPECT_TRUE(QFileInfo::exists(pipe));
 }
 
 TEST_F(OpeningTest, TheNoteStandsBesideTheSaveFolderAnnouncement) {

@@ -148,6 +148,19 @@ TEST_F(OpeningTest, TheOpenDialogShowsTheChosenFile) {
   }
 }
 
+TEST_F(OpeningTest, CtrlOAsksForAFile) {
+  auto w = open(Language::English);
+  w->show();
+  QApplication::setActiveWindow(w.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  // From the file list as from anywhere in the window.
+  for (const char* name : {"List1", "Combo1", "Picture2"}) {
+    const int before = openDialog->asked;
+    QTest::keyClick(w->findChild<QWidget*>(name), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(openDialog->asked, before + 1) << name;
+  }
+}
+
 TEST_F(OpeningTest, TheFilterPatternsAreTheTracesExtensions) {
   // The first filter, chosen at start, takes both kinds; "All files" comes last.
   for (Language language : kLanguages) {

@@ -49,6 +49,15 @@ PrinterSetWindow* ReportWorkflow::printerset() {
       printerset_->showChosenPrinter(name);
     });
     connect(printerset_, &QObject::destroyed, this, [this] { chosenPrinter_.clear(); });
+    if (rememberTexts_) {
+      if (rememberedTexts_) printerset_->setHeaderTexts(*rememberedTexts_);
+      connect(printerset_, &PrinterSetWindow::headerTextsEdited, this, [this] {
+        ReportHeader texts = printerset_->headerTexts();
+        texts.time.clear();
+        rememberedTexts_ = texts;
+        emit headerTextsRemembered(texts);
+      });
+    }
   }
   return printerset_;
 }
@@ -59,7 +68,19 @@ const PrinterSetWindow* ReportWorkflow::loadedPrinterset() const {
 
 ReportHeader ReportWorkflow::header() const {
   if (printerset_) return printerset_->headerTexts();
-  return defaultReportHeader(language_, QDateTime::currentDateTime());
+  ReportHeader h = defaultReportHeader(language_, QDateTime::currentDateTime());
+  if (rememberTexts_ && rememberedTexts_) {
+    const QString time = h.time;
+    h = *rememberedTexts_;
+    h.time = time;
+  }
+  return h;
+}
+
+void ReportWorkflow::rememberHeaderTexts(const std::optional<ReportHeader>& start) {
+  rememberTexts_ = true;
+  rememberedTexts_ = start;
+  if (printerset_ && start) printerset_->setHeaderTexts(*start);
 }
 
 PrintPreviewWindow* ReportWorkflow::printerpre() const {

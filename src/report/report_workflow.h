@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "record/language.h"
 #include "report/print_system.h"
@@ -63,6 +64,11 @@ class ReportWorkflow : public QObject {
   // loaded, else as it would open with them now (its defaults and the time now). Closing
   // the window brings its defaults back, as it always did.
   ReportHeader header() const;
+  // From now on the settings window opens with the texts last typed into it (device,
+  // cable, fibre, fibre type, operator) instead of its defaults, starting with start when
+  // given; each edit is announced with headerTextsRemembered. Without this call, closing
+  // the window brings its defaults back, as it always did.
+  void rememberHeaderTexts(const std::optional<ReportHeader>& start);
   // The preview window, or nullptr while it is not loaded.
   PrintPreviewWindow* printerpre() const;
   // The program's current printer.
@@ -70,6 +76,10 @@ class ReportWorkflow : public QObject {
   // The printer last clicked in the settings window since it was loaded (empty until a
   // click); closing the settings window discards it with the window's other state.
   const QString& chosenPrinter() const { return chosenPrinter_; }
+
+ signals:
+  // The settings window's texts changed while they are remembered (time left empty).
+  void headerTextsRemembered(const ReportHeader& texts);
 
  private:
   void ListInstalledPrinters();
@@ -83,6 +93,8 @@ class ReportWorkflow : public QObject {
   ReportPrinter printer_;
   QString chosenPrinter_;
   QString saveFolder_;
+  bool rememberTexts_ = false;
+  std::optional<ReportHeader> rememberedTexts_;
   QPointer<PrinterSetWindow> printerset_;
   QPointer<PrintPreviewWindow> printerpre_;
 };

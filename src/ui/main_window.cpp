@@ -45,6 +45,7 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
   if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
   if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
+  if (!options_.openDialog) options_.openDialog = std::make_shared<QtOpenDialog>();
   SaveFolderChoice choice;
   if (options_.saveFolder.isEmpty()) {
     choice = options_.chooseSaveFolder();
@@ -58,6 +59,7 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   buildControls();
   Form_Load();
   announceSaveFolder(choice);
+  announceSettings();
 }
 
 MainWindow::~MainWindow() = default;
@@ -142,6 +144,7 @@ void MainWindow::buildControls() {
   wirePlotCommands();
   wireMeasurements();
   wireCableUpload();
+  wireOpening();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,
@@ -164,6 +167,7 @@ void MainWindow::Form_Load() {
   text4_[5]->setText(fromStd(session_.scaleText()));
   connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
   connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
+  loadSettings();
 }
 
 void MainWindow::placeOnScreen() {
@@ -239,6 +243,8 @@ void MainWindow::Command1_Click() {
       setStatus(fillIn(strings_.connectFailed, {fromStd(linkErrorText(*failed, language_))}));
     } else {
       setStatus(fillIn(strings_.connected, {link_.portName()}));
+      if (Settings* settings = options_.settings.get())
+        settings->setLastPort(combo1_->currentText());
     }
     return;
   }
@@ -252,6 +258,7 @@ void MainWindow::ListSavedTraces() {
   if (saveFolder_.isEmpty()) return;
   for (const std::string& name : tracelink::ListSavedTraces(toPath(saveFolder_)))
     list1_->addItem(fromStd(name));
+  watchSaveFolder();
 }
 
 void MainWindow::List1_Click() {
@@ -379,6 +386,7 @@ QString MainWindow::statusText() const {
 void MainWindow::closeEvent(QCloseEvent* event) {
   (void)upload_->abandon();
   link_.close();
+  if (Settings* settings = options_.settings.get()) settings->sync();
   event->accept();
   QCoreApplication::quit();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "record/trace_record.h"
+#include "trace/trace.h"
 
 namespace tracelink {
 
@@ -29,6 +30,24 @@ std::int32_t distanceGridStep(const ViewWindow& view, double ior);
 
 // The scale text handed to the report, e.g. "1021m/div     2dB/div".
 std::string scaleText(std::int32_t gridStep);
+
+// The scale text of a trace drawn at its own levels: dB per level division as drawn.
+std::string scaleText(std::int32_t gridStep, double dbPerDivision);
+
+// The levels a trace's plot spans over points first..last: the lowest level (on the bottom
+// axis) and the dB per level division, the smallest of 1, 2, 5, 10, 20, 50, ... whose ten
+// divisions hold them. Every point drawn counts, the one beyond the window too, as the
+// plot draws the segment to it.
+struct LevelScale {
+  double lowDb = 0;
+  double stepDb = 1;
+};
+double levelDivision(double spanDb);
+LevelScale levelScaleOf(const Trace& trace, std::size_t first, std::size_t last);
+
+// The group index that makes one sample of the window arithmetic one point of a trace at
+// spacingM, so that zoom, pans and full view move a trace's window in points.
+double indexForSpacing(double spacingM);
 
 // A tenth of the window in samples, cut to a multiple of 10.
 std::int32_t panStep(const ViewWindow& view);

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "report/pdf_save_dialog.h"
@@ -42,6 +43,15 @@ ReportWorkflow::~ReportWorkflow() {
 PrinterSetWindow* ReportWorkflow::printerset() {
   if (!printerset_) {
     printerset_ = new PrinterSetWindow(language_, mainWindow_);
+    if (prefill_) {
+      const HeaderPrefill texts = prefill_();
+      for (const auto& [name, text] : {std::pair{"Text2", &texts.cableNo},
+                                       {"Text3", &texts.fiberNo},
+                                       {"Text5", &texts.operatorName}})
+        if (!text->isEmpty())
+          if (auto* box = printerset_->findChild<QLineEdit*>(QString::fromLatin1(name)))
+            box->setText(*text);
+    }
     chosenPrinter_.clear();
     connect(printerset_, &PrinterSetWindow::previewRequested, this, &ReportWorkflow::showPreview);
     connect(printerset_, &PrinterSetWindow::printerClicked, this, [this](const QString& name) {
@@ -59,7 +69,14 @@ const PrinterSetWindow* ReportWorkflow::loadedPrinterset() const {
 
 ReportHeader ReportWorkflow::header() const {
   if (printerset_) return printerset_->headerTexts();
-  return defaultReportHeader(language_, QDateTime::currentDateTime());
+  ReportHeader header = defaultReportHeader(language_, QDateTime::currentDateTime());
+  if (prefill_) {
+    const HeaderPrefill texts = prefill_();
+    if (!texts.cableNo.isEmpty()) header.cableNo = texts.cableNo;
+    if (!texts.fiberNo.isEmpty()) header.fiberNo = texts.fiberNo;
+    if (!texts.operatorName.isEmpty()) header.operatorName = texts.operatorName;
+  }
+  return header;
 }
 
 PrintPreviewWindow* ReportWorkflow::printerpre() const {

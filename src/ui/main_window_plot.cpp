@@ -15,7 +15,6 @@
 #include "record/fill_in.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
-#include "trace/trace_from_record.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/trace_view.h"
@@ -75,8 +74,10 @@ QString MainWindow::measurementText() const {
   const Markers& markers = session_.markers();
   if (!markers.a && !markers.b && !markers.event) return {};
   const std::string sep = QLocale().decimalPoint().toStdString();
-  const Trace trace =
-      TraceFromRecord(session_.record(), session_.header(), session_.view(), session_.decoded());
+  // The trace on screen, ours or another maker's; the latter is measured where it is held.
+  const ForeignShown* foreign = session_.foreign();
+  const Trace own = foreign ? Trace{} : session_.trace();
+  const Trace& trace = foreign ? foreign->trace : own;
   std::string text = markerReadout(trace, markers.a, markers.b, language_, sep);
   if (markers.event) {
     const MeasureStrings& s = measureStrings(language_);
@@ -101,6 +102,10 @@ void MainWindow::showMeasurement() {
 }
 
 void MainWindow::ExportSor() {
+  if (session_.foreign()) {
+    setStatus(strings_.foreignNoExport);
+    return;
+  }
   if (session_.header().StartPoint >= session_.header().RangeLine) {
     setStatus(strings_.sorNoTrace);
     return;

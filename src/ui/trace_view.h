@@ -51,6 +51,10 @@ class TraceView : public QWidget {
   std::int16_t backColourMode() const { return session_.colourScheme(); }
   const PlotFrame& frame() const { return frame_; }  // the window last drawn (ViewStartM...)
   std::int32_t cursorM() const { return cursorM_; }
+  // Another maker's trace: the point under the crosshair, or -1 before the pointer moved.
+  std::int64_t cursorPoint() const { return cursorPoint_; }
+  // Its levels as last drawn: the bottom axis's level and dB per division.
+  const LevelScale& levelScale() const { return levelScale_; }
   bool dragging() const { return dragging_; }
 
  signals:
@@ -69,6 +73,11 @@ class TraceView : public QWidget {
  private:
   QLabel* makeIconButton(const char* name, int leftTwips, ViewIcon icon);
   void setReadoutColour();
+  // Another maker's trace on screen: the point nearest plot metres x inside the window,
+  // and where a distance of the trace's own frame lies on the plot.
+  std::int64_t foreignPointAt(double x) const;
+  double foreignPlotMetres(double traceMetres) const;
+  void foreignMouseMove(float x);
 
   TraceSession& session_;
 
@@ -80,6 +89,8 @@ class TraceView : public QWidget {
   std::int32_t dragEndM_ = 0;
   std::int32_t dragStartY_ = 0;
   std::int32_t cursorM_ = 0;
+  std::int64_t cursorPoint_ = -1;
+  LevelScale levelScale_;
   bool dragging_ = false;
   bool pointerOver_ = false;
   QPoint rightPressAt_{-1, -1};

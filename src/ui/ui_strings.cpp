@@ -47,6 +47,12 @@ const UiStrings& uiStrings(Language language) {
       .sorSaved = QStringLiteral("SOR saved: {0}"),
       .sorFailed = QStringLiteral("SOR export failed: {0}"),
       .sorNoTrace = QStringLiteral("No trace to export"),
+      // Another maker's trace on screen ("viewer").
+      .opening = QStringLiteral("Opening {0}…"),
+      .foreignNoSave = QStringLiteral(
+          "Save Cur saves the instrument's traces; another maker's SOR file is not saved as .otdr"),
+      .foreignNoExport = QStringLiteral(
+          "Export SOR writes the instrument's traces; another maker's SOR file is shown as read"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -91,6 +97,12 @@ const UiStrings& uiStrings(Language language) {
       .sorSaved = QStringLiteral("SOR已保存：{0}"),
       .sorFailed = QStringLiteral("SOR导出失败：{0}"),
       .sorNoTrace = QStringLiteral("没有可导出的曲线"),
+      // Another maker's trace on screen ("viewer").
+      .opening = QStringLiteral("正在打开 {0}…"),
+      .foreignNoSave =
+          QStringLiteral("“保存当前数据”只保存本仪器的曲线；其他厂家的 SOR 文件不能保存为 .otdr"),
+      .foreignNoExport =
+          QStringLiteral("“导出SOR”只导出本仪器的曲线；其他厂家的 SOR 文件按原样显示"),
   };
   return language == Language::English ? english : chinese;
 }

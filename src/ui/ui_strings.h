@@ -60,6 +60,11 @@ struct UiStrings {
   QString sorSaved;    // {0} path
   QString sorFailed;   // {0} reason
   QString sorNoTrace;  // no trace is shown
+
+  // Another maker's trace on screen ("viewer").
+  QString opening;          // {0} file name; a large file is still being read
+  QString foreignNoSave;    // Save Cur while another maker's trace is shown
+  QString foreignNoExport;  // Export SOR while another maker's trace is shown
 };
 
 const UiStrings& uiStrings(Language language);

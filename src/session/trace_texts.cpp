@@ -12,26 +12,26 @@ namespace tracelink {
 
 const TraceTextStrings& traceTextStrings(Language language) {
   static const TraceTextStrings english{
-      .wavelength = "Wavelength: ",
-      .pulse = "Pulse: ",
-      .groupIndex = "IOR: ",
-      .range = "Range: ",
-      .date = "Date: ",
-      .separator = "   ",
+      .wavelength = "",
+      .pulse = "Pulse:",
+      .groupIndex = "IOR:",
+      .range = "Range:",
+      .date = "",
+      .separator = "  ",
       .none = "-",
-      .eventColumns = {"No.", "Type", "Dis(m)", "Loss(dB)", "Refl(dB)", "Cum.(dB)"},
-      .typeWords = {"launch", "reflective", "non-reflective", "gainer", "end"},
+      .eventColumns = {"No.", "Type", "Dis(m)", "Loss", "Refl", "Cum."},
+      .typeWords = {"launch", "REF", "ATT", "gain", "end"},
       .notDrawable = "the file holds no trace to draw (fewer than 2 points, or no spacing)",
   };
   static const TraceTextStrings chinese{
-      .wavelength = "波长：",
+      .wavelength = "",
       .pulse = "脉宽：",
       .groupIndex = "折射率：",
       .range = "量程：",
-      .date = "日期：",
-      .separator = "   ",
+      .date = "",
+      .separator = "  ",
       .none = "-",
-      .eventColumns = {"序号", "类型", "距离(m)", "损耗(dB)", "反射(dB)", "累计损耗(dB)"},
+      .eventColumns = {"序号", "类型", "距离(m)", "损耗", "反射", "累计"},
       .typeWords = {"起始", "反射", "非反射", "增益", "末端"},
       .notDrawable = "文件中没有可画的曲线（少于 2 个点，或没有采样间距）",
   };
@@ -75,10 +75,9 @@ std::string dateText(std::int64_t seconds) {
   const year_month_day ymd{day};
   const hh_mm_ss hms{t - day};
   char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %02d:%02d:%02d UTC",
-                static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                static_cast<unsigned>(ymd.day()), static_cast<int>(hms.hours().count()),
-                static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count()));
+  std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %02d:%02d", static_cast<int>(ymd.year()),
+                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()));
   return buffer;
 }
 
@@ -115,7 +114,7 @@ std::string traceInfoLine(const Trace& trace, Language language,
   field(s.pulse, pulseText(trace, s, decimalSeparator));
   field(s.groupIndex,
         a.groupIndex > 0 ? shortText(a.groupIndex, decimalSeparator) : std::string(s.none));
-  field(s.range, fixedText(rangeMetres(trace) / 1000.0, 3, decimalSeparator) + " km");
+  field(s.range, fixedText(rangeMetres(trace) / 1000.0, 2, decimalSeparator) + " km");
   field(s.date, trace.identity.dateTime ? dateText(*trace.identity.dateTime) : std::string(s.none));
   return line;
 }

@@ -12,7 +12,7 @@ namespace tracelink {
 
 // The words the window shows for another maker's trace, per language (UTF-8).
 struct TraceTextStrings {
-  std::string_view wavelength;  // caption of the info line's fields
+  std::string_view wavelength;  // captions of the info line's fields (the units tell some)
   std::string_view pulse;
   std::string_view groupIndex;
   std::string_view range;
@@ -29,9 +29,9 @@ struct TraceTextStrings {
 
 const TraceTextStrings& traceTextStrings(Language language);
 
-// Label1 for a trace: wavelength, pulse width, group index, range and date, e.g.
-// "Wavelength: 1310 nm   Pulse: 100 ns   IOR: 1.4677   Range: 25.550 km   Date: 2025-02-26
-// 14:00:06 UTC".
+// Label1 for a trace: wavelength, pulse width, group index, range and date (UTC), short
+// enough for the label, e.g. "1310 nm  Pulse:100 ns  IOR:1.4677  Range:25.55 km
+// 2025-02-26 14:00" (UTC).
 std::string traceInfoLine(const Trace& trace, Language language,
                           const std::string& decimalSeparator);
 

@@ -302,6 +302,10 @@ void MainWindow::showDecoded() {
   text4_[1]->setText(fromStd(texts.text4_1));
   text4_[3]->setText(fromStd(texts.text4_3));
   label1_->setText(fromStd(texts.label1));
+  // A foreign trace's distances run to eight characters and more; its columns get wider
+  // tab stops, the record's table keeps its own.
+  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() *
+                             (session_.foreign() ? 10 : 8));
   text1_->setPlainText(fromStd(texts.eventText));
 }
 

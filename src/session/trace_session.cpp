@@ -1,6 +1,7 @@
 #include "session/trace_session.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "files/path_text.h"
 #include "files/record_text.h"
@@ -205,6 +206,23 @@ bool TraceSession::fullView() {
   }
   if (!tracelink::fullView(view_)) return false;
   settleView();
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::zoomAround(double atM, double factor) {
+  ViewWindow& view = foreign_ ? foreign_->view : view_;
+  const double ior = usableIor(foreign_ ? foreign_->ior : decoded_.Ior);
+  const double metresPerSample = kLightSpeed / 2.0 / ior;
+  const auto minWidth = static_cast<std::int32_t>(std::ceil(100.0 / metresPerSample));
+  const auto zoomed = tracelink::zoomAround(view, atM / metresPerSample, factor, minWidth);
+  if (!zoomed) return false;
+  view = *zoomed;
+  if (foreign_) {
+    settleForeignView();
+  } else {
+    settleView();
+  }
   emit viewChanged();
   return true;
 }

@@ -132,6 +132,9 @@ class TraceSession : public QObject, public TraceSink {
   bool panTowardStart();
   bool panTowardEnd();
   bool fullView();
+  // Zooms the window by factor (below 1 in, above 1 out) about the distance atM on the
+  // plot, which stays where it is; never narrower than a drag may zoom (100 m).
+  bool zoomAround(double atM, double factor);
   void setColourScheme(std::int16_t mode);
   void toggleColourScheme();
 

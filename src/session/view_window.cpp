@@ -109,6 +109,27 @@ bool fullView(ViewWindow& view) {
   return true;
 }
 
+std::optional<ViewWindow> zoomAround(const ViewWindow& current, double centre, double factor,
+                                     std::int32_t minWidth) {
+  if (!hasRecordRange(current) || !(factor > 0) || !std::isfinite(centre)) return std::nullopt;
+  const double fullStart = current.FullRangeStart;
+  const double fullEnd = current.FullRangeEnd;
+  const double start = current.ViewStart;
+  const double end = current.ViewEnd;
+  centre = std::clamp(centre, start, end);
+  const double width =
+      std::clamp((end - start) * factor, std::min<double>(minWidth + 1.0, fullEnd - fullStart),
+                 fullEnd - fullStart);
+  double newStart = centre - (centre - start) / (end - start) * width;
+  newStart = std::clamp(newStart, fullStart, fullEnd - width);
+  ViewWindow next = current;
+  next.ViewStart = static_cast<std::int32_t>(std::llround(newStart));
+  next.ViewEnd = static_cast<std::int32_t>(std::llround(newStart + width));
+  if (next.ViewEnd <= next.ViewStart) return std::nullopt;
+  if (next.ViewStart == current.ViewStart && next.ViewEnd == current.ViewEnd) return std::nullopt;
+  return next;
+}
+
 std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM) {
   if (x < startM) return startM;
   if (x > endM) return endM;

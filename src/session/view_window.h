@@ -57,6 +57,13 @@ bool panTowardStart(ViewWindow& view);
 bool panTowardEnd(ViewWindow& view);
 bool fullView(ViewWindow& view);
 
+// The window scaled by factor about the sample centre (which keeps its place in the
+// window): below 1 zooms in, above 1 out. The window stays inside the record's range and
+// wider than minWidth samples; nullopt when there is no record range or nothing would
+// change.
+std::optional<ViewWindow> zoomAround(const ViewWindow& current, double centre, double factor,
+                                     std::int32_t minWidth);
+
 // x held inside [startM, endM], rounded to whole metres.
 std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM);
 

@@ -66,6 +66,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (key->modifiers() == Qt::NoModifier && !key->isAutoRepeat() &&
         picture2_->handleMarkerKey(key->key()))
       return true;
+    // The view keys repeat while held; + may need Shift, and the keypad's count too.
+    const Qt::KeyboardModifiers extra =
+        key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (extra == Qt::NoModifier && picture2_->handleViewKey(key->key())) return true;
   }
   return QWidget::eventFilter(watched, event);
 }

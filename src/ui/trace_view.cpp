@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPixmap>
+#include <QWheelEvent>
 
 #include "record/units.h"
 #include "render/level_series_plot.h"
@@ -146,6 +147,47 @@ bool TraceView::handleMarkerKey(int key) {
     default:
       return false;
   }
+}
+
+namespace {
+// Each wheel notch or key press halves or doubles the window's width.
+constexpr double kZoomStep = 2.0;
+}  // namespace
+
+bool TraceView::handleViewKey(int key) {
+  if (!pointerOver_) return false;
+  const double middle = (frame_.viewStartM + frame_.viewEndM) / 2.0;
+  switch (key) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      session_.zoomAround(middle, 1.0 / kZoomStep);
+      return true;
+    case Qt::Key_Minus:
+      session_.zoomAround(middle, kZoomStep);
+      return true;
+    case Qt::Key_Left:
+      Picture5_Click();
+      return true;
+    case Qt::Key_Right:
+      Picture6_Click();
+      return true;
+    case Qt::Key_Home:
+      Picture4_Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TraceView::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y();
+  if (notches == 0) {
+    event->ignore();
+    return;
+  }
+  const double x = frame_.xAt(event->position().x());
+  session_.zoomAround(x, notches > 0 ? 1.0 / kZoomStep : kZoomStep);
+  event->accept();
 }
 
 void TraceView::Command3_Click() {

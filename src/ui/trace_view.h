@@ -45,6 +45,10 @@ class TraceView : public QWidget {
   // whether the key was one of them (and the pointer over the plot).
   bool handleMarkerKey(int key);
   bool pointerOver() const { return pointerOver_; }
+  // The view keys while the pointer is over the plot: + and - zoom in and out about the
+  // middle of the window, the arrows pan as the pan buttons do, Home is the full view.
+  // Returns whether the key was one of them (and the pointer over the plot).
+  bool handleViewKey(int key);
 
   const QImage& canvas() const { return canvas_; }    // Picture3: light colours, no overlays
   const QImage& picture() const { return picture_; }  // Picture2 as shown, overlays included
@@ -68,6 +72,9 @@ class TraceView : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // The wheel zooms about the distance under the pointer: away from the user in, toward
+  // the user out.
+  void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

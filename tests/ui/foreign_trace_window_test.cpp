@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "files/record_file.h"
@@ -333,6 +335,48 @@ TEST_P(ForeignTraceTest, ALargeFileIsReadOnAWorkerAndTheLaterOpenWins) {
   EXPECT_FALSE(finished.back().at(1).toBool());
   EXPECT_TRUE(w->statusText().contains("missing.sor"));
   EXPECT_EQ(w->session().trace(), loadTrace(second));
+}
+
+// The wheel and the view keys, on our trace and on another maker's, with the pointer over
+// the plot; the drag, the pan buttons and full view are the original's.
+TEST_P(ForeignTraceTest, WheelAndKeysZoomAboutThePointerAndPan) {
+  for (const QString& path :
+       {QDir(kOtdr).filePath("sample_04_range7.otdr"), QDir(kSor).filePath("sample01.sor")}) {
+    SCOPED_TRACE(path.toStdString());
+    auto w = window();
+    w->openTraceFile(path);
+    TraceView* plot = w->traceView();
+    const ViewWindow full = w->session().view();
+    const auto width = [&] { return w->session().view().ViewEnd - w->session().view().ViewStart; };
+    const int fullWidth = width();
+    const QPoint at(300, 150);
+    QTest::mouseMove(plot, at);
+    const double under = plot->frame().xAt(at.x());
+    const double metresPerPixel = plot->frame().right / kPlotWidth;
+    QWheelEvent up(QPointF(at), plot->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(plot, &up);
+    EXPECT_NEAR(width(), fullWidth / 2, 2);
+    // The distance under the pointer stays under it.
+    EXPECT_NEAR(plot->frame().xAt(at.x()), under, 2 * metresPerPixel + 2);
+    QTest::keyClick(w.get(), Qt::Key_Plus, Qt::ShiftModifier);
+    EXPECT_NEAR(width(), fullWidth / 4, 2);
+    QTest::keyClick(w.get(), Qt::Key_Minus);
+    EXPECT_NEAR(width(), fullWidth / 2, 2);
+    const std::int32_t start = w->session().view().ViewStart;
+    QTest::keyClick(w.get(), Qt::Key_Right);
+    EXPECT_GT(w->session().view().ViewStart, start);
+    QTest::keyClick(w.get(), Qt::Key_Left);
+    QTest::keyClick(w.get(), Qt::Key_Left);
+    EXPECT_LT(w->session().view().ViewStart, start);
+    QTest::keyClick(w.get(), Qt::Key_Home);
+    EXPECT_EQ(w->session().view().ViewStart, full.ViewStart);
+    EXPECT_EQ(w->session().view().ViewEnd, full.ViewEnd);
+    // Away from the plot the keys are the other controls' again.
+    QTest::mouseMove(w->findChild<QWidget*>("List1"), QPoint(5, 5));
+    QTest::keyClick(w.get(), Qt::Key_Plus, Qt::ShiftModifier);
+    EXPECT_EQ(width(), fullWidth);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ForeignTraceTest,

@@ -1,5 +1,6 @@
 #include "session/trace_file.h"
 
+#include <cmath>
 #include <fstream>
 #include <span>
 
@@ -46,6 +47,17 @@ OpenedTrace recordFromExport(sor::RecordFromSor own, LoadedTrace base) {
   return OpenedTrace{std::move(base)};
 }
 
+// The plot and the window count metres in 32 bits; no fibre is longer than this, so a
+// trace that is must have a damaged group index or spacing.
+constexpr double kLongestTraceM = 1.0e7;
+
+bool drawable(const Trace& t) {
+  if (t.size() < 2 || !std::isfinite(t.spacingM) || !(t.spacingM > 0)) return false;
+  const double span = t.spacingM * static_cast<double>(t.size() - 1);
+  return span <= kLongestTraceM && std::isfinite(t.originM) &&
+         std::abs(t.originM) <= kLongestTraceM;
+}
+
 Result<OpenedTrace> readSor(const fs::path& path, Language language, LoadedTrace base) {
   const std::string name = pathText(path);
   Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path, sor::kMaxSorFileBytes);
@@ -57,8 +69,7 @@ Result<OpenedTrace> readSor(const fs::path& path, Language language, LoadedTrace
     return recordFromExport(std::move(**own), std::move(base));
   }
   Trace trace = TraceFromSor(*file);
-  if (trace.size() < 2 || !(trace.spacingM > 0))
-    return Error{name + ": " + traceTextStrings(language).notDrawable};
+  if (!drawable(trace)) return Error{name + ": " + traceTextStrings(language).notDrawable};
   trace.origin.format = TraceFormat::Sor;
   trace.origin.path = name;
   trace.origin.sha256 = Sha256Hex(*bytes);

@@ -21,7 +21,9 @@ const TraceTextStrings& traceTextStrings(Language language) {
       .none = "-",
       .eventColumns = {"No.", "Type", "Dis(m)", "Loss", "Refl", "Cum."},
       .typeWords = {"launch", "REF", "ATT", "gain", "end"},
-      .notDrawable = "the file holds no trace to draw (fewer than 2 points, or no spacing)",
+      .notDrawable =
+          "the file holds no trace to draw (fewer than 2 points, no spacing, or "
+          "points spread over more than 10000 km: a damaged index or spacing)",
   };
   static const TraceTextStrings chinese{
       .wavelength = "",
@@ -33,7 +35,9 @@ const TraceTextStrings& traceTextStrings(Language language) {
       .none = "-",
       .eventColumns = {"序号", "类型", "距离(m)", "损耗", "反射", "累计"},
       .typeWords = {"起始", "反射", "非反射", "增益", "末端"},
-      .notDrawable = "文件中没有可画的曲线（少于 2 个点，或没有采样间距）",
+      .notDrawable =
+          "文件中没有可画的曲线（少于 2 个点、没有采样间距，或各点分布超过 10000 km："
+          "折射率或采样间距已损坏）",
   };
   return language == Language::English ? english : chinese;
 }

@@ -24,6 +24,7 @@
 #include "render/level_series_plot.h"
 #include "report/printer_set_window.h"
 #include "report/report_strings.h"
+#include "sor/sor_io.h"
 #include "sor/trace_sor.h"
 #include "trace/load_trace.h"
 #include "ui/main_window.h"
@@ -313,6 +314,45 @@ TEST_P(ForeignTraceTest, BadInputSaysWhichFileAndWhyAndTheTraceStays) {
   }
 }
 
+// A file whose index and spacing put its points thousands of kilometres apart (or a few
+// micrometres) is refused or drawn, never a fault; the trace on screen stays when refused.
+TEST_P(ForeignTraceTest, AnAbsurdSpacingIsRefusedOrDrawnWithoutFault) {
+  QFile in(QDir(kSor).filePath("sample06.sor"));
+  ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+  const QByteArray bytes = in.readAll();
+  const auto write = [&](const QString& name, std::uint32_t index, std::uint32_t spacing) {
+    sor::SorResult<sor::SorFile> file =
+        sor::ReadSor(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    EXPECT_TRUE(file.ok());
+    sor::SorFile f = *file;
+    f.fxdParams->groupIndex = index;
+    f.fxdParams->dataSpacing.assign(f.fxdParams->dataSpacing.size(), spacing);
+    const std::vector<std::uint8_t> out = sor::WriteSor(f);
+    QFile o(dir.filePath(name));
+    EXPECT_TRUE(o.open(QIODevice::WriteOnly));
+    o.write(reinterpret_cast<const char*>(out.data()), static_cast<qint64>(out.size()));
+    return dir.filePath(name);
+  };
+  const QString far = write("far.sor", 1, 0xFFFFFFFFu);
+  const QString near = write("near.sor", 0xFFFFFFFFu, 1);
+  auto w = window();
+  w->openTraceFile(QDir(kSor).filePath("sample04.sor"));
+  const QString events = text1(*w);
+  w->openTraceFile(far);
+  EXPECT_TRUE(w->statusText().contains("far.sor"));
+  EXPECT_TRUE(w->statusText().contains("10000 km"));
+  EXPECT_EQ(text1(*w), events);
+  w->openTraceFile(near);
+  EXPECT_EQ(w->statusText(), fillIn(strings().loaded, {QString("near.sor")}));
+  TraceView* plot = w->traceView();
+  QTest::mouseMove(plot, QPoint(300, 150));
+  QTest::keyClick(w.get(), Qt::Key_A);
+  QTest::keyClick(w.get(), Qt::Key_Plus, Qt::ShiftModifier);
+  QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(100, 100));
+  QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(600, 200));
+  EXPECT_FALSE(w->reportSources().plotCanvas.isNull());
+}
+
 TEST_P(ForeignTraceTest, ALargeFileIsReadOnAWorkerAndTheLaterOpenWins) {
   auto w = window(0);  // every file counts as large
   QSignalSpy finished(w.get(), &MainWindow::openFinished);
@@ -350,7 +390,10 @@ TEST_P(ForeignTraceTest, WheelAndKeysZoomAboutThePointerAndPan) {
     const auto width = [&] { return w->session().view().ViewEnd - w->session().view().ViewStart; };
     const int fullWidth = width();
     const QPoint at(300, 150);
+    // A move from elsewhere, so that the plot sees the pointer arrive whatever came before.
+    QTest::mouseMove(plot, QPoint(40, 40));
     QTest::mouseMove(plot, at);
+    ASSERT_TRUE(plot->pointerOver());
     const double under = plot->frame().xAt(at.x());
     const double metresPerPixel = plot->frame().right / kPlotWidth;
     QWheelEvent up(QPointF(at), plot->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, 120),

@@ -24,6 +24,9 @@ ReportSources BuildReportSources(const TraceSession& session, QImage plotCanvas)
                                      static_cast<std::size_t>(f->view.ViewEnd));
     sources.plotCanvas = std::move(plotCanvas);
     sources.decoded = f->decoded;
+    sources.eventIl = false;
+    if (f->trace.acquisition.wavelengthNm > 0)
+      sources.wavelength = QString::number(f->trace.acquisition.wavelengthNm) + "nm";
     sources.traceName = QFileInfo(QString::fromStdString(f->trace.origin.path)).fileName();
     return sources;
   }

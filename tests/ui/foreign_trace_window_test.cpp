@@ -258,6 +258,20 @@ TEST_P(ForeignTraceTest, TheReportTakesTheTracesOwnValuesAndTheSettingsItsNames)
     EXPECT_EQ(rows[i].distance, std::lround(trace.events[i].distanceM));
     EXPECT_EQ(rows[i].db1 - rows[i].db2, std::lround(trace.events[i].spliceLossDb * 100));
   }
+  // The page states the trace's own wavelength and no IL column, which its events lack.
+  EXPECT_EQ(sources.wavelength, "1550nm");
+  QStringList pageTexts;
+  for (const PageItem& item :
+       layoutReportPage(w->report()->header(), sources, language(), ".").items)
+    if (const auto* t = std::get_if<PageText>(&item)) pageTexts << t->text;
+  const QString wave = reportStrings(language()).page.wavelengthCaption + "1550nm";
+  EXPECT_TRUE(pageTexts.contains(wave)) << pageTexts.join('|').toStdString();
+  EXPECT_FALSE(pageTexts.contains(reportStrings(language()).page.wavelength));
+  ReportSources withIl = sources;
+  withIl.eventIl = true;
+  EXPECT_EQ(layoutReportPage(w->report()->header(), withIl, language(), ".").items.size(),
+            layoutReportPage(w->report()->header(), sources, language(), ".").items.size() +
+                rows.size() - 1);
   // The settings window starts with the file's cable, fibre and operator; a field the file
   // leaves blank keeps its default.
   const ReportHeader defaults = defaultReportHeader(language(), QDateTime::currentDateTime());

@@ -87,8 +87,8 @@ void TraceView::RedrawPlot() {
     // Another maker's trace at its own spacing and levels; its window counts points.
     const auto first = static_cast<std::size_t>(f->view.ViewStart);
     const auto last = static_cast<std::size_t>(f->view.ViewEnd);
-    canvas_ = renderTraceCanvas(f->trace, first, last, &frame_);
-    levelScale_ = levelScaleOf(f->trace, first, last);
+    renderTraceCanvas(canvas_, f->trace, first, last, &frame_);
+    canvasScale_ = traceCanvasScale(f->trace, first, last);
     PresentPlot();
     return;
   }
@@ -233,10 +233,9 @@ void TraceView::foreignMouseMove(float x) {
   cursorPoint_ = point;
   cursorM_ = nearest(x);
   const auto i = static_cast<std::size_t>(point);
-  const double column =
-      frame_.column(sampleMetres(point, f.ior, kLightSpeed / 2.0 / usableIor(f.ior)));
-  const double row =
-      PlotFrame::row((f.trace.levelDb(i) - levelScale_.lowDb) / levelScale_.stepDb * 100.0);
+  // Where the curve drew the point, to the last bit.
+  const double column = canvasScale_.x(i);
+  const double row = canvasScale_.y(f.trace, i);
   QPainter p(&picture_);
   p.setPen(QPen(kBlue, 1, Qt::DashLine));
   p.drawLine(QLineF(column, PlotFrame::row(2000), column, PlotFrame::row(0)));

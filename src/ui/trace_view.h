@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "render/level_series_plot.h"
 #include "render/plot_geometry.h"
 #include "render/view_icons.h"
 #include "session/trace_session.h"
@@ -57,8 +58,8 @@ class TraceView : public QWidget {
   std::int32_t cursorM() const { return cursorM_; }
   // Another maker's trace: the point under the crosshair, or -1 before the pointer moved.
   std::int64_t cursorPoint() const { return cursorPoint_; }
-  // Its levels as last drawn: the bottom axis's level and dB per division.
-  const LevelScale& levelScale() const { return levelScale_; }
+  // Where its points were last drawn on the canvas.
+  const TraceCanvasScale& canvasScale() const { return canvasScale_; }
   bool dragging() const { return dragging_; }
 
  signals:
@@ -97,7 +98,7 @@ class TraceView : public QWidget {
   std::int32_t dragStartY_ = 0;
   std::int32_t cursorM_ = 0;
   std::int64_t cursorPoint_ = -1;
-  LevelScale levelScale_;
+  TraceCanvasScale canvasScale_;
   bool dragging_ = false;
   bool pointerOver_ = false;
   QPoint rightPressAt_{-1, -1};

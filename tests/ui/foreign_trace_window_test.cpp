@@ -121,7 +121,10 @@ TEST_P(ForeignTraceTest, EachSampleShowsTheKeyEventsLoadTraceReads) {
     }
     // The info line names the wavelength and the group index the file states.
     EXPECT_TRUE(label1(*w).contains(QString::number(trace.acquisition.wavelengthNm)));
-    EXPECT_TRUE(text4(*w, 5).endsWith("dB/div"));
+    // The scale text names the divisions the canvas was drawn with.
+    EXPECT_TRUE(text4(*w, 5).endsWith(
+        QStringLiteral("     %1dB/div").arg(std::llround(w->traceView()->canvasScale().stepDb))))
+        << text4(*w, 5).toStdString();
     // The plot as `tracelink-cli plot` draws the file.
     EXPECT_TRUE(sameImage(w->traceView()->canvas(), renderTraceCanvas(trace, 0, trace.size() - 1)));
   }
@@ -433,6 +436,14 @@ TEST_P(ForeignTraceTest, WheelAndKeysZoomAboutThePointerAndPan) {
     QTest::mouseMove(w->findChild<QWidget*>("List1"), QPoint(5, 5));
     QTest::keyClick(w.get(), Qt::Key_Plus, Qt::ShiftModifier);
     EXPECT_EQ(width(), fullWidth);
+  }
+}
+
+// The session words the scale of a window as the canvas draws it.
+TEST(ForeignTraceScale, TheSessionsDivisionIsThePlotsLevelStep) {
+  for (double span = 0; span < 5000; span = span * 1.37 + 0.11) {
+    SCOPED_TRACE(span);
+    EXPECT_EQ(levelDivision(span), levelStep(span));
   }
 }
 

@@ -78,4 +78,3 @@ BENCHMARK(BM_SessionOpen_Generated2M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisec
 
 }  // namespace
 }  // namespace tracelink
-

@@ -47,6 +47,22 @@ const UiStrings& uiStrings(Language language) {
       .sorSaved = QStringLiteral("SOR saved: {0}"),
       .sorFailed = QStringLiteral("SOR export failed: {0}"),
       .sorNoTrace = QStringLiteral("No trace to export"),
+      // Readable results, uploads that end well and Save Cur before an upload.
+      .measurements = QStringLiteral("Measurements…"),
+      .measurementsTitle = QStringLiteral("Measurements"),
+      .measurementsMarkers = QStringLiteral("Markers"),
+      .measurementsNoMarkers = QStringLiteral("No marker is set."),
+      .measurementsEventLoss = QStringLiteral("Event loss"),
+      .measurementsNoEvent = QStringLiteral("No event is chosen."),
+      .measurementsMessages = QStringLiteral("Last messages ({0}, newest last)"),
+      .measurementsCopy = QStringLiteral("Copy all"),
+      .messageAt = QStringLiteral("{0}  {1}"),
+      .uploadedCurrent = QStringLiteral("Uploaded the current trace: {0} blocks in {1} s"),
+      .uploadedAll = QStringLiteral("Uploaded all {0} stored traces in {1} s"),
+      .uploadTook = QStringLiteral("{0}, in {1} s"),
+      .saveNeedsUpload = QStringLiteral(
+          "Nothing to save: Save Cur saves the trace that Upload Cur brings from the instrument, "
+          "and none has been uploaded yet"),
       // Another maker's trace on screen ("viewer").
       .opening = QStringLiteral("Opening {0}…"),
       .foreignNoSave = QStringLiteral(
@@ -97,6 +113,21 @@ const UiStrings& uiStrings(Language language) {
       .sorSaved = QStringLiteral("SOR已保存：{0}"),
       .sorFailed = QStringLiteral("SOR导出失败：{0}"),
       .sorNoTrace = QStringLiteral("没有可导出的曲线"),
+      // Readable results, uploads that end well and Save Cur before an upload.
+      .measurements = QStringLiteral("测量结果…"),
+      .measurementsTitle = QStringLiteral("测量结果"),
+      .measurementsMarkers = QStringLiteral("标记"),
+      .measurementsNoMarkers = QStringLiteral("未设置标记。"),
+      .measurementsEventLoss = QStringLiteral("事件损耗"),
+      .measurementsNoEvent = QStringLiteral("未选择事件。"),
+      .measurementsMessages = QStringLiteral("最近的消息（{0} 条，最新的在最后）"),
+      .measurementsCopy = QStringLiteral("全部复制"),
+      .messageAt = QStringLiteral("{0}  {1}"),
+      .uploadedCurrent = QStringLiteral("已上传当前曲线：{0} 块，用时 {1} 秒"),
+      .uploadedAll = QStringLiteral("已上传全部 {0} 条存储曲线，用时 {1} 秒"),
+      .uploadTook = QStringLiteral("{0}，用时 {1} 秒"),
+      .saveNeedsUpload = QStringLiteral(
+          "没有可保存的曲线：“保存当前数据”保存的是“上传当前数据”从仪表取得的曲线，目前尚未上传"),
       // Another maker's trace on screen ("viewer").
       .opening = QStringLiteral("正在打开 {0}…"),
       .foreignNoSave =

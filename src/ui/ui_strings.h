@@ -61,6 +61,21 @@ struct UiStrings {
   QString sorFailed;   // {0} reason
   QString sorNoTrace;  // no trace is shown
 
+  // Readable results, uploads that end well and Save Cur before an upload (mending).
+  QString measurements;  // the plot menu's entry
+  QString measurementsTitle;
+  QString measurementsMarkers;
+  QString measurementsNoMarkers;
+  QString measurementsEventLoss;
+  QString measurementsNoEvent;
+  QString measurementsMessages;  // {0} how many follow
+  QString measurementsCopy;
+  QString messageAt;        // {0} time of day, {1} the message
+  QString uploadedCurrent;  // {0} block count, {1} seconds taken
+  QString uploadedAll;      // {0} traces saved, {1} seconds taken
+  QString uploadTook;       // {0} an Upload All summary, {1} seconds taken
+  QString saveNeedsUpload;
+
   // Another maker's trace on screen ("viewer").
   QString opening;          // {0} file name; a large file is still being read
   QString foreignNoSave;    // Save Cur while another maker's trace is shown

@@ -34,11 +34,20 @@ class PrintPreviewWindow;
 // created on first use and deleted when the user closes them; the current printer lasts as
 // long as the workflow. The real printers are reached through Qt's printer support (CUPS
 // here): a failed or refused print is shown in the preview, naming the printer and why.
+// What the trace on screen states for the settings window's fields; an empty text leaves
+// the field's default.
+struct HeaderPrefill {
+  QString cableNo;
+  QString fiberNo;
+  QString operatorName;
+};
+
 class ReportWorkflow : public QObject {
   Q_OBJECT
 
  public:
   using SourcesFn = std::function<ReportSources()>;
+  using PrefillFn = std::function<HeaderPrefill()>;
   // Shows a plain message with an OK button over parent.
   using MessageFn = std::function<void(QWidget* parent, const QString& text)>;
 
@@ -54,6 +63,9 @@ class ReportWorkflow : public QObject {
 
   // The settings window, loaded now if it is not (as any use of it loads it).
   PrinterSetWindow* printerset();
+  // The texts the settings window starts with in place of its defaults, asked for when it
+  // loads (and by header() while it is not loaded).
+  void setHeaderPrefill(PrefillFn prefill) { prefill_ = std::move(prefill); }
   // Where the preview's Save PDF starts (the program's save folder).
   void setSaveFolder(const QString& folder) { saveFolder_ = folder; }
 
@@ -87,6 +99,7 @@ class ReportWorkflow : public QObject {
 
   Language language_;
   SourcesFn sources_;
+  PrefillFn prefill_;
   QWidget* mainWindow_;
   std::unique_ptr<PrintSystem> printSystem_;
   MessageFn showMessage_;

@@ -37,6 +37,7 @@ class QTimer;
 
 namespace tracelink {
 
+class TraceOpener;
 class TraceView;
 
 // What the window takes from outside; a test replaces the platform pieces and the
@@ -56,6 +57,8 @@ struct MainWindowOptions {
   // Opening: the Open dialog, and what is remembered between runs (nothing without it).
   std::shared_ptr<OpenDialog> openDialog;
   std::shared_ptr<Settings> settings;
+  // Files of this size or more are read on a worker thread; smaller ones at once.
+  std::uintmax_t backgroundOpenBytes = 1024 * 1024;
 };
 
 // The start-up window. It owns the trace session and wires the layers to it; its controls
@@ -134,6 +137,9 @@ class MainWindow : public QWidget {
  signals:
   // A trace file was opened and is on screen (path as given to openTraceFile).
   void traceOpened(const QString& path);
+  // An open came to its end, shown or refused (a later open overtakes an earlier one,
+  // which then never finishes).
+  void openFinished(const QString& path, bool shown);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -150,6 +156,9 @@ class MainWindow : public QWidget {
   void showPortFromItsStart();
   // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
   void showDecoded();
+  // The reader of large files and its busy bar on the status line.
+  void wireTraceOpener();
+  void finishOpen(const QString& path, const QString& abandoned, Result<OpenedTrace> opened);
   void setStatus(const QString& text);
   // Abandons a running transfer; returns the Upload All summary that abandoning it gave,
   // or empty. The caller shows it with its own status, so the count of saved traces is
@@ -183,6 +192,9 @@ class MainWindow : public QWidget {
   QString saveUnavailable_;  // why there is no save folder, when there is none
 
   TraceSession session_;
+  TraceOpener* opener_ = nullptr;
+  QProgressBar* openBusy_ = nullptr;  // shown while a slow open reads
+  QString openingName_;               // the file being read, for the status line
   std::int32_t savedBlockCount() const;
   QString lastAutoSave_;
   QMenu* plotMenu_ = nullptr;

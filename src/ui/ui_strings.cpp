@@ -120,6 +120,12 @@ const UiStrings& uiStrings(Language language) {
       .helpFiles = QStringLiteral(
           "Trace files (.otdr, .sor) to open; the last is shown, the others go to the recent "
           "files."),
+      // Another maker's trace on screen ("viewer").
+      .opening = QStringLiteral("Opening {0}…"),
+      .foreignNoSave = QStringLiteral(
+          "Save Cur saves the instrument's traces; another maker's SOR file is not saved as .otdr"),
+      .foreignNoExport = QStringLiteral(
+          "Export SOR writes the instrument's traces; another maker's SOR file is shown as read"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -233,6 +239,12 @@ const UiStrings& uiStrings(Language language) {
       .helpNoSettings = QStringLiteral("使用默认设置启动；本次运行不读取也不保存任何设置。"),
       .helpFiles =
           QStringLiteral("要打开的曲线文件（.otdr、.sor）；显示最后一个，其余的加入最近的文件。"),
+      // Another maker's trace on screen ("viewer").
+      .opening = QStringLiteral("正在打开 {0}…"),
+      .foreignNoSave =
+          QStringLiteral("“保存当前数据”只保存本仪器的曲线；其他厂家的 SOR 文件不能保存为 .otdr"),
+      .foreignNoExport =
+          QStringLiteral("“导出SOR”只导出本仪器的曲线；其他厂家的 SOR 文件按原样显示"),
   };
   return language == Language::English ? english : chinese;
 }

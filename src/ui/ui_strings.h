@@ -129,6 +129,11 @@ struct UiStrings {
   QString helpPort;
   QString helpNoSettings;
   QString helpFiles;
+
+  // Another maker's trace on screen ("viewer").
+  QString opening;          // {0} file name; a large file is still being read
+  QString foreignNoSave;    // Save Cur while another maker's trace is shown
+  QString foreignNoExport;  // Export SOR while another maker's trace is shown
 };
 
 const UiStrings& uiStrings(Language language);

@@ -82,10 +82,11 @@ void MainWindow::showPortMenu(QWidget* on, const QPoint& at) {
 
 void MainWindow::UploadCable() {
   UploadCableDialog dialog(language_, saveFolder_, this);
-  const std::unique_ptr<QSettings> settings = UploadCableDialog::programSettings();
-  dialog.loadAnswers(*settings);
+  // The answers are remembered with everything else, unless nothing is (--no-settings).
+  Settings* settings = options_.settings.get();
+  if (settings) dialog.loadAnswers(*settings);
   if (dialog.exec() != QDialog::Accepted) return;
-  dialog.saveAnswers(*settings);
+  if (settings) dialog.saveAnswers(*settings);
   startCableUpload(dialog.plan());
 }
 

@@ -88,15 +88,14 @@ TEST_F(UploadCableWindowTest, TheDialogGivesThePlanAndRemembersItsAnswers) {
     EXPECT_EQ(back.format, CableFormat::Sor);
     EXPECT_EQ(back.traces, TraceChoice::range(3, 14));
     EXPECT_EQ(back.onExisting, OnExisting::KeepBoth);
-    const std::unique_ptr<QSettings> settings = UploadCableDialog::programSettings();
-    dialog.saveAnswers(*settings);
+    Settings settings(settingsDir.filePath("tracelink.ini"));
+    dialog.saveAnswers(settings);
   }
   // A new dialog, in the other language build, starts from the answers.
   UploadCableDialog next(Language::Chinese, "/default/folder");
   EXPECT_EQ(next.plan().folder, std::filesystem::path("/default/folder"));
-  const std::unique_ptr<QSettings> settings = UploadCableDialog::programSettings();
-  EXPECT_TRUE(settings->fileName().startsWith(settingsDir.path()));
-  next.loadAnswers(*settings);
+  const Settings settings(settingsDir.filePath("tracelink.ini"));
+  next.loadAnswers(settings);
   CablePlan expected = given;
   expected.language = Language::Chinese;
   const CablePlan loaded = next.plan();

@@ -97,12 +97,11 @@ void MainWindow::startCableUpload(const CablePlan& plan) {
 
 void MainWindow::cableFinished(const CableSummary& summary) {
   QString text = fromStd(cableSummaryText(summary, language_));
-  // The save list shows the .otdr files of the save folder; wherever else the fibres went
-  // (another folder, SOR files), the line says where.
+  // The save list shows the save folder's traces, .otdr and .sor alike; when the fibres
+  // went to another folder, the line says where.
   const CablePlan& plan = cableRun_->plan();
   const QString folder = fromPath(plan.folder);
-  if (plan.format != CableFormat::Otdr ||
-      QDir(folder).absolutePath() != QDir(saveFolder_).absolutePath())
+  if (QDir(folder).absolutePath() != QDir(saveFolder_).absolutePath())
     text = fillIn(strings_.cableSavedIn, {text, QDir::toNativeSeparators(folder)});
   ListSavedTraces();
   if (!summary.abandoned) {

@@ -79,4 +79,14 @@ std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSepar
   return out;
 }
 
+double LevelDivisionDb(double spanDb) {
+  double step = 1;
+  for (int k = 0; k < 40 && step * 10 < spanDb; ++k) {
+    const int digit =
+        static_cast<int>(std::llround(step / std::pow(10.0, std::floor(std::log10(step)))));
+    step *= digit == 2 ? 2.5 : 2;
+  }
+  return step;
+}
+
 }  // namespace tracelink

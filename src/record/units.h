@@ -57,6 +57,10 @@ constexpr std::int32_t PulseWidthNs(std::int32_t pulseIndex) {
 // "1.5us", "2.5us".
 std::string PulseWidthWord(std::int32_t ns);
 
+// dB per level division of a plot: the smallest of 1, 2, 5, 10, 20, 50, ... whose ten
+// divisions hold spanDb. Our own traces always fit 1 dB.
+double LevelDivisionDb(double spanDb);
+
 // A level in hundredths of a dB as "#0.00": two decimals, at least one integer digit,
 // a minus sign when negative; decimalSeparator is the locale's.
 std::string FormatLevel(std::int64_t hundredths, const std::string& decimalSeparator = ".");

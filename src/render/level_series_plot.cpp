@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "record/units.h"
 #include "render/plot_render.h"
 #include "render/segment_raster.h"
 
@@ -41,13 +42,7 @@ std::size_t lastOnSameMetre(std::size_t i, std::int32_t m, double metresPerSampl
 }  // namespace
 
 double levelStep(double spanDb) {
-  double step = 1;
-  for (int k = 0; k < 40 && step * 10 < spanDb; ++k) {
-    const int digit =
-        static_cast<int>(std::llround(step / std::pow(10.0, std::floor(std::log10(step)))));
-    step *= digit == 2 ? 2.5 : 2;
-  }
-  return step;
+  return LevelDivisionDb(spanDb);
 }
 
 TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last) {

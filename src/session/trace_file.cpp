@@ -10,6 +10,7 @@
 #include "sor/sor_io.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
+#include "trace/load_trace.h"
 #include "trace/sha256.h"
 #include "trace/trace_from_sor.h"
 
@@ -18,18 +19,6 @@ namespace tracelink {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Whether the file's first bytes are a SOR Map. Anything that cannot be read goes to the
-// .otdr reader, which says why.
-bool startsLikeSor(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  char head[48] = {};
-  in.read(head, sizeof head);
-  const auto n = static_cast<std::size_t>(in.gcount());
-  return sor::LooksLikeSor(std::span(reinterpret_cast<const std::uint8_t*>(head), n));
-}
 
 Error sorError(const std::string& name, const sor::SorProblem& problem, Language language) {
   return Error{name + ": " + sor::problemText(problem, language)};
@@ -79,7 +68,7 @@ Result<OpenedTrace> readSor(const fs::path& path, Language language, LoadedTrace
 }  // namespace
 
 Result<OpenedTrace> ReadTraceByContent(const fs::path& path, Language language, LoadedTrace base) {
-  if (startsLikeSor(path)) return readSor(path, language, std::move(base));
+  if (StartsLikeSor(path)) return readSor(path, language, std::move(base));
   const Result<std::int32_t> blocks = LoadTraceFile(path, *base.record, base.header, base.view);
   if (!blocks) return Error{blocks.error().text(language)};
   base.blocks = *blocks;

@@ -35,13 +35,7 @@ std::string scaleText(std::int32_t gridStep, double dbPerDivision) {
 }
 
 double levelDivision(double spanDb) {
-  double step = 1;
-  for (int k = 0; k < 40 && step * 10 < spanDb; ++k) {
-    const int digit =
-        static_cast<int>(std::llround(step / std::pow(10.0, std::floor(std::log10(step)))));
-    step *= digit == 2 ? 2.5 : 2;
-  }
-  return step;
+  return LevelDivisionDb(spanDb);
 }
 
 LevelScale levelScaleOf(const Trace& trace, std::size_t first, std::size_t last) {

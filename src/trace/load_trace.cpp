@@ -18,18 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Whether the file's first bytes are a SOR Map. False for anything that cannot be read:
-// the .otdr reader then says why.
-bool startsLikeSor(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  char head[48] = {};
-  in.read(head, sizeof head);
-  const auto n = static_cast<std::size_t>(in.gcount());
-  return sor::LooksLikeSor(std::span(reinterpret_cast<const std::uint8_t*>(head), n));
-}
-
 Result<std::string> sha256OfFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return fileError(ErrorCode::CannotRead, pathText(path));
@@ -114,8 +102,18 @@ Result<Trace> TraceOfSorFile(const sor::SorFile& file) {
   return trace;
 }
 
+bool StartsLikeSor(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  char head[48] = {};
+  in.read(head, sizeof head);
+  const auto n = static_cast<std::size_t>(in.gcount());
+  return sor::LooksLikeSor(std::span(reinterpret_cast<const std::uint8_t*>(head), n));
+}
+
 Result<Trace> LoadTrace(const fs::path& path) {
-  return startsLikeSor(path) ? loadSor(path) : loadOtdr(path);
+  return StartsLikeSor(path) ? loadSor(path) : loadOtdr(path);
 }
 
 }  // namespace tracelink

@@ -19,6 +19,10 @@ namespace tracelink {
 // file and what is wrong, as the command line prints it.
 Result<Trace> LoadTrace(const std::filesystem::path& path);
 
+// Whether the file's first bytes are a SOR Map: how a file is told to be SOR. False for
+// anything that cannot be read; the .otdr reader then says why.
+bool StartsLikeSor(const std::filesystem::path& path);
+
 // The trace a SOR file's content gives, as LoadTrace takes it (the origin left empty). An
 // error when the file carries a record block of ours that does not fit the rest of it.
 Result<Trace> TraceOfSorFile(const sor::SorFile& file);

@@ -20,6 +20,8 @@
 #include "render/level_series_plot.h"
 #include "render/plot_render.h"
 #include "render/segment_raster.h"
+#include "session/trace_file.h"
+#include "session/trace_session.h"
 #include "sor/sor_io.h"
 #include "sor/sor_values.h"
 #include "trace/load_trace.h"
@@ -329,6 +331,35 @@ void BM_Baseline_Present(benchmark::State& state) {
   state.SetLabel("baseline: presentPlot (dark) alone");
 }
 BENCHMARK(BM_Baseline_Present)->Unit(benchmark::kMicrosecond);
+
+// The window's open (read by content, then shown by the session) beside LoadTrace alone.
+void sessionOpen(benchmark::State& state, const fs::path& path) {
+  TraceSession session(Language::English, ".");
+  for (auto _ : state) {
+    if (state.range(0) == 1) {
+      Result<Trace> trace = LoadTrace(path);
+      if (!trace) state.SkipWithError("LoadTrace failed");
+      benchmark::DoNotOptimize(trace);
+    } else {
+      Result<OpenedTrace> opened = ReadTraceByContent(path, Language::English, session.snapshot());
+      if (!opened) state.SkipWithError("ReadTraceByContent failed");
+      session.showOpened(std::move(*opened), path);
+      benchmark::DoNotOptimize(session.scaleText());
+    }
+  }
+  state.SetLabel(state.range(0) == 1 ? "baseline: LoadTrace"
+                                     : "window: ReadTraceByContent + showOpened");
+}
+
+void BM_SessionOpen_Sample06(benchmark::State& state) {
+  sessionOpen(state, kLargestSample);
+}
+BENCHMARK(BM_SessionOpen_Sample06)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_SessionOpen_Generated2M(benchmark::State& state) {
+  sessionOpen(state, generatedSor(2000000));
+}
+BENCHMARK(BM_SessionOpen_Generated2M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tracelink

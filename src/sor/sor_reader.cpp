@@ -321,7 +321,8 @@ bool alreadyRead(const SorFile& file, BlockKind kind) {
 // The fields of a block this program knows, into their struct in the file. Where the
 // checksum is, when the block is Cksum.
 std::optional<SorProblem> readKnownBlock(std::span<const std::uint8_t> bytes, const Block& block,
-                                         SorFile& file, std::optional<std::size_t>& checksumAt) {
+                                         SorFile& file, std::optional<std::size_t>& checksumAt,
+                                         std::size_t& checksumBlockAt) {
   const std::size_t end = block.offset + block.ref.size;
   Cursor c(bytes, block.offset, end, block.ref.name);
   if (file.version == 2) {
@@ -351,6 +352,7 @@ std::optional<SorProblem> readKnownBlock(std::span<const std::uint8_t> bytes, co
     case BlockKind::Cksum:
       if (!c.need("checksum", 2)) break;
       checksumAt = end - 2;
+      checksumBlockAt = block.offset;
       file.checksum.stored = static_cast<std::uint16_t>(bytes[end - 2] | (bytes[end - 1] << 8));
       break;
     case BlockKind::Other:
@@ -368,16 +370,47 @@ void keepTrailing(std::span<const std::uint8_t> bytes, std::size_t end, SorFile&
                        " bytes after the last block are kept but not read");
 }
 
-// Over every byte before the value, the block's name included.
 void checkChecksum(std::span<const std::uint8_t> bytes, std::optional<std::size_t> at,
-                   SorFile& file) {
+                   std::size_t blockAt, SorFile& file) {
   if (!at) return;
-  file.checksum.computed = Crc16(bytes.first(*at));
-  file.checksum.status = file.checksum.computed == file.checksum.stored ? ChecksumStatus::Ok
-                                                                        : ChecksumStatus::Mismatch;
+  file.checksum = CheckChecksum(bytes, *at, blockAt);
 }
 
 }  // namespace
+
+ChecksumReport CheckChecksum(std::span<const std::uint8_t> bytes, std::size_t valueAt,
+                             std::size_t blockAt) {
+  ChecksumReport r;
+  r.stored = static_cast<std::uint16_t>(bytes[valueAt] | (bytes[valueAt + 1] << 8));
+  r.computed = ChecksumOf(bytes, valueAt, blockAt, ChecksumVariant::Standard);
+  if (r.computed == r.stored) {
+    r.status = ChecksumStatus::Ok;
+    return r;
+  }
+  for (const ChecksumVariant v : {ChecksumVariant::StartZero, ChecksumVariant::BeforeBlock,
+                                  ChecksumVariant::StartZeroBeforeBlock}) {
+    // Before the block is before the value when the block holds nothing else (version 1).
+    if ((v == ChecksumVariant::BeforeBlock || v == ChecksumVariant::StartZeroBeforeBlock) &&
+        blockAt == valueAt)
+      continue;
+    if (ChecksumOf(bytes, valueAt, blockAt, v) == r.stored) {
+      r.status = ChecksumStatus::OkVariant;
+      r.variant = v;
+      return r;
+    }
+  }
+  r.status = r.stored == 0 ? ChecksumStatus::NotSet : ChecksumStatus::Mismatch;
+  return r;
+}
+
+std::uint16_t ChecksumOf(std::span<const std::uint8_t> bytes, std::size_t valueAt,
+                         std::size_t blockAt, ChecksumVariant variant) {
+  const bool zero =
+      variant == ChecksumVariant::StartZero || variant == ChecksumVariant::StartZeroBeforeBlock;
+  const bool beforeBlock =
+      variant == ChecksumVariant::BeforeBlock || variant == ChecksumVariant::StartZeroBeforeBlock;
+  return Crc16(bytes.first(beforeBlock ? blockAt : valueAt), zero ? 0 : 0xFFFF);
+}
 
 bool LooksLikeSor(std::span<const std::uint8_t> bytes) {
   if (bytes.size() >= 4 && std::memcmp(bytes.data(), "Map\0", 4) == 0) return true;
@@ -400,6 +433,7 @@ SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
 
   std::size_t offset = map->size;
   std::optional<std::size_t> checksumAt;
+  std::size_t checksumBlockAt = 0;
   file.blocks.reserve(map->refs.size());
   for (const BlockRef& ref : map->refs) {
     if (ref.size > bytes.size() - offset)
@@ -415,14 +449,15 @@ SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
     }
     if (block.kind == BlockKind::Other) {
       block.raw.assign(reinterpret_cast<const char*>(bytes.data() + offset), ref.size);
-    } else if (std::optional<SorProblem> p = readKnownBlock(bytes, block, file, checksumAt)) {
+    } else if (std::optional<SorProblem> p =
+                   readKnownBlock(bytes, block, file, checksumAt, checksumBlockAt)) {
       return std::move(*p);
     }
     file.blocks.push_back(std::move(block));
     offset += ref.size;
   }
   keepTrailing(bytes, offset, file);
-  checkChecksum(bytes, checksumAt, file);
+  checkChecksum(bytes, checksumAt, checksumBlockAt, file);
   if (file.fxdParams && file.fxdParams->pulseWidths.size() > 1)
     file.notes.push_back(std::to_string(file.fxdParams->pulseWidths.size()) +
                          " pulse widths; the first is shown");

@@ -38,6 +38,9 @@ struct SorProblemStrings {
   std::string_view exportNoSamples;       // StartPoint, RangeLine
   std::string_view exportWordOutside;     // position, word
 
+  // Rewriting the identity of a file.
+  std::string_view editNoGenParams;
+
   // What CountTooLarge counts.
   std::string_view blockEntries;
   std::string_view pulseWidths;

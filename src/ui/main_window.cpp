@@ -136,6 +136,7 @@ void MainWindow::buildControls() {
   report_->setSaveFolder(saveFolder_);
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
   wirePlotCommands();
+  wireTraceInfo();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,

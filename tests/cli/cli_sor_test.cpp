@@ -293,10 +293,10 @@ TEST_F(SorCliTest, OtherMakersFilesShowTheirTraceInTheFrameOfTheirEvents) {
       {"sample01.sor",
        {"Points: 25001   Spacing: 1.0220 m   Range: 25550.2 m   First point at: -20.4 m",
         "No.\tDis(m)\tType\tLoss(dB)\tRefl(dB)\tCode\tComment",
-        "2\t862.570\tgainer\t-0.209\t-\t0F9999LS\t ",
+        "2\t862.570\tgainer\t-0.209\t\t0F9999LS\t ",
         "6\t8815.822\tend\t14.745\t-16.935\t1E99992P\t ", "Total loss: 3.957 dB   ORL: -"}},
       {"sample12.sor",
-       {"1\t0.000\tlaunch\t0.000\t-\t0M9999LS\t",
+       {"1\t0.000\tlaunch\t0.000\t\t0M9999LS\t",
         // Stored as a positive magnitude; a reflectance is never above 0 dB.
         "2\t4292.771\tend\t0.000\t-47.285\t1E9999LS\t"}},
       {"sample07.sor",

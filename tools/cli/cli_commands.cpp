@@ -15,11 +15,12 @@ extern const Command kSorCommand;
 extern const Command kReportCommand;
 extern const Command kMeasureCommand;
 extern const Command kAnalyseCommand;
+extern const Command kIdentityCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 7> table{
-      &kInfoCommand,   &kCsvCommand,     &kPlotCommand,   &kSorCommand,
-      &kReportCommand, &kMeasureCommand, &kAnalyseCommand};
+  static const std::array<const Command*, 8> table{
+      &kInfoCommand,   &kCsvCommand,     &kPlotCommand,    &kSorCommand,
+      &kReportCommand, &kMeasureCommand, &kAnalyseCommand, &kIdentityCommand};
   return table;
 }
 

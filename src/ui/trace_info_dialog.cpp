@@ -14,8 +14,11 @@ namespace tracelink {
 
 namespace {
 
+// The locale's decimal separator, as the window's other numbers, without grouping.
 QString number(double v, int decimals) {
-  return QLocale().toString(v, 'f', decimals);
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  return locale.toString(v, 'f', decimals);
 }
 
 QString utc(std::int64_t seconds) {

@@ -61,8 +61,9 @@ void MainWindow::wireTraceInfo() {
   connect(info, &QAction::triggered, this, &MainWindow::ShowTraceInfo);
   connect(csv, &QAction::triggered, this, &MainWindow::ExportCsv);
   connect(png, &QAction::triggered, this, &MainWindow::ExportPng);
-  // The dialog shows one trace; another one on screen closes it.
+  // The dialog shows one trace; another one on screen closes it, and its digest goes.
   const auto closeInfo = [this] {
+    traceInfoSha256_.clear();
     if (traceInfo_) traceInfo_->close();
   };
   connect(&session_, &TraceSession::traceChanged, this, closeInfo);

@@ -8,6 +8,7 @@
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include "record/fill_in.h"
 #include "ui/qt_text.h"
 
 namespace tracelink {
@@ -63,8 +64,8 @@ class Lines {
     text_ += QStringLiteral("[") + text + QStringLiteral("]\n");
   }
   void add(const QString& name, const QString& value) {
-    text_ += name + QStringLiteral(": ") + (value.isEmpty() ? s_.unknownValue : value) +
-             QLatin1Char('\n');
+    text_ +=
+        fillIn(s_.nameValue, {name, value.isEmpty() ? s_.unknownValue : value}) + QLatin1Char('\n');
   }
   void add(const QString& name, const std::string& value) { add(name, fromStd(value)); }
   void add(const QString& name, const std::optional<double>& v, int decimals, const char* unit) {

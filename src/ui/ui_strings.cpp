@@ -110,6 +110,7 @@ const UiStrings& uiStrings(Language language) {
       .eventNonReflective = QStringLiteral("non-reflective"),
       .eventGainer = QStringLiteral("gainer"),
       .eventEnd = QStringLiteral("end"),
+      .nameValue = QStringLiteral("{0}: {1}"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -217,6 +218,7 @@ const UiStrings& uiStrings(Language language) {
       .eventNonReflective = QStringLiteral("非反射"),
       .eventGainer = QStringLiteral("增益"),
       .eventEnd = QStringLiteral("末端"),
+      .nameValue = QStringLiteral("{0}：{1}"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -124,6 +124,7 @@ struct UiStrings {
   QString eventNonReflective;
   QString eventGainer;
   QString eventEnd;
+  QString nameValue;  // {0} name, {1} value: one line of the trace information
 };
 
 const UiStrings& uiStrings(Language language);

@@ -90,7 +90,9 @@ TEST_F(TraceInfoTest, MenuEntriesFollowTheExistingOnesAndCtrlIOpensTheDialog) {
     EXPECT_TRUE(text.contains(QString::fromUtf8(c.heading))) << text.toStdString();
     // The origin's digest is the file's, computed where the trace does not carry one.
     const std::string sha = Sha256Hex(fileBytes(tracePath()));
-    EXPECT_TRUE(text.contains(QStringLiteral("SHA-256: ") + QString::fromStdString(sha)))
+    const QString colon =
+        c.language == Language::English ? QStringLiteral(": ") : QStringLiteral("：");
+    EXPECT_TRUE(text.contains(QStringLiteral("SHA-256") + colon + QString::fromStdString(sha)))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QDir::toNativeSeparators(tracePath()))) << text.toStdString();
     // A second Ctrl+I raises the same dialog; another trace closes it.

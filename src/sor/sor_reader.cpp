@@ -1,5 +1,7 @@
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "sor/sor_io.h"
 
@@ -376,28 +378,62 @@ void checkChecksum(std::span<const std::uint8_t> bytes, std::optional<std::size_
   file.checksum = CheckChecksum(bytes, *at, blockAt);
 }
 
+// The CRC register is linear in its start value: after the same bytes, the registers of
+// two starts differ by what the difference alone becomes after as many zero bytes. So one
+// pass over a file gives every start's value; the zero bytes take a handful of 16 x 16 bit
+// matrix products however long the file is.
+using BitMatrix = std::array<std::uint16_t, 16>;  // column k: the image of bit k
+
+std::uint16_t apply(const BitMatrix& m, std::uint16_t v) {
+  std::uint16_t r = 0;
+  for (std::size_t k = 0; k < 16; ++k)
+    if ((v >> k) & 1) r ^= m[k];
+  return r;
+}
+
+// The register after n zero bytes from v.
+std::uint16_t afterZeros(std::uint16_t v, std::size_t n) {
+  static constexpr std::uint8_t kZero[1] = {0};
+  BitMatrix step{};
+  for (std::size_t k = 0; k < 16; ++k)
+    step[k] = Crc16(std::span<const std::uint8_t>(kZero), static_cast<std::uint16_t>(1u << k));
+  for (; n > 0; n >>= 1) {
+    if (n & 1) v = apply(step, v);
+    BitMatrix twice{};
+    for (std::size_t k = 0; k < 16; ++k) twice[k] = apply(step, step[k]);
+    step = twice;
+  }
+  return v;
+}
+
 }  // namespace
 
 ChecksumReport CheckChecksum(std::span<const std::uint8_t> bytes, std::size_t valueAt,
                              std::size_t blockAt) {
   ChecksumReport r;
   r.stored = static_cast<std::uint16_t>(bytes[valueAt] | (bytes[valueAt + 1] << 8));
-  r.computed = ChecksumOf(bytes, valueAt, blockAt, ChecksumVariant::Standard);
-  if (r.computed == r.stored) {
+  // One pass: the register at the block's start is carried on over its name to the value.
+  const std::uint16_t standardBlock = Crc16(bytes.first(blockAt));
+  const std::uint16_t standard = Crc16(bytes.subspan(blockAt, valueAt - blockAt), standardBlock);
+  r.computed = standard;
+  if (standard == r.stored) {
     r.status = ChecksumStatus::Ok;
     return r;
   }
-  for (const ChecksumVariant v : {ChecksumVariant::StartZero, ChecksumVariant::BeforeBlock,
-                                  ChecksumVariant::StartZeroBeforeBlock}) {
-    // Before the block is before the value when the block holds nothing else (version 1).
-    if ((v == ChecksumVariant::BeforeBlock || v == ChecksumVariant::StartZeroBeforeBlock) &&
-        blockAt == valueAt)
-      continue;
-    if (ChecksumOf(bytes, valueAt, blockAt, v) == r.stored) {
-      r.status = ChecksumStatus::OkVariant;
-      r.variant = v;
-      return r;
-    }
+  // A start of 0 differs from 0xFFFF by 0xFFFF after as many zero bytes.
+  const std::uint16_t zeroBlock = standardBlock ^ afterZeros(0xFFFF, blockAt);
+  const std::uint16_t zero = standard ^ afterZeros(0xFFFF, valueAt);
+  // Before the block is before the value when the block holds nothing else (version 1).
+  const bool hasName = blockAt != valueAt;
+  const std::pair<bool, ChecksumVariant> ways[] = {
+      {zero == r.stored, ChecksumVariant::StartZero},
+      {hasName && standardBlock == r.stored, ChecksumVariant::BeforeBlock},
+      {hasName && zeroBlock == r.stored, ChecksumVariant::StartZeroBeforeBlock}};
+  for (const auto& [matches, variant] : ways) {
+    if (!matches) continue;
+    r.status = ChecksumStatus::OkVariant;
+    r.variant = variant;
+    return r;
   }
   r.status = r.stored == 0 ? ChecksumStatus::NotSet : ChecksumStatus::Mismatch;
   return r;

@@ -204,4 +204,35 @@ std::string englishText(const SorProblem& problem) {
   return problemText(problem, Language::English);
 }
 
+std::string checksumText(const ChecksumReport& report, Language language) {
+  if (language == Language::English) return checksumText(report);
+  std::string variant;
+  switch (report.variant) {
+    case ChecksumVariant::Standard:
+      break;
+    case ChecksumVariant::StartZero:
+      variant = "起始值 0";
+      break;
+    case ChecksumVariant::BeforeBlock:
+      variant = "Cksum 块之前";
+      break;
+    case ChecksumVariant::StartZeroBeforeBlock:
+      variant = "起始值 0，Cksum 块之前";
+      break;
+  }
+  switch (report.status) {
+    case ChecksumStatus::Ok:
+      return "正确";
+    case ChecksumStatus::OkVariant:
+      return "正确（" + variant + "）";
+    case ChecksumStatus::NotSet:
+      return "未设置";
+    case ChecksumStatus::Mismatch:
+      return "不符";
+    case ChecksumStatus::Missing:
+      break;
+  }
+  return "缺失";
+}
+
 }  // namespace tracelink::sor

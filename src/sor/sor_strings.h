@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "record/language.h"
+#include "sor/sor_file.h"
 #include "sor/sor_problem.h"
 
 namespace tracelink::sor {
@@ -67,5 +68,9 @@ std::string problemText(const SorProblem& problem, Language language);
 // What is wrong alone, without where or the export's own prefix: for a window whose
 // status line already says that the export failed.
 std::string problemReason(const SorProblem& problem, Language language);
+
+// How a file's checksum compared, in words: "ok", "ok (start 0)", "not set", "mismatch",
+// "missing"; in Chinese the same in its words.
+std::string checksumText(const ChecksumReport& report, Language language);
 
 }  // namespace tracelink::sor

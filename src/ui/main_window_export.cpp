@@ -85,12 +85,19 @@ void MainWindow::ShowTraceInfo() {
     setStatus(strings_.sorNoTrace);
     return;
   }
-  // The digest of the file's bytes now; Save as SOR refuses a file that changed since.
+  // The digest of the file's bytes now; Save as SOR refuses a file that changed since. A
+  // SOR file's checksum says whether its maker's way matched.
   traceInfoSha256_ = fromStd(trace.origin.sha256);
-  if (traceInfoSha256_.isEmpty() && !trace.origin.path.empty())
-    if (const Result<std::vector<std::uint8_t>> bytes = traceFileBytes(trace.origin.path))
-      traceInfoSha256_ = fromStd(Sha256Hex(*bytes));
-  traceInfo_ = new TraceInfoDialog(trace, traceInfoSha256_, language_, this);
+  QString checksum;
+  if (!trace.origin.path.empty()) {
+    if (const Result<std::vector<std::uint8_t>> bytes = traceFileBytes(trace.origin.path)) {
+      if (traceInfoSha256_.isEmpty()) traceInfoSha256_ = fromStd(Sha256Hex(*bytes));
+      if (isSor(*bytes))
+        if (const sor::SorResult<sor::SorFile> file = sor::ReadSor(*bytes))
+          checksum = fromStd(sor::checksumText(file->checksum, language_));
+    }
+  }
+  traceInfo_ = new TraceInfoDialog(trace, traceInfoSha256_, checksum, language_, this);
   traceInfo_->setAttribute(Qt::WA_DeleteOnClose);
   connect(traceInfo_, &TraceInfoDialog::saveAsSorRequested, this, [this] {
     const QString done = SaveTraceAsSor(traceInfo_->identity());

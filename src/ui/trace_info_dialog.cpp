@@ -81,7 +81,8 @@ class Lines {
 
 }  // namespace
 
-QString traceInfoText(const Trace& t, const QString& sha256, const UiStrings& s) {
+QString traceInfoText(const Trace& t, const QString& sha256, const QString& checksum,
+                      const UiStrings& s) {
   Lines l(s);
   const Identity& id = t.identity;
   l.heading(s.identityHeading);
@@ -136,6 +137,7 @@ QString traceInfoText(const Trace& t, const QString& sha256, const UiStrings& s)
   l.add(s.format, formatWord(o.format, s));
   l.add(s.file, o.path.empty() ? QString() : QDir::toNativeSeparators(fromStd(o.path)));
   l.add(s.sha256, sha256);
+  if (!checksum.isEmpty()) l.add(s.checksum, checksum);
   l.add(s.uploadedAt, o.uploadedAt ? utc(*o.uploadedAt) : QString());
   if (!t.notes.empty()) {
     l.heading(s.notes);
@@ -144,8 +146,8 @@ QString traceInfoText(const Trace& t, const QString& sha256, const UiStrings& s)
   return l.text();
 }
 
-TraceInfoDialog::TraceInfoDialog(const Trace& trace, const QString& sha256, Language language,
-                                 QWidget* parent)
+TraceInfoDialog::TraceInfoDialog(const Trace& trace, const QString& sha256, const QString& checksum,
+                                 Language language, QWidget* parent)
     : QDialog(parent), strings_(uiStrings(language)) {
   setObjectName(QStringLiteral("TraceInfoDialog"));
   setWindowTitle(strings_.traceInfoTitle);
@@ -171,7 +173,7 @@ TraceInfoDialog::TraceInfoDialog(const Trace& trace, const QString& sha256, Lang
   info_->setObjectName(QStringLiteral("TraceInfoText"));
   info_->setReadOnly(true);
   info_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  info_->setPlainText(traceInfoText(trace, sha256, strings_));
+  info_->setPlainText(traceInfoText(trace, sha256, checksum, strings_));
   message_ = new QLabel(this);
   message_->setObjectName(QStringLiteral("TraceInfoMessage"));
   message_->setWordWrap(true);

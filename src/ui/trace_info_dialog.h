@@ -16,8 +16,10 @@ namespace tracelink {
 
 // Every field of a trace, one "name: value" line each under a heading per part (identity,
 // acquisition, the trace and its key events, origin), in the build's language. sha256 is
-// the digest of the file's bytes shown for the origin (empty for an upload).
-QString traceInfoText(const Trace& trace, const QString& sha256, const UiStrings& strings);
+// the digest of the file's bytes shown for the origin (empty for an upload); checksum how
+// a SOR file's checksum compared (empty for any other).
+QString traceInfoText(const Trace& trace, const QString& sha256, const QString& checksum,
+                      const UiStrings& strings);
 
 // "Trace information": the trace's fields, its identity texts editable, and "Save as
 // SOR…", which the window carries out (saveAsSorRequested) and reports back through
@@ -26,8 +28,8 @@ class TraceInfoDialog : public QDialog {
   Q_OBJECT
 
  public:
-  TraceInfoDialog(const Trace& trace, const QString& sha256, Language language,
-                  QWidget* parent = nullptr);
+  TraceInfoDialog(const Trace& trace, const QString& sha256, const QString& checksum,
+                  Language language, QWidget* parent = nullptr);
 
   // The identity texts as edited.
   sor::IdentityTexts identity() const;

@@ -111,6 +111,7 @@ const UiStrings& uiStrings(Language language) {
       .eventGainer = QStringLiteral("gainer"),
       .eventEnd = QStringLiteral("end"),
       .nameValue = QStringLiteral("{0}: {1}"),
+      .checksum = QStringLiteral("Checksum"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -219,6 +220,7 @@ const UiStrings& uiStrings(Language language) {
       .eventGainer = QStringLiteral("增益"),
       .eventEnd = QStringLiteral("末端"),
       .nameValue = QStringLiteral("{0}：{1}"),
+      .checksum = QStringLiteral("校验和"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -125,6 +125,7 @@ struct UiStrings {
   QString eventGainer;
   QString eventEnd;
   QString nameValue;  // {0} name, {1} value: one line of the trace information
+  QString checksum;   // a SOR file's checksum, as it compared
 };
 
 const UiStrings& uiStrings(Language language);

@@ -6,6 +6,7 @@
 #include "expected_samples.h"
 #include "sor/sor_edit.h"
 #include "sor/sor_io.h"
+#include "sor/sor_strings.h"
 #include "sor_test_support.h"
 
 namespace tracelink::sor {
@@ -219,6 +220,35 @@ TEST(SorChecksum, TheCommonWaysReadAsOkAndSayWhich) {
     std::vector<std::uint8_t> flipped = bytes;
     flipped[valueAt / 2] ^= 0x01;
     EXPECT_EQ(ReadSor(flipped)->checksum.status, ChecksumStatus::Mismatch);
+  }
+}
+
+TEST(SorChecksum, ItsWordsInBothLanguages) {
+  const auto report = [](ChecksumStatus s, ChecksumVariant v = ChecksumVariant::Standard) {
+    ChecksumReport r;
+    r.status = s;
+    r.variant = v;
+    return r;
+  };
+  const struct {
+    ChecksumReport report;
+    const char* english;
+    const char* chinese;
+  } cases[] = {
+      {report(ChecksumStatus::Ok), "ok", "正确"},
+      {report(ChecksumStatus::OkVariant, ChecksumVariant::StartZero), "ok (start 0)",
+       "正确（起始值 0）"},
+      {report(ChecksumStatus::OkVariant, ChecksumVariant::BeforeBlock), "ok (before Cksum)",
+       "正确（Cksum 块之前）"},
+      {report(ChecksumStatus::OkVariant, ChecksumVariant::StartZeroBeforeBlock),
+       "ok (start 0, before Cksum)", "正确（起始值 0，Cksum 块之前）"},
+      {report(ChecksumStatus::NotSet), "not set", "未设置"},
+      {report(ChecksumStatus::Mismatch), "mismatch", "不符"},
+      {report(ChecksumStatus::Missing), "missing", "缺失"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(checksumText(c.report, Language::English), c.english);
+    EXPECT_EQ(checksumText(c.report, Language::Chinese), c.chinese);
   }
 }
 

@@ -17,6 +17,7 @@
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "sor/sor_io.h"
+#include "trace/load_trace.h"
 #include "trace/sha256.h"
 #include "ui/main_window.h"
 #include "ui/trace_info_dialog.h"
@@ -184,6 +185,38 @@ TEST_F(TraceInfoTest, CsvIsTheCommandLinesAndPngIsThePlotAsShown) {
   harness.dialog->answer.clear();
   w->ExportCsv();
   EXPECT_EQ(w->statusText(), before);
+}
+
+// Another maker's trace: its own identity and acquisition, its key events with an unset
+// reflectance left empty, and the checksum as it compared, in either language.
+TEST(TraceInfoText, AnotherMakersTraceShowsItsOwnFields) {
+  const Result<Trace> trace =
+      LoadTrace(std::filesystem::path(TRACELINK_SOR_SAMPLES) / "sample01.sor");
+  ASSERT_TRUE(trace.ok()) << trace.error().text();
+  struct Case {
+    Language language;
+    const char* checksum;
+    QStringList lines;
+  };
+  const Case cases[] = {
+      {Language::English,
+       "ok (start 0)",
+       {"Operator: Ventia ", "Instrument: MT1000A", "Wavelength: 1310.0 nm", "Pulse width: 100 ns",
+        "Key events: 6", "Format: SOR file", "Checksum: ok (start 0)",
+        "2\t862.57 m\tgainer\t-0.209 dB\t\t0F9999LS\t "}},
+      {Language::Chinese,
+       "正确（起始值 0）",
+       {"操作员：Ventia ", "波长：1310.0 nm", "关键事件：6", "格式：SOR文件",
+        "校验和：正确（起始值 0）", "2\t862.57 m\t增益\t-0.209 dB\t\t0F9999LS\t "}},
+  };
+  for (const Case& c : cases) {
+    const QString text = traceInfoText(*trace, QStringLiteral("ab12"),
+                                       QString::fromUtf8(c.checksum), uiStrings(c.language));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : c.lines)
+      EXPECT_TRUE(lines.contains(line)) << line.toStdString() << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("2147483"))) << text.toStdString();
+  }
 }
 
 TEST_F(TraceInfoTest, WithoutATraceNothingOpensAndNothingIsWritten) {

@@ -1,12 +1,9 @@
 #include "render/level_series_plot.h"
 
-#include <QFont>
-#include <QFontMetricsF>
-#include <QLineF>
-#include <QPainter>
-#include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "render/plot_render.h"
 #include "render/segment_raster.h"
@@ -21,13 +18,24 @@ double indexForSpacing(double spacingM) {
   return kLightSpeed / 2.0 / spacingM;
 }
 
-QLineF plotLine(const PlotFrame& f, double x1, double y1, double x2, double y2) {
-  return QLineF(f.column(x1), PlotFrame::row(y1), f.column(x2), PlotFrame::row(y2));
-}
-
 std::string stepLabel(double dB) {
   // Steps are whole numbers of dB, so every label is.
   return std::to_string(static_cast<long long>(std::llround(dB)));
+}
+
+// The last point from i on that sampleMetres() certainly puts on metre m, which it gave
+// for point i: while the products s x metresPerSample stay clear of the halves on both
+// sides of m, its rounding cannot go elsewhere. Point i itself when it is not clear.
+std::size_t lastOnSameMetre(std::size_t i, std::int32_t m, double metresPerSample) {
+  constexpr double kClear = 1e-5;  // well outside sampleMetres' 1e-6 next to a half
+  const double v = static_cast<double>(i) * metresPerSample;
+  const double top = m + 0.5 - kClear;
+  if (!(v >= m - 0.5 + kClear && v <= top && top < 1.0e9)) return i;
+  const double count = top / metresPerSample;
+  if (!(count < 1e15)) return i;  // points too dense to be a trace: no shortcut
+  auto last = static_cast<std::size_t>(count);
+  while (last > i && static_cast<double>(last) * metresPerSample > top) --last;
+  return std::max(last, i);
 }
 
 }  // namespace
@@ -42,84 +50,100 @@ double levelStep(double spanDb) {
   return step;
 }
 
-QImage renderTraceCanvas(const Trace& trace, std::size_t first, std::size_t last,
-                         PlotFrame* frameOut, double* stepOut) {
-  QImage canvas = makePlotSurface();
+TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last) {
+  TraceCanvasScale s;
   const std::size_t n = trace.size();
   last = std::min(last, n == 0 ? 0 : n - 1);
   first = std::min(first, last);
   const double spacing =
       std::isfinite(trace.spacingM) && trace.spacingM > 0 ? trace.spacingM : kLightSpeed / 2 / kIor;
-  const double ior = indexForSpacing(spacing);
+  s.ior = indexForSpacing(spacing);
+  s.metresPerSample = kLightSpeed / 2.0 / s.ior;
   ViewWindow view;
   view.ViewStart = static_cast<std::int32_t>(std::min<std::size_t>(first, INT32_MAX - 1));
   view.ViewEnd = static_cast<std::int32_t>(std::min<std::size_t>(last, INT32_MAX));
-  view = drawnWindow(view);
-  const PlotFrame f = computePlotFrame(view, ior);
-
-  double lo = 0, hi = 0;
-  bool any = false;
+  s.frame = computePlotFrame(drawnWindow(view), s.ior);
+  s.first = first;
   // Every point drawn counts, the one beyond the window too.
-  const std::size_t end = n == 0 ? 0 : std::min(last + 1, n - 1);
-  for (std::size_t i = first; i <= end && i < n; ++i) {
-    const double v = trace.levelDb(i);
-    lo = any ? std::min(lo, v) : v;
-    hi = any ? std::max(hi, v) : v;
-    any = true;
+  s.end = n == 0 ? 0 : std::min(last + 1, n - 1);
+  if (n == 0) return s;
+  // In whole thousandths, then in dB once: the same values as converting every point, in a
+  // loop the compiler vectorises.
+  std::int32_t lo = trace.levels[first];
+  std::int32_t hi = lo;
+  for (std::size_t i = first; i <= s.end; ++i) {
+    lo = std::min(lo, trace.levels[i]);
+    hi = std::max(hi, trace.levels[i]);
   }
-  const double step = levelStep(hi - lo);
-  if (frameOut) *frameOut = f;
-  if (stepOut) *stepOut = step;
+  s.lowMilliDb = lo;
+  s.highMilliDb = hi;
+  s.lowDb = lo / kMilliDbPerDb;
+  s.stepDb = levelStep(hi / kMilliDbPerDb - s.lowDb);
+  s.curve = first < last;
+  return s;
+}
 
-  {
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    QFont font = p.font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(font);
-    const QFontMetricsF metrics(p.font());
-    const QPen ink(QColor::fromRgb(kCanvasInk), 1, Qt::SolidLine);
-    const QPen grid(QColor::fromRgb(kGridColour), 1, Qt::DotLine);
-    const auto label = [&](const PlotLabel& l, const std::string& text) {
-      p.drawText(QPointF(f.column(l.x), PlotFrame::row(l.y) + metrics.ascent()),
-                 QString::fromStdString(text));
-    };
-    for (const LevelLine& line : levelLines(f)) {
-      p.setPen(ink);
-      label(line.label, line.y == 900 ? line.label.text : stepLabel(line.y / 100 * step));
-      p.setPen(grid);
-      p.drawLine(plotLine(f, f.viewStartM, line.y, f.viewEndM, line.y));
-    }
-    for (const DistanceLine& line : distanceLines(f)) {
-      p.setPen(ink);
-      label(line.label, line.label.text);
-      p.setPen(grid);
-      p.drawLine(plotLine(f, line.x, 0, line.x, 2000));
-    }
-    p.setPen(ink);
-    p.drawLine(plotLine(f, f.viewStartM, 1000, f.viewStartM, 0));
-    p.drawLine(plotLine(f, f.viewStartM, 0, f.viewEndM, 0));
-  }
-
-  if (!any || first >= last) return canvas;
+void drawTraceCurve(QImage& canvas, const Trace& trace, const TraceCanvasScale& scale) {
+  if (!scale.curve || scale.end >= trace.size() || scale.first >= scale.end) return;
   SegmentRaster raster(reinterpret_cast<std::uint32_t*>(canvas.bits()), canvas.bytesPerLine() / 4,
                        canvas.width(), canvas.height(), kCanvasInk);
-  const double metresPerSample = kLightSpeed / 2.0 / ior;
-  const auto y = [&](std::size_t i) {
-    return PlotFrame::row((trace.levelDb(i) - lo) / step * 100.0);
-  };
-  const auto x = [&](std::size_t i) {
-    return f.column(sampleMetres(static_cast<std::int64_t>(i), ior, metresPerSample));
-  };
-  // As our own curve does, the last segment reaches one point beyond the window (where
-  // there is one) and is clipped at its edge.
-  double x0 = x(first), y0 = y(first);
-  for (std::size_t i = first + 1; i <= end; ++i) {
-    const double x1 = x(i), y1 = y(i);
-    raster.addSegment(x0, y0, x1, y1);
-    x0 = x1;
-    y0 = y1;
+  // A big trace repeats its levels many times over (a million points rarely span more
+  // than 65 dB, 65000 levels): each level's row is worked out once, in a table, when the
+  // table is smaller than the points. The rows are the very doubles scale.y() gives.
+  const std::size_t points = scale.end - scale.first + 1;
+  const std::int64_t levelCount =
+      static_cast<std::int64_t>(scale.highMilliDb) - scale.lowMilliDb + 1;
+  std::vector<double> rows;
+  if (points >= 4096 && levelCount <= static_cast<std::int64_t>(points / 2)) {
+    rows.resize(static_cast<std::size_t>(levelCount));
+    for (std::int64_t k = 0; k < levelCount; ++k)
+      rows[static_cast<std::size_t>(k)] =
+          scale.yOfMilliDb(static_cast<std::int32_t>(scale.lowMilliDb + k));
   }
+  const std::int32_t* levels = trace.levels.data();
+  const std::int32_t base = scale.lowMilliDb;
+  const auto y = [&](std::size_t i) {
+    // A scale made for other levels still draws them, only without the table.
+    const auto k = static_cast<std::uint64_t>(static_cast<std::int64_t>(levels[i]) - base);
+    return k < rows.size() ? rows[k] : scale.yOfMilliDb(levels[i]);
+  };
+
+  // As our own curve does, the last segment reaches one point beyond the window (where
+  // there is one) and is clipped at its edge. The many points of a big trace that share
+  // a metre share its column: the metre is worked out once for each.
+  const double metresPerSample = scale.metresPerSample;
+  std::int32_t metre =
+      sampleMetres(static_cast<std::int64_t>(scale.first), scale.ior, metresPerSample);
+  double x = scale.frame.column(metre);
+  raster.moveTo(x, y(scale.first));
+  for (std::size_t i = scale.first + 1; i <= scale.end;) {
+    const std::int32_t m = sampleMetres(static_cast<std::int64_t>(i), scale.ior, metresPerSample);
+    if (m != metre) {
+      metre = m;
+      x = scale.frame.column(m);
+    }
+    const std::size_t until = std::min(scale.end, lastOnSameMetre(i, m, metresPerSample));
+    for (; i <= until; ++i) raster.lineTo(x, y(i));
+  }
+}
+
+void renderTraceCanvas(QImage& canvas, const Trace& trace, std::size_t first, std::size_t last,
+                       PlotFrame* frameOut, double* stepOut) {
+  const TraceCanvasScale scale = traceCanvasScale(trace, first, last);
+  if (frameOut) *frameOut = scale.frame;
+  if (stepOut) *stepOut = scale.stepDb;
+  canvas.fill(kCanvasBackground);
+  std::vector<LevelLine> levels = levelLines(scale.frame);
+  for (LevelLine& line : levels)
+    if (line.y != 900) line.label.text = stepLabel(line.y / 100 * scale.stepDb);
+  drawPlotGrid(canvas, scale.frame, levels);
+  drawTraceCurve(canvas, trace, scale);
+}
+
+QImage renderTraceCanvas(const Trace& trace, std::size_t first, std::size_t last,
+                         PlotFrame* frameOut, double* stepOut) {
+  QImage canvas = makePlotSurface();
+  renderTraceCanvas(canvas, trace, first, last, frameOut, stepOut);
   return canvas;
 }
 

@@ -58,39 +58,41 @@ void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& r
       [&](double x1, double y1, double x2, double y2) { raster.addSegment(x1, y1, x2, y2); });
 }
 
+void drawPlotGrid(QImage& canvas, const PlotFrame& f, const std::vector<LevelLine>& levels) {
+  QPainter p(&canvas);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  // Labels are plain black glyph pixels like every other line of the canvas; smoothed
+  // edges would add greys the colour schemes do not have.
+  QFont font = p.font();
+  font.setStyleStrategy(QFont::NoAntialias);
+  p.setFont(font);
+  const QFontMetricsF metrics(p.font());
+  const QPen ink(QColor::fromRgb(kCanvasInk), 1, Qt::SolidLine);
+  const QPen grid(QColor::fromRgb(kGridColour), 1, Qt::DotLine);
+
+  for (const LevelLine& line : levels) {
+    p.setPen(ink);
+    drawLabel(p, metrics, f, line.label);
+    p.setPen(grid);
+    p.drawLine(plotLine(f, f.viewStartM, line.y, f.viewEndM, line.y));
+  }
+  for (const DistanceLine& line : distanceLines(f)) {
+    p.setPen(ink);
+    drawLabel(p, metrics, f, line.label);
+    p.setPen(grid);
+    // Up to 2000 on purpose: the top edge clips it.
+    p.drawLine(plotLine(f, line.x, 0, line.x, 2000));
+  }
+  p.setPen(ink);
+  p.drawLine(plotLine(f, f.viewStartM, 1000, f.viewStartM, 0));
+  p.drawLine(plotLine(f, f.viewStartM, 0, f.viewEndM, 0));
+}
+
 PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
                            const ViewWindow& view, double ior) {
   canvas.fill(kCanvasBackground);
   const PlotFrame f = computePlotFrame(view, ior);
-  {
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    // Labels are plain black glyph pixels like every other line of the canvas; smoothed
-    // edges would add greys the colour schemes do not have.
-    QFont font = p.font();
-    font.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(font);
-    const QFontMetricsF metrics(p.font());
-    const QPen ink(QColor::fromRgb(kCanvasInk), 1, Qt::SolidLine);
-    const QPen grid(QColor::fromRgb(kGridColour), 1, Qt::DotLine);
-
-    for (const LevelLine& line : levelLines(f)) {
-      p.setPen(ink);
-      drawLabel(p, metrics, f, line.label);
-      p.setPen(grid);
-      p.drawLine(plotLine(f, f.viewStartM, line.y, f.viewEndM, line.y));
-    }
-    for (const DistanceLine& line : distanceLines(f)) {
-      p.setPen(ink);
-      drawLabel(p, metrics, f, line.label);
-      p.setPen(grid);
-      // Up to 2000 on purpose: the top edge clips it.
-      p.drawLine(plotLine(f, line.x, 0, line.x, 2000));
-    }
-    p.setPen(ink);
-    p.drawLine(plotLine(f, f.viewStartM, 1000, f.viewStartM, 0));
-    p.drawLine(plotLine(f, f.viewStartM, 0, f.viewEndM, 0));
-  }
+  drawPlotGrid(canvas, f, levelLines(f));
   drawTraceCurve(canvas, f, record, header, view, ior);
   return f;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "record/trace_record.h"
 #include "record/units.h"
@@ -48,6 +49,10 @@ void forEachTraceSegment(const PlotFrame& frame, const TraceRecord& record, std:
     y0 = y1;
   }
 }
+
+// Draws the level lines (with their labels as given), the distance lines and labels of
+// the frame and the two axes: everything of the canvas but the curve.
+void drawPlotGrid(QImage& canvas, const PlotFrame& frame, const std::vector<LevelLine>& levels);
 
 // Renders grid, labels, axes and curve of the window onto a canvas made by
 // makePlotSurface(), always in the light colours. The window must have positive width

@@ -38,7 +38,31 @@ SegmentRaster::~SegmentRaster() {
   finish();
 }
 
+void SegmentRaster::moveTo(double x, double y) {
+  flushColumnRun();
+  lastX_ = x;
+  lastY_ = y;
+  startColumnRun();
+}
+
+void SegmentRaster::startColumnRun() {
+  columnRun_ = inside(lastX_, lastY_);
+  runDrawn_ = false;
+  if (!columnRun_) return;
+  runFx_ = static_cast<int>(lastX_ * 64.0);
+  lastFy_ = static_cast<int>(lastY_ * 64.0);
+  runTop_ = lastFy_;
+  runBottom_ = lastFy_;
+}
+
+void SegmentRaster::flushColumnRun() {
+  if (runDrawn_) addRun(runFx_ >> 6, runTop_ >> 6, runBottom_ >> 6);
+  runDrawn_ = false;
+  columnRun_ = false;
+}
+
 void SegmentRaster::finish() {
+  flushColumnRun();
   for (int c = 0; c < width_; ++c) {
     Run& run = pending_[static_cast<std::size_t>(c)];
     writeRun(c, run);

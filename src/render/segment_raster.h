@@ -28,6 +28,14 @@ class SegmentRaster {
 
   // A segment in pixel coordinates (the top-left corner of the buffer is (0, 0)).
   void addSegment(double x1, double y1, double x2, double y2);
+  // Connected segments: moveTo starts a polyline, each lineTo adds the segment from the
+  // point before. The pixels are exactly those of addSegment for every segment, but a
+  // stretch of segments whose ends share one 26.6 column (the many points of a big trace
+  // that fall on one metre, or on one pixel) is collected as a single run: its pixels are
+  // the rows from its highest to its lowest end, so each such segment costs a comparison.
+  void moveTo(double x, double y);
+  void lineTo(double x, double y);
+
   // Writes the runs still held back; also done by the destructor.
   void finish();
 
@@ -38,6 +46,8 @@ class SegmentRaster {
   };
   void addRun(int column, int top, int bottom);
   void writeRun(int column, const Run& run);
+  void flushColumnRun();
+  void startColumnRun();
   void addAnySegment(double x1, double y1, double x2, double y2);
   void steepSegment(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
   void flatSegment(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
@@ -48,6 +58,19 @@ class SegmentRaster {
   int height_;
   std::uint32_t colour_;
   std::vector<Run> pending_;
+
+  // The polyline: its last point, and the run of segments that share one 26.6 column.
+  bool inside(double x, double y) const {
+    return x >= 0 && y >= 0 && x <= width_ - 1 && y <= height_ - 1;
+  }
+  double lastX_ = 0;
+  double lastY_ = 0;
+  bool columnRun_ = false;  // the last point is inside and opens or continues a run
+  bool runDrawn_ = false;   // at least one of its segments sets pixels
+  int runFx_ = 0;           // the run's 26.6 x
+  int lastFy_ = 0;          // 26.6 y of the last point
+  int runTop_ = 0;          // 26.6 y, smallest and largest of the run's points
+  int runBottom_ = 0;
 };
 
 // The common case is inline, because a redraw calls it up to 48000 times: a steep segment
@@ -87,6 +110,36 @@ inline void SegmentRaster::addSegment(double x1, double y1, double x2, double y2
     }
   }
   addAnySegment(x1, y1, x2, y2);
+}
+
+// A segment inside the buffer whose ends have the same 26.6 x (x1 == x2 after the
+// conversion) is steep with a slope of 0 when their 26.6 y differ: its pixels are column
+// x >> 6, rows y1 >> 6 to y2 >> 6, caps included. With equal 26.6 y it is flat and sets no
+// pixel at all, unless its ends coincide (within 1e-6 in both), which the engine draws as
+// a point elsewhere: such a segment ends the run and takes the general path. The rows of
+// the run's drawn segments join up end to end, so together they are the rows from the
+// run's smallest to its largest y.
+inline void SegmentRaster::lineTo(double x, double y) {
+  if (columnRun_ && inside(x, y)) {
+    const int fx = static_cast<int>(x * 64.0);
+    if (fx == runFx_ && (std::fabs(x - lastX_) >= 1e-6 || std::fabs(y - lastY_) >= 1e-6)) {
+      const int fy = static_cast<int>(y * 64.0);
+      if (fy != lastFy_) {
+        runDrawn_ = true;
+        runTop_ = fy < runTop_ ? fy : runTop_;
+        runBottom_ = fy > runBottom_ ? fy : runBottom_;
+      }
+      lastX_ = x;
+      lastY_ = y;
+      lastFy_ = fy;
+      return;
+    }
+  }
+  flushColumnRun();
+  addSegment(lastX_, lastY_, x, y);
+  lastX_ = x;
+  lastY_ = y;
+  startColumnRun();
 }
 
 inline void SegmentRaster::addRun(int column, int top, int bottom) {

@@ -6,6 +6,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
+#include <QPointF>
 #include <random>
 #include <vector>
 
@@ -127,6 +128,65 @@ TEST(SegmentRaster, ConnectedTracesMatchDrawLine) {
     }
     EXPECT_EQ(differingPixels(withPainter(lines, w, h), withRaster(lines, w, h)), 0)
         << "trace of " << n << " segments";
+  }
+}
+
+QImage withPolyline(const std::vector<QPointF>& points, int w, int h) {
+  QImage img = blank(w, h);
+  {
+    SegmentRaster raster(reinterpret_cast<std::uint32_t*>(img.bits()), img.bytesPerLine() / 4, w, h,
+                         0xff000000u);
+    raster.moveTo(points.front().x(), points.front().y());
+    for (std::size_t i = 1; i < points.size(); ++i) raster.lineTo(points[i].x(), points[i].y());
+  }
+  return img;
+}
+
+// Polylines the way a big trace makes them: several points on one x, rows that move by
+// nothing, by less than 1/64 of a pixel, by 1/64 steps or by pixels, now and then a point
+// outside. lineTo collects the points that share a 26.6 column; each polyline compared
+// with every segment drawn on its own.
+TEST(SegmentRaster, PolylinesWithSharedColumnsMatchDrawLine) {
+  std::mt19937 rng(20261209);
+  std::uniform_int_distribution<int> kind(0, 5);
+  std::uniform_int_distribution<int> repeat(1, 6);
+  std::uniform_real_distribution<double> unit(0, 1);
+  for (int trial = 0; trial < 6000; ++trial) {
+    std::vector<QPointF> points;
+    double x = pickCoordinate(rng, -2, kW + 1);
+    double y = pickCoordinate(rng, -2, kH + 1);
+    const int n = 2 + static_cast<int>(rng() % 40);
+    while (static_cast<int>(points.size()) < n) {
+      for (int k = repeat(rng); k > 0; --k) {
+        switch (kind(rng)) {
+          case 0:
+            break;  // the same point again
+          case 1:
+            y += (unit(rng) - 0.5) / 80;  // within a 64th
+            break;
+          case 2:
+            y += static_cast<int>(rng() % 5 - 2) / 64.0;
+            break;
+          case 3:
+            y += (unit(rng) - 0.5) * 6;
+            break;
+          case 4:
+            y = pickCoordinate(rng, -3, kH + 2);
+            break;
+          default:
+            y += 1e-7 * (unit(rng) - 0.5);  // all but the same
+        }
+        points.emplace_back(x, y);
+      }
+      // The next metre: the same 26.6 column, the next one, or further.
+      const int step = static_cast<int>(rng() % 4);
+      x += step == 0 ? 0.004 : step == 1 ? 1 / 64.0 : step == 2 ? unit(rng) : unit(rng) * 10 - 5;
+    }
+    std::vector<QLineF> lines;
+    for (std::size_t i = 1; i < points.size(); ++i) lines.emplace_back(points[i - 1], points[i]);
+    ASSERT_EQ(differingPixels(withPainter(lines, kW, kH), withPolyline(points, kW, kH)), 0)
+        << "polyline " << trial << " of " << points.size() << " points from " << points[0].x()
+        << "," << points[0].y();
   }
 }
 

@@ -40,8 +40,17 @@ void applyLineSettings(QSerialPort& port) {
   port.setReadBufferSize(0);
 }
 
-QStringList ScanPorts(const std::function<QString(int)>& mapping) {
-  QStringList found;
+std::vector<SystemPort> systemSerialPorts() {
+  std::vector<SystemPort> ports;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+    ports.push_back({info.portName(), info.systemLocation(), info.description().trimmed(),
+                     info.hasVendorIdentifier()});
+  return ports;
+}
+
+std::vector<PortEntry> ScanPorts(const std::function<QString(int)>& mapping,
+                                 const SystemPortSource& systemPorts) {
+  std::vector<PortEntry> found;
   QSet<QString> probed;
   for (int n = kFirstPortNumber; n <= kLastPortNumber; ++n) {
     const QString device = mapping(n);
@@ -54,21 +63,29 @@ QStringList ScanPorts(const std::function<QString(int)>& mapping) {
     probed.insert(QFileInfo(device).fileName());
     if (port.open(QIODevice::ReadWrite)) {
       port.close();
-      found << QString::number(n);
+      found.push_back({QString::number(n), {}});
     } else if (port.error() != QSerialPort::DeviceNotFoundError &&
                port.error() != QSerialPort::ResourceError) {
       // Busy or otherwise unusable, but it exists: list it, the user may free it. A device
       // node that fails with an I/O error has no port behind it (a serial chip that is not
       // fitted), which is no port at all.
-      found << QString::number(n);
+      found.push_back({QString::number(n), {}});
     }
   }
-  // USB adapters carry a vendor id; they are what technicians plug in, and on most
-  // systems no port number reaches them.
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    if (info.hasVendorIdentifier() && !probed.contains(info.systemLocation()) &&
-        !probed.contains(info.portName()))
-      found << info.portName();
+  if (!systemPorts) return found;
+  // USB adapters are what technicians plug in, and on most systems no port number
+  // reaches them; the system's list is asked once, after the probes.
+  QSet<QString> listed;
+  for (const SystemPort& port : systemPorts()) {
+    const QString device = port.device.isEmpty() ? port.name : port.device;
+    if (device.isEmpty() || probed.contains(device) || probed.contains(port.name) ||
+        listed.contains(device))
+      continue;
+    listed.insert(device);
+    const QString name = port.name.isEmpty() ? QFileInfo(device).fileName() : port.name;
+    const QString text =
+        port.description.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, port.description);
+    found.push_back({text, device, port.usbAdapter});
   }
   return found;
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "link/byte_link.h"
 #include "link/link_error.h"
@@ -31,10 +32,33 @@ std::optional<QString> resolvePortText(
 // Flow control and modem lines stay at their defaults.
 void applyLineSettings(QSerialPort& port);
 
+// A serial port as the system reports it (QSerialPortInfo on the real system).
+struct SystemPort {
+  QString name;             // "ttyUSB0", "COM7"
+  QString device;           // what opens it: "/dev/ttyUSB0", "COM7"
+  QString description;      // the adapter's own name, empty when it gives none
+  bool usbAdapter = false;  // it carries a USB vendor id
+};
+using SystemPortSource = std::function<std::vector<SystemPort>()>;
+
+// The serial ports the system reports now.
+std::vector<SystemPort> systemSerialPorts();
+
+// One entry of the port box: what it shows, and the device that choosing it opens
+// (empty for a port number, which the number mapping resolves).
+struct PortEntry {
+  QString text;
+  QString device;
+  bool usbAdapter = false;
+  bool operator==(const PortEntry&) const = default;
+};
+
 // Probes port numbers 1..20 and lists, in ascending order, the numbers whose device
 // exists, also when another program holds it; every probed port ends closed. After the
-// numbers come the USB serial adapters that no number reaches, by device name.
-QStringList ScanPorts(const std::function<QString(int)>& mapping = portDeviceForNumber);
+// numbers come the ports the system reports that no number reaches, by name and, when
+// the adapter gives one, its own name ("ttyUSB0 (USB-Serial Controller)"), in the system's order.
+std::vector<PortEntry> ScanPorts(const std::function<QString(int)>& mapping = portDeviceForNumber,
+                                 const SystemPortSource& systemPorts = systemSerialPorts);
 
 // The error the serial port reported, as our own data: which device, which case, and the
 // port's own number and words for it.

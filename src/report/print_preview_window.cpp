@@ -141,7 +141,10 @@ void PrintPreviewWindow::Command1_Click() {
   const PrintAttempt attempt = print_(page());
   const QString message = describePrintAttempt(attempt, language_);
   printStatus_->setText(message);
-  if (attempt.outcome == PrintAttempt::Outcome::Sent) return;
+  // Having no printer at all is told by the print function, in the program's own message.
+  if (attempt.outcome == PrintAttempt::Outcome::Sent ||
+      attempt.outcome == PrintAttempt::Outcome::NoPrinter)
+    return;
   // The preview stays usable: the box is modal to this window only and does not block
   // the caller.
   auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);

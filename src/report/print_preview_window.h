@@ -26,7 +26,8 @@ class PrintPreviewWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // Prints the page on the printer the settings window names at that moment.
+  // Prints the page on the printer the settings window names at that moment. A NoPrinter
+  // outcome is shown under the page only; the function itself tells the user.
   using PrintFn = std::function<PrintAttempt(const QImage& page)>;
 
   // printerName is the settings window's chosen printer at load, shown in Label1.

@@ -68,10 +68,9 @@ PrintPreviewWindow* ReportWorkflow::printerpre() const {
 
 void ReportWorkflow::ListInstalledPrinters() {
   const QStringList names = tracelink::ListInstalledPrinters(*printSystem_);
-  if (names.isEmpty()) {
-    showMessage_(mainWindow_, kNoPrinterInstalled);
-    return;  // the list keeps what an earlier discovery put there
-  }
+  // The list keeps what an earlier discovery put there. Having no printer is said when a
+  // print is asked for: the preview and its PDF need none.
+  if (names.isEmpty()) return;
   printerset()->setPrinterNames(names);
 }
 
@@ -99,7 +98,12 @@ void ReportWorkflow::showPreview() {
     printerset();  // the page reads the header the settings window shows
     // The print button reads the settings window's choice when it is pressed; a closed
     // settings window has no choice, so the current printer is used.
-    auto print = [this](const QImage& page) { return printer_.Print(page, chosenPrinter_); };
+    auto print = [this](const QImage& page) {
+      const PrintAttempt attempt = printer_.Print(page, chosenPrinter_);
+      if (attempt.outcome == PrintAttempt::Outcome::NoPrinter)
+        showMessage_(printerpre_, kNoPrinterInstalled);
+      return attempt;
+    };
     const ReportSources sources = sources_ ? sources_() : ReportSources{};
     printerpre_ =
         new PrintPreviewWindow(language_, header(), sources, chosenPrinter_, print, mainWindow_);

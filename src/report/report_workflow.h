@@ -46,8 +46,9 @@ class ReportWorkflow : public QObject {
                  std::unique_ptr<PrintSystem> printSystem = nullptr, MessageFn showMessage = {});
   ~ReportWorkflow() override;
 
-  // The print button: lists the installed printers in the settings window (or says that
-  // there is none, keeping the earlier list), then shows the settings window, modeless.
+  // The print button: lists the installed printers in the settings window (with none,
+  // the earlier list stays), then shows the settings window, modeless. Preview and PDF
+  // need no printer; the preview's print button says when there is none at all.
   void Command5_Click();
 
   // The settings window, loaded now if it is not (as any use of it loads it).

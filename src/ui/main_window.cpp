@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -69,7 +70,7 @@ void MainWindow::buildControls() {
   client_->setObjectName("Client");
   client_->setFixedSize(kClientWidth, kClientHeight);
   outer->addWidget(client_);
-  statusBar_ = new QStatusBar(this);
+  statusBar_ = new StatusLine(this);
   statusBar_->setObjectName("StatusBar");
   statusBar_->setSizeGripEnabled(false);
   outer->addWidget(statusBar_);
@@ -112,6 +113,8 @@ void MainWindow::buildControls() {
   text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() * 8);
   combo1_->setEditable(true);
   combo1_->setInsertPolicy(QComboBox::NoInsert);
+  connect(combo1_, &QComboBox::currentIndexChanged, this, [this] { showPortFromItsStart(); });
+  connect(combo1_, &QComboBox::textActivated, this, [this] { showPortFromItsStart(); });
 
   connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
   // Choosing an entry with the arrow keys loads it too, as a list box click always did;
@@ -129,7 +132,8 @@ void MainWindow::buildControls() {
   connect(command4_, &QPushButton::clicked, this, [this] { Command4_Click(); });
   wireUploads();
   report_ = new ReportWorkflow(
-      language_, [this] { return reportSources(); }, this, nullptr,
+      language_, [this] { return reportSources(); }, this,
+      options_.makePrintSystem ? options_.makePrintSystem() : nullptr,
       [this](QWidget* parent, const QString& text) {
         options_.messages->information(parent, text);
       });
@@ -137,6 +141,7 @@ void MainWindow::buildControls() {
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
   wirePlotCommands();
   wireTraceInfo();
+  wireMeasurements();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,
@@ -184,26 +189,53 @@ void MainWindow::applyEnglishCaptions() {
 }
 
 void MainWindow::ScanPorts() {
-  const QStringList ports = tracelink::ScanPorts(options_.portMapping);
+  const std::vector<PortEntry> ports =
+      tracelink::ScanPorts(options_.portMapping, options_.systemPorts);
   combo1_->clear();
-  combo1_->addItems(ports);
-  // The scan leaves the highest port number showing; USB adapters follow the numbers,
-  // so take the last number rather than the last entry.
-  QString shown;
-  for (const QString& p : ports) {
-    bool isNumber = false;
-    p.toInt(&isNumber);
-    if (isNumber) shown = p;
+  for (const PortEntry& p : ports) {
+    combo1_->addItem(p.text, p.device.isEmpty() ? QVariant() : QVariant(p.device));
+    if (!p.device.isEmpty()) combo1_->setItemData(combo1_->count() - 1, p.device, Qt::ToolTipRole);
   }
-  if (shown.isEmpty() && !ports.isEmpty()) shown = ports.last();
+  // The box is narrow; the list that drops down is as wide as the ports' names.
+  if (ports.size() > 0 && !ports.back().device.isEmpty())
+    combo1_->view()->setMinimumWidth(combo1_->view()->sizeHintForColumn(0) +
+                                     combo1_->view()->frameWidth() * 2);
+  // The scan leaves the highest port number showing; USB adapters follow the numbers,
+  // so take the last number rather than the last entry, and an adapter only when no
+  // number was found.
+  QString shown;
+  QString lastAdapter;
+  for (const PortEntry& p : ports) {
+    if (p.device.isEmpty()) shown = p.text;
+    if (p.usbAdapter) lastAdapter = p.text;
+  }
+  if (shown.isEmpty()) shown = lastAdapter;
   combo1_->setEditText(shown);
+  showPortFromItsStart();
   if (!options_.initialPort.isEmpty()) combo1_->setEditText(options_.initialPort);
+}
+
+void MainWindow::showPortFromItsStart() {
+  // The narrow box shows the end of a long text; a system port is known by the start of
+  // its name. Numbers and typed texts keep the caret where the box puts it.
+  const int index = combo1_->findText(combo1_->currentText(), Qt::MatchExactly);
+  if (index >= 0 && combo1_->itemData(index).isValid()) combo1_->lineEdit()->setCursorPosition(0);
+}
+
+QString MainWindow::chosenPort() const {
+  // An entry the system reported opens its device; anything else is read as typed.
+  const QString text = combo1_->currentText();
+  const int index = combo1_->findText(text, Qt::MatchExactly);
+  if (index >= 0) {
+    const QVariant device = combo1_->itemData(index);
+    if (device.isValid()) return device.toString();
+  }
+  return text;
 }
 
 void MainWindow::Command1_Click() {
   if (!link_.isOpen()) {
-    if (const std::optional<LinkError> failed =
-            link_.open(combo1_->currentText(), options_.portMapping)) {
+    if (const std::optional<LinkError> failed = link_.open(chosenPort(), options_.portMapping)) {
       setStatus(fillIn(strings_.connectFailed, {fromStd(linkErrorText(*failed, language_))}));
     } else {
       setStatus(fillIn(strings_.connected, {link_.portName()}));
@@ -279,7 +311,11 @@ QString MainWindow::folderFailedText(const Error& error) const {
 }
 
 void MainWindow::Command2_Click() {
-  if (!session_.dataPresent()) return;
+  if (!session_.dataPresent()) {
+    // As ever nothing is saved; the user learns why instead of seeing no effect.
+    setStatus(strings_.saveNeedsUpload);
+    return;
+  }
   const std::string& text = session_.buildRecordText(savedBlockCount());
   // The dialog opens wherever it can; a folder that cannot be made is said, not fatal.
   reportSaveFolder(ensureSaveFolder());
@@ -326,11 +362,18 @@ void MainWindow::Command3_Click() {
 }
 
 void MainWindow::setStatus(const QString& text) {
-  statusBar_->showMessage(text);
+  readoutShown_ = false;
+  statusBar_->setText(text);
+  if (!text.isEmpty()) {
+    messages_ << fillIn(strings_.messageAt,
+                        {options_.clock->now().toString(QStringLiteral("HH:mm:ss")), text});
+    if (messages_.size() > kKeptMessages) messages_.removeFirst();
+  }
+  refreshMeasurements();
 }
 
 QString MainWindow::statusText() const {
-  return statusBar_->currentMessage();
+  return statusBar_->text();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,7 +10,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -24,8 +24,10 @@
 #include "report/report_workflow.h"
 #include "session/trace_session.h"
 #include "sor/sor_edit.h"
+#include "ui/measurements_window.h"
 #include "ui/platform.h"
 #include "ui/save_folder.h"
+#include "ui/status_line.h"
 #include "ui/ui_strings.h"
 
 namespace tracelink {
@@ -43,6 +45,10 @@ struct MainWindowOptions {
   std::shared_ptr<MessageBoxes> messages;
   std::function<QString(int)> portMapping = portDeviceForNumber;
   QString initialPort;  // put into Combo1 after the scan when not empty
+  // The serial ports the system reports, listed after the numbered ones.
+  SystemPortSource systemPorts = systemSerialPorts;
+  // The printers the report reaches; empty: the system's own.
+  std::function<std::unique_ptr<PrintSystem>()> makePrintSystem;
 };
 
 // The start-up window. It owns the trace session and wires the layers to it; its controls
@@ -79,7 +85,11 @@ class MainWindow : public QWidget {
   bool dataPresent() const { return session_.dataPresent(); }
   bool transferBusy() const { return upload_->busy(); }
   QString saveFolder() const { return saveFolder_; }
+  // The whole status text, however much of it the status line has room for.
   QString statusText() const;
+  // What the connect button opens: the device of a port the system reported, else the
+  // port box's text as typed (a number, a device name or path).
+  QString chosenPort() const;
   // The event table exactly as built, CR LF line ends included (the text box shows it).
   QString eventText() const { return QString::fromStdString(session_.texts().eventText); }
   QString lastAutoSave() const { return lastAutoSave_; }
@@ -93,6 +103,12 @@ class MainWindow : public QWidget {
   QString measurementText() const;
   // What the report page reads from this window at the moment it is composed.
   ReportSources reportSources() const;
+  // The Measurements window (plot menu, Ctrl+M), made and shown on first use.
+  MeasurementsWindow* showMeasurementsWindow();
+  // What it shows: the readout, the event-loss result and the last status messages.
+  MeasurementsContent measurementsContent() const;
+  // How many status messages are kept for it.
+  static constexpr int kKeptMessages = 50;
 
  public:
   // Trace information, Save as SOR with the identity, and the exports (traceinfo;
@@ -134,6 +150,7 @@ class MainWindow : public QWidget {
   void placeOnScreen();
   void applyEnglishCaptions();
   void ScanPorts();
+  void showPortFromItsStart();
   // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
   void showDecoded();
   void setStatus(const QString& text);
@@ -145,6 +162,15 @@ class MainWindow : public QWidget {
   void wireUploads();
   void wirePlotCommands();
   void showMeasurement();
+  void wireMeasurements();
+  void refreshMeasurements();
+  // The markers' readout alone, and the event-loss result alone; empty when not set.
+  QString markerReadoutText() const;
+  QString eventLossResultText() const;
+  // An upload's outcome on the status line when it ended well, with the time it took.
+  void startUploadClock(bool all, const QString& abandoned);
+  void uploadEnded();
+  QString secondsTaken() const;
   void showProgress(const TransferProgress& progress);
   // The save folder, made when it is missing; why there is none when it cannot be.
   Status ensureSaveFolder();
@@ -188,7 +214,24 @@ class MainWindow : public QWidget {
   QPushButton* command5_ = nullptr;
   QProgressBar* progressBar1_ = nullptr;
   QProgressBar* progressBar2_ = nullptr;
-  QStatusBar* statusBar_ = nullptr;
+  StatusLine* statusBar_ = nullptr;
+
+  // The status texts shown, oldest first, each with its time of day; a readout is not
+  // kept (the Measurements window shows the current one).
+  QStringList messages_;
+  bool readoutShown_ = false;  // the status line shows the markers' readout
+  QPointer<MeasurementsWindow> measurementsWindow_;
+  // The upload that runs: which button started it, when, and how it went so far.
+  struct UploadRun {
+    bool running = false;
+    bool all = false;
+    bool endedWell = false;  // Upload Cur: the trace arrived whole
+    bool told = false;       // a failure or summary is already on the status line
+    int saved = 0;           // Upload All: traces saved
+    QString abandoned;       // the summary of an Upload All that starting this one ended
+    QElapsedTimer clock;
+  };
+  UploadRun uploadRun_;
 };
 
 }  // namespace tracelink

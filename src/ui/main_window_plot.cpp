@@ -96,8 +96,15 @@ QString MainWindow::measurementText() const {
 
 void MainWindow::showMeasurement() {
   const QString text = measurementText();
-  // Clearing the markers leaves the status line as it was rather than blanking a message.
-  if (!text.isEmpty()) setStatus(text);
+  if (!text.isEmpty()) {
+    statusBar_->setText(text);
+    readoutShown_ = true;
+  } else if (readoutShown_) {
+    // Clearing the markers takes their readout with them; any other message stays.
+    statusBar_->setText(QString());
+    readoutShown_ = false;
+  }
+  refreshMeasurements();
 }
 
 void MainWindow::ExportSor() {

@@ -1,5 +1,6 @@
 // The main window's wiring to the upload controller and the report workflow: what
 // they need from the window and how the window shows what they report.
+#include <QLocale>
 #include <QMetaObject>
 
 #include "link/transfer_messages.h"
@@ -19,11 +20,46 @@ ReportSources MainWindow::reportSources() const {
 }
 
 void MainWindow::Command12_Click() {
+  // An Upload All this stops has its count said now, and again beside the outcome.
+  const QString abandoned = abandonUpload();
   upload_->uploadCurrent();
+  startUploadClock(false, abandoned);
 }
 
 void MainWindow::Command4_Click() {
+  const QString abandoned = abandonUpload();
   upload_->uploadAll();
+  startUploadClock(true, abandoned);
+}
+
+// Called once the button's upload has started: an upload that could not start has
+// nothing to tell at its end.
+void MainWindow::startUploadClock(bool all, const QString& abandoned) {
+  uploadRun_ = UploadRun{};
+  uploadRun_.running = upload_->busy();
+  uploadRun_.all = all;
+  uploadRun_.abandoned = abandoned;
+  uploadRun_.clock.start();
+}
+
+QString MainWindow::secondsTaken() const {
+  return QLocale().toString(double(uploadRun_.clock.elapsed()) / 1000.0, 'f', 1);
+}
+
+void MainWindow::uploadEnded() {
+  if (!uploadRun_.running) return;
+  uploadRun_.running = false;
+  if (uploadRun_.told) return;
+  if (!uploadRun_.all && uploadRun_.endedWell) {
+    setStatus(
+        withAbandoned(uploadRun_.abandoned,
+                      fillIn(strings_.uploadedCurrent,
+                             {QString::number(session_.header().BlocksPerTrace), secondsTaken()})));
+  } else if (uploadRun_.all && uploadRun_.saved > 0) {
+    setStatus(withAbandoned(
+        uploadRun_.abandoned,
+        fillIn(strings_.uploadedAll, {QString::number(uploadRun_.saved), secondsTaken()})));
+  }
 }
 
 std::int32_t MainWindow::savedBlockCount() const {
@@ -45,11 +81,22 @@ void MainWindow::wireUploads() {
   });
   connect(upload_, &UploadController::progressChanged, this, &MainWindow::showProgress);
   connect(upload_, &UploadController::dataPresent, &session_, &TraceSession::setDataPresent);
-  connect(upload_, &UploadController::transferFailed, this,
-          [this](const QString& message) { setStatus(message); });
-  connect(upload_, &UploadController::uploadAllEnded, this, [this](const UploadAllSummary& s) {
-    setStatus(fromStd(uploadAllSummaryMessage(s, language_)));
+  connect(upload_, &UploadController::transferFailed, this, [this](const QString& message) {
+    uploadRun_.told = true;
+    setStatus(message);
   });
+  connect(upload_, &UploadController::uploadAllEnded, this, [this](const UploadAllSummary& s) {
+    const QString summary = fromStd(uploadAllSummaryMessage(s, language_));
+    // A summary of traces all saved, at the limit, also says how long that took.
+    const bool tookTime = s.end == UploadAllSummary::End::AtLimit && uploadRun_.running;
+    uploadRun_.told = true;
+    setStatus(tookTime ? fillIn(strings_.uploadTook, {summary, secondsTaken()}) : summary);
+  });
+  // What an upload that ends well tells, counted as it goes.
+  connect(upload_, &UploadController::dataPresent, this, [this] { uploadRun_.endedWell = true; });
+  connect(upload_, &UploadController::listSavedTraces, this, [this] { ++uploadRun_.saved; });
+  connect(upload_, &UploadController::showNoDatas, this, [this] { uploadRun_.told = true; });
+  connect(upload_, &UploadController::transferEnded, this, &MainWindow::uploadEnded);
 }
 
 QString MainWindow::abandonUpload() {

@@ -112,6 +112,22 @@ const UiStrings& uiStrings(Language language) {
       .eventEnd = QStringLiteral("end"),
       .nameValue = QStringLiteral("{0}: {1}"),
       .checksum = QStringLiteral("Checksum"),
+      // Readable results, uploads that end well and Save Cur before an upload.
+      .measurements = QStringLiteral("Measurements…"),
+      .measurementsTitle = QStringLiteral("Measurements"),
+      .measurementsMarkers = QStringLiteral("Markers"),
+      .measurementsNoMarkers = QStringLiteral("No marker is set."),
+      .measurementsEventLoss = QStringLiteral("Event loss"),
+      .measurementsNoEvent = QStringLiteral("No event is chosen."),
+      .measurementsMessages = QStringLiteral("Last messages ({0}, newest last)"),
+      .measurementsCopy = QStringLiteral("Copy all"),
+      .messageAt = QStringLiteral("{0}  {1}"),
+      .uploadedCurrent = QStringLiteral("Uploaded the current trace: {0} blocks in {1} s"),
+      .uploadedAll = QStringLiteral("Uploaded all {0} stored traces in {1} s"),
+      .uploadTook = QStringLiteral("{0}, in {1} s"),
+      .saveNeedsUpload = QStringLiteral(
+          "Nothing to save: Save Cur saves the trace that Upload Cur brings from the instrument, "
+          "and none has been uploaded yet"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -221,6 +237,21 @@ const UiStrings& uiStrings(Language language) {
       .eventEnd = QStringLiteral("末端"),
       .nameValue = QStringLiteral("{0}：{1}"),
       .checksum = QStringLiteral("校验和"),
+      // Readable results, uploads that end well and Save Cur before an upload.
+      .measurements = QStringLiteral("测量结果…"),
+      .measurementsTitle = QStringLiteral("测量结果"),
+      .measurementsMarkers = QStringLiteral("标记"),
+      .measurementsNoMarkers = QStringLiteral("未设置标记。"),
+      .measurementsEventLoss = QStringLiteral("事件损耗"),
+      .measurementsNoEvent = QStringLiteral("未选择事件。"),
+      .measurementsMessages = QStringLiteral("最近的消息（{0} 条，最新的在最后）"),
+      .measurementsCopy = QStringLiteral("全部复制"),
+      .messageAt = QStringLiteral("{0}  {1}"),
+      .uploadedCurrent = QStringLiteral("已上传当前曲线：{0} 块，用时 {1} 秒"),
+      .uploadedAll = QStringLiteral("已上传全部 {0} 条存储曲线，用时 {1} 秒"),
+      .uploadTook = QStringLiteral("{0}，用时 {1} 秒"),
+      .saveNeedsUpload = QStringLiteral(
+          "没有可保存的曲线：“保存当前数据”保存的是“上传当前数据”从仪表取得的曲线，目前尚未上传"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -126,6 +126,20 @@ struct UiStrings {
   QString eventEnd;
   QString nameValue;  // {0} name, {1} value: one line of the trace information
   QString checksum;   // a SOR file's checksum, as it compared
+  // Readable results, uploads that end well and Save Cur before an upload (mending).
+  QString measurements;  // the plot menu's entry
+  QString measurementsTitle;
+  QString measurementsMarkers;
+  QString measurementsNoMarkers;
+  QString measurementsEventLoss;
+  QString measurementsNoEvent;
+  QString measurementsMessages;  // {0} how many follow
+  QString measurementsCopy;
+  QString messageAt;        // {0} time of day, {1} the message
+  QString uploadedCurrent;  // {0} block count, {1} seconds taken
+  QString uploadedAll;      // {0} traces saved, {1} seconds taken
+  QString uploadTook;       // {0} an Upload All summary, {1} seconds taken
+  QString saveNeedsUpload;
 };
 
 const UiStrings& uiStrings(Language language);

@@ -103,7 +103,7 @@ class Spooler : public ::testing::Test {
   int baseline_ = 0;
 };
 
-TEST_F(Spooler, DiscoveryListsTheSchedulersQueuesAndNoneGivesTheMessage) {
+TEST_F(Spooler, DiscoveryListsTheSchedulersQueuesAndNoneGivesTheMessageOnPrint) {
   add("Zeta");
   add("Alpha");
   auto system = makeSystemPrintSystem();
@@ -125,9 +125,14 @@ TEST_F(Spooler, DiscoveryListsTheSchedulersQueuesAndNoneGivesTheMessage) {
   remove("Alpha");
   EXPECT_TRUE(ListInstalledPrinters(*system).isEmpty());
   workflow.Command5_Click();
-  EXPECT_EQ(messages, QStringList{"未找到安装的打印机！"});
+  EXPECT_TRUE(messages.isEmpty());  // the settings, the preview and its PDF need no printer
   EXPECT_TRUE(workflow.printerset()->isVisible());
   EXPECT_EQ(list->count(), 1);  // the earlier list stays
+  // Printing is what needs one.
+  QTest::mouseClick(workflow.printerset()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  ASSERT_NE(workflow.printerpre(), nullptr);
+  QTest::mouseClick(workflow.printerpre()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  EXPECT_EQ(messages, QStringList{"未找到安装的打印机！"});
 }
 
 TEST_F(Spooler, PrintedPageHoldsTheReportAtItsSizeFromThePrintableAreasCorner) {

@@ -502,7 +502,13 @@ TEST_F(ChineseWindowTest, UploadAllAtTheLimitSaysHowManyWereLeft) {
     SCOPED_TRACE(cases[i].status);
     MainWindow& w = *runs[i].window;
     ASSERT_TRUE(finish(w));
-    EXPECT_EQ(w.statusText(), QString::fromUtf8(cases[i].status));
+    // The summary, then the time it took.
+    const UiStrings& s = uiStrings(cases[i].language);
+    const QString took = fillIn(s.uploadTook, {QString::fromUtf8(cases[i].status), "@"});
+    EXPECT_TRUE(w.statusText().startsWith(took.left(took.indexOf('@'))))
+        << w.statusText().toStdString();
+    EXPECT_TRUE(w.statusText().endsWith(took.mid(took.indexOf('@') + 1)))
+        << w.statusText().toStdString();
     EXPECT_EQ(QDir(runs[i].folder()).entryList({"*.otdr"}, QDir::Files).size(), 50);
   }
 }
@@ -563,7 +569,17 @@ TEST_F(ChineseWindowTest, UploadAllAbandonedByAnotherButtonSaysHowManyWereSaved)
     MainWindow& w = *runs[i].window;
     ASSERT_TRUE(finish(w));
     const QString device = runs[i].sim->device();
-    EXPECT_EQ(w.statusText(), QString::fromUtf8(cases[i].status).replace("%1", device));
+    const QString status = QString::fromUtf8(cases[i].status).replace("%1", device);
+    if (std::string_view(cases[i].button) == "Upload Cur") {
+      // The count stays beside the current trace's upload, which ended well.
+      const QString uploaded = uiStrings(cases[i].language).uploadedCurrent;
+      EXPECT_TRUE(w.statusText().startsWith(
+          fillIn(uiStrings(cases[i].language).abandonedThen,
+                 {status, uploaded.left(uploaded.indexOf(QStringLiteral("{0}")))})))
+          << w.statusText().toStdString();
+    } else {
+      EXPECT_EQ(w.statusText(), status);
+    }
     EXPECT_EQ(QDir(runs[i].folder()).entryList({"0*.otdr"}, QDir::Files).size(), 1);
     if (cases[i].language == Language::Chinese)
       EXPECT_CHINESE(w.statusText(), QStringLiteral("a.otdr"), device);

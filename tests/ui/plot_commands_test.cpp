@@ -163,7 +163,7 @@ TEST_F(PlotCommandsTest, ARightClickOpensTheMenuARightDragStillZooms) {
   QStringList captions;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) captions << a->text();
-  // These come first, in this order; later features add their entries after them.
+  // The measuring commands and the export come first; later features add theirs below.
   EXPECT_EQ(captions.mid(0, 6), (QStringList{"设置标记A", "设置标记B", "清除标记", "此处事件损耗",
                                              "显示事件", "导出SOR…"}));
 

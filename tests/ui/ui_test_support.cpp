@@ -43,6 +43,8 @@ MainWindowOptions Harness::options(const QString& saveFolder,
   o.saveDialog = dialog;
   o.messages = messages;
   o.portMapping = std::move(mapping);
+  // The machine's own serial adapters must not change what the tests see in the port box.
+  o.systemPorts = [] { return std::vector<SystemPort>{}; };
   return o;
 }
 

@@ -8,12 +8,14 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "files/record_file.h"
 #include "files/record_text.h"
 #include "integration/sim_harness.h"
+#include "record/fill_in.h"
 #include "sor/sor_io.h"
 #include "ui/main_window.h"
 #include "ui/progress_widgets.h"
@@ -147,6 +149,39 @@ TEST_F(UploadWindowTest, UploadAllSavesEveryStoredTrace) {
   EXPECT_FALSE(w->dataPresent());
   for (const char* name : {"ProgressBar1", "ProgressBar2", "Label3", "Label5"})
     EXPECT_TRUE(w->findChild<QWidget*>(name)->isHidden()) << name;
+}
+
+// An upload that ends well says so: which trace or how many, the block count and the time
+// taken (a number of seconds, never asserted).
+TEST_F(UploadWindowTest, AnUploadThatEndsWellSaysSoOnTheStatusLine) {
+  struct Case {
+    QStringList simArgs;
+    bool all;
+  };
+  const Case cases[] = {{{"--range", "4", "--stored", "0"}, false},
+                        {{"--range", "1", "--stored", "2", "--no-current"}, true}};
+  for (Language language : {Language::English, Language::Chinese}) {
+    const UiStrings& s = uiStrings(language);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.all);
+      SimProcess sim(c.simArgs);
+      ASSERT_FALSE(sim.device().isEmpty());
+      auto w = std::make_unique<MainWindow>(language, harness.options(folder(), noPort));
+      w->findChild<QComboBox*>("Combo1")->setEditText(sim.device());
+      w->Command1_Click();
+      ASSERT_EQ(w->findChild<QPushButton*>("Command1")->text(), s.disconnect);
+      c.all ? w->Command4_Click() : w->Command12_Click();
+      ASSERT_TRUE(finish(*w));
+      const QString count = QString::number(c.all ? std::int32_t{2} : w->header().BlocksPerTrace);
+      const QString mark = QStringLiteral("@SECONDS@");
+      QString pattern = QRegularExpression::escape(
+          fillIn(c.all ? s.uploadedAll : s.uploadedCurrent, {count, mark}));
+      pattern.replace(QRegularExpression::escape(mark), QStringLiteral(R"(\d+[.,]\d)"));
+      EXPECT_TRUE(QRegularExpression("^" + pattern + "$").match(w->statusText()).hasMatch())
+          << w->statusText().toStdString() << " / " << pattern.toStdString();
+      EXPECT_GT(w->header().BlocksPerTrace, 0);
+    }
+  }
 }
 
 TEST_F(UploadWindowTest, NoDatasWhenTheInstrumentHasNoTrace) {

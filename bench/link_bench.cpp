@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "link/block_transfer.h"
+#include "link/cable_upload_run.h"
 #include "link/serial_link.h"
 #include "link/transfer_messages.h"
 #include "link/upload_controller.h"
@@ -162,5 +164,81 @@ BENCHMARK(BM_UploadOverSim)
     ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// Twelve stored traces of twelve blocks at line rate: Upload All (its automatic save left
+// out) beside the cable upload, which names, converts and writes each trace as a SOR file
+// before it asks for the next. Both are measured against the line time of their 156
+// replies; the cable upload must stay within 1.02 of it.
+void BM_CableUploadAtLineRate(benchmark::State& state) {
+  app();
+  const bool cable = state.range(0) != 0;
+  constexpr int kStored = 12;
+  QProcess sim;
+  sim.start(simProgram(), {"--range", "7", "--stored", QString::number(kStored), "--line-rate"});
+  if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(20000)) {
+    state.SkipWithError("tracelink-sim did not start (set TRACELINK_BINARY_DIR)");
+    return;
+  }
+  const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+  auto record = std::make_unique<tracelink::TraceRecord>();
+  tracelink::HeaderState header;
+  tracelink::ViewWindow view;
+  tracelink::SerialLink link;
+  if (const auto error = link.open(device)) {
+    state.SkipWithError(tracelink::linkErrorText(*error, tracelink::Language::English).c_str());
+    return;
+  }
+  tracelink::PlainTraceSink sink(*record, header, view);
+  tracelink::UploadController controller(link, sink, tracelink::Language::English);
+  controller.setAutoSaveTrace([](int, int) { return tracelink::Status(); });
+  tracelink::CableUploadRun run(controller, sink, tracelink::Language::English);
+  QEventLoop loop;
+  QObject::connect(&controller, &tracelink::UploadController::transferEnded, &loop,
+                   &QEventLoop::quit);
+  bool failed = false;
+  QObject::connect(&controller, &tracelink::UploadController::transferFailed,
+                   [&](const QString&) { failed = true; });
+
+  double measured = 0;
+  for (auto _ : state) {
+    QTemporaryDir folder;
+    tracelink::CablePlan plan;
+    plan.cable = "CABLE";
+    plan.locationA = "Exchange";
+    plan.locationB = "Cabinet 7";
+    plan.operatorName = "R. Smith";
+    plan.folder = folder.path().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    if (cable) {
+      if (!run.start(plan)) failed = true;
+    } else {
+      controller.uploadAll();
+    }
+    if (!failed) loop.exec();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    measured += seconds;
+    state.SetIterationTime(seconds);
+    if (failed || (cable && run.summary().saved != kStored)) {
+      state.SkipWithError("the upload failed");
+      break;
+    }
+  }
+  const double lineSeconds = kStored * 13 * 8001.0 * 10 / 115200;
+  state.counters["line_s"] = lineSeconds;
+  if (state.iterations() > 0)
+    state.counters["of_line"] = measured / static_cast<double>(state.iterations()) / lineSeconds;
+  state.SetLabel(cable ? "cable upload, 12 SOR files" : "Upload All, nothing saved");
+  sim.terminate();
+  sim.waitForFinished(5000);
+}
+// 156 replies take 108.3 s on the line.
+BENCHMARK(BM_CableUploadAtLineRate)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -74,6 +74,13 @@ class UploadController : public QObject {
   // Starts over, whatever ran before: the instrument's current trace / all stored traces.
   void uploadCurrent();
   void uploadAll();
+  // The same transfers for a caller that saves each trace itself (the cable upload):
+  // `save` takes the place of the automatic save for this upload only. The stored traces
+  // first..last (or up to the last stored one) are saved as they complete; the current
+  // trace once it is decoded, after dataPresent(). Such an upload never announces an
+  // Upload All summary, and abandon() returns none for it: the caller tells its own.
+  void uploadStoredRange(int first, int last, AutoSaveHook save);
+  void uploadCurrentWith(AutoSaveHook save);
   // Ends a running transfer quietly (progress hidden, nothing decoded or saved from it).
   // An Upload All it ends is announced as ever, and its summary is also returned, for the
   // caller to show beside what it does next.
@@ -105,6 +112,9 @@ class UploadController : public QObject {
   // Carries out the actions in order; stops them at a failed write or save.
   void run(TransferActions actions);
 
+  // Ends an upload of a range once its last trace is complete.
+  void endRange();
+
   ByteLink& link_;
   BlockTransfer transfer_;
   Language language_;
@@ -113,6 +123,11 @@ class UploadController : public QObject {
   QTimer replyTimer_;
   std::unique_ptr<Host> host_;
   bool running_ = false;  // a transfer ran when the last actions were carried out
+  // Of an upload started with its own save: the save, the last trace of its range, and
+  // whether the request for the trace after it was held back.
+  AutoSaveHook ownSave_;
+  int lastSelect_ = kMaxUploadedTraces;
+  bool rangeDone_ = false;
 };
 
 }  // namespace tracelink

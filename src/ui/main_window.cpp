@@ -142,6 +142,7 @@ void MainWindow::buildControls() {
   wirePlotCommands();
   wireTraceInfo();
   wireMeasurements();
+  wireCableUpload();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,

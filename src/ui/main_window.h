@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+#include "link/cable_upload_run.h"
 #include "link/serial_link.h"
 #include "link/upload_controller.h"
 #include "record/decode.h"
@@ -232,6 +234,22 @@ class MainWindow : public QWidget {
     QElapsedTimer clock;
   };
   UploadRun uploadRun_;
+
+  // Upload cable (main_window_cable.cpp): the port box's context menu and Ctrl+U.
+ public:
+  // Asks for the cable in its dialog, remembers the answers and starts the upload.
+  void UploadCable();
+  // Starts the cable upload of plan; the status line says why when it cannot start.
+  void startCableUpload(const CablePlan& plan);
+  CableUploadRun* cableUpload() const { return cableRun_; }
+  QAction* uploadCableAction() const { return uploadCableAction_; }
+
+ private:
+  void wireCableUpload();
+  void showPortMenu(QWidget* on, const QPoint& at);
+  void cableFinished(const CableSummary& summary);
+  CableUploadRun* cableRun_ = nullptr;
+  QAction* uploadCableAction_ = nullptr;
 };
 
 }  // namespace tracelink

@@ -16,6 +16,7 @@ StatusLine::StatusLine(QWidget* parent) : QStatusBar(parent) {}
 void StatusLine::setText(const QString& text) {
   text_ = text;
   showText();
+  emit textChanged(text_);
 }
 
 void StatusLine::resizeEvent(QResizeEvent* event) {

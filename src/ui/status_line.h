@@ -18,6 +18,10 @@ class StatusLine : public QStatusBar {
   // The whole text, however much of it is shown.
   const QString& text() const { return text_; }
 
+ signals:
+  // Every text set, whole (messageChanged gives only what is shown of it).
+  void textChanged(const QString& text);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 

@@ -140,6 +140,36 @@ struct UiStrings {
   QString uploadedAll;      // {0} traces saved, {1} seconds taken
   QString uploadTook;       // {0} an Upload All summary, {1} seconds taken
   QString saveNeedsUpload;
+  // Upload cable: the port box's context menu and Ctrl+U, its dialog and status texts.
+  QString uploadCable;
+  QString cableDialogTitle;
+  QString cableId;
+  QString cableIdHint;  // what an empty cable ID does
+  QString cableFirstFiber;
+  QString cableFiberStep;
+  QString cableDirection;
+  QString cableFromA;
+  QString cableFromB;
+  QString cableLocationA;
+  QString cableLocationB;
+  QString cableOperator;
+  QString cableFolder;
+  QString cableBrowse;
+  QString cableFolderTitle;
+  QString cableFormat;
+  QString cableFormatSor;
+  QString cableFormatOtdr;
+  QString cableTraces;
+  QString cableAllTraces;
+  QString cableTraceRange;  // before the first trace number
+  QString cableTraceTo;     // between the two numbers
+  QString cableOnExisting;
+  QString cableSkip;
+  QString cableReplace;
+  QString cableKeepBoth;
+  QString cableStart;
+  QString cableNotStarted;  // {0} why
+  QString cableSavedIn;     // {0} summary, {1} folder
 };
 
 const UiStrings& uiStrings(Language language);

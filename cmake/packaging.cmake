@@ -70,6 +70,10 @@ if(CMAKE_OBJCOPY)
 endif()
 install(FILES ${pkg_src}/tracelink.desktop ${pkg_src}/tracelink-zh.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The trace files' types, which the desktop entries name; the system's trigger updates the
+# type database when the package is installed.
+install(FILES ${pkg_src}/tracelink-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME tracelink.xml)
 install(FILES ${pkg_src}/tracelink.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${pkg_out}/tracelink.png

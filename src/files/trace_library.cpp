@@ -2,8 +2,10 @@
 
 #include "files/path_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
 
 namespace tracelink {
@@ -12,16 +14,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool endsWithOtdr(const std::string& name) {
-  static constexpr char kExt[] = ".otdr";
-  constexpr std::size_t kLen = sizeof kExt - 1;
-  if (name.size() <= kLen) return false;
-  for (std::size_t i = 0; i < kLen; ++i) {
-    char c = name[name.size() - kLen + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kExt[i]) return false;
-  }
+char lowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether name is more than the extension ext (lower case, with its dot) and ends in it.
+bool endsWithExtension(const std::string& name, std::string_view ext) {
+  if (name.size() <= ext.size()) return false;
+  for (std::size_t i = 0; i < ext.size(); ++i)
+    if (lowerAscii(name[name.size() - ext.size() + i]) != ext[i]) return false;
   return true;
+}
+
+bool isTraceFileName(const std::string& name) {
+  return endsWithExtension(name, ".otdr") || endsWithExtension(name, ".sor");
 }
 
 bool pathExists(const fs::path& p) {
@@ -79,9 +85,44 @@ std::vector<std::string> ListSavedTraces(const fs::path& folder) {
     std::string name = pathText(it->path().filename());
     // Hidden files are not listed, as the trace folder always listed only normal files.
     if (name.front() == '.') continue;
-    if (endsWithOtdr(name)) names.push_back(std::move(name));
+    if (isTraceFileName(name)) names.push_back(std::move(name));
   }
+  std::sort(names.begin(), names.end(), NameOrderLess);
   return names;
+}
+
+bool NameOrderLess(const std::string& a, const std::string& b) {
+  // Folded to upper case as the instrument's Windows folders fold names: "B.otdr" after
+  // "a.otdr", and "_" after the letters.
+  const auto folded = [](const std::string& s) {
+    std::string out = s;
+    for (char& c : out)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+  };
+  const std::string fa = folded(a);
+  const std::string fb = folded(b);
+  if (fa != fb) {
+    return std::lexicographical_compare(
+        fa.begin(), fa.end(), fb.begin(), fb.end(), [](char x, char y) {
+          return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        });
+  }
+  return a < b;
+}
+
+std::vector<std::string> RememberRecent(std::vector<std::string> recent, const std::string& path,
+                                        std::size_t limit) {
+  recent = ForgetRecent(std::move(recent), path);
+  if (!path.empty()) recent.insert(recent.begin(), path);
+  std::erase(recent, std::string());
+  if (recent.size() > limit) recent.resize(limit);
+  return recent;
+}
+
+std::vector<std::string> ForgetRecent(std::vector<std::string> recent, const std::string& path) {
+  std::erase(recent, path);
+  return recent;
 }
 
 }  // namespace tracelink

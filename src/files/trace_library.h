@@ -25,9 +25,24 @@ std::string AutoSaveFileName(int traceSelect, int year, int month, int day, int 
 std::filesystem::path UniqueSavePath(const std::filesystem::path& folder,
                                      const std::string& fileName);
 
-// The names (without folder) of the normal files in folder whose name ends in ".otdr" (in
-// any letter case, as the instrument's Windows folders match it), in the order the file
-// system lists them. A missing or unreadable folder gives an empty list.
+// The names (without folder) of the normal files in folder whose name ends in ".otdr" or
+// ".sor" (in any letter case, as the instrument's Windows folders match it), in name order
+// as those folders list them: letters compared without case, then byte by byte. Hidden
+// files are left out. A missing or unreadable folder gives an empty list.
 std::vector<std::string> ListSavedTraces(const std::filesystem::path& folder);
+
+// True when a comes before b in the trace folder's name order (see ListSavedTraces).
+bool NameOrderLess(const std::string& a, const std::string& b);
+
+// How many files the recent list keeps.
+inline constexpr std::size_t kRecentFilesLimit = 10;
+
+// The recent list after path was opened: path first, an earlier entry for the same path
+// dropped, at most limit entries. Empty paths are never listed.
+std::vector<std::string> RememberRecent(std::vector<std::string> recent, const std::string& path,
+                                        std::size_t limit = kRecentFilesLimit);
+
+// The recent list without path (a file that is gone).
+std::vector<std::string> ForgetRecent(std::vector<std::string> recent, const std::string& path);
 
 }  // namespace tracelink

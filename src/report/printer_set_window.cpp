@@ -66,6 +66,8 @@ PrinterSetWindow::PrinterSetWindow(Language language, QWidget* parent)
   // drops the selection without touching the chosen name.
   connect(list1_, &QListWidget::itemSelectionChanged, this, &PrinterSetWindow::List1_Click);
   connect(command1_, &QPushButton::clicked, this, &PrinterSetWindow::Command1_Click);
+  for (QLineEdit* box : {text1_, text2_, text3_, text4_, text5_, text6_})
+    connect(box, &QLineEdit::textEdited, this, &PrinterSetWindow::headerTextsEdited);
   Form_Load();
 }
 
@@ -112,6 +114,14 @@ void PrinterSetWindow::Command1_Click() {
 ReportHeader PrinterSetWindow::headerTexts() const {
   return {text1_->text(), text2_->text(), text3_->text(),
           text4_->text(), text5_->text(), text6_->text()};
+}
+
+void PrinterSetWindow::setHeaderTexts(const ReportHeader& texts) {
+  text1_->setText(texts.deviceName);
+  text2_->setText(texts.cableNo);
+  text3_->setText(texts.fiberNo);
+  text4_->setText(texts.fiberType);
+  text5_->setText(texts.operatorName);
 }
 
 void PrinterSetWindow::setPrinterNames(const QStringList& names) {

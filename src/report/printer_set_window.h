@@ -30,12 +30,17 @@ class PrinterSetWindow : public QWidget {
   void showChosenPrinter(const QString& name);
   // Replaces the list's entries; the chosen printer is left as it is.
   void setPrinterNames(const QStringList& names);
+  // Puts texts into the boxes for the device, cable, fibre, fibre type and operator; the
+  // time box keeps the moment the window was loaded.
+  void setHeaderTexts(const ReportHeader& texts);
 
  signals:
   // A printer's name was clicked in the list.
   void printerClicked(const QString& name);
   // The Preview button was pressed; the window has hidden itself.
   void previewRequested();
+  // The user changed one of the header texts.
+  void headerTextsEdited();
 
  private:
   void Form_Load();

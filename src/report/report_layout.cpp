@@ -49,7 +49,8 @@ PageLayout layoutReportPage(const ReportHeader& header, const ReportSources& sou
   text(5, 25, kTextSize, caption(r.iorCaption) + sources.text4_0);
   text(50, 25, kTextSize, caption(r.pulseCaption) + sources.text4_1);
   text(5, 31, kTextSize, caption(r.ampCaption) + sources.text4_3);
-  text(115, 31, kTextSize, s.wavelength);
+  text(115, 31, kTextSize,
+       sources.wavelength.isEmpty() ? s.wavelength : s.wavelengthCaption + sources.wavelength);
 
   rule(37);
   rule(43);
@@ -77,7 +78,8 @@ PageLayout layoutReportPage(const ReportHeader& header, const ReportSources& sou
     text(kColumnX[1], y, kTextSize, QString::fromStdString(row.typeName));
     text(kColumnX[2], y, kTextSize, QString::number(row.distance));
     text(kColumnX[3], y, kTextSize, level(loss, decimalSeparator));
-    if (row.hasIl) text(kColumnX[4], y, kTextSize, level(row.ilHundredths, decimalSeparator));
+    if (row.hasIl && sources.eventIl)
+      text(kColumnX[4], y, kTextSize, level(row.ilHundredths, decimalSeparator));
   }
   return page;
 }

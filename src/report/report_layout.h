@@ -20,6 +20,10 @@ struct ReportSources {
   QImage plotCanvas;  // the hidden plot picture, black on white
   DecodedValues decoded;
   QString traceName;  // the trace's file name, or empty; suggests the name of a saved report
+  // Another maker's trace: its wavelength ("1550nm"), and no IL column, which its key events
+  // do not give. Empty and true for the instrument's own traces (always 1310 nm).
+  QString wavelength;
+  bool eventIl = true;
 };
 
 // The free texts of the print settings window, as typed.

@@ -1,5 +1,8 @@
 #include "report/report_sources.h"
 
+#include <QFileInfo>
+
+#include "render/level_series_plot.h"
 #include "render/plot_geometry.h"
 #include "render/plot_render.h"
 #include "session/view_window.h"
@@ -13,6 +16,20 @@ ReportSources BuildReportSources(const TraceSession& session, QImage plotCanvas)
   sources.text4_1 = QString::fromStdString(texts.text4_1);
   sources.text4_3 = QString::fromStdString(texts.text4_3);
   sources.text4_5 = QString::fromStdString(session.scaleText());
+  if (const ForeignShown* f = session.foreign()) {
+    // Another maker's trace: its own values, its key events in the table, its window
+    // drawn at its own spacing and levels, and its file's name.
+    if (plotCanvas.isNull())
+      plotCanvas = renderTraceCanvas(f->trace, static_cast<std::size_t>(f->view.ViewStart),
+                                     static_cast<std::size_t>(f->view.ViewEnd));
+    sources.plotCanvas = std::move(plotCanvas);
+    sources.decoded = f->decoded;
+    sources.eventIl = false;
+    if (f->trace.acquisition.wavelengthNm > 0)
+      sources.wavelength = QString::number(f->trace.acquisition.wavelengthNm) + "nm";
+    sources.traceName = QFileInfo(QString::fromStdString(f->trace.origin.path)).fileName();
+    return sources;
+  }
   // The session never holds an empty or reversed window, so it is drawn as it stands.
   sources.plotCanvas = plotCanvas.isNull() ? renderPlotCanvas(session.record(), session.header(),
                                                               session.view(), session.decoded().Ior)

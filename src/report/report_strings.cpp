@@ -38,6 +38,8 @@ ReportStrings english() {
       .plotCaption = "Trace:",
       .eventsTitle = "Events list",
       .typeColumn = "Event type",
+      // Another maker's trace on the page ("viewer").
+      .wavelengthCaption = "Wave:",
   };
   s.preview = {
       .caption = "VT520X Print Preview",
@@ -96,6 +98,8 @@ ReportStrings chinese() {
       .plotCaption = "曲线图：",
       .eventsTitle = "事件表",
       .typeColumn = "事件类型",
+      // Another maker's trace on the page ("viewer").
+      .wavelengthCaption = "波长：",
   };
   s.preview = {
       .caption = "VT520X v1.1 打印预览",

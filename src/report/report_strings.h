@@ -33,6 +33,9 @@ struct ReportPageStrings {
   QString plotCaption;
   QString eventsTitle;
   QString typeColumn;  // the English and Chinese pages name the column unlike the table
+
+  // Another maker's trace on the page ("viewer"): the caption before its own wavelength.
+  QString wavelengthCaption;
 };
 
 // The preview window's captions and the messages of the print button.

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "report/pdf_save_dialog.h"
@@ -42,6 +43,15 @@ ReportWorkflow::~ReportWorkflow() {
 PrinterSetWindow* ReportWorkflow::printerset() {
   if (!printerset_) {
     printerset_ = new PrinterSetWindow(language_, mainWindow_);
+    if (prefill_) {
+      const HeaderPrefill texts = prefill_();
+      for (const auto& [name, text] : {std::pair{"Text2", &texts.cableNo},
+                                       {"Text3", &texts.fiberNo},
+                                       {"Text5", &texts.operatorName}})
+        if (!text->isEmpty())
+          if (auto* box = printerset_->findChild<QLineEdit*>(QString::fromLatin1(name)))
+            box->setText(*text);
+    }
     chosenPrinter_.clear();
     connect(printerset_, &PrinterSetWindow::previewRequested, this, &ReportWorkflow::showPreview);
     connect(printerset_, &PrinterSetWindow::printerClicked, this, [this](const QString& name) {
@@ -49,6 +59,15 @@ PrinterSetWindow* ReportWorkflow::printerset() {
       printerset_->showChosenPrinter(name);
     });
     connect(printerset_, &QObject::destroyed, this, [this] { chosenPrinter_.clear(); });
+    if (rememberTexts_) {
+      if (rememberedTexts_) printerset_->setHeaderTexts(*rememberedTexts_);
+      connect(printerset_, &PrinterSetWindow::headerTextsEdited, this, [this] {
+        ReportHeader texts = printerset_->headerTexts();
+        texts.time.clear();
+        rememberedTexts_ = texts;
+        emit headerTextsRemembered(texts);
+      });
+    }
   }
   return printerset_;
 }
@@ -59,7 +78,26 @@ const PrinterSetWindow* ReportWorkflow::loadedPrinterset() const {
 
 ReportHeader ReportWorkflow::header() const {
   if (printerset_) return printerset_->headerTexts();
-  return defaultReportHeader(language_, QDateTime::currentDateTime());
+  ReportHeader header = defaultReportHeader(language_, QDateTime::currentDateTime());
+  if (rememberTexts_ && rememberedTexts_) {
+    const QString time = header.time;
+    header = *rememberedTexts_;
+    header.time = time;
+  }
+  // A trace that names its cable, fibre or operator starts the window with them.
+  if (prefill_) {
+    const HeaderPrefill texts = prefill_();
+    if (!texts.cableNo.isEmpty()) header.cableNo = texts.cableNo;
+    if (!texts.fiberNo.isEmpty()) header.fiberNo = texts.fiberNo;
+    if (!texts.operatorName.isEmpty()) header.operatorName = texts.operatorName;
+  }
+  return header;
+}
+
+void ReportWorkflow::rememberHeaderTexts(const std::optional<ReportHeader>& start) {
+  rememberTexts_ = true;
+  rememberedTexts_ = start;
+  if (printerset_ && start) printerset_->setHeaderTexts(*start);
 }
 
 PrintPreviewWindow* ReportWorkflow::printerpre() const {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "record/language.h"
 #include "report/print_system.h"
@@ -33,11 +34,20 @@ class PrintPreviewWindow;
 // created on first use and deleted when the user closes them; the current printer lasts as
 // long as the workflow. The real printers are reached through Qt's printer support (CUPS
 // here): a failed or refused print is shown in the preview, naming the printer and why.
+// What the trace on screen states for the settings window's fields; an empty text leaves
+// the field's default.
+struct HeaderPrefill {
+  QString cableNo;
+  QString fiberNo;
+  QString operatorName;
+};
+
 class ReportWorkflow : public QObject {
   Q_OBJECT
 
  public:
   using SourcesFn = std::function<ReportSources()>;
+  using PrefillFn = std::function<HeaderPrefill()>;
   // Shows a plain message with an OK button over parent.
   using MessageFn = std::function<void(QWidget* parent, const QString& text)>;
 
@@ -53,6 +63,9 @@ class ReportWorkflow : public QObject {
 
   // The settings window, loaded now if it is not (as any use of it loads it).
   PrinterSetWindow* printerset();
+  // The texts the settings window starts with in place of its defaults, asked for when it
+  // loads (and by header() while it is not loaded).
+  void setHeaderPrefill(PrefillFn prefill) { prefill_ = std::move(prefill); }
   // Where the preview's Save PDF starts (the program's save folder).
   void setSaveFolder(const QString& folder) { saveFolder_ = folder; }
 
@@ -63,6 +76,11 @@ class ReportWorkflow : public QObject {
   // loaded, else as it would open with them now (its defaults and the time now). Closing
   // the window brings its defaults back, as it always did.
   ReportHeader header() const;
+  // From now on the settings window opens with the texts last typed into it (device,
+  // cable, fibre, fibre type, operator) instead of its defaults, starting with start when
+  // given; each edit is announced with headerTextsRemembered. Without this call, closing
+  // the window brings its defaults back, as it always did.
+  void rememberHeaderTexts(const std::optional<ReportHeader>& start);
   // The preview window, or nullptr while it is not loaded.
   PrintPreviewWindow* printerpre() const;
   // The program's current printer.
@@ -71,18 +89,25 @@ class ReportWorkflow : public QObject {
   // click); closing the settings window discards it with the window's other state.
   const QString& chosenPrinter() const { return chosenPrinter_; }
 
+ signals:
+  // The settings window's texts changed while they are remembered (time left empty).
+  void headerTextsRemembered(const ReportHeader& texts);
+
  private:
   void ListInstalledPrinters();
   void showPreview();
 
   Language language_;
   SourcesFn sources_;
+  PrefillFn prefill_;
   QWidget* mainWindow_;
   std::unique_ptr<PrintSystem> printSystem_;
   MessageFn showMessage_;
   ReportPrinter printer_;
   QString chosenPrinter_;
   QString saveFolder_;
+  bool rememberTexts_ = false;
+  std::optional<ReportHeader> rememberedTexts_;
   QPointer<PrinterSetWindow> printerset_;
   QPointer<PrintPreviewWindow> printerpre_;
 };

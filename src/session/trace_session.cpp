@@ -1,9 +1,11 @@
 #include "session/trace_session.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "files/path_text.h"
 #include "files/record_text.h"
+#include "session/trace_texts.h"
 #include "trace/trace_from_record.h"
 
 namespace tracelink {
@@ -28,13 +30,67 @@ std::int32_t TraceSession::savedBlockCount(std::int32_t uploadBlocks) const {
 }
 
 Status TraceSession::loadFile(const std::filesystem::path& path) {
-  const Result<std::int32_t> blocks = LoadTraceFile(path, *record_, header_, view_);
-  if (!blocks) return blocks.error();
-  showLoaded(TraceSource{TraceSource::Kind::File, path, *blocks, std::nullopt});
+  Result<OpenedTrace> opened = ReadTraceByContent(path, language_, snapshot());
+  if (!opened) return opened.error();
+  showOpened(std::move(*opened), path);
   return {};
 }
 
+LoadedTrace TraceSession::snapshot() const {
+  LoadedTrace copy;
+  *copy.record = *record_;
+  copy.header = header_;
+  copy.view = view_;
+  return copy;
+}
+
+void TraceSession::showOpened(OpenedTrace opened, const std::filesystem::path& path) {
+  if (auto* trace = std::get_if<Trace>(&opened.content)) {
+    showForeign(std::move(*trace));
+    return;
+  }
+  showLoadedTrace(std::move(std::get<LoadedTrace>(opened.content)), path);
+}
+
+void TraceSession::showForeign(Trace trace) {
+  auto shown = std::make_unique<ForeignShown>();
+  shown->ior = indexForSpacing(trace.spacingM);
+  shown->view.FullRangeStart = 0;
+  shown->view.FullRangeEnd = static_cast<std::int32_t>(
+      std::min<std::size_t>(trace.size() - 1, static_cast<std::size_t>(INT32_MAX)));
+  shown->view.ViewStart = shown->view.FullRangeStart;
+  shown->view.ViewEnd = shown->view.FullRangeEnd;
+  shown->texts = traceTexts(trace, language_, decimalSeparator_);
+  shown->decoded = traceEventValues(trace, language_);
+  shown->decoded.Ior = shown->ior;
+  shown->trace = std::move(trace);
+  foreign_ = std::move(shown);
+  // The record's source stays with the record; the file is the trace's own origin.
+  clearMarkers();
+  settleForeignView();
+  emit traceChanged();
+}
+
+void TraceSession::settleForeignView() {
+  ForeignShown& f = *foreign_;
+  repairWindow(f.view);
+  const LevelScale scale = levelScaleOf(f.trace, static_cast<std::size_t>(f.view.ViewStart),
+                                        static_cast<std::size_t>(f.view.ViewEnd));
+  std::string text = tracelink::scaleText(distanceGridStep(f.view, f.ior), scale.stepDb);
+  if (text == f.scaleText) return;
+  f.scaleText = std::move(text);
+  emit scaleTextChanged(QString::fromStdString(f.scaleText));
+}
+
+void TraceSession::dropForeign() {
+  if (!foreign_) return;
+  foreign_.reset();
+  // The value box showed the foreign window's scale; the record's may be unchanged.
+  emit scaleTextChanged(QString::fromStdString(scaleText_));
+}
+
 void TraceSession::showLoadedTrace(LoadedTrace trace, const std::filesystem::path& path) {
+  dropForeign();
   record_ = std::move(trace.record);
   header_ = trace.header;
   view_ = trace.view;
@@ -42,6 +98,7 @@ void TraceSession::showLoadedTrace(LoadedTrace trace, const std::filesystem::pat
 }
 
 Trace TraceSession::trace() const {
+  if (foreign_) return foreign_->trace;
   Trace trace = TraceFromRecord(*record_, header_, view_, decoded_);
   if (source_.kind == TraceSource::Kind::File) trace.origin.path = pathText(source_.path);
   if (source_.kind == TraceSource::Kind::Upload) trace.origin.uploadedAt = source_.uploadedAt;
@@ -57,6 +114,8 @@ void TraceSession::showLoaded(TraceSource source) {
 }
 
 void TraceSession::clearTrace() {
+  // An upload brings back the record in place of another maker's trace.
+  dropForeign();
   clearTraceWords(*record_);
   recordText_.clear();
   source_ = TraceSource{TraceSource::Kind::Upload, {}, 0, std::nullopt};
@@ -96,6 +155,14 @@ const std::string& TraceSession::buildRecordText(std::int32_t blocks) {
 }
 
 bool TraceSession::zoomTo(std::int32_t startM, std::int32_t endM) {
+  if (foreign_) {
+    const auto zoomed = zoomWindow(foreign_->view, startM, endM, foreign_->ior);
+    if (!zoomed) return false;
+    foreign_->view = *zoomed;
+    settleForeignView();
+    emit viewChanged();
+    return true;
+  }
   const auto zoomed = zoomWindow(view_, startM, endM, decoded_.Ior);
   if (!zoomed) return false;
   view_ = *zoomed;
@@ -105,6 +172,12 @@ bool TraceSession::zoomTo(std::int32_t startM, std::int32_t endM) {
 }
 
 bool TraceSession::panTowardStart() {
+  if (foreign_) {
+    if (!tracelink::panTowardStart(foreign_->view)) return false;
+    settleForeignView();
+    emit viewChanged();
+    return true;
+  }
   if (!tracelink::panTowardStart(view_)) return false;
   settleView();
   emit viewChanged();
@@ -112,6 +185,12 @@ bool TraceSession::panTowardStart() {
 }
 
 bool TraceSession::panTowardEnd() {
+  if (foreign_) {
+    if (!tracelink::panTowardEnd(foreign_->view)) return false;
+    settleForeignView();
+    emit viewChanged();
+    return true;
+  }
   if (!tracelink::panTowardEnd(view_)) return false;
   settleView();
   emit viewChanged();
@@ -119,8 +198,31 @@ bool TraceSession::panTowardEnd() {
 }
 
 bool TraceSession::fullView() {
+  if (foreign_) {
+    if (!tracelink::fullView(foreign_->view)) return false;
+    settleForeignView();
+    emit viewChanged();
+    return true;
+  }
   if (!tracelink::fullView(view_)) return false;
   settleView();
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::zoomAround(double atM, double factor) {
+  ViewWindow& view = foreign_ ? foreign_->view : view_;
+  const double ior = usableIor(foreign_ ? foreign_->ior : decoded_.Ior);
+  const double metresPerSample = kLightSpeed / 2.0 / ior;
+  const auto minWidth = static_cast<std::int32_t>(std::ceil(100.0 / metresPerSample));
+  const auto zoomed = tracelink::zoomAround(view, atM / metresPerSample, factor, minWidth);
+  if (!zoomed) return false;
+  view = *zoomed;
+  if (foreign_) {
+    settleForeignView();
+  } else {
+    settleView();
+  }
   emit viewChanged();
   return true;
 }

@@ -15,6 +15,7 @@
 #include "record/result.h"
 #include "record/trace_record.h"
 #include "record/trace_sink.h"
+#include "session/trace_file.h"
 #include "session/view_window.h"
 #include "trace/trace.h"
 
@@ -45,6 +46,17 @@ struct Markers {
   bool any() const { return a || b || showEvents; }
 };
 
+// Another maker's trace on screen in place of the record. Its window counts points (one
+// sample of the window arithmetic is one point at ior), from 0 to the last point.
+struct ForeignShown {
+  Trace trace;
+  ViewWindow view;
+  double ior = kIor;
+  DecodedValues decoded;
+  DecodedTexts texts;
+  std::string scaleText;
+};
+
 // The trace the user is looking at: the record, its header state, the view window, the
 // decoded values and every text derived from them, where the trace came from and whether
 // it may be saved. Everything above reads it through const access and changes it only
@@ -63,27 +75,38 @@ class TraceSession : public QObject, public TraceSink {
   Language language() const { return language_; }
   const TraceRecord& record() const override { return *record_; }
   const HeaderState& header() const override { return header_; }
-  const ViewWindow& view() const { return view_; }
-  const DecodedValues& decoded() const { return decoded_; }
+  // While another maker's trace is shown, the window, values and texts are its own (see
+  // ForeignShown); the record, its header and its own window stay as they were, for the
+  // next .otdr file to load over.
+  const ViewWindow& view() const { return foreign_ ? foreign_->view : view_; }
+  const DecodedValues& decoded() const { return foreign_ ? foreign_->decoded : decoded_; }
   // Text4(0), (1), (3), Label1, EventHeader and EventText of the last decode.
-  const DecodedTexts& texts() const { return texts_; }
+  const DecodedTexts& texts() const { return foreign_ ? foreign_->texts : texts_; }
   // Text4(5): the grid's scale for the current window.
-  const std::string& scaleText() const { return scaleText_; }
+  const std::string& scaleText() const { return foreign_ ? foreign_->scaleText : scaleText_; }
+  // The other maker's trace on screen, or nullptr while the record is.
+  const ForeignShown* foreign() const { return foreign_.get(); }
   // RecordText: the file text last built from the record (empty after a new request).
   const std::string& recordText() const { return recordText_; }
   const TraceSource& source() const { return source_; }
   bool dataPresent() const { return dataPresent_; }
   std::int16_t colourScheme() const { return colourScheme_; }
-  // The trace on screen in the one model every source becomes: the record's full view
-  // with its events, the file it came from (path, format; the SHA-256 is the loader's to
-  // give) or the upload's time.
+  // The trace on screen in the one model every source becomes: another maker's trace as
+  // read, or the record's full view with its events, the file it came from (path, format;
+  // the SHA-256 is the loader's to give) or the upload's time.
   Trace trace() const;
   // The block count a save of the record writes; uploadBlocks is the transfer's BlockNo.
   std::int32_t savedBlockCount(std::int32_t uploadBlocks) const;
 
-  // Reads a trace file into the record, applies its header and decodes it. On failure
-  // nothing changes and nothing is announced.
+  // Reads a trace file by its content (ReadTraceByContent) and shows it: an .otdr file or
+  // one of our SOR exports into the record, applying its header and decoding it; another
+  // maker's SOR file as that trace. On failure nothing changes and nothing is announced;
+  // the error is worded in the session's language.
   Status loadFile(const std::filesystem::path& path);
+  // What a reader on another thread starts from: a copy of the record, header and window.
+  LoadedTrace snapshot() const;
+  // Shows what ReadTraceByContent gave for path.
+  void showOpened(OpenedTrace opened, const std::filesystem::path& path);
   // Shows a trace loaded elsewhere (its header applied) as a file loaded from path.
   void showLoadedTrace(LoadedTrace trace, const std::filesystem::path& path);
 
@@ -109,6 +132,9 @@ class TraceSession : public QObject, public TraceSink {
   bool panTowardStart();
   bool panTowardEnd();
   bool fullView();
+  // Zooms the window by factor (below 1 in, above 1 out) about the distance atM on the
+  // plot, which stays where it is; never narrower than a drag may zoom (100 m).
+  bool zoomAround(double atM, double factor);
   void setColourScheme(std::int16_t mode);
   void toggleColourScheme();
 
@@ -134,6 +160,11 @@ class TraceSession : public QObject, public TraceSink {
  private:
   // What every load ends with: a new source, no markers, the window settled, a decode.
   void showLoaded(TraceSource source);
+  void showForeign(Trace trace);
+  // Back to the record from another maker's trace.
+  void dropForeign();
+  // The foreign window's scale text after it moved; announces a change.
+  void settleForeignView();
   void decode();
   // Repairs an empty or reversed window and refreshes the scale text.
   void settleView();
@@ -151,6 +182,7 @@ class TraceSession : public QObject, public TraceSink {
   bool dataPresent_ = false;
   std::int16_t colourScheme_ = kDarkScheme;
   Markers markers_;
+  std::unique_ptr<ForeignShown> foreign_;
 };
 
 }  // namespace tracelink

@@ -1,6 +1,7 @@
 #include "session/view_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "record/units.h"
@@ -26,6 +27,41 @@ std::int32_t distanceGridStep(const ViewWindow& view, double ior) {
 
 std::string scaleText(std::int32_t gridStep) {
   return std::to_string(gridStep) + "m/div" + "     2dB/div";
+}
+
+std::string scaleText(std::int32_t gridStep, double dbPerDivision) {
+  return std::to_string(gridStep) + "m/div" + "     " +
+         std::to_string(static_cast<long long>(std::llround(dbPerDivision))) + "dB/div";
+}
+
+double levelDivision(double spanDb) {
+  double step = 1;
+  for (int k = 0; k < 40 && step * 10 < spanDb; ++k) {
+    const int digit =
+        static_cast<int>(std::llround(step / std::pow(10.0, std::floor(std::log10(step)))));
+    step *= digit == 2 ? 2.5 : 2;
+  }
+  return step;
+}
+
+LevelScale levelScaleOf(const Trace& trace, std::size_t first, std::size_t last) {
+  const std::size_t n = trace.size();
+  if (n == 0) return {};
+  last = std::min(last, n - 1);
+  first = std::min(first, last);
+  const std::size_t end = std::min(last + 1, n - 1);
+  double lo = trace.levelDb(first);
+  double hi = lo;
+  for (std::size_t i = first + 1; i <= end; ++i) {
+    const double v = trace.levelDb(i);
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  return {lo, levelDivision(hi - lo)};
+}
+
+double indexForSpacing(double spacingM) {
+  return kLightSpeed / 2.0 / spacingM;
 }
 
 std::int32_t panStep(const ViewWindow& view) {
@@ -71,6 +107,27 @@ bool fullView(ViewWindow& view) {
   view.ViewStart = view.FullRangeStart;
   view.ViewEnd = view.FullRangeEnd;
   return true;
+}
+
+std::optional<ViewWindow> zoomAround(const ViewWindow& current, double centre, double factor,
+                                     std::int32_t minWidth) {
+  if (!hasRecordRange(current) || !(factor > 0) || !std::isfinite(centre)) return std::nullopt;
+  const double fullStart = current.FullRangeStart;
+  const double fullEnd = current.FullRangeEnd;
+  const double start = current.ViewStart;
+  const double end = current.ViewEnd;
+  centre = std::clamp(centre, start, end);
+  const double width =
+      std::clamp((end - start) * factor, std::min<double>(minWidth + 1.0, fullEnd - fullStart),
+                 fullEnd - fullStart);
+  double newStart = centre - (centre - start) / (end - start) * width;
+  newStart = std::clamp(newStart, fullStart, fullEnd - width);
+  ViewWindow next = current;
+  next.ViewStart = static_cast<std::int32_t>(std::llround(newStart));
+  next.ViewEnd = static_cast<std::int32_t>(std::llround(newStart + width));
+  if (next.ViewEnd <= next.ViewStart) return std::nullopt;
+  if (next.ViewStart == current.ViewStart && next.ViewEnd == current.ViewEnd) return std::nullopt;
+  return next;
 }
 
 std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "record/trace_record.h"
+#include "trace/trace.h"
 
 namespace tracelink {
 
@@ -30,6 +31,24 @@ std::int32_t distanceGridStep(const ViewWindow& view, double ior);
 // The scale text handed to the report, e.g. "1021m/div     2dB/div".
 std::string scaleText(std::int32_t gridStep);
 
+// The scale text of a trace drawn at its own levels: dB per level division as drawn.
+std::string scaleText(std::int32_t gridStep, double dbPerDivision);
+
+// The levels a trace's plot spans over points first..last: the lowest level (on the bottom
+// axis) and the dB per level division, the smallest of 1, 2, 5, 10, 20, 50, ... whose ten
+// divisions hold them. Every point drawn counts, the one beyond the window too, as the
+// plot draws the segment to it.
+struct LevelScale {
+  double lowDb = 0;
+  double stepDb = 1;
+};
+double levelDivision(double spanDb);
+LevelScale levelScaleOf(const Trace& trace, std::size_t first, std::size_t last);
+
+// The group index that makes one sample of the window arithmetic one point of a trace at
+// spacingM, so that zoom, pans and full view move a trace's window in points.
+double indexForSpacing(double spacingM);
+
 // A tenth of the window in samples, cut to a multiple of 10.
 std::int32_t panStep(const ViewWindow& view);
 // Each returns false and leaves the window alone when there is no record range yet
@@ -37,6 +56,13 @@ std::int32_t panStep(const ViewWindow& view);
 bool panTowardStart(ViewWindow& view);
 bool panTowardEnd(ViewWindow& view);
 bool fullView(ViewWindow& view);
+
+// The window scaled by factor about the sample centre (which keeps its place in the
+// window): below 1 zooms in, above 1 out. The window stays inside the record's range and
+// wider than minWidth samples; nullopt when there is no record range or nothing would
+// change.
+std::optional<ViewWindow> zoomAround(const ViewWindow& current, double centre, double factor,
+                                     std::int32_t minWidth);
 
 // x held inside [startM, endM], rounded to whole metres.
 std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM);

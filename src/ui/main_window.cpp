@@ -23,6 +23,7 @@
 #include "ui/background.h"
 #include "ui/main_window_form.h"
 #include "ui/qt_text.h"
+#include "ui/trace_opener.h"
 #include "ui/trace_view.h"
 
 namespace tracelink {
@@ -45,6 +46,7 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   if (!options_.clock) options_.clock = std::make_shared<SystemClock>();
   if (!options_.saveDialog) options_.saveDialog = std::make_shared<QtSaveDialog>();
   if (!options_.messages) options_.messages = std::make_shared<QtMessageBoxes>();
+  if (!options_.openDialog) options_.openDialog = std::make_shared<QtOpenDialog>();
   SaveFolderChoice choice;
   if (options_.saveFolder.isEmpty()) {
     choice = options_.chooseSaveFolder();
@@ -58,6 +60,7 @@ MainWindow::MainWindow(Language language, MainWindowOptions options, QWidget* pa
   buildControls();
   Form_Load();
   announceSaveFolder(choice);
+  announceSettings();
 }
 
 MainWindow::~MainWindow() = default;
@@ -74,6 +77,7 @@ void MainWindow::buildControls() {
   statusBar_->setObjectName("StatusBar");
   statusBar_->setSizeGripEnabled(false);
   outer->addWidget(statusBar_);
+  wireTraceOpener();
 
   const std::vector<ControlPlace> controls = formControls();
   std::vector<QWidget*> made;
@@ -138,11 +142,23 @@ void MainWindow::buildControls() {
         options_.messages->information(parent, text);
       });
   report_->setSaveFolder(saveFolder_);
+  // Another maker's file names its cable, fibre and operator; the settings start with them.
+  report_->setHeaderPrefill([this] {
+    HeaderPrefill texts;
+    if (const ForeignShown* f = session_.foreign()) {
+      const Identity& id = f->trace.identity;
+      texts.cableNo = fromStd(id.cable).trimmed();
+      texts.fiberNo = fromStd(id.fiber).trimmed();
+      texts.operatorName = fromStd(id.operatorName).trimmed();
+    }
+    return texts;
+  });
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
   wirePlotCommands();
   wireTraceInfo();
   wireMeasurements();
   wireCableUpload();
+  wireOpening();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,
@@ -165,6 +181,7 @@ void MainWindow::Form_Load() {
   text4_[5]->setText(fromStd(session_.scaleText()));
   connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
   connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
+  loadSettings();
 }
 
 void MainWindow::placeOnScreen() {
@@ -240,6 +257,8 @@ void MainWindow::Command1_Click() {
       setStatus(fillIn(strings_.connectFailed, {fromStd(linkErrorText(*failed, language_))}));
     } else {
       setStatus(fillIn(strings_.connected, {link_.portName()}));
+      if (Settings* settings = options_.settings.get())
+        settings->setLastPort(combo1_->currentText());
     }
     return;
   }
@@ -253,6 +272,7 @@ void MainWindow::ListSavedTraces() {
   if (saveFolder_.isEmpty()) return;
   for (const std::string& name : tracelink::ListSavedTraces(toPath(saveFolder_)))
     list1_->addItem(fromStd(name));
+  watchSaveFolder();
 }
 
 void MainWindow::List1_Click() {
@@ -261,16 +281,60 @@ void MainWindow::List1_Click() {
   openTraceFile(QDir(saveFolder_).filePath(item->text()));
 }
 
+void MainWindow::wireTraceOpener() {
+  opener_ = new TraceOpener(this);
+  // A busy bar at the status line's right end, hidden (and taking no room) unless a large
+  // file is being read.
+  openBusy_ = new QProgressBar(statusBar_);
+  openBusy_->setObjectName(QStringLiteral("OpenBusy"));
+  openBusy_->setRange(0, 0);
+  openBusy_->setMaximumWidth(120);
+  openBusy_->setMaximumHeight(14);
+  statusBar_->addPermanentWidget(openBusy_);
+  openBusy_->hide();
+  connect(opener_, &TraceOpener::slow, this, [this] {
+    setStatus(fillIn(strings_.opening, {openingName_}));
+    openBusy_->show();
+  });
+  connect(opener_, &TraceOpener::idle, openBusy_, &QWidget::hide);
+  // An upload's new trace overtakes a file still being read.
+  connect(&session_, &TraceSession::traceCleared, opener_, &TraceOpener::cancel);
+}
+
 void MainWindow::openTraceFile(const QString& path) {
   // A half-received trace must never be decoded or saved over the file's content.
   const QString abandoned = abandonUpload();
-  if (const Status read = session_.loadFile(toPath(path)); !read) {
-    setStatus(withAbandoned(abandoned,
-                            fillIn(strings_.loadFailed, {fromStd(read.error().text(language_))})));
+  const std::filesystem::path file = toPath(path);
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  // Small files (every .otdr file) and what cannot be sized are read at once; the reader
+  // says what is wrong with the latter. Either way the latest open wins.
+  if (ec || size < options_.backgroundOpenBytes) {
+    opener_->cancel();
+    finishOpen(path, abandoned, ReadTraceByContent(file, language_, session_.snapshot()));
     return;
   }
+  auto base = std::make_shared<LoadedTrace>(session_.snapshot());
+  openingName_ = QFileInfo(path).fileName();
+  opener_->start([file, language = language_,
+                  base] { return ReadTraceByContent(file, language, std::move(*base)); },
+                 [this, path, abandoned](Result<OpenedTrace> opened) {
+                   finishOpen(path, abandoned, std::move(opened));
+                 });
+}
+
+void MainWindow::finishOpen(const QString& path, const QString& abandoned,
+                            Result<OpenedTrace> opened) {
+  if (!opened) {
+    setStatus(withAbandoned(
+        abandoned, fillIn(strings_.loadFailed, {fromStd(opened.error().text(language_))})));
+    emit openFinished(path, false);
+    return;
+  }
+  session_.showOpened(std::move(*opened), toPath(path));
   setStatus(withAbandoned(abandoned, fillIn(strings_.loaded, {QFileInfo(path).fileName()})));
   emit traceOpened(path);
+  emit openFinished(path, true);
 }
 
 void MainWindow::showDecoded() {
@@ -279,6 +343,10 @@ void MainWindow::showDecoded() {
   text4_[1]->setText(fromStd(texts.text4_1));
   text4_[3]->setText(fromStd(texts.text4_3));
   label1_->setText(fromStd(texts.label1));
+  // A foreign trace's distances run to eight characters and more; its columns get wider
+  // tab stops, the record's table keeps its own.
+  text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() *
+                             (session_.foreign() ? 10 : 8));
   text1_->setPlainText(fromStd(texts.eventText));
 }
 
@@ -315,6 +383,11 @@ void MainWindow::Command2_Click() {
   if (!session_.dataPresent()) {
     // As ever nothing is saved; the user learns why instead of seeing no effect.
     setStatus(strings_.saveNeedsUpload);
+    return;
+  }
+  // What is on screen is not the record a save would write.
+  if (session_.foreign()) {
+    setStatus(strings_.foreignNoSave);
     return;
   }
   const std::string& text = session_.buildRecordText(savedBlockCount());
@@ -380,6 +453,7 @@ QString MainWindow::statusText() const {
 void MainWindow::closeEvent(QCloseEvent* event) {
   (void)upload_->abandon();
   link_.close();
+  if (Settings* settings = options_.settings.get()) settings->sync();
   event->accept();
   QCoreApplication::quit();
 }

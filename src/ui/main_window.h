@@ -29,11 +29,16 @@
 #include "ui/measurements_window.h"
 #include "ui/platform.h"
 #include "ui/save_folder.h"
+#include "ui/settings.h"
 #include "ui/status_line.h"
 #include "ui/ui_strings.h"
 
+class QFileSystemWatcher;
+class QTimer;
+
 namespace tracelink {
 
+class TraceOpener;
 class TraceView;
 class TraceInfoDialog;
 
@@ -51,6 +56,11 @@ struct MainWindowOptions {
   SystemPortSource systemPorts = systemSerialPorts;
   // The printers the report reaches; empty: the system's own.
   std::function<std::unique_ptr<PrintSystem>()> makePrintSystem;
+  // Opening: the Open dialog, and what is remembered between runs (nothing without it).
+  std::shared_ptr<OpenDialog> openDialog;
+  std::shared_ptr<Settings> settings;
+  // Files of this size or more are read on a worker thread; smaller ones at once.
+  std::uintmax_t backgroundOpenBytes = 1024 * 1024;
 };
 
 // The start-up window. It owns the trace session and wires the layers to it; its controls
@@ -112,6 +122,20 @@ class MainWindow : public QWidget {
   // How many status messages are kept for it.
   static constexpr int kKeptMessages = 50;
 
+  // Opening. "Open…" asks for a file and shows it.
+  void Open_Click();
+  // Shows the last of paths; the others go to the recent files. Folders and files that are
+  // not there are refused on the status line, naming them.
+  void openFiles(const QStringList& paths, QStringList refused = {});
+  // Shows a file from the recent list; one that is gone is taken off the list.
+  void openRecent(const QString& path);
+  // Newest first, at most ten.
+  QStringList recentFiles() const { return recent_; }
+  // The program's settings, or nullptr when nothing is remembered (for keepWindowGeometry).
+  Settings* settings() const { return options_.settings.get(); }
+  QMenu* recentMenu() const { return recentMenu_; }
+  QMenu* fileListMenu() const { return fileListMenu_; }
+
  public:
   // Trace information, Save as SOR with the identity, and the exports (traceinfo;
   // main_window_export.cpp).
@@ -141,10 +165,15 @@ class MainWindow : public QWidget {
  signals:
   // A trace file was opened and is on screen (path as given to openTraceFile).
   void traceOpened(const QString& path);
+  // An open came to its end, shown or refused (a later open overtakes an earlier one,
+  // which then never finishes).
+  void openFinished(const QString& path, bool shown);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void Form_Load();
@@ -155,6 +184,9 @@ class MainWindow : public QWidget {
   void showPortFromItsStart();
   // Mirrors the session's texts into Label1, Text1 and the hidden value boxes.
   void showDecoded();
+  // The reader of large files and its busy bar on the status line.
+  void wireTraceOpener();
+  void finishOpen(const QString& path, const QString& abandoned, Result<OpenedTrace> opened);
   void setStatus(const QString& text);
   // Abandons a running transfer; returns the Upload All summary that abandoning it gave,
   // or empty. The caller shows it with its own status, so the count of saved traces is
@@ -188,6 +220,9 @@ class MainWindow : public QWidget {
   QString saveUnavailable_;  // why there is no save folder, when there is none
 
   TraceSession session_;
+  TraceOpener* opener_ = nullptr;
+  QProgressBar* openBusy_ = nullptr;  // shown while a slow open reads
+  QString openingName_;               // the file being read, for the status line
   std::int32_t savedBlockCount() const;
   QString lastAutoSave_;
   QMenu* plotMenu_ = nullptr;
@@ -250,6 +285,25 @@ class MainWindow : public QWidget {
   void cableFinished(const CableSummary& summary);
   CableUploadRun* cableRun_ = nullptr;
   QAction* uploadCableAction_ = nullptr;
+
+  // Opening (main_window_open.cpp).
+  void wireOpening();
+  void loadSettings();
+  void announceSettings();
+  void rememberOpened(const QString& path);
+  void setRecent(QStringList recent);
+  void fillRecentMenu();
+  void watchSaveFolder();
+  // Lists the save folder again after a change in it; the selection stays.
+  void refreshSavedTraces();
+  QAction* openAction_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QMenu* fileListMenu_ = nullptr;
+  QStringList recent_;
+  QString lastFolder_;    // where the Open dialog starts; empty: the save folder
+  QString settingsNote_;  // why the settings file was not read, said once at start
+  QFileSystemWatcher* folderWatcher_ = nullptr;
+  QTimer* relistTimer_ = nullptr;
 };
 
 }  // namespace tracelink

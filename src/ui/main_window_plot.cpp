@@ -15,7 +15,6 @@
 #include "record/fill_in.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
-#include "trace/trace_from_record.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/trace_view.h"
@@ -67,6 +66,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (key->modifiers() == Qt::NoModifier && !key->isAutoRepeat() &&
         picture2_->handleMarkerKey(key->key()))
       return true;
+    // The view keys repeat while held; + may need Shift, and the keypad's count too.
+    const Qt::KeyboardModifiers extra =
+        key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (extra == Qt::NoModifier && picture2_->handleViewKey(key->key())) return true;
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -75,8 +78,10 @@ QString MainWindow::measurementText() const {
   const Markers& markers = session_.markers();
   if (!markers.a && !markers.b && !markers.event) return {};
   const std::string sep = QLocale().decimalPoint().toStdString();
-  const Trace trace =
-      TraceFromRecord(session_.record(), session_.header(), session_.view(), session_.decoded());
+  // The trace on screen, ours or another maker's; the latter is measured where it is held.
+  const ForeignShown* foreign = session_.foreign();
+  const Trace own = foreign ? Trace{} : session_.trace();
+  const Trace& trace = foreign ? foreign->trace : own;
   std::string text = markerReadout(trace, markers.a, markers.b, language_, sep);
   if (markers.event) {
     const MeasureStrings& s = measureStrings(language_);
@@ -108,6 +113,10 @@ void MainWindow::showMeasurement() {
 }
 
 void MainWindow::ExportSor() {
+  if (session_.foreign()) {
+    setStatus(strings_.foreignNoExport);
+    return;
+  }
   if (session_.header().StartPoint >= session_.header().RangeLine) {
     setStatus(strings_.sorNoTrace);
     return;

@@ -26,6 +26,21 @@ QString QtSaveDialog::askSavePath(QWidget* parent, const QString& title, const Q
   return chosen.isEmpty() ? QString() : chosen.first();
 }
 
+QString QtOpenDialog::askOpenPath(QWidget* parent, const QString& title, const QString& folder,
+                                  const QStringList& filters) {
+  QFileDialog dialog(parent, title, folder);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // Qt's own dialog, whose filters ignore letter case on every system: files copied from
+  // the instrument's Windows folders are often named "TRACE01.SOR".
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  dialog.setNameFilters(filters);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? QString() : chosen.first();
+}
+
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
   // A plain box, no icon, only OK; the program's own name stands in the caption.
   QMessageBox box(QMessageBox::NoIcon, parent ? parent->window()->windowTitle() : QString(), text,

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -23,6 +24,15 @@ class SaveDialog {
                               const QString& filter) = 0;
 };
 
+class OpenDialog {
+ public:
+  virtual ~OpenDialog() = default;
+  // The chosen file, or empty when the user cancelled. filters are the dialog's name
+  // filters, the first one chosen at start; their patterns match without letter case.
+  virtual QString askOpenPath(QWidget* parent, const QString& title, const QString& folder,
+                              const QStringList& filters) = 0;
+};
+
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
@@ -30,7 +40,7 @@ class MessageBoxes {
   virtual void information(QWidget* parent, const QString& text) = 0;
 };
 
-// The real ones: the local clock, Qt's Save As dialog, Qt's message box.
+// The real ones: the local clock, Qt's Save As and Open dialogs, Qt's message box.
 class SystemClock : public Clock {
  public:
   QDateTime now() const override;
@@ -40,6 +50,12 @@ class QtSaveDialog : public SaveDialog {
  public:
   QString askSavePath(QWidget* parent, const QString& title, const QString& folder,
                       const QString& filter) override;
+};
+
+class QtOpenDialog : public OpenDialog {
+ public:
+  QString askOpenPath(QWidget* parent, const QString& title, const QString& folder,
+                      const QStringList& filters) override;
 };
 
 class QtMessageBoxes : public MessageBoxes {

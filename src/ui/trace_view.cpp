@@ -8,11 +8,14 @@
 #include <QPainter>
 #include <QPen>
 #include <QPixmap>
+#include <QWheelEvent>
 
 #include "record/units.h"
+#include "render/level_series_plot.h"
 #include "render/marker_overlay.h"
 #include "render/plot_render.h"
 #include "render/view_icons.h"
+#include "session/trace_texts.h"
 
 namespace tracelink {
 
@@ -79,6 +82,16 @@ void TraceView::InitPlotSurfaces() {
 }
 
 void TraceView::RedrawPlot() {
+  cursorPoint_ = -1;
+  if (const ForeignShown* f = session_.foreign()) {
+    // Another maker's trace at its own spacing and levels; its window counts points.
+    const auto first = static_cast<std::size_t>(f->view.ViewStart);
+    const auto last = static_cast<std::size_t>(f->view.ViewEnd);
+    renderTraceCanvas(canvas_, f->trace, first, last, &frame_);
+    canvasScale_ = traceCanvasScale(f->trace, first, last);
+    PresentPlot();
+    return;
+  }
   // The session never holds an empty or reversed window, so the frame always has width.
   frame_ = renderPlotCanvas(canvas_, session_.record(), session_.header(), session_.view(),
                             session_.decoded().Ior);
@@ -92,7 +105,17 @@ void TraceView::PresentPlot() {
   const Markers& m = session_.markers();
   if (m.any()) {
     MarkerOverlay overlay{m.a, m.b, m.showEvents, {}};
-    if (m.showEvents) overlay.events = eventMarks(session_.decoded());
+    if (const ForeignShown* f = session_.foreign()) {
+      // Markers and events are in the trace's own frame; the plot counts from point 0.
+      if (m.a) overlay.markerA = foreignPlotMetres(*m.a);
+      if (m.b) overlay.markerB = foreignPlotMetres(*m.b);
+      if (m.showEvents)
+        for (std::size_t i = 0; i < f->trace.events.size(); ++i)
+          overlay.events.push_back(
+              {static_cast<std::int32_t>(i + 1), foreignPlotMetres(f->trace.events[i].distanceM)});
+    } else if (m.showEvents) {
+      overlay.events = eventMarks(session_.decoded());
+    }
     QPainter p(&picture_);
     paintMarkerOverlay(p, frame_, session_.colourScheme(), overlay);
   }
@@ -101,12 +124,19 @@ void TraceView::PresentPlot() {
 
 bool TraceView::handleMarkerKey(int key) {
   if (!pointerOver_) return false;
+  // On another maker's trace a marker stands on the crosshair's point, in the trace's frame.
+  const ForeignShown* f = session_.foreign();
+  const double at =
+      f ? f->trace.distanceOf(static_cast<std::size_t>(std::max<std::int64_t>(0, cursorPoint_)))
+        : cursorM_;
   switch (key) {
     case Qt::Key_A:
-      session_.setMarker('A', cursorM_);
+      if (f && cursorPoint_ < 0) return true;
+      session_.setMarker('A', at);
       return true;
     case Qt::Key_B:
-      session_.setMarker('B', cursorM_);
+      if (f && cursorPoint_ < 0) return true;
+      session_.setMarker('B', at);
       return true;
     case Qt::Key_E:
       session_.setShowEvents(!session_.markers().showEvents);
@@ -117,6 +147,47 @@ bool TraceView::handleMarkerKey(int key) {
     default:
       return false;
   }
+}
+
+namespace {
+// Each wheel notch or key press halves or doubles the window's width.
+constexpr double kZoomStep = 2.0;
+}  // namespace
+
+bool TraceView::handleViewKey(int key) {
+  if (!pointerOver_) return false;
+  const double middle = (frame_.viewStartM + frame_.viewEndM) / 2.0;
+  switch (key) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      session_.zoomAround(middle, 1.0 / kZoomStep);
+      return true;
+    case Qt::Key_Minus:
+      session_.zoomAround(middle, kZoomStep);
+      return true;
+    case Qt::Key_Left:
+      Picture5_Click();
+      return true;
+    case Qt::Key_Right:
+      Picture6_Click();
+      return true;
+    case Qt::Key_Home:
+      Picture4_Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TraceView::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y();
+  if (notches == 0) {
+    event->ignore();
+    return;
+  }
+  const double x = frame_.xAt(event->position().x());
+  session_.zoomAround(x, notches > 0 ? 1.0 / kZoomStep : kZoomStep);
+  event->accept();
 }
 
 void TraceView::Command3_Click() {
@@ -141,10 +212,47 @@ void TraceView::Picture2_MouseDown(float x, float y) {
   if (y > 0) dragStartY_ = nearest(y);
 }
 
+std::int64_t TraceView::foreignPointAt(double x) const {
+  const ForeignShown* f = session_.foreign();
+  const double point = std::round(x / f->trace.spacingM);
+  const double lo = f->view.ViewStart;
+  const double hi = std::min<double>(f->view.ViewEnd, static_cast<double>(f->trace.size() - 1));
+  return static_cast<std::int64_t>(std::clamp(point, lo, std::max(lo, hi)));
+}
+
+double TraceView::foreignPlotMetres(double traceMetres) const {
+  const ForeignShown* f = session_.foreign();
+  return traceMetres - f->trace.originM;
+}
+
+void TraceView::foreignMouseMove(float x) {
+  const ForeignShown& f = *session_.foreign();
+  const std::int64_t point = foreignPointAt(x);
+  if (point == cursorPoint_) return;
+  PresentPlot();
+  cursorPoint_ = point;
+  cursorM_ = nearest(x);
+  const auto i = static_cast<std::size_t>(point);
+  // Where the curve drew the point, to the last bit.
+  const double column = canvasScale_.x(i);
+  const double row = canvasScale_.y(f.trace, i);
+  QPainter p(&picture_);
+  p.setPen(QPen(kBlue, 1, Qt::DashLine));
+  p.drawLine(QLineF(column, PlotFrame::row(2000), column, PlotFrame::row(0)));
+  p.drawLine(QLineF(frame_.column(frame_.viewStartM), row, frame_.column(frame_.viewEndM), row));
+  const std::string sep = QLocale().decimalPoint().toStdString();
+  label4_->setText(QStringLiteral("X:%1, Y:%2")
+                       .arg(QString::fromStdString(fixedText(f.trace.distanceOf(i), 2, sep)))
+                       .arg(QString::fromStdString(fixedText(f.trace.levelDb(i), 3, sep))));
+  update();
+}
+
 void TraceView::Picture2_MouseMove(float x, float y) {
   if (!(frame_.viewStartM < x && x < frame_.viewEndM && y > 0)) return;
   const std::int32_t xm = nearest(x);
-  if (xm != cursorM_) {
+  if (session_.foreign()) {
+    foreignMouseMove(x);
+  } else if (xm != cursorM_) {
     PresentPlot();
     cursorM_ = xm;
     const std::optional<std::size_t> pos =
@@ -210,9 +318,12 @@ void TraceView::mouseReleaseEvent(QMouseEvent* event) {
   // A right drag zooms as every drag does; a right click that stays put opens the menu.
   const bool rightClick = event->button() == Qt::RightButton && at.toPoint() == rightPressAt_;
   rightPressAt_ = QPoint(-1, -1);
-  if (rightClick)
-    emit contextMenuRequested(event->globalPosition().toPoint(),
-                              holdInside(frame_.xAt(at.x()), frame_.viewStartM, frame_.viewEndM));
+  if (!rightClick) return;
+  const double x = holdInside(frame_.xAt(at.x()), frame_.viewStartM, frame_.viewEndM);
+  const ForeignShown* f = session_.foreign();
+  emit contextMenuRequested(
+      event->globalPosition().toPoint(),
+      f ? f->trace.distanceOf(static_cast<std::size_t>(foreignPointAt(x))) : x);
 }
 
 void TraceView::leaveEvent(QEvent* event) {

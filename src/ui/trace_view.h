@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "render/level_series_plot.h"
 #include "render/plot_geometry.h"
 #include "render/view_icons.h"
 #include "session/trace_session.h"
@@ -45,12 +46,20 @@ class TraceView : public QWidget {
   // whether the key was one of them (and the pointer over the plot).
   bool handleMarkerKey(int key);
   bool pointerOver() const { return pointerOver_; }
+  // The view keys while the pointer is over the plot: + and - zoom in and out about the
+  // middle of the window, the arrows pan as the pan buttons do, Home is the full view.
+  // Returns whether the key was one of them (and the pointer over the plot).
+  bool handleViewKey(int key);
 
   const QImage& canvas() const { return canvas_; }    // Picture3: light colours, no overlays
   const QImage& picture() const { return picture_; }  // Picture2 as shown, overlays included
   std::int16_t backColourMode() const { return session_.colourScheme(); }
   const PlotFrame& frame() const { return frame_; }  // the window last drawn (ViewStartM...)
   std::int32_t cursorM() const { return cursorM_; }
+  // Another maker's trace: the point under the crosshair, or -1 before the pointer moved.
+  std::int64_t cursorPoint() const { return cursorPoint_; }
+  // Where its points were last drawn on the canvas.
+  const TraceCanvasScale& canvasScale() const { return canvasScale_; }
   bool dragging() const { return dragging_; }
 
  signals:
@@ -64,11 +73,19 @@ class TraceView : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // The wheel zooms about the distance under the pointer: away from the user in, toward
+  // the user out.
+  void wheelEvent(QWheelEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QLabel* makeIconButton(const char* name, int leftTwips, ViewIcon icon);
   void setReadoutColour();
+  // Another maker's trace on screen: the point nearest plot metres x inside the window,
+  // and where a distance of the trace's own frame lies on the plot.
+  std::int64_t foreignPointAt(double x) const;
+  double foreignPlotMetres(double traceMetres) const;
+  void foreignMouseMove(float x);
 
   TraceSession& session_;
 
@@ -80,6 +97,8 @@ class TraceView : public QWidget {
   std::int32_t dragEndM_ = 0;
   std::int32_t dragStartY_ = 0;
   std::int32_t cursorM_ = 0;
+  std::int64_t cursorPoint_ = -1;
+  TraceCanvasScale canvasScale_;
   bool dragging_ = false;
   bool pointerOver_ = false;
   QPoint rightPressAt_{-1, -1};

@@ -158,6 +158,39 @@ const UiStrings& uiStrings(Language language) {
       .cableStart = QStringLiteral("Upload"),
       .cableNotStarted = QStringLiteral("Upload cable: {0}"),
       .cableSavedIn = QStringLiteral("{0} (in {1})"),
+      // Opening.
+      .openTrace = QStringLiteral("Open…"),
+      .openDialogTitle = QStringLiteral("Open trace"),
+      .openFilters = {QStringLiteral("Traces (*.otdr *.sor)"), QStringLiteral("OTDR (*.otdr)"),
+                      QStringLiteral("SOR (*.sor)"), QStringLiteral("All files (*)")},
+      .recentFiles = QStringLiteral("Recent files"),
+      .recentNone = QStringLiteral("(none)"),
+      .recentGone = QStringLiteral("{0} is no longer there; it was taken off the recent files"),
+      .droppedFolder = QStringLiteral("{0} is a folder; drop trace files, not folders"),
+      .droppedNotFile = QStringLiteral("{0} is not a file on this computer"),
+      .noSuchFile = QStringLiteral("{0}: no such file"),
+      .refusedSeparator = QStringLiteral("; "),
+      .settingsNotRead = QStringLiteral("Settings not read, starting with the defaults: {0} {1}"),
+      .settingsUnreadable = QStringLiteral("cannot be read ({0})"),
+      .settingsNotAFile = QStringLiteral("is not a file"),
+      .settingsTooLarge = QStringLiteral("is too large to be a settings file"),
+      .settingsNotText = QStringLiteral("is not text"),
+      .settingsBadLine = QStringLiteral("is damaged at line {0}"),
+      .settingsNotIni = QStringLiteral("is not a settings file"),
+      .helpDescription = QStringLiteral("OTDR trace uploader, viewer and report printer"),
+      .helpPort = QStringLiteral(
+          "Put DEVICE (a port number, device name or path) into the port box at start."),
+      .helpNoSettings =
+          QStringLiteral("Start with the defaults; read and remember no settings this run."),
+      .helpFiles = QStringLiteral(
+          "Trace files (.otdr, .sor) to open; the last is shown, the others go to the recent "
+          "files."),
+      // Another maker's trace on screen ("viewer").
+      .opening = QStringLiteral("Opening {0}…"),
+      .foreignNoSave = QStringLiteral(
+          "Save Cur saves the instrument's traces; another maker's SOR file is not saved as .otdr"),
+      .foreignNoExport = QStringLiteral(
+          "Export SOR writes the instrument's traces; another maker's SOR file is shown as read"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -312,6 +345,36 @@ const UiStrings& uiStrings(Language language) {
       .cableStart = QStringLiteral("上传"),
       .cableNotStarted = QStringLiteral("上传光缆：{0}"),
       .cableSavedIn = QStringLiteral("{0}（保存在 {1}）"),
+      // Opening.
+      .openTrace = QStringLiteral("打开…"),
+      .openDialogTitle = QStringLiteral("打开曲线"),
+      .openFilters = {QStringLiteral("曲线文件 (*.otdr *.sor)"), QStringLiteral("OTDR (*.otdr)"),
+                      QStringLiteral("SOR (*.sor)"), QStringLiteral("所有文件 (*)")},
+      .recentFiles = QStringLiteral("最近的文件"),
+      .recentNone = QStringLiteral("（无）"),
+      .recentGone = QStringLiteral("{0} 已不存在，已从最近的文件中移除"),
+      .droppedFolder = QStringLiteral("{0} 是文件夹，请拖放曲线文件，而不是文件夹"),
+      .droppedNotFile = QStringLiteral("{0} 不是本机上的文件"),
+      .noSuchFile = QStringLiteral("{0}：文件不存在"),
+      .refusedSeparator = QStringLiteral("；"),
+      .settingsNotRead = QStringLiteral("未读取设置，使用默认设置：{0} {1}"),
+      .settingsUnreadable = QStringLiteral("无法读取（{0}）"),
+      .settingsNotAFile = QStringLiteral("不是文件"),
+      .settingsTooLarge = QStringLiteral("太大，不是设置文件"),
+      .settingsNotText = QStringLiteral("不是文本文件"),
+      .settingsBadLine = QStringLiteral("第 {0} 行已损坏"),
+      .settingsNotIni = QStringLiteral("不是设置文件"),
+      .helpDescription = QStringLiteral("OTDR 曲线上传、查看与报告打印程序"),
+      .helpPort = QStringLiteral("启动时在端口框中填入 DEVICE（端口号、设备名或路径）。"),
+      .helpNoSettings = QStringLiteral("使用默认设置启动；本次运行不读取也不保存任何设置。"),
+      .helpFiles =
+          QStringLiteral("要打开的曲线文件（.otdr、.sor）；显示最后一个，其余的加入最近的文件。"),
+      // Another maker's trace on screen ("viewer").
+      .opening = QStringLiteral("正在打开 {0}…"),
+      .foreignNoSave =
+          QStringLiteral("“保存当前数据”只保存本仪器的曲线；其他厂家的 SOR 文件不能保存为 .otdr"),
+      .foreignNoExport =
+          QStringLiteral("“导出SOR”只导出本仪器的曲线；其他厂家的 SOR 文件按原样显示"),
   };
   return language == Language::English ? english : chinese;
 }

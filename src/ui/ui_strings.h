@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "record/language.h"
 
@@ -170,6 +171,34 @@ struct UiStrings {
   QString cableStart;
   QString cableNotStarted;  // {0} why
   QString cableSavedIn;     // {0} summary, {1} folder
+  // Opening: the Open dialog, the recent files, dropped files, the remembered settings and
+  // the programs' help.
+  QString openTrace;  // the command, in the plot's and the file list's menus
+  QString openDialogTitle;
+  QStringList openFilters;  // the first is chosen at start
+  QString recentFiles;      // the submenu
+  QString recentNone;       // the submenu's one entry while it is empty
+  QString recentGone;       // {0} path
+  QString droppedFolder;    // {0} folder
+  QString droppedNotFile;   // {0} what was dropped
+  QString noSuchFile;       // {0} path
+  QString refusedSeparator;
+  QString settingsNotRead;     // {0} settings file, {1} why
+  QString settingsUnreadable;  // {0} the system's reason
+  QString settingsNotAFile;
+  QString settingsTooLarge;
+  QString settingsNotText;
+  QString settingsBadLine;  // {0} line number
+  QString settingsNotIni;
+  QString helpDescription;
+  QString helpPort;
+  QString helpNoSettings;
+  QString helpFiles;
+
+  // Another maker's trace on screen ("viewer").
+  QString opening;          // {0} file name; a large file is still being read
+  QString foreignNoSave;    // Save Cur while another maker's trace is shown
+  QString foreignNoExport;  // Export SOR while another maker's trace is shown
 };
 
 const UiStrings& uiStrings(Language language);

@@ -107,7 +107,8 @@ TEST(FileNames, WrittenListedReadAndSavedAgainUnderTheSameName) {
     Result<std::vector<std::uint8_t>> readBack = ReadFileBytes(sorPath, sor::kMaxSorFileBytes);
     ASSERT_TRUE(readBack.ok()) << readBack.error().text();
     EXPECT_EQ(*readBack, *sorBytes);
-    EXPECT_EQ(ListSavedTraces(folder.path()).size(), 2u);  // .sor is no saved trace
+    // The export is listed beside the traces it came from.
+    EXPECT_EQ(ListSavedTraces(folder.path()).size(), 3u);
 
     // Both files loaded by their content as any trace is: the same trace, each naming its
     // own file.

@@ -98,15 +98,61 @@ TEST(UniqueSavePathTest, AddsASuffixBeforeTheExtensionWhenTheNameIsTaken) {
   EXPECT_EQ(UniqueSavePath(folder.path(), name), folder / "01_202011111-4.otdr");
 }
 
-TEST(ListSavedTracesTest, ListsOnlyTraceFiles) {
+TEST(ListSavedTracesTest, ListsTraceFilesInNameOrder) {
   TempFolder folder;
-  for (const char* name : {"a.otdr", "B.OTDR", "c.txt", "otdr", ".otdr", "d.otdr.tmp",
-                           ".e.otdr.0123456789abcdef.tmp", "f.otdrx", ".hidden.otdr", "中文.otdr"})
+  for (const char* name : {"c.txt", "中文.otdr", "B.OTDR", "otdr", ".otdr", "d.otdr.tmp", "a.sor",
+                           ".e.otdr.0123456789abcdef.tmp", "f.otdrx", ".hidden.otdr", "a.otdr",
+                           "sor", ".sor", "C.Sor", "b.sorx", "b10.otdr", "b2.otdr", "_x.otdr"})
     writeFile(folder / name, "1,");
   fs::create_directory(folder / "dir.otdr");
-  std::vector<std::string> listed = ListSavedTraces(folder.path());
-  std::sort(listed.begin(), listed.end());
-  EXPECT_EQ(listed, (std::vector<std::string>{"B.OTDR", "a.otdr", "中文.otdr"}));
+  fs::create_directory(folder / "dir.sor");
+  // Letters folded to upper case, then bytes: "_" (0x5F) stands after the letters, the
+  // UTF-8 name after every ASCII one.
+  EXPECT_EQ(ListSavedTraces(folder.path()),
+            (std::vector<std::string>{"a.otdr", "a.sor", "B.OTDR", "b10.otdr", "b2.otdr", "C.Sor",
+                                      "_x.otdr", "中文.otdr"}));
+}
+
+TEST(ListSavedTracesTest, NameOrderIsStrictAndTotal) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool less;
+  } cases[] = {
+      {"a.otdr", "B.otdr", true},  {"B.otdr", "a.otdr", false}, {"A.otdr", "a.otdr", true},
+      {"a.otdr", "A.otdr", false}, {"a.otdr", "a.otdr", false}, {"a", "a.otdr", true},
+      {"z.otdr", "中.otdr", true}, {"1.otdr", "_.otdr", true},  {"z.otdr", "_.otdr", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NameOrderLess(c.a, c.b), c.less) << c.a << " " << c.b;
+}
+
+TEST(RecentFilesTest, NewestFirstWithoutRepeatsUpToTheLimit) {
+  using List = std::vector<std::string>;
+  const struct {
+    const char* what;
+    List before;
+    const char* opened;
+    std::size_t limit;
+    List after;
+  } cases[] = {
+      {"first", {}, "/a", 10, {"/a"}},
+      {"newest first", {"/a", "/b"}, "/c", 10, {"/c", "/a", "/b"}},
+      {"again moves up", {"/a", "/b", "/c"}, "/c", 10, {"/c", "/a", "/b"}},
+      {"the oldest falls off", {"/a", "/b", "/c"}, "/d", 3, {"/d", "/a", "/b"}},
+      {"an empty path is not listed", {"/a"}, "", 10, {"/a"}},
+      {"a stored empty entry goes", {"", "/a"}, "/b", 10, {"/b", "/a"}},
+      {"a longer stored list is cut", {"/1", "/2", "/3", "/4"}, "/1", 2, {"/1", "/2"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RememberRecent(c.before, c.opened, c.limit), c.after) << c.what;
+
+  List ten;
+  for (int i = 0; i < 12; ++i) ten = RememberRecent(ten, "/t" + std::to_string(i));
+  ASSERT_EQ(ten.size(), kRecentFilesLimit);
+  EXPECT_EQ(ten.front(), "/t11");
+  EXPECT_EQ(ten.back(), "/t2");
+  EXPECT_EQ(ForgetRecent({"/a", "/b", "/a"}, "/a"), List{"/b"});
+  EXPECT_EQ(ForgetRecent({"/a"}, "/x"), List{"/a"});
 }
 
 TEST(ListSavedTracesTest, MissingOrEmptyFolderGivesNothing) {

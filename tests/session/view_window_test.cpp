@@ -144,3 +144,49 @@ TEST(Zoom, OnlyLeftToRightDragsWiderThan100Metres) {
 
 }  // namespace
 }  // namespace tracelink
+
+namespace tracelink {
+namespace {
+
+TEST(ZoomAround, KeepsTheCentreInPlaceAndTheWindowInsideTheRange) {
+  ViewWindow v;
+  v.FullRangeStart = 0;
+  v.FullRangeEnd = 10000;
+  v.ViewStart = 2000;
+  v.ViewEnd = 6000;
+  const struct {
+    double centre;
+    double factor;
+    std::int32_t start, end;
+  } cases[] = {
+      {4000, 0.5, 3000, 5000},    // in about the middle
+      {2000, 0.5, 2000, 4000},    // in about the left edge, which stays
+      {5000, 0.5, 3500, 5500},    // the centre keeps its fraction of the window
+      {4000, 2, 0, 8000},         // out about the middle
+      {5000, 2, 0, 8000},         // out past the start: pushed back inside
+      {6000, 4, 0, 10000},        // out past the whole range: the full view
+      {9999, 0.5, 4000, 6000},    // a centre outside the window counts as its edge
+      {4000, 0.001, 3950, 4051},  // never narrower than the minimum
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.centre);
+    const auto z = zoomAround(v, c.centre, c.factor, 100);
+    ASSERT_TRUE(z.has_value());
+    EXPECT_EQ(z->ViewStart, c.start);
+    EXPECT_EQ(z->ViewEnd, c.end);
+    EXPECT_EQ(z->FullRangeEnd, 10000);
+  }
+  // Nothing to zoom: no range, a bad factor, or a window that cannot change.
+  ViewWindow none = v;
+  none.FullRangeEnd = 0;
+  EXPECT_FALSE(zoomAround(none, 4000, 0.5, 100));
+  EXPECT_FALSE(zoomAround(v, 4000, 0, 100));
+  EXPECT_FALSE(zoomAround(v, std::nan(""), 0.5, 100));
+  ViewWindow full = v;
+  full.ViewStart = 0;
+  full.ViewEnd = 10000;
+  EXPECT_FALSE(zoomAround(full, 5000, 2, 100));
+}
+
+}  // namespace
+}  // namespace tracelink

@@ -163,9 +163,10 @@ TEST_F(PlotCommandsTest, ARightClickOpensTheMenuARightDragStillZooms) {
   QStringList captions;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) captions << a->text();
-  // The measuring commands and the export come first; later features add theirs below.
+  // The measuring commands and the export come first; later commands follow them.
   EXPECT_EQ(captions.mid(0, 6), (QStringList{"设置标记A", "设置标记B", "清除标记", "此处事件损耗",
                                              "显示事件", "导出SOR…"}));
+  EXPECT_TRUE(captions.contains("打开…"));
 
   const ViewWindow before = w->session().view();
   QTest::mousePress(plot(*w), Qt::RightButton, {}, QPoint(300, 150));

@@ -35,6 +35,23 @@ class ScriptedSaveDialog : public SaveDialog {
   }
 };
 
+class ScriptedOpenDialog : public OpenDialog {
+ public:
+  QString answer;  // empty: the user cancels
+  int asked = 0;
+  QString lastTitle;
+  QString lastFolder;
+  QStringList lastFilters;
+  QString askOpenPath(QWidget*, const QString& title, const QString& folder,
+                      const QStringList& filters) override {
+    ++asked;
+    lastTitle = title;
+    lastFolder = folder;
+    lastFilters = filters;
+    return answer;
+  }
+};
+
 class RecordingMessages : public MessageBoxes {
  public:
   QStringList shown;

@@ -2,11 +2,13 @@
 // so a read beyond them is caught). A file it refuses gets a reading problem that names a
 // field and an offset inside the file, in words of both languages. A file it accepts has its blocks
 // where the Map says, one after the other; written back, it reads back equal, blocks it does not
-// know included, and writing that again gives the same bytes.
+// know included, and writing that again gives the same bytes. Its identity rewritten, it
+// reads back with the new texts, every other block unchanged.
 #include <span>
 #include <vector>
 
 #include "fuzz_check.h"
+#include "sor/sor_edit.h"
 #include "sor/sor_io.h"
 #include "sor/sor_strings.h"
 
@@ -56,5 +58,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const Block& blk : b.blocks) hasCksum = hasCksum || blk.kind == BlockKind::Cksum;
   if (hasCksum) FUZZ_CHECK(b.checksum.status == ChecksumStatus::Ok);
   FUZZ_CHECK(WriteSor(b) == written);
+
+  const std::span<const std::uint8_t> input(data, size);
+  IdentityTexts texts = IdentityOf(input);
+  texts.cable = "C-1";
+  texts.comment += "!";
+  const SorResult<std::vector<std::uint8_t>> edited = RewriteIdentity(input, texts);
+  if (!edited.ok()) {
+    // A comment that was no printable ASCII before stays none; no GenParams, no texts.
+    FUZZ_CHECK(edited.problem().code ==
+               (a.genParams ? SorCode::ExportNotAscii : SorCode::EditNoGenParams));
+  } else {
+    const SorResult<SorFile> c = ReadSor(*edited);
+    FUZZ_CHECK(c.ok());
+    FUZZ_CHECK(IdentityOf(*edited) == texts);
+    FUZZ_CHECK(c->blocks.size() == a.blocks.size());
+    for (std::size_t i = 0; i < a.blocks.size(); ++i)
+      if (a.blocks[i].kind == BlockKind::Other) FUZZ_CHECK(c->blocks[i] == a.blocks[i]);
+    FUZZ_CHECK(c->trailing == a.trailing);
+  }
   return 0;
 }

@@ -142,12 +142,24 @@ struct Block {
   bool operator==(const Block& o) const { return ref == o.ref && kind == o.kind && raw == o.raw; }
 };
 
-enum class ChecksumStatus { Ok, Mismatch, Missing };
+// Makers compute the checksum in more than one way; a file whose value matches one of
+// the common ways is intact, and says which. Ok is CRC-16/CCITT-FALSE over every byte
+// before the value; OkVariant matches one of ChecksumVariant; NotSet is a stored 0 that
+// matches nothing (the maker wrote no checksum).
+enum class ChecksumStatus { Ok, Mismatch, Missing, OkVariant, NotSet };
+
+enum class ChecksumVariant {
+  Standard,              // start 0xFFFF, every byte before the value
+  StartZero,             // start 0, every byte before the value
+  BeforeBlock,           // start 0xFFFF, every byte before the Cksum block
+  StartZeroBeforeBlock,  // start 0, every byte before the Cksum block
+};
 
 struct ChecksumReport {
   ChecksumStatus status = ChecksumStatus::Missing;
+  ChecksumVariant variant = ChecksumVariant::Standard;  // the way that matched
   std::uint16_t stored = 0;
-  std::uint16_t computed = 0;
+  std::uint16_t computed = 0;  // the standard way
 };
 
 struct SorFile {
@@ -164,16 +176,42 @@ struct SorFile {
   std::vector<std::string> notes;  // what the reader passed over, for the user
 };
 
+// The status as one word ("ok" also for a variant), as info --json gives it.
 inline const char* checksumStatusText(ChecksumStatus s) {
   switch (s) {
     case ChecksumStatus::Ok:
+    case ChecksumStatus::OkVariant:
       return "ok";
     case ChecksumStatus::Mismatch:
       return "mismatch";
+    case ChecksumStatus::NotSet:
+      return "not set";
     case ChecksumStatus::Missing:
       break;
   }
   return "missing";
+}
+
+// The way a variant is computed, in words: "start 0", "before Cksum", ...
+inline const char* checksumVariantText(ChecksumVariant v) {
+  switch (v) {
+    case ChecksumVariant::Standard:
+      break;
+    case ChecksumVariant::StartZero:
+      return "start 0";
+    case ChecksumVariant::BeforeBlock:
+      return "before Cksum";
+    case ChecksumVariant::StartZeroBeforeBlock:
+      return "start 0, before Cksum";
+  }
+  return "standard";
+}
+
+// "ok", "ok (start 0)", "mismatch", "not set", "missing".
+inline std::string checksumText(const ChecksumReport& r) {
+  if (r.status == ChecksumStatus::OkVariant)
+    return std::string("ok (") + checksumVariantText(r.variant) + ")";
+  return checksumStatusText(r.status);
 }
 
 }  // namespace tracelink::sor

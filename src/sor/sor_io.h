@@ -17,6 +17,17 @@ namespace tracelink::sor {
 // The check value of "123456789" is 0x29B1.
 std::uint16_t Crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc = 0xFFFF);
 
+// The checksum of a file whose value sits at valueAt in a Cksum block starting at blockAt,
+// computed the given way.
+std::uint16_t ChecksumOf(std::span<const std::uint8_t> bytes, std::size_t valueAt,
+                         std::size_t blockAt, ChecksumVariant variant);
+// The stored value against the standard way first, then the common variants.
+ChecksumReport CheckChecksum(std::span<const std::uint8_t> bytes, std::size_t valueAt,
+                             std::size_t blockAt);
+
+// The GenParams block as written, its name included for version 2.
+std::string EncodeGenParams(const GenParams& g, int version);
+
 // Whether bytes start like a trace in this format: "Map\0", or a version-1 Map (a version
 // of 100..199, then a size and a block count, then the first block's name).
 bool LooksLikeSor(std::span<const std::uint8_t> bytes);

@@ -42,8 +42,10 @@ enum class SorCode {
   ExportBlockCount,   // block count a is outside 1..15
   ExportNoSamples,    // StartPoint a is not below RangeLine b
   ExportWordOutside,  // record position a holds b, outside 0..65535
+  // Rewriting the identity of a file.
+  EditNoGenParams,  // the file has no GenParams block to hold the texts
 };
-inline constexpr int kSorCodeCount = static_cast<int>(SorCode::ExportWordOutside) + 1;
+inline constexpr int kSorCodeCount = static_cast<int>(SorCode::EditNoGenParams) + 1;
 
 // Whether the code refuses an export (rather than a file that is read).
 constexpr bool isExportCode(SorCode code) {

@@ -1,5 +1,7 @@
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "sor/sor_io.h"
 
@@ -321,7 +323,8 @@ bool alreadyRead(const SorFile& file, BlockKind kind) {
 // The fields of a block this program knows, into their struct in the file. Where the
 // checksum is, when the block is Cksum.
 std::optional<SorProblem> readKnownBlock(std::span<const std::uint8_t> bytes, const Block& block,
-                                         SorFile& file, std::optional<std::size_t>& checksumAt) {
+                                         SorFile& file, std::optional<std::size_t>& checksumAt,
+                                         std::size_t& checksumBlockAt) {
   const std::size_t end = block.offset + block.ref.size;
   Cursor c(bytes, block.offset, end, block.ref.name);
   if (file.version == 2) {
@@ -351,6 +354,7 @@ std::optional<SorProblem> readKnownBlock(std::span<const std::uint8_t> bytes, co
     case BlockKind::Cksum:
       if (!c.need("checksum", 2)) break;
       checksumAt = end - 2;
+      checksumBlockAt = block.offset;
       file.checksum.stored = static_cast<std::uint16_t>(bytes[end - 2] | (bytes[end - 1] << 8));
       break;
     case BlockKind::Other:
@@ -368,16 +372,81 @@ void keepTrailing(std::span<const std::uint8_t> bytes, std::size_t end, SorFile&
                        " bytes after the last block are kept but not read");
 }
 
-// Over every byte before the value, the block's name included.
 void checkChecksum(std::span<const std::uint8_t> bytes, std::optional<std::size_t> at,
-                   SorFile& file) {
+                   std::size_t blockAt, SorFile& file) {
   if (!at) return;
-  file.checksum.computed = Crc16(bytes.first(*at));
-  file.checksum.status = file.checksum.computed == file.checksum.stored ? ChecksumStatus::Ok
-                                                                        : ChecksumStatus::Mismatch;
+  file.checksum = CheckChecksum(bytes, *at, blockAt);
+}
+
+// The CRC register is linear in its start value: after the same bytes, the registers of
+// two starts differ by what the difference alone becomes after as many zero bytes. So one
+// pass over a file gives every start's value; the zero bytes take a handful of 16 x 16 bit
+// matrix products however long the file is.
+using BitMatrix = std::array<std::uint16_t, 16>;  // column k: the image of bit k
+
+std::uint16_t apply(const BitMatrix& m, std::uint16_t v) {
+  std::uint16_t r = 0;
+  for (std::size_t k = 0; k < 16; ++k)
+    if ((v >> k) & 1) r ^= m[k];
+  return r;
+}
+
+// The register after n zero bytes from v.
+std::uint16_t afterZeros(std::uint16_t v, std::size_t n) {
+  static constexpr std::uint8_t kZero[1] = {0};
+  BitMatrix step{};
+  for (std::size_t k = 0; k < 16; ++k)
+    step[k] = Crc16(std::span<const std::uint8_t>(kZero), static_cast<std::uint16_t>(1u << k));
+  for (; n > 0; n >>= 1) {
+    if (n & 1) v = apply(step, v);
+    BitMatrix twice{};
+    for (std::size_t k = 0; k < 16; ++k) twice[k] = apply(step, step[k]);
+    step = twice;
+  }
+  return v;
 }
 
 }  // namespace
+
+ChecksumReport CheckChecksum(std::span<const std::uint8_t> bytes, std::size_t valueAt,
+                             std::size_t blockAt) {
+  ChecksumReport r;
+  r.stored = static_cast<std::uint16_t>(bytes[valueAt] | (bytes[valueAt + 1] << 8));
+  // One pass: the register at the block's start is carried on over its name to the value.
+  const std::uint16_t standardBlock = Crc16(bytes.first(blockAt));
+  const std::uint16_t standard = Crc16(bytes.subspan(blockAt, valueAt - blockAt), standardBlock);
+  r.computed = standard;
+  if (standard == r.stored) {
+    r.status = ChecksumStatus::Ok;
+    return r;
+  }
+  // A start of 0 differs from 0xFFFF by 0xFFFF after as many zero bytes.
+  const std::uint16_t zeroBlock = standardBlock ^ afterZeros(0xFFFF, blockAt);
+  const std::uint16_t zero = standard ^ afterZeros(0xFFFF, valueAt);
+  // Before the block is before the value when the block holds nothing else (version 1).
+  const bool hasName = blockAt != valueAt;
+  const std::pair<bool, ChecksumVariant> ways[] = {
+      {zero == r.stored, ChecksumVariant::StartZero},
+      {hasName && standardBlock == r.stored, ChecksumVariant::BeforeBlock},
+      {hasName && zeroBlock == r.stored, ChecksumVariant::StartZeroBeforeBlock}};
+  for (const auto& [matches, variant] : ways) {
+    if (!matches) continue;
+    r.status = ChecksumStatus::OkVariant;
+    r.variant = variant;
+    return r;
+  }
+  r.status = r.stored == 0 ? ChecksumStatus::NotSet : ChecksumStatus::Mismatch;
+  return r;
+}
+
+std::uint16_t ChecksumOf(std::span<const std::uint8_t> bytes, std::size_t valueAt,
+                         std::size_t blockAt, ChecksumVariant variant) {
+  const bool zero =
+      variant == ChecksumVariant::StartZero || variant == ChecksumVariant::StartZeroBeforeBlock;
+  const bool beforeBlock =
+      variant == ChecksumVariant::BeforeBlock || variant == ChecksumVariant::StartZeroBeforeBlock;
+  return Crc16(bytes.first(beforeBlock ? blockAt : valueAt), zero ? 0 : 0xFFFF);
+}
 
 bool LooksLikeSor(std::span<const std::uint8_t> bytes) {
   if (bytes.size() >= 4 && std::memcmp(bytes.data(), "Map\0", 4) == 0) return true;
@@ -400,6 +469,7 @@ SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
 
   std::size_t offset = map->size;
   std::optional<std::size_t> checksumAt;
+  std::size_t checksumBlockAt = 0;
   file.blocks.reserve(map->refs.size());
   for (const BlockRef& ref : map->refs) {
     if (ref.size > bytes.size() - offset)
@@ -415,14 +485,15 @@ SorResult<SorFile> ReadSor(std::span<const std::uint8_t> bytes) {
     }
     if (block.kind == BlockKind::Other) {
       block.raw.assign(reinterpret_cast<const char*>(bytes.data() + offset), ref.size);
-    } else if (std::optional<SorProblem> p = readKnownBlock(bytes, block, file, checksumAt)) {
+    } else if (std::optional<SorProblem> p =
+                   readKnownBlock(bytes, block, file, checksumAt, checksumBlockAt)) {
       return std::move(*p);
     }
     file.blocks.push_back(std::move(block));
     offset += ref.size;
   }
   keepTrailing(bytes, offset, file);
-  checkChecksum(bytes, checksumAt, file);
+  checkChecksum(bytes, checksumAt, checksumBlockAt, file);
   if (file.fxdParams && file.fxdParams->pulseWidths.size() > 1)
     file.notes.push_back(std::to_string(file.fxdParams->pulseWidths.size()) +
                          " pulse widths; the first is shown");

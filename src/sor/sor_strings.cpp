@@ -35,6 +35,7 @@ constexpr SorProblemStrings kEnglish{
     .exportNoSamples =
         "the trace has no samples to export (StartPoint {0} is not below RangeLine {1})",
     .exportWordOutside = "record position {0} holds {1}, outside 0..65535",
+    .editNoGenParams = "the file has no GenParams block to hold the cable and fibre",
     .blockEntries = "block entries",
     .pulseWidths = "pulse widths",
     .events = "events",
@@ -75,6 +76,7 @@ constexpr SorProblemStrings kChinese{
     .exportDate = "日期 {0} 超出 1970..2106",
     .exportNoSamples = "曲线没有可导出的采样点（StartPoint {0} 不小于 RangeLine {1}）",
     .exportWordOutside = "记录位置 {0} 的值为 {1}，超出 0..65535",
+    .editNoGenParams = "文件没有可写入光缆和光纤信息的 GenParams 块",
     .blockEntries = "块条目",
     .pulseWidths = "脉宽",
     .events = "事件",
@@ -173,6 +175,8 @@ std::string what(const SorProblem& p, const SorProblemStrings& s) {
       return fillIn(s.exportDate, {a});
     case SorCode::ExportNoSamples:
       return fillIn(s.exportNoSamples, {a, b});
+    case SorCode::EditNoGenParams:
+      return std::string(s.editNoGenParams);
     case SorCode::ExportWordOutside:
       break;
   }
@@ -198,6 +202,37 @@ std::string problemReason(const SorProblem& problem, Language language) {
 
 std::string englishText(const SorProblem& problem) {
   return problemText(problem, Language::English);
+}
+
+std::string checksumText(const ChecksumReport& report, Language language) {
+  if (language == Language::English) return checksumText(report);
+  std::string variant;
+  switch (report.variant) {
+    case ChecksumVariant::Standard:
+      break;
+    case ChecksumVariant::StartZero:
+      variant = "起始值 0";
+      break;
+    case ChecksumVariant::BeforeBlock:
+      variant = "Cksum 块之前";
+      break;
+    case ChecksumVariant::StartZeroBeforeBlock:
+      variant = "起始值 0，Cksum 块之前";
+      break;
+  }
+  switch (report.status) {
+    case ChecksumStatus::Ok:
+      return "正确";
+    case ChecksumStatus::OkVariant:
+      return "正确（" + variant + "）";
+    case ChecksumStatus::NotSet:
+      return "未设置";
+    case ChecksumStatus::Mismatch:
+      return "不符";
+    case ChecksumStatus::Missing:
+      break;
+  }
+  return "缺失";
 }
 
 }  // namespace tracelink::sor

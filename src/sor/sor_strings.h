@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "record/language.h"
+#include "sor/sor_file.h"
 #include "sor/sor_problem.h"
 
 namespace tracelink::sor {
@@ -38,6 +39,9 @@ struct SorProblemStrings {
   std::string_view exportNoSamples;       // StartPoint, RangeLine
   std::string_view exportWordOutside;     // position, word
 
+  // Rewriting the identity of a file.
+  std::string_view editNoGenParams;
+
   // What CountTooLarge counts.
   std::string_view blockEntries;
   std::string_view pulseWidths;
@@ -64,5 +68,9 @@ std::string problemText(const SorProblem& problem, Language language);
 // What is wrong alone, without where or the export's own prefix: for a window whose
 // status line already says that the export failed.
 std::string problemReason(const SorProblem& problem, Language language);
+
+// How a file's checksum compared, in words: "ok", "ok (start 0)", "not set", "mismatch",
+// "missing"; in Chinese the same in its words.
+std::string checksumText(const ChecksumReport& report, Language language);
 
 }  // namespace tracelink::sor

@@ -25,6 +25,12 @@ inline double SampleSpacingM(const FxdParams& f) {
   return f.dataSpacing.front() * 1e-14 * kVacuumLightSpeed / GroupIndex(f);
 }
 
+// Whether a stored reflectance (0.001 dB) says that none was measured: makers store the
+// bottom of the 32-bit range (-2147483.648 or -2147483.647 dB) for an event without one.
+inline bool ReflectanceUnset(std::int32_t stored) {
+  return stored == INT32_MIN || stored == INT32_MIN + 1;
+}
+
 // A data point's level in dB: 0 at the top of the scale, negative below.
 inline double LevelDb(std::uint16_t value, std::uint16_t scaleFactor) {
   return -static_cast<double>(value) * scaleFactor / 1e6;

@@ -177,6 +177,14 @@ std::uint16_t Crc16(std::span<const std::uint8_t> bytes, std::uint16_t crc) {
   return static_cast<std::uint16_t>(c);
 }
 
+std::string EncodeGenParams(const GenParams& g, int version) {
+  std::vector<std::uint8_t> bytes;
+  Out o(bytes);
+  if (version == 2) o.str("GenParams");
+  writeGenParams(o, g, version);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 std::vector<std::uint8_t> WriteSor(const SorFile& file) {
   const int version = file.version == 1 ? 1 : 2;
   std::size_t estimate = 256 + file.trailing.size();

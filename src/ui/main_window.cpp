@@ -155,6 +155,7 @@ void MainWindow::buildControls() {
   });
   connect(command5_, &QPushButton::clicked, report_, &ReportWorkflow::Command5_Click);
   wirePlotCommands();
+  wireTraceInfo();
   wireMeasurements();
   wireCableUpload();
   wireOpening();

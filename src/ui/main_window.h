@@ -25,6 +25,7 @@
 #include "record/trace_record.h"
 #include "report/report_workflow.h"
 #include "session/trace_session.h"
+#include "sor/sor_edit.h"
 #include "ui/measurements_window.h"
 #include "ui/platform.h"
 #include "ui/save_folder.h"
@@ -39,6 +40,7 @@ namespace tracelink {
 
 class TraceOpener;
 class TraceView;
+class TraceInfoDialog;
 
 // What the window takes from outside; a test replaces the platform pieces and the
 // save folder, the program passes the real ones.
@@ -133,6 +135,32 @@ class MainWindow : public QWidget {
   Settings* settings() const { return options_.settings.get(); }
   QMenu* recentMenu() const { return recentMenu_; }
   QMenu* fileListMenu() const { return fileListMenu_; }
+
+ public:
+  // Trace information, Save as SOR with the identity, and the exports (traceinfo;
+  // main_window_export.cpp).
+  // Opens "Trace information" for the trace on screen (plot menu, Ctrl+I).
+  void ShowTraceInfo();
+  // The dialog while it is open, else null.
+  TraceInfoDialog* traceInfoDialog() const;
+  // Writes the trace with these identity texts as a SOR file chosen in a Save As dialog: a
+  // SOR file as it is with only GenParams and the checksum changed, our own trace as the
+  // SOR export writes it. Returns what happened for the dialog (empty when cancelled).
+  QString SaveTraceAsSor(const sor::IdentityTexts& identity);
+  // "Export CSV…" and "Export PNG…": the CSV the command line's csv prints, and the plot
+  // as shown.
+  void ExportCsv();
+  void ExportPng();
+
+ private:
+  void wireTraceInfo();
+  // Writes bytes to a path chosen in the Save As dialog; the status line says how it went.
+  // Returns that text (empty when cancelled).
+  QString exportBytes(std::string_view bytes, const QString& title, const QString& filter,
+                      const QString& saved, const QString& failed);
+  // Null once the dialog is closed (it deletes itself), whoever goes first.
+  QPointer<TraceInfoDialog> traceInfo_;
+  QString traceInfoSha256_;  // of the file's bytes when the dialog opened
 
  signals:
   // A trace file was opened and is on screen (path as given to openTraceFile).

@@ -62,6 +62,71 @@ struct UiStrings {
   QString sorFailed;   // {0} reason
   QString sorNoTrace;  // no trace is shown
 
+  // Trace information, Save as SOR with the identity, and the exports (traceinfo).
+  QString traceInfo;  // plot menu
+  QString exportCsv;
+  QString exportPng;
+  QString traceInfoTitle;
+  QString saveAsSor;
+  QString close;
+  QString identityHeading;
+  QString acquisitionHeading;
+  QString traceHeading;
+  QString originHeading;
+  QString cable;
+  QString fiber;
+  QString locationA;
+  QString locationB;
+  QString operatorName;
+  QString comment;
+  QString supplier;
+  QString instrument;
+  QString instrumentSerial;
+  QString module;
+  QString moduleSerial;
+  QString software;
+  QString date;
+  QString wavelength;
+  QString pulseWidths;
+  QString groupIndex;
+  QString backscatter;
+  QString lossThreshold;
+  QString reflectanceThreshold;
+  QString endThreshold;
+  QString averages;
+  QString averagingTime;
+  QString range;
+  QString points;
+  QString spacing;
+  QString firstPoint;
+  QString totalLoss;
+  QString orl;
+  QString events;
+  QString format;
+  QString file;
+  QString sha256;
+  QString uploadedAt;
+  QString notes;
+  QString formatOtdr;
+  QString formatSor;
+  QString formatUpload;
+  QString unknownValue;    // a value the trace does not hold
+  QString sorFileChanged;  // {0} file: changed since it was opened
+  QString csvDialogTitle;
+  QString csvFilter;
+  QString csvSaved;   // {0} path
+  QString csvFailed;  // {0} reason
+  QString pngDialogTitle;
+  QString pngFilter;
+  QString pngSaved;   // {0} path
+  QString pngFailed;  // {0} reason
+  QString eventLaunch;
+  QString eventReflective;
+  QString eventNonReflective;
+  QString eventGainer;
+  QString eventEnd;
+  QString nameValue;  // {0} name, {1} value: one line of the trace information
+  QString checksum;   // a SOR file's checksum, as it compared
   // Readable results, uploads that end well and Save Cur before an upload (mending).
   QString measurements;  // the plot menu's entry
   QString measurementsTitle;

@@ -96,7 +96,8 @@ TEST_F(SorCliTest, InfoJsonOfASorFileHasExactlyItsKeys) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string head =
       "{\"file\":" + std::string("\"") + sor.string() +
-      "\",\"format\":\"sor\",\"version\":2,\"checksum\":{\"status\":\"ok\",\"stored\":";
+      "\",\"format\":\"sor\",\"version\":2,\"checksum\":{\"status\":\"ok\",\"variant\":null,"
+      "\"stored\":";
   EXPECT_EQ(r.out.rfind(head, 0), 0u) << r.out;
   const std::string body = r.out.substr(r.out.find(",\"supplier\""));
   EXPECT_EQ(body.substr(0, body.find(",\"events\"")),
@@ -139,11 +140,17 @@ TEST_F(SorCliTest, OtherMakersFilesReadByContent) {
       run("plot " + quoted(testing::samplePath("sample16.sor")) + " --out " + quoted(png)).exitCode,
       0);
   EXPECT_EQ(readFile(png).substr(1, 3), "PNG");
-  // A foreign file cannot be exported again: it carries no record of ours.
-  const CliRun again = run("sor " + quoted(renamed) + " --out-dir " + quoted(folder_.path()));
-  EXPECT_EQ(again.exitCode, 2);
-  EXPECT_EQ(again.err, "tracelink-cli: sor: " + renamed.string() +
-                           ": a SOR file without a tracelink record\n");
+  // A foreign file is written again as it is, only the texts given changed (see identity).
+  const CliRun again =
+      run("sor " + quoted(renamed) + " --cable X --out-dir " + quoted(folder_.path()));
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  const std::string written = readFile(folder_ / "trace.sor");
+  const SorResult<SorFile> back = ReadSor(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(written.data()), written.size()));
+  ASSERT_TRUE(back.ok()) << back.error().text();
+  EXPECT_EQ(back->version, 1);
+  EXPECT_EQ(back->genParams->cableId.text, "X");
+  EXPECT_EQ(back->checksum.status, ChecksumStatus::Ok);
 }
 
 TEST_F(SorCliTest, BatchGoesPastBadFilesNeverOverwritesAndSaysWhy) {
@@ -293,10 +300,10 @@ TEST_F(SorCliTest, OtherMakersFilesShowTheirTraceInTheFrameOfTheirEvents) {
       {"sample01.sor",
        {"Points: 25001   Spacing: 1.0220 m   Range: 25550.2 m   First point at: -20.4 m",
         "No.\tDis(m)\tType\tLoss(dB)\tRefl(dB)\tCode\tComment",
-        "2\t862.570\tgainer\t-0.209\t-\t0F9999LS\t ",
+        "2\t862.570\tgainer\t-0.209\t\t0F9999LS\t ",
         "6\t8815.822\tend\t14.745\t-16.935\t1E99992P\t ", "Total loss: 3.957 dB   ORL: -"}},
       {"sample12.sor",
-       {"1\t0.000\tlaunch\t0.000\t-\t0M9999LS\t",
+       {"1\t0.000\tlaunch\t0.000\t\t0M9999LS\t",
         // Stored as a positive magnitude; a reflectance is never above 0 dB.
         "2\t4292.771\tend\t0.000\t-47.285\t1E9999LS\t"}},
       {"sample07.sor",

@@ -134,6 +134,9 @@ TEST(SorProblemText, EachCodeInBothLanguages) {
       {refused(SorCode::ExportWordOutside, 56500, -1),
        "cannot export as SOR: record position 56500 holds -1, outside 0..65535",
        "无法导出为SOR：记录位置 56500 的值为 -1，超出 0..65535"},
+      {refused(SorCode::EditNoGenParams),
+       "cannot export as SOR: the file has no GenParams block to hold the cable and fibre",
+       "无法导出为SOR：文件没有可写入光缆和光纤信息的 GenParams 块"},
   };
   std::set<SorCode> seen;
   for (const auto& c : cases) {

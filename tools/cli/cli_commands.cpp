@@ -15,12 +15,13 @@ extern const Command kSorCommand;
 extern const Command kReportCommand;
 extern const Command kMeasureCommand;
 extern const Command kAnalyseCommand;
+extern const Command kIdentityCommand;
 extern const Command kUploadCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 8> table{
-      &kInfoCommand,   &kCsvCommand,     &kPlotCommand,    &kSorCommand,
-      &kReportCommand, &kMeasureCommand, &kAnalyseCommand, &kUploadCommand};
+  static const std::array<const Command*, 9> table{
+      &kInfoCommand,    &kCsvCommand,     &kPlotCommand,     &kSorCommand,   &kReportCommand,
+      &kMeasureCommand, &kAnalyseCommand, &kIdentityCommand, &kUploadCommand};
   return table;
 }
 

@@ -1,4 +1,3 @@
-#include <charconv>
 #include <ostream>
 #include <string>
 
@@ -6,32 +5,11 @@
 #include "cli_options.h"
 #include "cli_sor_input.h"
 #include "cli_trace.h"
-#include "record/units.h"
+#include "trace/trace_csv.h"
 
 namespace tracelink::cli {
 
 namespace {
-
-// One "distance_m,level_db" line per sample of the full view, read through StartPoint as
-// the plot reads them: nothing when StartPoint is not below RangeLine, and the list ends
-// where the record ends.
-std::string csvLines(const LoadedTrace& trace) {
-  std::string text;
-  const HeaderState& h = trace.header;
-  if (h.StartPoint >= h.RangeLine) return text;
-  for (std::int64_t s = trace.view.FullRangeStart; s <= trace.view.FullRangeEnd; ++s) {
-    const auto position = SamplePosition(h.StartPoint, s);
-    if (!position) break;
-    char buf[64];
-    const double metres = SampleToMetresExact(static_cast<double>(s));
-    const auto res = std::to_chars(buf, buf + sizeof buf, metres, std::chars_format::fixed, 3);
-    text.append(buf, res.ptr);
-    text += ',';
-    text += FormatLevel((*trace.record)[*position]);
-    text += '\n';
-  }
-  return text;
-}
 
 int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   std::string file;
@@ -45,14 +23,14 @@ int runCsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
     Result<SorInput> input = loadSorInput(file);
     if (!input) return fail(err, input.error().text());
     if (!input->record) {
-      out << traceCsvLines(input->trace);
+      out << TraceCsv(input->trace);
       out.flush();
       return out ? kExitOk : fail(err, "cannot write the output");
     }
   }
   Result<LoadedTrace> trace = loadTrace(file);
   if (!trace) return fail(err, trace.error().text());
-  out << csvLines(*trace);
+  out << RecordCsv(*trace->record, trace->header, trace->view);
   out.flush();
   if (!out) return fail(err, "cannot write the output");
   return kExitOk;

@@ -8,11 +8,14 @@
 
 #include "cli_batch.h"
 #include "cli_command.h"
+#include "cli_identity.h"
 #include "cli_options.h"
 #include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "files/atomic_file.h"
 #include "files/path_text.h"
+#include "files/record_file.h"
+#include "sor/sor_io.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
 
@@ -29,6 +32,8 @@ struct SorOptions {
   bool force = false;
   std::optional<std::int64_t> time;
   sor::SorExportOptions texts;
+  // The same texts for another maker's file, which keeps those not given.
+  IdentityOverrides given;
   unsigned jobs = 0;  // 0: one per core
 };
 
@@ -57,6 +62,10 @@ std::string parseSorArgs(std::span<const std::string> args, SorOptions& o) {
                                                              {"--location-a", &o.texts.locationA},
                                                              {"--location-b", &o.texts.locationB},
                                                              {"--comment", &o.texts.comment}};
+  const std::map<std::string_view, std::optional<std::string>*> givenTexts{
+      {"--cable", &o.given.cable},           {"--fiber", &o.given.fiber},
+      {"--operator", &o.given.operatorName}, {"--location-a", &o.given.locationA},
+      {"--location-b", &o.given.locationB},  {"--comment", &o.given.comment}};
   const std::string problem = parseOptions(
       args, {"sor", kSorOptions},
       [&](std::string_view name, const std::string& value) -> std::string {
@@ -64,6 +73,7 @@ std::string parseSorArgs(std::span<const std::string> args, SorOptions& o) {
           o.force = true;
         } else if (auto it = textOptions.find(name); it != textOptions.end()) {
           *it->second = value;
+          if (const auto g = givenTexts.find(name); g != givenTexts.end()) *g->second = value;
         } else if (name == "--time") {
           o.time = parseUtc(value);
           if (!o.time) return "--time '" + value + "' is not YYYY-MM-DDTHH:MM:SS";
@@ -99,19 +109,40 @@ std::optional<std::int64_t> fileTime(const std::string& path) {
   return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 
+// Whether the file is a SOR file that carries no record of ours.
+bool isForeignSor(const std::string& path) {
+  if (!isSorFile(path)) return false;
+  Result<std::vector<std::uint8_t>> bytes =
+      ReadFileBytes(pathFromText(path), sor::kMaxSorFileBytes);
+  if (!bytes) return false;  // the loader then says why
+  const sor::SorResult<sor::SorFile> file = sor::ReadSor(*bytes);
+  return file.ok() && !sor::RecordOf(*file).has_value();
+}
+
 // One input converted and staged for its output; the empty string on success, else the
 // message.
 std::string exportOne(const std::string& input, const fs::path& output, const SorOptions& o,
                       std::optional<StagedFile>& staged) {
-  Result<LoadedTrace> trace = loadTrace(input);
-  if (!trace) return trace.error().text();
-  sor::SorExportOptions texts = o.texts;
-  const std::optional<std::int64_t> when = o.time ? o.time : fileTime(input);
-  texts.dateTime = when.value_or(0);
-  sor::SorResult<std::vector<std::uint8_t>> bytes =
-      sor::WriteTraceAsSor(*trace->record, trace->header, trace->view, trace->blocks, texts);
-  // The command line words every refusal in English; --lang is the file's language.
-  if (!bytes) return input + ": " + sor::problemText(bytes.problem(), Language::English);
+  std::vector<std::uint8_t> written;
+  if (isForeignSor(input)) {
+    // Another maker's file keeps every block but GenParams, its date included.
+    if (o.time) return input + ": --time cannot change another maker's file, whose date is kept";
+    Result<std::vector<std::uint8_t>> bytes = rewriteSorIdentity(input, o.given);
+    if (!bytes) return bytes.error().text();
+    written = std::move(*bytes);
+  } else {
+    Result<LoadedTrace> trace = loadTrace(input);
+    if (!trace) return trace.error().text();
+    sor::SorExportOptions texts = o.texts;
+    const std::optional<std::int64_t> when = o.time ? o.time : fileTime(input);
+    texts.dateTime = when.value_or(0);
+    sor::SorResult<std::vector<std::uint8_t>> bytes =
+        sor::WriteTraceAsSor(*trace->record, trace->header, trace->view, trace->blocks, texts);
+    // The command line words every refusal in English; --lang is the file's language.
+    if (!bytes) return input + ": " + sor::problemText(bytes.problem(), Language::English);
+    written = std::move(*bytes);
+  }
+  const std::vector<std::uint8_t>* bytes = &written;
   const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
   Result<StagedFile> stage =
       StageFile(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);
@@ -195,7 +226,8 @@ extern const Command kSorCommand{
     "Export trace files as SOR files: one FILE to --out, or any number into --out-dir with "
     "the same base name and .sor. Never replaces a file without --force; writes atomically; "
     "a bad input is named and the others still go. --time is UTC (default: the file's "
-    "modification time). Uses every core unless --jobs.",
+    "modification time). Another maker's SOR file keeps every block but GenParams, and the "
+    "texts not given (see identity). Uses every core unless --jobs.",
     runSor, kSorOptions};
 
 }  // namespace tracelink::cli

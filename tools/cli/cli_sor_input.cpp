@@ -64,8 +64,9 @@ const char* typeWord(EventType type) {
   return "";
 }
 
+// Empty where the instrument measured none, as the window's event box shows it.
 std::string decibels(const std::optional<double>& db) {
-  return db ? fixed(*db, 3) : "-";
+  return db ? fixed(*db, 3) : std::string();
 }
 
 }  // namespace
@@ -158,7 +159,11 @@ void writeSorJson(std::ostream& out, const SorInput& input) {
   const double spacing = sor::SampleSpacingM(x);
   out << "{\"file\":" << jsonString(input.file) << ",\"format\":\"sor\",\"version\":" << f.version
       << ",\"checksum\":{\"status\":\"" << sor::checksumStatusText(f.checksum.status)
-      << "\",\"stored\":" << f.checksum.stored << ",\"computed\":" << f.checksum.computed
+      << "\",\"variant\":"
+      << (f.checksum.status == sor::ChecksumStatus::OkVariant
+              ? jsonString(sor::checksumVariantText(f.checksum.variant))
+              : std::string("null"))
+      << ",\"stored\":" << f.checksum.stored << ",\"computed\":" << f.checksum.computed
       << "},\"supplier\":" << jsonString(s.supplier.text) << ",\"otdr\":" << jsonString(s.otdr.text)
       << ",\"software\":" << jsonString(s.software.text)
       << ",\"language\":" << jsonString(g.language) << ",\"cableId\":" << jsonString(g.cableId.text)
@@ -183,8 +188,9 @@ void writeSorJson(std::ostream& out, const SorInput& input) {
     for (const sor::KeyEvent& e : f.keyEvents->events) {
       out << (first ? "" : ",") << "{\"no\":" << e.number
           << ",\"distanceM\":" << fixed(sor::TimeToMetres(e.time, x), 3)
-          << ",\"spliceLossDb\":" << fixed(e.spliceLoss / 1000.0, 3)
-          << ",\"reflectanceDb\":" << fixed(e.reflectance / 1000.0, 3)
+          << ",\"spliceLossDb\":" << fixed(e.spliceLoss / 1000.0, 3) << ",\"reflectanceDb\":"
+          << (sor::ReflectanceUnset(e.reflectance) ? std::string("null")
+                                                   : fixed(e.reflectance / 1000.0, 3))
           << ",\"code\":" << jsonString(eventCode(e))
           << ",\"comment\":" << jsonString(e.comment.text) << '}';
       first = false;
@@ -207,9 +213,9 @@ void writeSorSummary(std::ostream& out, const SorInput& input) {
   const Trace& t = input.trace;
   const Identity& id = t.identity;
   const Acquisition& a = t.acquisition;
-  char sums[96];
+  char sums[128];
   std::snprintf(sums, sizeof sums, "checksum %s (stored 0x%04X, computed 0x%04X)",
-                sor::checksumStatusText(f.checksum.status), f.checksum.stored, f.checksum.computed);
+                sor::checksumText(f.checksum).c_str(), f.checksum.stored, f.checksum.computed);
   out << "SOR version " << f.version << ", " << sums << '\n'
       << "Supplier: " << id.supplier << "   OTDR: " << id.instrument
       << "   Software: " << id.software << '\n'
@@ -243,18 +249,6 @@ void writeSorSummary(std::ostream& out, const SorInput& input) {
     out << "(no KeyEvents block)\n";
   }
   for (const std::string& note : t.notes) out << "Note: " << note << '\n';
-}
-
-std::string traceCsvLines(const Trace& trace) {
-  std::string text;
-  text.reserve(trace.size() * 20);
-  for (std::size_t i = 0; i < trace.size(); ++i) {
-    text += fixed(trace.distanceOf(i), 3);
-    text += ',';
-    text += fixed(trace.levelDb(i), 3);
-    text += '\n';
-  }
-  return text;
 }
 
 }  // namespace tracelink::cli

@@ -32,8 +32,6 @@ Result<SorInput> loadSorInput(const std::string& path);
 void writeSorJson(std::ostream& out, const SorInput& input);
 // info: a readable summary of another maker's file and its key events.
 void writeSorSummary(std::ostream& out, const SorInput& input);
-// csv: one "distance_m,level_db" line per point of a trace, in the frame of its events.
-std::string traceCsvLines(const Trace& trace);
 
 // "2026-12-09T02:45:00Z" for seconds since 1970 (UTC), and back (a trailing Z is optional).
 std::string utcText(std::int64_t seconds);

@@ -25,11 +25,8 @@ int plotTrace(const Trace& trace, const std::string& file, const std::string& pn
                            " is past the file's last point " + std::to_string(trace.size() - 1));
   }
 
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int argc = 1;
-  char name[] = "tracelink-cli";
-  char* argv[] = {name, nullptr};
-  const QGuiApplication app(argc, argv);
+  // The one quiet start the drawing commands share: no runtime-folder warning.
+  const std::unique_ptr<QGuiApplication> app = startGuiApplication();
   const QImage canvas = renderTraceCanvas(trace, first, last);
   QImage picture = canvas;
   if (dark) presentPlot(canvas, picture, kDarkScheme);

@@ -9,6 +9,7 @@
 #include "files/record_text.h"
 #include "files/test_files.h"
 #include "report/pdf_tools.h"
+#include "trace/load_trace.h"
 
 namespace tracelink {
 namespace {
@@ -266,6 +267,30 @@ TEST_F(CliReportTest, StartsWithoutWarningsOrARuntimeFolder) {
       EXPECT_FALSE(fs::exists(folder_ / "gone"));
     }
   }
+}
+
+// Another maker's file gives the page the window prints for it: the file's wavelength, its
+// key events' distances and the cable it names, where the options give none.
+TEST_F(CliReportTest, AnotherMakersSorFileGivesItsOwnPage) {
+  const fs::path sor = fs::path(TRACELINK_SOR_SAMPLES) / "sample03.sor";
+  const Result<Trace> trace = LoadTrace(sor);
+  ASSERT_TRUE(trace);
+  const fs::path out = folder_ / "s.pdf";
+  const CliRun r = report(q(sor) + " --out " + q(out) + " --fiber F7");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string page = text(out);
+  EXPECT_NE(page.find(std::to_string(std::lround(trace->acquisition.wavelengthNm)) + "nm"),
+            std::string::npos)
+      << page;
+  for (const KeyEvent& e : trace->events) {
+    EXPECT_NE(page.find(std::to_string(std::lround(e.distanceM))), std::string::npos)
+        << e.distanceM << "\n"
+        << page;
+  }
+  if (!trace->identity.cable.empty()) {
+    EXPECT_NE(page.find(trace->identity.cable), std::string::npos) << page;
+  }
+  EXPECT_NE(page.find("F7"), std::string::npos) << page;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "cli_command.h"
 #include "cli_options.h"
 #include "cli_qt.h"
+#include "cli_sor_input.h"
 #include "cli_trace.h"
 #include "files/atomic_file.h"
 #include "files/path_text.h"
@@ -107,13 +108,31 @@ struct Page {
 };
 
 Result<Page> pageFor(const ReportOptions& o, const std::string& file, const QString& separator) {
-  Result<LoadedTrace> trace = loadTrace(file);
-  if (!trace) return trace.error();
-  Page page;
-  page.header = headerFor(o, file);
   // The trace as the window shows it after loading the file, and the report it prints.
   TraceSession session(o.language, separator.toStdString());
-  session.showLoadedTrace(std::move(*trace), pathFromText(file));
+  if (isSorFile(file)) {
+    // Any maker's SOR file, told by its content as the window tells it: ours gives its
+    // record back, another maker's its own trace.
+    if (const Status read = session.loadFile(pathFromText(file)); !read) return read.error();
+  } else {
+    Result<LoadedTrace> trace = loadTrace(file);
+    if (!trace) return trace.error();
+    session.showLoadedTrace(std::move(*trace), pathFromText(file));
+  }
+  Page page;
+  page.header = headerFor(o, file);
+  // Another maker's file names its cable, fibre and operator, as the print settings start
+  // with them in the window; what the options give wins.
+  if (const ForeignShown* foreign = session.foreign()) {
+    const Identity& id = foreign->trace.identity;
+    const auto take = [](const std::optional<std::string>& given, const std::string& text,
+                         QString& field) {
+      if (!given && !qtext(text).trimmed().isEmpty()) field = qtext(text).trimmed();
+    };
+    take(o.cable, id.cable, page.header.cableNo);
+    take(o.fiber, id.fiber, page.header.fiberNo);
+    take(o.operatorName, id.operatorName, page.header.operatorName);
+  }
   page.sources = BuildReportSources(session);
   return page;
 }

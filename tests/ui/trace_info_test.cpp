@@ -16,6 +16,7 @@
 #include "cli/cli_runner.h"
 #include "files/record_file.h"
 #include "files/record_text.h"
+#include "sor/sor_edit.h"
 #include "sor/sor_io.h"
 #include "trace/load_trace.h"
 #include "trace/sha256.h"
@@ -233,6 +234,43 @@ TEST_F(TraceInfoTest, WithoutATraceNothingOpensAndNothingIsWritten) {
   w.ExportCsv();
   w.ExportPng();
   EXPECT_EQ(harness.dialog->asked, 0);
+}
+
+// Another maker's file opened in the window: Save as SOR gives exactly the file's bytes with
+// the edited identity rewritten (every other block kept), and the CSV is the command line's.
+TEST_F(TraceInfoTest, AnotherMakersFileIsRewrittenAndExportedAsTheCommandLineDoes) {
+  const std::filesystem::path cli = cliBinary();
+  ASSERT_FALSE(cli.empty()) << "tracelink-cli not found through TRACELINK_BINARY_DIR";
+  const QString sample = QStringLiteral(TRACELINK_SOR_SAMPLES "/sample03.sor");
+  for (const Language language : {Language::English, Language::Chinese}) {
+    QDir().mkpath(folder());
+    auto w = std::make_unique<MainWindow>(language, harness.options(folder(), noPort));
+    w->openTraceFile(sample);
+    ASSERT_NE(w->session().foreign(), nullptr) << w->statusText().toStdString();
+    w->ShowTraceInfo();
+    TraceInfoDialog* d = w->traceInfoDialog();
+    ASSERT_NE(d, nullptr);
+    type(*d, "Cable", "CAB-7");
+    type(*d, "Operator", "Kim");
+    harness.dialog->answer = dir.filePath(QStringLiteral("edited-%1.sor").arg(int(language)));
+    QTest::mouseClick(d->findChild<QPushButton*>("SaveAsSor"), Qt::LeftButton);
+    const std::vector<std::uint8_t> saved = fileBytes(harness.dialog->answer);
+    const sor::IdentityTexts texts = sor::IdentityOf(saved);
+    EXPECT_EQ(texts.cable, "CAB-7");
+    EXPECT_EQ(texts.operatorName, "Kim");
+    const auto expected = sor::RewriteIdentity(fileBytes(sample), texts);
+    ASSERT_TRUE(expected.ok());
+    EXPECT_EQ(saved, *expected);
+
+    harness.dialog->answer = dir.filePath("foreign.csv");
+    w->ExportCsv();
+    const std::vector<std::uint8_t> csv = fileBytes(harness.dialog->answer);
+    const CliRun run = runCli(cli, "csv " + shellWord(sample.toStdString()),
+                              std::filesystem::path(dir.path().toStdString()));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_GT(csv.size(), 1000u);
+    EXPECT_EQ(std::string(csv.begin(), csv.end()), run.out);
+  }
 }
 
 }  // namespace

@@ -36,9 +36,9 @@ void MainWindow::wirePlotCommands() {
   QAction* eventLoss = add(strings_.eventLossHere, "EventLossHere");
   QAction* showEvents = add(strings_.showEvents, "ShowEvents");
   showEvents->setCheckable(true);
-  QAction* levelRange = add(strings_.levelRange, "LevelRange");
   plotMenu_->addSeparator();
   QAction* exportSor = add(strings_.exportSor, "ExportSor");
+  QAction* levelRange = add(strings_.levelRange, "LevelRange");
 
   connect(setA, &QAction::triggered, this, [this] { session_.setMarker('A', plotMenuAtM_); });
   connect(setB, &QAction::triggered, this, [this] { session_.setMarker('B', plotMenuAtM_); });

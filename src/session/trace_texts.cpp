@@ -20,7 +20,7 @@ const TraceTextStrings& traceTextStrings(Language language) {
       .separator = "  ",
       .none = "-",
       .eventColumns = {"No.", "Type", "Dis(m)", "Loss", "Refl", "Cum."},
-      .typeWords = {"launch", "REF", "ATT", "gain", "end"},
+      .typeWords = {"LAUNCH", "REF", "ATT", "GAIN", "END"},
       .notDrawable =
           "the file holds no trace to draw (fewer than 2 points, no spacing, or "
           "points spread over more than 10000 km: a damaged index or spacing)",

@@ -82,10 +82,11 @@ void MainWindow::showPortMenu(QWidget* on, const QPoint& at) {
 
 void MainWindow::UploadCable() {
   UploadCableDialog dialog(language_, saveFolder_, this);
-  const std::unique_ptr<QSettings> settings = UploadCableDialog::programSettings();
-  dialog.loadAnswers(*settings);
+  // The answers are remembered with everything else, unless nothing is (--no-settings).
+  Settings* settings = options_.settings.get();
+  if (settings) dialog.loadAnswers(*settings);
   if (dialog.exec() != QDialog::Accepted) return;
-  dialog.saveAnswers(*settings);
+  if (settings) dialog.saveAnswers(*settings);
   startCableUpload(dialog.plan());
 }
 
@@ -96,12 +97,11 @@ void MainWindow::startCableUpload(const CablePlan& plan) {
 
 void MainWindow::cableFinished(const CableSummary& summary) {
   QString text = fromStd(cableSummaryText(summary, language_));
-  // The save list shows the .otdr files of the save folder; wherever else the fibres went
-  // (another folder, SOR files), the line says where.
+  // The save list shows the save folder's traces, .otdr and .sor alike; when the fibres
+  // went to another folder, the line says where.
   const CablePlan& plan = cableRun_->plan();
   const QString folder = fromPath(plan.folder);
-  if (plan.format != CableFormat::Otdr ||
-      QDir(folder).absolutePath() != QDir(saveFolder_).absolutePath())
+  if (QDir(folder).absolutePath() != QDir(saveFolder_).absolutePath())
     text = fillIn(strings_.cableSavedIn, {text, QDir::toNativeSeparators(folder)});
   ListSavedTraces();
   if (!summary.abandoned) {

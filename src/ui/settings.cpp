@@ -138,6 +138,14 @@ QString Settings::text(const char* key, qsizetype maxLength) const {
   return s;
 }
 
+QVariant Settings::value(const QString& key) const {
+  return store_ ? store_->value(key) : QVariant();
+}
+
+void Settings::setValue(const QString& key, const QVariant& value) {
+  if (QSettings* s = writable()) s->setValue(key, value);
+}
+
 QString Settings::lastPort() const {
   return text(kPort, kMaxPortLength);
 }

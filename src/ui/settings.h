@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <memory>
 #include <optional>
 
@@ -50,6 +51,11 @@ class Settings {
   // printing.
   std::optional<ReportHeader> printTexts() const;
   void setPrintTexts(const ReportHeader& texts);
+  // What another window remembers of itself under key ("group/name"); invalid when absent
+  // or when the file was not taken.
+  QVariant value(const QString& key) const;
+  void setValue(const QString& key, const QVariant& value);
+
   QByteArray geometry(const QString& key) const;
   void setGeometry(const QString& key, const QByteArray& geometry);
 

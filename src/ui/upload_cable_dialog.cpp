@@ -179,48 +179,48 @@ void UploadCableDialog::setPlan(const CablePlan& p) {
                                                                       : 0);
 }
 
-void UploadCableDialog::loadAnswers(QSettings& settings) {
-  settings.beginGroup(kGroup);
-  if (settings.contains("cable")) cable_->setText(settings.value("cable").toString());
-  restoreNumber(firstFiber_, settings.value("firstFibre"));
-  restoreNumber(fiberStep_, settings.value("fibreStep"));
-  restoreIndex(direction_, settings.value("direction"));
-  if (settings.contains("locationA")) locationA_->setText(settings.value("locationA").toString());
-  if (settings.contains("locationB")) locationB_->setText(settings.value("locationB").toString());
-  if (settings.contains("operator")) operator_->setText(settings.value("operator").toString());
-  if (const QString folder = settings.value("folder").toString(); !folder.isEmpty())
+void UploadCableDialog::loadAnswers(const Settings& settings) {
+  const auto value = [&settings](const char* name) {
+    return settings.value(QStringLiteral("%1/%2").arg(QLatin1String(kGroup), QLatin1String(name)));
+  };
+  const auto text = [&value](QLineEdit* edit, const char* name) {
+    if (const QVariant v = value(name); v.typeId() == QMetaType::QString)
+      edit->setText(v.toString());
+  };
+  text(cable_, "cable");
+  restoreNumber(firstFiber_, value("firstFibre"));
+  restoreNumber(fiberStep_, value("fibreStep"));
+  restoreIndex(direction_, value("direction"));
+  text(locationA_, "locationA");
+  text(locationB_, "locationB");
+  text(operator_, "operator");
+  if (const QString folder = value("folder").toString(); !folder.isEmpty())
     folder_->setText(folder);
-  restoreIndex(format_, settings.value("format"));
-  if (settings.value("range").toBool()) traceRange_->setChecked(true);
-  restoreNumber(firstTrace_, settings.value("firstTrace"));
-  restoreNumber(lastTrace_, settings.value("lastTrace"));
-  restoreIndex(onExisting_, settings.value("onExisting"));
-  settings.endGroup();
+  restoreIndex(format_, value("format"));
+  if (value("range").toBool()) traceRange_->setChecked(true);
+  restoreNumber(firstTrace_, value("firstTrace"));
+  restoreNumber(lastTrace_, value("lastTrace"));
+  restoreIndex(onExisting_, value("onExisting"));
 }
 
-void UploadCableDialog::saveAnswers(QSettings& settings) const {
-  settings.beginGroup(kGroup);
-  settings.setValue("cable", cable_->text());
-  settings.setValue("firstFibre", firstFiber_->value());
-  settings.setValue("fibreStep", fiberStep_->value());
-  settings.setValue("direction", direction_->currentIndex());
-  settings.setValue("locationA", locationA_->text());
-  settings.setValue("locationB", locationB_->text());
-  settings.setValue("operator", operator_->text());
-  settings.setValue("folder", folder_->text());
-  settings.setValue("format", format_->currentIndex());
-  settings.setValue("range", traceRange_->isChecked());
-  settings.setValue("firstTrace", firstTrace_->value());
-  settings.setValue("lastTrace", lastTrace_->value());
-  settings.setValue("onExisting", onExisting_->currentIndex());
-  settings.endGroup();
+void UploadCableDialog::saveAnswers(Settings& settings) const {
+  const auto set = [&settings](const char* name, const QVariant& v) {
+    settings.setValue(QStringLiteral("%1/%2").arg(QLatin1String(kGroup), QLatin1String(name)), v);
+  };
+  set("cable", cable_->text());
+  set("firstFibre", firstFiber_->value());
+  set("fibreStep", fiberStep_->value());
+  set("direction", direction_->currentIndex());
+  set("locationA", locationA_->text());
+  set("locationB", locationB_->text());
+  set("operator", operator_->text());
+  set("folder", folder_->text());
+  set("format", format_->currentIndex());
+  set("range", traceRange_->isChecked());
+  set("firstTrace", firstTrace_->value());
+  set("lastTrace", lastTrace_->value());
+  set("onExisting", onExisting_->currentIndex());
   settings.sync();
-}
-
-std::unique_ptr<QSettings> UploadCableDialog::programSettings() {
-  // One file for both language builds, so that either remembers the other's answers.
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                     QStringLiteral("tracelink"), QStringLiteral("tracelink"));
 }
 
 QString UploadCableDialog::problem() const {

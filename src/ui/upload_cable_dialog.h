@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QDialog>
-#include <QSettings>
 #include <memory>
 
 #include "link/cable_upload.h"
 #include "record/language.h"
+#include "ui/settings.h"
 
 class QComboBox;
 class QLabel;
@@ -34,10 +34,8 @@ class UploadCableDialog : public QDialog {
 
   // The answers in settings, under their own group; a missing or unreadable value leaves
   // the field as it is.
-  void loadAnswers(QSettings& settings);
-  void saveAnswers(QSettings& settings) const;
-  // The program's settings file (INI in the user's configuration folder).
-  static std::unique_ptr<QSettings> programSettings();
+  void loadAnswers(const Settings& settings);
+  void saveAnswers(Settings& settings) const;
 
   // Why the plan was refused, under the fields; empty while it was not.
   QString problem() const;

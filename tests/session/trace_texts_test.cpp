@@ -34,7 +34,7 @@ TEST(TraceTexts, EventBoxListsEachKeyEventUnderItsHeader) {
       {Language::English, ".",
        "No.\tType\tDis(m)\tLoss\tRefl\tCum.\r\n"
        "1\tREF\t43.92\t-0.215\t-46.67\t-0.215\r\n"
-       "2\tend\t3822.23\t1.239\t\t1.023\r\n"},
+       "2\tEND\t3822.23\t1.239\t\t1.023\r\n"},
       {Language::Chinese, ",",
        "序号\t类型\t距离(m)\t损耗\t反射\t累计\r\n"
        "1\t反射\t43,92\t-0,215\t-46,67\t-0,215\r\n"

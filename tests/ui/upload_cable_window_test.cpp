@@ -88,15 +88,14 @@ TEST_F(UploadCableWindowTest, TheDialogGivesThePlanAndRemembersItsAnswers) {
     EXPECT_EQ(back.format, CableFormat::Sor);
     EXPECT_EQ(back.traces, TraceChoice::range(3, 14));
     EXPECT_EQ(back.onExisting, OnExisting::KeepBoth);
-    const std::unique_ptr<QSettings> settings = UploadCableDialog::programSettings();
-    dialog.saveAnswers(*settings);
+    Settings settings(settingsDir.filePath("tracelink.ini"));
+    dialog.saveAnswers(settings);
   }
   // A new dialog, in the other language build, starts from the answers.
   UploadCableDialog next(Language::Chinese, "/default/folder");
   EXPECT_EQ(next.plan().folder, std::filesystem::path("/default/folder"));
-  const std::unique_ptr<QSettings> settings = UploadCableDialog::programSettings();
-  EXPECT_TRUE(settings->fileName().startsWith(settingsDir.path()));
-  next.loadAnswers(*settings);
+  const Settings settings(settingsDir.filePath("tracelink.ini"));
+  next.loadAnswers(settings);
   CablePlan expected = given;
   expected.language = Language::Chinese;
   const CablePlan loaded = next.plan();
@@ -209,7 +208,8 @@ TEST_F(UploadCableWindowTest, TwelveFibresInTheListAndTheSummaryOnTheStatusLine)
                        bar2Seen |=
                            w->findChild<QProgressBar*>("ProgressBar2")->isVisibleTo(w.get());
                      });
-    w->startCableUpload(plan());
+    // SOR, the dialog's default: the save list shows .sor files beside .otdr files.
+    w->startCableUpload(plan(CableFormat::Sor));
     ASSERT_TRUE(finish(*w));
     EXPECT_TRUE(lines.contains(c.fibreLine)) << lines.join(" | ").toStdString();
     EXPECT_EQ(w->statusText(), c.summary);
@@ -218,13 +218,12 @@ TEST_F(UploadCableWindowTest, TwelveFibresInTheListAndTheSummaryOnTheStatusLine)
     EXPECT_TRUE(w->findChild<QProgressBar*>("ProgressBar2")->isHidden());
     // The fibres are in the save list, under their names; Upload All's names are not.
     QListWidget* list = w->findChild<QListWidget*>("List1");
-    // The list keeps the folder's own order, as it always has.
+    // In name order, as the list always is.
     QStringList listed;
     for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
-    listed.sort();
     QStringList expected;
     for (int f = 1; f <= 12; ++f)
-      expected << QString("CABLE_F%1_AB.otdr").arg(f, 2, 10, QChar('0'));
+      expected << QString("CABLE_F%1_AB.sor").arg(f, 2, 10, QChar('0'));
     EXPECT_EQ(listed, expected);
   }
 }

@@ -199,6 +199,17 @@ struct UiStrings {
   QString opening;          // {0} file name; a large file is still being read
   QString foreignNoSave;    // Save Cur while another maker's trace is shown
   QString foreignNoExport;  // Export SOR while another maker's trace is shown
+
+  // The vertical zoom ("vzoom"): the plot menu's level range and its dialog.
+  QString levelRange;  // the menu entry
+  QString levelRangeTitle;
+  QString levelTop;
+  QString levelBottom;
+  QString levelFullRange;
+  QString levelNotANumber;
+  QString levelOutOfRange;  // {0} the farthest level, dB
+  QString levelReversed;
+  QString levelTooNarrow;  // {0} the narrowest range, dB
 };
 
 const UiStrings& uiStrings(Language language);

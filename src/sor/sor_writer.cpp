@@ -1,4 +1,5 @@
 #include <array>
+#include <cstring>
 
 #include "sor/sor_io.h"
 
@@ -36,7 +37,12 @@ class Out {
   void u32(std::uint32_t v) { uint(v, 4); }
   void i16(std::int16_t v) { uint(static_cast<std::uint16_t>(v), 2); }
   void i32(std::int32_t v) { uint(static_cast<std::uint32_t>(v), 4); }
-  void bytes(std::string_view s) { bytes_.insert(bytes_.end(), s.begin(), s.end()); }
+  void bytes(std::string_view s) {
+    if (s.empty()) return;
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + s.size());
+    std::memcpy(bytes_.data() + at, s.data(), s.size());
+  }
   void u16s(const std::vector<std::uint16_t>& values) {
     const std::size_t at = bytes_.size();
     bytes_.resize(at + 2 * values.size());

@@ -222,8 +222,7 @@ TEST_F(UploadCableWindowTest, TwelveFibresInTheListAndTheSummaryOnTheStatusLine)
     QStringList listed;
     for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
     QStringList expected;
-    for (int f = 1; f <= 12; ++f)
-      expected << QString("CABLE_F%1_AB.sor").arg(f, 2, 10, QChar('0'));
+    for (int f = 1; f <= 12; ++f) expected << QString("CABLE_F%1_AB.sor").arg(f, 2, 10, QChar('0'));
     EXPECT_EQ(listed, expected);
   }
 }

@@ -29,6 +29,7 @@
 #include "files/record_text.h"
 #include "record/fill_in.h"
 #include "report/printer_set_window.h"
+#include "trace/load_trace.h"
 #include "ui/main_window.h"
 #include "ui/settings.h"
 #include "ui_test_support.h"
@@ -579,6 +580,33 @@ TEST(ProgramHelpTest, HelpWithoutADisplay) {
       EXPECT_TRUE(out.contains(expected)) << c.program << ": " << out.toStdString();
     // Long texts are wrapped by the parser; their first words stand on one line.
     EXPECT_TRUE(out.contains(s.helpNoSettings.left(12))) << out.toStdString();
+  }
+}
+
+// Every shared SOR sample opens by the dialog and by the program's file arguments (the
+// window's openFiles), shows the trace with its key events, and joins the recent files.
+TEST_F(OpeningTest, EverySharedSorSampleOpensByTheDialogAndByArguments) {
+  const QStringList samples =
+      QDir(QStringLiteral(TRACELINK_SOR_SAMPLES)).entryList({"*.sor"}, QDir::Files, QDir::Name);
+  ASSERT_EQ(samples.size(), 17);
+  for (Language language : kLanguages) {
+    auto byDialog = open(language);
+    auto byArguments = open(language);
+    for (const QString& name : samples) {
+      SCOPED_TRACE(name.toStdString());
+      const QString path = QDir(QStringLiteral(TRACELINK_SOR_SAMPLES)).filePath(name);
+      const Result<Trace> trace = LoadTrace(path.toStdString());
+      ASSERT_TRUE(trace);
+      openDialog->answer = path;
+      byDialog->Open_Click();
+      byArguments->openFiles({path});
+      for (MainWindow* w : {byDialog.get(), byArguments.get()}) {
+        EXPECT_EQ(w->statusText(), fillIn(uiStrings(language).loaded, {name}));
+        ASSERT_NE(w->session().foreign(), nullptr);
+        EXPECT_EQ(w->session().trace().events.size(), trace->events.size());
+        EXPECT_EQ(w->recentFiles().value(0), path);
+      }
+    }
   }
 }
 

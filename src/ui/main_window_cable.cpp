@@ -84,6 +84,7 @@ void MainWindow::UploadCable() {
   UploadCableDialog dialog(language_, saveFolder_, this);
   // The answers are remembered with everything else, unless nothing is (--no-settings).
   Settings* settings = options_.settings.get();
+  keepWindowGeometry(settings, &dialog, "uploadCable");
   if (settings) dialog.loadAnswers(*settings);
   if (dialog.exec() != QDialog::Accepted) return;
   if (settings) dialog.saveAnswers(*settings);

@@ -99,6 +99,7 @@ void MainWindow::ShowTraceInfo() {
   }
   traceInfo_ = new TraceInfoDialog(trace, traceInfoSha256_, checksum, language_, this);
   traceInfo_->setAttribute(Qt::WA_DeleteOnClose);
+  keepWindowGeometry(options_.settings.get(), traceInfo_, "traceInformation");
   connect(traceInfo_, &TraceInfoDialog::saveAsSorRequested, this, [this] {
     const QString done = SaveTraceAsSor(traceInfo_->identity());
     if (!done.isEmpty()) traceInfo_->setMessage(done);

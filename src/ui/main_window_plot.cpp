@@ -52,6 +52,7 @@ void MainWindow::wirePlotCommands() {
   connect(levelRange, &QAction::triggered, this, [this] {
     // Window-modal and not waited for, so the plot's window stays responsive behind it.
     auto* dialog = new LevelRangeDialog(language_, picture2_->shownLevels(), this);
+    keepWindowGeometry(options_.settings.get(), dialog, "levelRange");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {

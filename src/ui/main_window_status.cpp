@@ -25,6 +25,7 @@ void MainWindow::wireMeasurements() {
 MeasurementsWindow* MainWindow::showMeasurementsWindow() {
   if (!measurementsWindow_) {
     measurementsWindow_ = new MeasurementsWindow(language_, this);
+    keepWindowGeometry(options_.settings.get(), measurementsWindow_, "measurements");
     refreshMeasurements();
   }
   measurementsWindow_->show();

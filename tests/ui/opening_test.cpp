@@ -610,5 +610,24 @@ TEST_F(OpeningTest, EverySharedSorSampleOpensByTheDialogAndByArguments) {
   }
 }
 
+// A new window (here the Measurements window) comes back where and as large as it was left,
+// in the next run; without settings it is placed as Qt places it.
+TEST_F(OpeningTest, ANewWindowsPlaceIsRememberedBetweenRuns) {
+  QRect left;
+  {
+    auto settings = std::make_shared<Settings>(settingsPath());
+    auto w = open(Language::English, settings);
+    QWidget* m = w->showMeasurementsWindow();
+    m->setGeometry(QRect(40, 50, 420, 260));
+    left = m->geometry();
+    m->close();
+    ASSERT_TRUE(settings->sync());
+  }
+  auto settings = std::make_shared<Settings>(settingsPath());
+  auto w = open(Language::Chinese, settings);
+  EXPECT_EQ(w->showMeasurementsWindow()->geometry().size(), left.size());
+  EXPECT_EQ(w->showMeasurementsWindow()->geometry().topLeft(), left.topLeft());
+}
+
 }  // namespace
 }  // namespace tracelink::test

@@ -191,6 +191,20 @@ const UiStrings& uiStrings(Language language) {
           "Save Cur saves the instrument's traces; another maker's SOR file is not saved as .otdr"),
       .foreignNoExport = QStringLiteral(
           "Export SOR writes the instrument's traces; another maker's SOR file is shown as read"),
+      // Our own event analysis in the window ("analysewin").
+      .analyse = QStringLiteral("Analyse…"),
+      .instrumentEvents = QStringLiteral("Instrument's events"),
+      .ownEventsCaption = QStringLiteral(
+          "Events found by tracelink (splice {0} dB, reflectance {1} dB, end of fibre {2} dB)"),
+      .analysisTitle = QStringLiteral("Analyse events"),
+      .analysisSpliceDb = QStringLiteral("Splice loss (dB):"),
+      .analysisReflectanceDb = QStringLiteral("Reflectance (dB):"),
+      .analysisEndDb = QStringLiteral("End of fibre (dB):"),
+      .fitBefore = QStringLiteral("before"),
+      .fitAfter = QStringLiteral("after"),
+      .fitHoldsEvent = QStringLiteral(
+          "Warning: the fit {0} the event takes in event {1} at {2} m (RMS {3} dB); move the "
+          "marker nearer"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -375,6 +389,19 @@ const UiStrings& uiStrings(Language language) {
           QStringLiteral("“保存当前数据”只保存本仪器的曲线；其他厂家的 SOR 文件不能保存为 .otdr"),
       .foreignNoExport =
           QStringLiteral("“导出SOR”只导出本仪器的曲线；其他厂家的 SOR 文件按原样显示"),
+      // Our own event analysis in the window ("analysewin").
+      .analyse = QStringLiteral("分析…"),
+      .instrumentEvents = QStringLiteral("仪器的事件"),
+      .ownEventsCaption =
+          QStringLiteral("tracelink 找到的事件（熔接损耗 {0} dB，反射率 {1} dB，光纤末端 {2} dB）"),
+      .analysisTitle = QStringLiteral("分析事件"),
+      .analysisSpliceDb = QStringLiteral("熔接损耗 (dB)："),
+      .analysisReflectanceDb = QStringLiteral("反射率 (dB)："),
+      .analysisEndDb = QStringLiteral("光纤末端 (dB)："),
+      .fitBefore = QStringLiteral("之前"),
+      .fitAfter = QStringLiteral("之后"),
+      .fitHoldsEvent =
+          QStringLiteral("警告：事件{0}的拟合段包含事件 {1}（{2} m，RMS {3} dB）；请将标记移近"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -199,6 +199,19 @@ struct UiStrings {
   QString opening;          // {0} file name; a large file is still being read
   QString foreignNoSave;    // Save Cur while another maker's trace is shown
   QString foreignNoExport;  // Export SOR while another maker's trace is shown
+
+  // Our own event analysis in the window ("analysewin").
+  QString analyse;           // plot menu, F5
+  QString instrumentEvents;  // plot menu: the instrument's table back
+  QString ownEventsCaption;  // Text1's first line: {0} splice, {1} reflectance, {2} end dB
+  QString analysisTitle;     // the thresholds dialog
+  QString analysisSpliceDb;  // its three fields
+  QString analysisReflectanceDb;
+  QString analysisEndDb;
+  QString fitBefore;  // {0} of fitHoldsEvent
+  QString fitAfter;
+  // With markers: {0} before/after, {1} event number, {2} its distance m, {3} the fit's RMS dB.
+  QString fitHoldsEvent;
 };
 
 const UiStrings& uiStrings(Language language);

@@ -45,7 +45,8 @@ double levelStep(double spanDb) {
   return LevelDivisionDb(spanDb);
 }
 
-TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last) {
+TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last,
+                                  const LevelRange* levels) {
   TraceCanvasScale s;
   const std::size_t n = trace.size();
   last = std::min(last, n == 0 ? 0 : n - 1);
@@ -75,6 +76,7 @@ TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::si
   s.lowDb = lo / kMilliDbPerDb;
   s.stepDb = levelStep(hi / kMilliDbPerDb - s.lowDb);
   s.curve = first < last;
+  if (levels) applyLevelWindow(s.frame, levelWindowOf(*levels, s.lowDb, s.stepDb / 100.0));
   return s;
 }
 
@@ -123,22 +125,30 @@ void drawTraceCurve(QImage& canvas, const Trace& trace, const TraceCanvasScale& 
 }
 
 void renderTraceCanvas(QImage& canvas, const Trace& trace, std::size_t first, std::size_t last,
-                       PlotFrame* frameOut, double* stepOut) {
-  const TraceCanvasScale scale = traceCanvasScale(trace, first, last);
+                       PlotFrame* frameOut, double* stepOut, const LevelRange* range) {
+  const TraceCanvasScale scale = traceCanvasScale(trace, first, last, range);
   if (frameOut) *frameOut = scale.frame;
   if (stepOut) *stepOut = scale.stepDb;
   canvas.fill(kCanvasBackground);
-  std::vector<LevelLine> levels = levelLines(scale.frame);
-  for (LevelLine& line : levels)
-    if (line.y != 900) line.label.text = stepLabel(line.y / 100 * scale.stepDb);
+  std::vector<LevelLine> levels;
+  if (scale.frame.levelZoomed) {
+    // Zoomed, the lines are at round levels in dB, as the trace's own levels are.
+    const double dbPerLevel = scale.stepDb / 100.0;
+    levels = zoomedLevelLines(scale.frame, levelWindowOf(*range, scale.lowDb, dbPerLevel),
+                              scale.lowDb, dbPerLevel);
+  } else {
+    levels = levelLines(scale.frame);
+    for (LevelLine& line : levels)
+      if (line.y != 900) line.label.text = stepLabel(line.y / 100 * scale.stepDb);
+  }
   drawPlotGrid(canvas, scale.frame, levels);
   drawTraceCurve(canvas, trace, scale);
 }
 
 QImage renderTraceCanvas(const Trace& trace, std::size_t first, std::size_t last,
-                         PlotFrame* frameOut, double* stepOut) {
+                         PlotFrame* frameOut, double* stepOut, const LevelRange* levels) {
   QImage canvas = makePlotSurface();
-  renderTraceCanvas(canvas, trace, first, last, frameOut, stepOut);
+  renderTraceCanvas(canvas, trace, first, last, frameOut, stepOut, levels);
   return canvas;
 }
 

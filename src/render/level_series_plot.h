@@ -32,13 +32,15 @@ struct TraceCanvasScale {
     return frame.column(sampleMetres(static_cast<std::int64_t>(i), ior, metresPerSample));
   }
   double yOfMilliDb(std::int32_t milliDb) const {
-    return PlotFrame::row((milliDb / kMilliDbPerDb - lowDb) / stepDb * 100.0);
+    return frame.levelRow((milliDb / kMilliDbPerDb - lowDb) / stepDb * 100.0);
   }
   double y(const Trace& trace, std::size_t i) const { return yOfMilliDb(trace.levels[i]); }
 };
 
-// The scale of the canvas that shows points first..last (clamped to the trace).
-TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last);
+// The scale of the canvas that shows points first..last (clamped to the trace); with a
+// level range, its levels fill the plot's level rows (the frame's level window).
+TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last,
+                                  const LevelRange* levels = nullptr);
 
 // Draws points first..last of a trace (and, as our curve does, the segment to the next
 // point, clipped) on a plot canvas (723 x 369, light colours) with the grid rules of our
@@ -48,11 +50,13 @@ TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::si
 // how many dB that is ("(dB)" on the tenth line from the top, as always). The curve needs
 // at least two points in the window; a trace without a positive spacing is drawn at ours.
 QImage renderTraceCanvas(const Trace& trace, std::size_t first, std::size_t last,
-                         PlotFrame* frameOut = nullptr, double* stepOut = nullptr);
+                         PlotFrame* frameOut = nullptr, double* stepOut = nullptr,
+                         const LevelRange* levels = nullptr);
 // The same onto an existing plot surface (makePlotSurface()), which is cleared first; a
 // redraw that keeps its canvas saves the allocation.
 void renderTraceCanvas(QImage& canvas, const Trace& trace, std::size_t first, std::size_t last,
-                       PlotFrame* frameOut = nullptr, double* stepOut = nullptr);
+                       PlotFrame* frameOut = nullptr, double* stepOut = nullptr,
+                       const LevelRange* levels = nullptr);
 
 // Only the curve, onto a canvas already holding the grid: exactly the pixels of
 // QPainter::drawLine (1 px, square cap, no antialiasing) for every segment from point

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "record/units.h"
 
@@ -41,9 +42,65 @@ std::vector<LevelLine> levelLines(const PlotFrame& frame) {
   for (std::int32_t y = 0; y <= 1000; y += 100) {
     LevelLine line;
     line.y = y;
+    line.levelY = y;
     line.label.x = labelX;
     line.label.y = y + 50;
     line.label.text = y == 900 ? "(dB)" : std::to_string(y / 100);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool applyLevelWindow(PlotFrame& frame, const LevelWindow& window) {
+  if (!std::isfinite(window.top) || !std::isfinite(window.bottom) || !(window.top > window.bottom))
+    return false;
+  frame.levelTop = window.top;
+  frame.levelRowScale = PlotFrame::row(0) / (window.top - window.bottom);
+  frame.levelZoomed = true;
+  return true;
+}
+
+namespace {
+
+std::string levelText(double dB, double step) {
+  int decimals = 0;
+  for (double s = step; decimals < 6 && s < 0.999; s *= 10) ++decimals;
+  // -0.00 reads oddly under a line at zero.
+  if (std::fabs(dB) < 0.5 * std::pow(10.0, -decimals)) dB = 0;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, dB);
+  return text;
+}
+
+}  // namespace
+
+std::vector<LevelLine> zoomedLevelLines(const PlotFrame& frame, const LevelWindow& window,
+                                        double offsetDb, double dbPerLevel) {
+  std::vector<LevelLine> lines;
+  if (!(dbPerLevel > 0) || !std::isfinite(offsetDb) || !(window.top > window.bottom)) return lines;
+  const double lowDb = offsetDb + window.bottom * dbPerLevel;
+  const double highDb = offsetDb + window.top * dbPerLevel;
+  const double span = highDb - lowDb;
+  if (!std::isfinite(span) || !(span > 0)) return lines;
+  double step = std::pow(10.0, std::floor(std::log10(span / 10.0)));
+  for (const double f : {1.0, 2.0, 5.0, 10.0}) {
+    if (span / (step * f) <= 10.0) {
+      step *= f;
+      break;
+    }
+  }
+  const double labelX = (static_cast<double>(frame.viewStartM) - frame.margin) + frame.margin / 4.0;
+  const double first = std::ceil(lowDb / step - 1e-9);
+  for (int k = 0; k <= 11; ++k) {
+    const double dB = (first + k) * step;
+    if (dB > highDb + step * 1e-9) break;
+    LevelLine line;
+    const double y = (dB - offsetDb) / dbPerLevel;
+    line.y = static_cast<std::int32_t>(std::lround(y));
+    line.levelY = y;
+    line.label.x = labelX;
+    line.label.y = y + step / dbPerLevel / 2.0;
+    line.label.text = levelText(dB, step);
     lines.push_back(std::move(line));
   }
   return lines;

@@ -49,7 +49,36 @@ struct PlotFrame {
   static double yAt(double py) { return kPlotTop - py * (kPlotTop - kPlotBottom) / kPlotHeight; }
 
   static constexpr double kRowScale = kPlotHeight / (kPlotTop - kPlotBottom);
+
+  // Rows of levels (the curve, the level lines and the readout's level line). The layout
+  // (axes, distance lines and labels, crosshair) keeps row(); so do the levels until a
+  // level window is set, with the very same arithmetic, so nothing moves by a bit.
+  double levelTop = kPlotTop;
+  double levelRowScale = kRowScale;
+  bool levelZoomed = false;
+  double levelRow(double y) const { return (levelTop - y) * levelRowScale; }
+  double levelAt(double py) const { return levelTop - py / levelRowScale; }
 };
+
+// A vertical zoom in plot levels (raw units of the level axis): the window from bottom to
+// top fills the rows where 0 to 1000 lie unzoomed; the strip under it stays the labels'.
+struct LevelWindow {
+  double bottom = 0;
+  double top = 1000;
+};
+// A vertical zoom as the user gives it: the levels in dB at the bottom and the top.
+struct LevelRange {
+  double bottomDb = 0;
+  double topDb = 0;
+};
+// The level window of a range where dB = offsetDb + level x dbPerLevel.
+inline LevelWindow levelWindowOf(const LevelRange& range, double offsetDb, double dbPerLevel) {
+  return {(range.bottomDb - offsetDb) / dbPerLevel, (range.topDb - offsetDb) / dbPerLevel};
+}
+
+// Sets the frame's level rows to the window; a window that is not finite or not wider
+// than zero leaves the frame as it is and returns false.
+bool applyLevelWindow(PlotFrame& frame, const LevelWindow& window);
 
 // The window as it is drawn, always of positive width: a non-positive one (a header with
 // an unknown range index gives ViewEnd 0) is drawn kDrawnWidthOfEmptyWindow samples wide
@@ -80,6 +109,7 @@ struct PlotLabel {
 
 struct LevelLine {
   std::int32_t y = 0;
+  double levelY = 0;  // where it is drawn: y itself, or a fraction of a level when zoomed
   PlotLabel label;
 };
 // The 11 level lines y = 0, 100, ..., 1000 with their labels, in drawing order.
@@ -89,6 +119,12 @@ struct DistanceLine {
   std::int32_t x = 0;
   PlotLabel label;
 };
+// The level lines of a zoomed frame: at multiples of the smallest of 1, 2, 5 x 10^k dB
+// that gives at most ten lines inside the window, where dB = offsetDb + y x dbPerLevel;
+// each labelled with its level in dB, half a line step above it as unzoomed labels hang.
+std::vector<LevelLine> zoomedLevelLines(const PlotFrame& frame, const LevelWindow& window,
+                                        double offsetDb, double dbPerLevel);
+
 // The distance lines from viewStartM every gridStep metres up to viewEndM.
 std::vector<DistanceLine> distanceLines(const PlotFrame& frame);
 

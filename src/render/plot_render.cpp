@@ -37,10 +37,12 @@ QLineF plotLine(const PlotFrame& f, double x1, double y1, double x2, double y2) 
   return QLineF(f.column(x1), PlotFrame::row(y1), f.column(x2), PlotFrame::row(y2));
 }
 
-// Labels hang from their top-left corner, the way the plot has always printed text.
+// Labels hang from their top-left corner, the way the plot has always printed text. A
+// level's label follows the level rows; every other label stays in the layout.
 void drawLabel(QPainter& p, const QFontMetricsF& metrics, const PlotFrame& f,
-               const PlotLabel& label) {
-  p.drawText(QPointF(f.column(label.x), PlotFrame::row(label.y) + metrics.ascent()),
+               const PlotLabel& label, bool level = false) {
+  const double row = level ? f.levelRow(label.y) : PlotFrame::row(label.y);
+  p.drawText(QPointF(f.column(label.x), row + metrics.ascent()),
              QString::fromStdString(label.text));
 }
 
@@ -72,9 +74,10 @@ void drawPlotGrid(QImage& canvas, const PlotFrame& f, const std::vector<LevelLin
 
   for (const LevelLine& line : levels) {
     p.setPen(ink);
-    drawLabel(p, metrics, f, line.label);
+    drawLabel(p, metrics, f, line.label, true);
     p.setPen(grid);
-    p.drawLine(plotLine(f, f.viewStartM, line.y, f.viewEndM, line.y));
+    const double row = f.levelRow(line.levelY);
+    p.drawLine(QLineF(f.column(f.viewStartM), row, f.column(f.viewEndM), row));
   }
   for (const DistanceLine& line : distanceLines(f)) {
     p.setPen(ink);
@@ -89,19 +92,26 @@ void drawPlotGrid(QImage& canvas, const PlotFrame& f, const std::vector<LevelLin
 }
 
 PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
-                           const ViewWindow& view, double ior) {
+                           const ViewWindow& view, double ior, const LevelRange* levels) {
   canvas.fill(kCanvasBackground);
-  const PlotFrame f = computePlotFrame(view, ior);
-  drawPlotGrid(canvas, f, levelLines(f));
+  PlotFrame f = computePlotFrame(view, ior);
+  const LevelWindow window =
+      levels ? levelWindowOf(*levels, 0.0, kDbPerRecordLevel) : LevelWindow{};
+  if (levels && applyLevelWindow(f, window)) {
+    drawPlotGrid(canvas, f, zoomedLevelLines(f, window, 0.0, kDbPerRecordLevel));
+  } else {
+    drawPlotGrid(canvas, f, levelLines(f));
+  }
   drawTraceCurve(canvas, f, record, header, view, ior);
   return f;
 }
 
 QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
-                        const ViewWindow& view, double ior, PlotFrame* out) {
+                        const ViewWindow& view, double ior, PlotFrame* out,
+                        const LevelRange* levels) {
   QImage canvas = makePlotSurface();
   const ViewWindow window = drawnWindow(view);
-  const PlotFrame f = renderPlotCanvas(canvas, record, header, window, ior);
+  const PlotFrame f = renderPlotCanvas(canvas, record, header, window, ior, levels);
   if (out) *out = f;
   return canvas;
 }

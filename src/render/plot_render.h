@@ -19,6 +19,9 @@ inline constexpr QRgb kCanvasBackground = 0xffffffffu;
 inline constexpr QRgb kCanvasInk = 0xff000000u;
 inline constexpr QRgb kGridColour = 0xff404040u;
 
+// dB of one level of our records (their samples are hundredths of a dB).
+inline constexpr double kDbPerRecordLevel = 0.01;
+
 // A blank plot surface (723 x 369, 32-bit, white).
 QImage makePlotSurface();
 
@@ -40,10 +43,10 @@ void forEachTraceSegment(const PlotFrame& frame, const TraceRecord& record, std:
   const double metresPerSample = kLightSpeed / 2.0 / ior;
   const std::int32_t* words = record.words.data() + (static_cast<std::int64_t>(startPoint) - 1);
   double x0 = frame.column(sampleMetres(span.first, ior, metresPerSample));
-  double y0 = PlotFrame::row(words[span.first]);
+  double y0 = frame.levelRow(words[span.first]);
   for (std::int64_t s = span.first; s <= span.last; ++s) {
     const double x1 = frame.column(sampleMetres(s + 1, ior, metresPerSample));
-    const double y1 = PlotFrame::row(words[s + 1]);
+    const double y1 = frame.levelRow(words[s + 1]);
     fn(x0, y0, x1, y1);
     x0 = x1;
     y0 = y1;
@@ -56,12 +59,15 @@ void drawPlotGrid(QImage& canvas, const PlotFrame& frame, const std::vector<Leve
 
 // Renders grid, labels, axes and curve of the window onto a canvas made by
 // makePlotSurface(), always in the light colours. The window must have positive width
-// (drawnWindow). Returns the frame drawn; its gridStep gives the scale text.
+// (drawnWindow). Returns the frame drawn; its gridStep gives the scale text. With a level
+// range the levels are zoomed to it and the level
+// lines follow; without one the picture is the unzoomed plot.
 PlotFrame renderPlotCanvas(QImage& canvas, const TraceRecord& record, const HeaderState& header,
-                           const ViewWindow& view, double ior);
+                           const ViewWindow& view, double ior, const LevelRange* levels = nullptr);
 // The same into a new image.
 QImage renderPlotCanvas(const TraceRecord& record, const HeaderState& header,
-                        const ViewWindow& view, double ior, PlotFrame* out = nullptr);
+                        const ViewWindow& view, double ior, PlotFrame* out = nullptr,
+                        const LevelRange* levels = nullptr);
 
 // Only the curve, drawn with the run rasteriser (step 10 of the redraw).
 void drawTraceCurve(QImage& canvas, const PlotFrame& frame, const TraceRecord& record,

@@ -107,6 +107,7 @@ Trace TraceSession::trace() const {
 
 void TraceSession::showLoaded(TraceSource source) {
   source_ = std::move(source);
+  levelZoom_.reset();
   clearMarkers();
   settleView();
   decode();
@@ -119,6 +120,7 @@ void TraceSession::clearTrace() {
   clearTraceWords(*record_);
   recordText_.clear();
   source_ = TraceSource{TraceSource::Kind::Upload, {}, 0, std::nullopt};
+  levelZoom_.reset();
   clearMarkers();
   emit traceCleared();
 }
@@ -198,14 +200,41 @@ bool TraceSession::panTowardEnd() {
 }
 
 bool TraceSession::fullView() {
+  // The full view is the full level range too, even where the window has no range yet.
+  std::optional<LevelZoom>& zoom = foreign_ ? foreign_->levelZoom : levelZoom_;
+  const bool levels = zoom.has_value();
+  zoom.reset();
   if (foreign_) {
-    if (!tracelink::fullView(foreign_->view)) return false;
+    if (!tracelink::fullView(foreign_->view)) {
+      if (levels) emit viewChanged();
+      return levels;
+    }
     settleForeignView();
     emit viewChanged();
     return true;
   }
-  if (!tracelink::fullView(view_)) return false;
+  if (!tracelink::fullView(view_)) {
+    if (levels) emit viewChanged();
+    return levels;
+  }
   settleView();
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::setLevelZoom(const LevelZoom& zoom) {
+  if (checkLevelZoom(zoom.bottomDb, zoom.topDb) != LevelZoomFault::None) return false;
+  std::optional<LevelZoom>& current = foreign_ ? foreign_->levelZoom : levelZoom_;
+  if (current == zoom) return false;
+  current = zoom;
+  emit viewChanged();
+  return true;
+}
+
+bool TraceSession::fullLevelRange() {
+  std::optional<LevelZoom>& current = foreign_ ? foreign_->levelZoom : levelZoom_;
+  if (!current) return false;
+  current.reset();
   emit viewChanged();
   return true;
 }

@@ -55,6 +55,7 @@ struct ForeignShown {
   DecodedValues decoded;
   DecodedTexts texts;
   std::string scaleText;
+  std::optional<LevelZoom> levelZoom;
 };
 
 // The trace the user is looking at: the record, its header state, the view window, the
@@ -135,6 +136,14 @@ class TraceSession : public QObject, public TraceSink {
   // Zooms the window by factor (below 1 in, above 1 out) about the distance atM on the
   // plot, which stays where it is; never narrower than a drag may zoom (100 m).
   bool zoomAround(double atM, double factor);
+  // The vertical zoom of the trace on screen (nullopt: the full level range). Setting one
+  // that checkLevelZoom refuses changes nothing; a new trace starts at the full range, and
+  // fullView() returns to it as well.
+  const std::optional<LevelZoom>& levelZoom() const {
+    return foreign_ ? foreign_->levelZoom : levelZoom_;
+  }
+  bool setLevelZoom(const LevelZoom& zoom);
+  bool fullLevelRange();
   void setColourScheme(std::int16_t mode);
   void toggleColourScheme();
 
@@ -183,6 +192,7 @@ class TraceSession : public QObject, public TraceSink {
   std::int16_t colourScheme_ = kDarkScheme;
   Markers markers_;
   std::unique_ptr<ForeignShown> foreign_;
+  std::optional<LevelZoom> levelZoom_;
 };
 
 }  // namespace tracelink

@@ -124,6 +124,22 @@ std::optional<ViewWindow> zoomAround(const ViewWindow& current, double centre, d
   return next;
 }
 
+LevelZoomFault checkLevelZoom(double bottomDb, double topDb) {
+  if (!std::isfinite(bottomDb) || !std::isfinite(topDb)) return LevelZoomFault::NotANumber;
+  if (std::fabs(bottomDb) > kMaxLevelDb || std::fabs(topDb) > kMaxLevelDb)
+    return LevelZoomFault::OutOfRange;
+  if (!(topDb > bottomDb)) return LevelZoomFault::Reversed;
+  // A little slack, so that 0.01 dB typed in is not refused for its binary rounding.
+  if (topDb - bottomDb < kMinLevelSpanDb * (1 - 1e-9)) return LevelZoomFault::TooNarrow;
+  return LevelZoomFault::None;
+}
+
+std::optional<LevelZoom> levelZoomBetween(double aDb, double bDb) {
+  const LevelZoom zoom{std::min(aDb, bDb), std::max(aDb, bDb)};
+  if (checkLevelZoom(zoom.bottomDb, zoom.topDb) != LevelZoomFault::None) return std::nullopt;
+  return zoom;
+}
+
 std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM) {
   if (x < startM) return startM;
   if (x > endM) return endM;

@@ -64,6 +64,23 @@ bool fullView(ViewWindow& view);
 std::optional<ViewWindow> zoomAround(const ViewWindow& current, double centre, double factor,
                                      std::int32_t minWidth);
 
+// The vertical zoom: the levels in dB at the bottom and the top of the plot's level rows.
+struct LevelZoom {
+  double bottomDb = 0;
+  double topDb = 0;
+  bool operator==(const LevelZoom&) const = default;
+};
+// The narrowest and the farthest a level zoom may go: a hundredth of a dB is the finest
+// level our records hold, and no trace's levels lie beyond a few hundred dB.
+inline constexpr double kMinLevelSpanDb = 0.01;
+inline constexpr double kMaxLevelDb = 1000.0;
+// What is wrong with a level range, if anything.
+enum class LevelZoomFault { None, NotANumber, OutOfRange, Reversed, TooNarrow };
+LevelZoomFault checkLevelZoom(double bottomDb, double topDb);
+// The zoom between two levels given in either order (the ends of a drag); nullopt when
+// checkLevelZoom refuses it in order.
+std::optional<LevelZoom> levelZoomBetween(double aDb, double bDb);
+
 // x held inside [startM, endM], rounded to whole metres.
 std::int32_t holdInside(double x, std::int32_t startM, std::int32_t endM);
 

@@ -15,6 +15,7 @@
 #include "record/fill_in.h"
 #include "sor/sor_strings.h"
 #include "sor/trace_sor.h"
+#include "ui/level_range_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/trace_view.h"
@@ -37,6 +38,7 @@ void MainWindow::wirePlotCommands() {
   showEvents->setCheckable(true);
   plotMenu_->addSeparator();
   QAction* exportSor = add(strings_.exportSor, "ExportSor");
+  QAction* levelRange = add(strings_.levelRange, "LevelRange");
 
   connect(setA, &QAction::triggered, this, [this] { session_.setMarker('A', plotMenuAtM_); });
   connect(setB, &QAction::triggered, this, [this] { session_.setMarker('B', plotMenuAtM_); });
@@ -47,6 +49,20 @@ void MainWindow::wirePlotCommands() {
   connect(&session_, &TraceSession::markersChanged, showEvents,
           [this, showEvents] { showEvents->setChecked(session_.markers().showEvents); });
   connect(exportSor, &QAction::triggered, this, &MainWindow::ExportSor);
+  connect(levelRange, &QAction::triggered, this, [this] {
+    // Window-modal and not waited for, so the plot's window stays responsive behind it.
+    auto* dialog = new LevelRangeDialog(language_, picture2_->shownLevels(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+      if (const std::optional<LevelZoom>& zoom = dialog->chosen()) {
+        session_.setLevelZoom(*zoom);
+      } else {
+        session_.fullLevelRange();
+      }
+    });
+    dialog->open();
+  });
 
   connect(picture2_, &TraceView::contextMenuRequested, this,
           [this](const QPoint& at, double metres) {

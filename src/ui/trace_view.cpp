@@ -9,6 +9,8 @@
 #include <QPen>
 #include <QPixmap>
 #include <QWheelEvent>
+#include <cmath>
+#include <optional>
 
 #include "record/units.h"
 #include "render/level_series_plot.h"
@@ -87,14 +89,17 @@ void TraceView::RedrawPlot() {
     // Another maker's trace at its own spacing and levels; its window counts points.
     const auto first = static_cast<std::size_t>(f->view.ViewStart);
     const auto last = static_cast<std::size_t>(f->view.ViewEnd);
-    renderTraceCanvas(canvas_, f->trace, first, last, &frame_);
-    canvasScale_ = traceCanvasScale(f->trace, first, last);
+    const std::optional<LevelRange> range = levelRange();
+    const LevelRange* levels = range ? &*range : nullptr;
+    renderTraceCanvas(canvas_, f->trace, first, last, &frame_, nullptr, levels);
+    canvasScale_ = traceCanvasScale(f->trace, first, last, levels);
     PresentPlot();
     return;
   }
   // The session never holds an empty or reversed window, so the frame always has width.
+  const std::optional<LevelRange> range = levelRange();
   frame_ = renderPlotCanvas(canvas_, session_.record(), session_.header(), session_.view(),
-                            session_.decoded().Ior);
+                            session_.decoded().Ior, range ? &*range : nullptr);
   PresentPlot();
 }
 
@@ -278,7 +283,7 @@ void TraceView::Picture2_MouseMove(float x, float y) {
     // level: the level line and the readout are skipped and the label keeps its text.
     if (pos) {
       const std::int32_t v = session_.record()[*pos];
-      const double row = PlotFrame::row(v);
+      const double row = frame_.levelRow(v);
       p.drawLine(
           QLineF(frame_.column(frame_.viewStartM), row, frame_.column(frame_.viewEndM), row));
       const std::string sep = QLocale().decimalPoint().toStdString();
@@ -311,8 +316,38 @@ void TraceView::Picture2_MouseUp(float x) {
   session_.zoomTo(dragStartM_, dragEndM_);
 }
 
+std::optional<LevelRange> TraceView::levelRange() const {
+  const std::optional<LevelZoom>& zoom = session_.levelZoom();
+  if (!zoom) return std::nullopt;
+  return LevelRange{zoom->bottomDb, zoom->topDb};
+}
+
+double TraceView::levelDbAtRow(double py) const {
+  const double level = frame_.levelAt(py);
+  if (session_.foreign()) return canvasScale_.lowDb + level * (canvasScale_.stepDb / 100.0);
+  return level * kDbPerRecordLevel;
+}
+
+double TraceView::levelRowOfDb(double dB) const {
+  if (session_.foreign())
+    return frame_.levelRow((dB - canvasScale_.lowDb) / (canvasScale_.stepDb / 100.0));
+  return frame_.levelRow(dB / kDbPerRecordLevel);
+}
+
+LevelZoom TraceView::shownLevels() const {
+  // The level rows run from level 0 (on the bottom axis) to level 1000 (the top).
+  return {levelDbAtRow(PlotFrame::row(0)), levelDbAtRow(PlotFrame::row(kPlotTop))};
+}
+
+namespace {
+// A Shift drag shorter than this many rows is a slip of the hand, not a zoom.
+constexpr double kMinLevelDragRows = 4;
+}  // namespace
+
 void TraceView::mousePressEvent(QMouseEvent* event) {
   const QPointF at = event->position();
+  levelDrag_ = event->modifiers().testFlag(Qt::ShiftModifier);
+  levelDragStartRow_ = at.y();
   rightPressAt_ = event->button() == Qt::RightButton ? at.toPoint() : QPoint(-1, -1);
   Picture2_MouseDown(static_cast<float>(frame_.xAt(at.x())),
                      static_cast<float>(PlotFrame::yAt(at.y())));
@@ -327,7 +362,20 @@ void TraceView::mouseMoveEvent(QMouseEvent* event) {
 
 void TraceView::mouseReleaseEvent(QMouseEvent* event) {
   const QPointF at = event->position();
-  Picture2_MouseUp(static_cast<float>(frame_.xAt(at.x())));
+  if (levelDrag_) {
+    levelDrag_ = false;
+    dragging_ = false;
+    // Rows beyond the picture count where the pointer is, so a drag may zoom out too.
+    if (std::fabs(at.y() - levelDragStartRow_) >= kMinLevelDragRows) {
+      if (const std::optional<LevelZoom> zoom =
+              levelZoomBetween(levelDbAtRow(levelDragStartRow_), levelDbAtRow(at.y())))
+        session_.setLevelZoom(*zoom);
+    } else {
+      PresentPlot();  // wipe the drag's box
+    }
+  } else {
+    Picture2_MouseUp(static_cast<float>(frame_.xAt(at.x())));
+  }
   // A right drag zooms as every drag does; a right click that stays put opens the menu.
   const bool rightClick = event->button() == Qt::RightButton && at.toPoint() == rightPressAt_;
   rightPressAt_ = QPoint(-1, -1);

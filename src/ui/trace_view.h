@@ -66,6 +66,11 @@ class TraceView : public QWidget {
   // Where its points were last drawn on the canvas.
   const TraceCanvasScale& canvasScale() const { return canvasScale_; }
   bool dragging() const { return dragging_; }
+  // The level in dB drawn at pixel row py of the plot, as the trace on screen is drawn
+  // (zoomed or not); and the level range the plot shows unzoomed, bottom to top.
+  double levelDbAtRow(double py) const;
+  double levelRowOfDb(double dB) const;
+  LevelZoom shownLevels() const;
 
  signals:
   // A right click that did not move: the plot's menu, at globalPos, for the distance under
@@ -92,6 +97,7 @@ class TraceView : public QWidget {
   double foreignPlotMetres(double traceMetres) const;
   std::optional<std::vector<double>> markedEvents_;
   void foreignMouseMove(float x);
+  std::optional<LevelRange> levelRange() const;
 
   TraceSession& session_;
 
@@ -106,6 +112,9 @@ class TraceView : public QWidget {
   std::int64_t cursorPoint_ = -1;
   TraceCanvasScale canvasScale_;
   bool dragging_ = false;
+  // A drag begun with Shift zooms the levels between the rows it spans, not the distances.
+  bool levelDrag_ = false;
+  double levelDragStartRow_ = 0;
   bool pointerOver_ = false;
   QPoint rightPressAt_{-1, -1};
 

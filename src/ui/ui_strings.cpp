@@ -191,6 +191,16 @@ const UiStrings& uiStrings(Language language) {
           "Save Cur saves the instrument's traces; another maker's SOR file is not saved as .otdr"),
       .foreignNoExport = QStringLiteral(
           "Export SOR writes the instrument's traces; another maker's SOR file is shown as read"),
+      // The vertical zoom ("vzoom").
+      .levelRange = QStringLiteral("Level range…"),
+      .levelRangeTitle = QStringLiteral("Level range"),
+      .levelTop = QStringLiteral("Top (dB):"),
+      .levelBottom = QStringLiteral("Bottom (dB):"),
+      .levelFullRange = QStringLiteral("Full range"),
+      .levelNotANumber = QStringLiteral("The top and the bottom level must be numbers"),
+      .levelOutOfRange = QStringLiteral("Levels must lie between -{0} and {0} dB"),
+      .levelReversed = QStringLiteral("The top level must be above the bottom level"),
+      .levelTooNarrow = QStringLiteral("The range must be at least {0} dB wide"),
       // Our own event analysis in the window ("analysewin").
       .analyse = QStringLiteral("Analyse…"),
       .instrumentEvents = QStringLiteral("Instrument's events"),
@@ -389,6 +399,16 @@ const UiStrings& uiStrings(Language language) {
           QStringLiteral("“保存当前数据”只保存本仪器的曲线；其他厂家的 SOR 文件不能保存为 .otdr"),
       .foreignNoExport =
           QStringLiteral("“导出SOR”只导出本仪器的曲线；其他厂家的 SOR 文件按原样显示"),
+      // The vertical zoom ("vzoom").
+      .levelRange = QStringLiteral("电平范围…"),
+      .levelRangeTitle = QStringLiteral("电平范围"),
+      .levelTop = QStringLiteral("上限 (dB)："),
+      .levelBottom = QStringLiteral("下限 (dB)："),
+      .levelFullRange = QStringLiteral("完整范围"),
+      .levelNotANumber = QStringLiteral("上限和下限电平必须是数字"),
+      .levelOutOfRange = QStringLiteral("电平必须在 -{0} 到 {0} dB 之间"),
+      .levelReversed = QStringLiteral("上限电平必须高于下限电平"),
+      .levelTooNarrow = QStringLiteral("范围至少须为 {0} dB"),
       // Our own event analysis in the window ("analysewin").
       .analyse = QStringLiteral("分析…"),
       .instrumentEvents = QStringLiteral("仪器的事件"),

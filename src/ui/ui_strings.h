@@ -200,6 +200,17 @@ struct UiStrings {
   QString foreignNoSave;    // Save Cur while another maker's trace is shown
   QString foreignNoExport;  // Export SOR while another maker's trace is shown
 
+  // The vertical zoom ("vzoom"): the plot menu's level range and its dialog.
+  QString levelRange;  // the menu entry
+  QString levelRangeTitle;
+  QString levelTop;
+  QString levelBottom;
+  QString levelFullRange;
+  QString levelNotANumber;
+  QString levelOutOfRange;  // {0} the farthest level, dB
+  QString levelReversed;
+  QString levelTooNarrow;  // {0} the narrowest range, dB
+
   // Our own event analysis in the window ("analysewin").
   QString analyse;           // plot menu, F5
   QString instrumentEvents;  // plot menu: the instrument's table back

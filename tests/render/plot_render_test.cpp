@@ -211,6 +211,62 @@ TEST_F(PlotRender, CurveIsIdenticalToSegmentBySegmentDrawing) {
   }
 }
 
+// Zoomed into a level range, the curve still is what QPainter draws segment by segment,
+// rows far outside the picture included (they are clipped as the engine clips them), and
+// the level lines lie on round levels inside the range.
+TEST_F(PlotRender, ZoomedLevelsDrawTheCurveAsQPainterDoes) {
+  std::mt19937 rng(2026);
+  std::uniform_real_distribution<double> share(0.2, 0.8);
+  std::uniform_real_distribution<double> span(0.01, 0.3);
+  for (int round = 0; round < 6; ++round) {
+    record.clear();
+    fillTrace(record, 40 + round, 48000);
+    const HeaderState h = header(1, 1000);
+    const ViewWindow v = window(round * 4000, round * 4000 + 600 + round * 3000);
+    // A narrow range about the level where the window starts: the noise alone takes the
+    // curve above and below it.
+    const double width = span(rng);
+    const double lo = record[static_cast<std::size_t>(v.ViewStart)] / 100.0 - share(rng) * width;
+    const LevelRange range{lo, lo + width};
+    SCOPED_TRACE(testing::Message() << range.bottomDb << " .. " << range.topDb);
+    PlotFrame zoomed;
+    const QImage fast = renderPlotCanvas(record, h, v, kIor, &zoomed, &range);
+    ASSERT_TRUE(zoomed.levelZoomed);
+    // The frame puts the range's ends on the rows of the unzoomed 0 and 10 dB.
+    EXPECT_NEAR(zoomed.levelRow(range.topDb * 100), PlotFrame::row(kPlotTop), 1e-9);
+    EXPECT_NEAR(zoomed.levelRow(range.bottomDb * 100), PlotFrame::row(0), 1e-6);
+
+    QImage slow = makePlotSurface();
+    const LevelWindow levels = levelWindowOf(range, 0, kDbPerRecordLevel);
+    const std::vector<LevelLine> lines = zoomedLevelLines(zoomed, levels, 0, kDbPerRecordLevel);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LE(lines.size(), 11u);
+    for (const LevelLine& line : lines) {
+      EXPECT_GE(line.levelY, levels.bottom - 1e-6);
+      EXPECT_LE(line.levelY, levels.top + 1e-6);
+    }
+    drawPlotGrid(slow, zoomed, lines);
+    const auto curve = prepareCurve(h, v);
+    ASSERT_TRUE(curve.has_value());
+    int outside = 0;
+    {
+      QPainter p(&slow);
+      p.setPen(QPen(QColor::fromRgb(kCanvasInk), 1));
+      forEachTraceSegment(zoomed, record, h.StartPoint, *curve, kIor,
+                          [&](double x1, double y1, double x2, double y2) {
+                            outside += y1 < 0 || y1 >= kPlotHeight;
+                            p.drawLine(QLineF(x1, y1, x2, y2));
+                          });
+    }
+    int differ = 0;
+    for (int y = 0; y < kPlotHeight; ++y)
+      for (int x = 0; x < kPlotWidth; ++x) differ += fast.pixel(x, y) != slow.pixel(x, y);
+    EXPECT_EQ(differ, 0);
+    // Every round sends some of the curve off the picture, which is the case to prove.
+    EXPECT_GT(outside, 0);
+  }
+}
+
 TEST_F(PlotRender, EmptyWindowIsRepairedNotDrawn) {
   HeaderState h = header(1, 100);
   fillTrace(record, 5, 10000);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <string>
@@ -180,6 +182,45 @@ TEST_F(TraceSessionTest, ViewOperationsMoveTheWindowAndAnnounceIt) {
   // The grid of a narrower window is finer, and its scale text follows.
   EXPECT_NE(std::find(log.names.begin(), log.names.end(), "scale 100m/div     2dB/div"),
             log.names.end());
+}
+
+TEST_F(TraceSessionTest, TheLevelZoomIsTheTracesUntilFullViewOrAnotherTrace) {
+  SignalLog log(session);
+  // Before any trace the levels may be zoomed too (the empty grid), and Home undoes it.
+  EXPECT_FALSE(session.setLevelZoom({5, 5}));
+  EXPECT_FALSE(session.setLevelZoom({0, std::nan("")}));
+  EXPECT_TRUE(log.names.empty());
+  ASSERT_TRUE(session.setLevelZoom({2, 6}));
+  EXPECT_FALSE(session.setLevelZoom({2, 6}));  // the same again changes nothing
+  EXPECT_TRUE(session.fullView());
+  EXPECT_FALSE(session.levelZoom().has_value());
+  EXPECT_EQ(std::count(log.names.begin(), log.names.end(), "view"), 2);
+
+  ASSERT_TRUE(session.loadFile(writeTrace(*smallTrace(), "a.otdr")).ok());
+  ASSERT_TRUE(session.zoomTo(1000, 2000));
+  const ViewWindow zoomed = session.view();
+  ASSERT_TRUE(session.setLevelZoom({1.5, 4.25}));
+  EXPECT_EQ(session.levelZoom(), (LevelZoom{1.5, 4.25}));
+  // The levels stay zoomed while the distances move; the window stays as the levels zoom.
+  EXPECT_EQ(session.view().ViewStart, zoomed.ViewStart);
+  EXPECT_TRUE(session.panTowardEnd());
+  EXPECT_EQ(session.levelZoom(), (LevelZoom{1.5, 4.25}));
+  EXPECT_TRUE(session.fullLevelRange());
+  EXPECT_FALSE(session.fullLevelRange());
+  EXPECT_FALSE(session.levelZoom().has_value());
+  EXPECT_GT(session.view().ViewStart, zoomed.ViewStart);
+
+  ASSERT_TRUE(session.setLevelZoom({1.5, 4.25}));
+  EXPECT_TRUE(session.fullView());
+  EXPECT_FALSE(session.levelZoom().has_value());
+  EXPECT_EQ(session.view().ViewStart, 0);
+  // Another trace starts at the full level range.
+  ASSERT_TRUE(session.setLevelZoom({1.5, 4.25}));
+  ASSERT_TRUE(session.loadFile(writeTrace(*smallTrace(), "b.otdr")).ok());
+  EXPECT_FALSE(session.levelZoom().has_value());
+  ASSERT_TRUE(session.setLevelZoom({1.5, 4.25}));
+  session.clearTrace();
+  EXPECT_FALSE(session.levelZoom().has_value());
 }
 
 TEST_F(TraceSessionTest, ViewOperationsBeforeAnyTraceAreRefused) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <cstdint>
 
@@ -139,6 +141,38 @@ TEST(Zoom, OnlyLeftToRightDragsWiderThan100Metres) {
     EXPECT_EQ(z->ViewStart, c.start) << c.from;
     EXPECT_EQ(z->ViewEnd, c.end) << c.from;
     EXPECT_EQ(z->FullRangeEnd, 10000);
+  }
+}
+
+TEST(LevelZoom, RangesTheVerticalZoomRefusesAreNamed) {
+  const double nan = std::nan("");
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double bottom, top;
+    LevelZoomFault fault;
+  };
+  const Case cases[] = {
+      {0, 10, LevelZoomFault::None},          {-5.5, 2.25, LevelZoomFault::None},
+      {1.23, 1.24, LevelZoomFault::None},  // a hundredth, as typed
+      {-1000, 1000, LevelZoomFault::None},    {nan, 10, LevelZoomFault::NotANumber},
+      {0, inf, LevelZoomFault::NotANumber},   {-1000.5, 0, LevelZoomFault::OutOfRange},
+      {0, 1e300, LevelZoomFault::OutOfRange}, {10, 0, LevelZoomFault::Reversed},
+      {3, 3, LevelZoomFault::Reversed},       {3, 3.004, LevelZoomFault::TooNarrow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bottom << " .. " << c.top);
+    EXPECT_EQ(checkLevelZoom(c.bottom, c.top), c.fault);
+    // A drag may go either way; the zoom is the same, and refused alike.
+    const auto down = levelZoomBetween(c.bottom, c.top);
+    const auto up = levelZoomBetween(c.top, c.bottom);
+    EXPECT_EQ(down, up);
+    if (c.fault == LevelZoomFault::None) {
+      ASSERT_TRUE(down.has_value());
+      EXPECT_EQ(down->bottomDb, c.bottom);
+      EXPECT_EQ(down->topDb, c.top);
+    } else if (c.fault != LevelZoomFault::Reversed) {
+      EXPECT_FALSE(down.has_value());
+    }
   }
 }
 

@@ -143,8 +143,12 @@ std::string MainWindow::neighbourEventLoss(const Trace& trace, double eventM,
     return std::abs(x - eventM) < std::abs(y - eventM);
   });
   if (nearest == events.begin() || nearest + 1 == events.end()) return {};
-  // The previous event's dead zone ends d after it; the next event starts where it is.
-  const double before = *(nearest - 1) + deadZoneMetres(trace);
+  // The previous event's dead zone ends d after it, or where our analysis saw the trace
+  // return to backscatter when that is later; the next event starts where it is.
+  double before = *(nearest - 1) + deadZoneMetres(trace);
+  if (ownEvents_)
+    for (const analysis::Event& e : ownEvents_->events)
+      if (e.distanceM == *(nearest - 1)) before = std::max(before, e.deadZoneEndM);
   const double after = *(nearest + 1);
   const Measured<EventLoss> measured = eventLoss(trace, before, after, *nearest);
   return measured ? eventLossText(*measured, language_, sep)

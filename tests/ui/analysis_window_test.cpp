@@ -196,6 +196,26 @@ TEST_P(AnalysisWindowTest, EventLossWithoutMarkersFitsBetweenTheNeighbouringEven
   // The launch has no event before it: markers are needed there.
   eventLossAt(*w, trace, e[0].distanceM);
   EXPECT_EQ(w->statusText(), strings().eventLossNeedsMarkers);
+
+  // With ours shown their neighbours give the spans, the previous one's end where our
+  // analysis saw the trace return to backscatter when that is later.
+  w->analyseWith({0.02, -70.0, 3.0});
+  const std::vector<analysis::Event> ours = analysis::analyse(trace, {0.02, -70.0, 3.0}).events;
+  ASSERT_GE(ours.size(), 3u);
+  std::size_t k = 1;
+  const auto room = [&ours](std::size_t i) {
+    return std::min(ours[i].distanceM - ours[i - 1].distanceM,
+                    ours[i + 1].distanceM - ours[i].distanceM);
+  };
+  for (std::size_t i = 2; i + 1 < ours.size(); ++i)
+    if (room(i) > room(k)) k = i;
+  eventLossAt(*w, trace, ours[k].distanceM);
+  const Measured<EventLoss> ourSpans =
+      eventLoss(trace, std::max(ours[k - 1].distanceM + d, ours[k - 1].deadZoneEndM),
+                ours[k + 1].distanceM, ours[k].distanceM);
+  EXPECT_EQ(w->statusText().toStdString(), ourSpans
+                                               ? eventLossText(*ourSpans, GetParam(), sep)
+                                               : describe(ourSpans.problem(), GetParam(), sep));
 }
 
 TEST_P(AnalysisWindowTest, MarkersWhoseFitHoldsAnotherEventWarn) {

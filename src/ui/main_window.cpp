@@ -181,6 +181,7 @@ void MainWindow::Form_Load() {
   text4_[5]->setText(fromStd(session_.scaleText()));
   connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
   connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
+  wireAnalysis();  // after showDecoded: a trace without events shows ours in its place
   loadSettings();
 }
 

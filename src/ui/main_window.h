@@ -16,9 +16,11 @@
 #include <functional>
 #include <memory>
 
+#include "analysis/analysis.h"
 #include "link/cable_upload_run.h"
 #include "link/serial_link.h"
 #include "link/upload_controller.h"
+#include "measure/measure.h"
 #include "record/decode.h"
 #include "record/language.h"
 #include "record/result.h"
@@ -41,6 +43,7 @@ namespace tracelink {
 class TraceOpener;
 class TraceView;
 class TraceInfoDialog;
+class AnalysisDialog;
 
 // What the window takes from outside; a test replaces the platform pieces and the
 // save folder, the program passes the real ones.
@@ -304,6 +307,34 @@ class MainWindow : public QWidget {
   QString settingsNote_;  // why the settings file was not read, said once at start
   QFileSystemWatcher* folderWatcher_ = nullptr;
   QTimer* relistTimer_ = nullptr;
+
+  // Our own event analysis (main_window_analysis.cpp): our events in Text1 in place of the
+  // instrument's table, at once for a trace that lists none, on "Analyse…" (F5) with the
+  // thresholds asked for; "Instrument's events" puts the table back as it was.
+ public:
+  // Opens the thresholds dialog for the trace on screen; its OK runs analyseWith.
+  void Analyse();
+  // Shows our events for the trace on screen, found with these thresholds.
+  void analyseWith(const analysis::ThresholdRequest& request);
+  void showInstrumentEvents();
+  // Our analysis while Text1 shows it, else null.
+  const analysis::Analysis* ownEvents() const { return ownEvents_ ? &*ownEvents_ : nullptr; }
+  AnalysisDialog* analysisDialog() const;
+  // The distances (trace frame) of the events of the table shown, ours or the instrument's.
+  std::vector<double> shownEventDistances() const;
+
+ private:
+  void wireAnalysis();
+  void analyseNewTrace();
+  // "Event loss here" with no marker: the fits run from the previous event's end to this
+  // event and from this event's end to the next one. Empty when the event has no
+  // neighbour on either side.
+  std::string neighbourEventLoss(const Trace& trace, double eventM, const std::string& sep) const;
+  // With markers: the warning when a fit span takes in another event of the shown table.
+  std::string fitHoldsEventWarning(const EventLoss& loss, double aM, double bM,
+                                   const std::string& sep) const;
+  std::optional<analysis::Analysis> ownEvents_;
+  QPointer<AnalysisDialog> analysisDialog_;
 };
 
 }  // namespace tracelink

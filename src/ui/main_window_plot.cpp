@@ -103,12 +103,18 @@ QString MainWindow::measurementText() const {
   if (markers.event) {
     const MeasureStrings& s = measureStrings(language_);
     std::string loss;
+    if (!markers.a && !markers.b) loss = neighbourEventLoss(trace, *markers.event, sep);
     if (!markers.a || !markers.b) {
-      loss = strings_.eventLossNeedsMarkers.toStdString();
+      if (loss.empty()) loss = strings_.eventLossNeedsMarkers.toStdString();
     } else {
       const Measured<EventLoss> measured = eventLoss(trace, *markers.a, *markers.b, *markers.event);
       loss = measured ? eventLossText(*measured, language_, sep)
                       : describe(measured.problem(), language_, sep);
+      // The warning stands before the figure it doubts.
+      if (measured) {
+        const std::string warning = fitHoldsEventWarning(*measured, *markers.a, *markers.b, sep);
+        if (!warning.empty()) loss = warning + std::string(s.gap) + loss;
+      }
     }
     if (!text.empty()) text += s.gap;
     text += loss;

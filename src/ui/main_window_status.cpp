@@ -52,8 +52,13 @@ QString MainWindow::markerReadoutText() const {
 QString MainWindow::eventLossResultText() const {
   const Markers& markers = session_.markers();
   if (!markers.event) return {};
-  if (!markers.a || !markers.b) return strings_.eventLossNeedsMarkers;
   const std::string sep = QLocale().decimalPoint().toStdString();
+  if (!markers.a && !markers.b) {
+    // Without markers the neighbouring events give the fit spans (main_window_analysis.cpp).
+    const std::string loss = neighbourEventLoss(session_.trace(), *markers.event, sep);
+    if (!loss.empty()) return fromStd(loss);
+  }
+  if (!markers.a || !markers.b) return strings_.eventLossNeedsMarkers;
   const Measured<EventLoss> measured =
       eventLoss(session_.trace(), *markers.a, *markers.b, *markers.event);
   return fromStd(measured ? eventLossText(*measured, language_, sep)

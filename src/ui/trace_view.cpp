@@ -110,21 +110,34 @@ void TraceView::PresentPlot() {
   const Markers& m = session_.markers();
   if (m.any()) {
     MarkerOverlay overlay{m.a, m.b, m.showEvents, {}};
-    if (const ForeignShown* f = session_.foreign()) {
+    const ForeignShown* f = session_.foreign();
+    if (m.showEvents && markedEvents_) {
+      for (std::size_t i = 0; i < markedEvents_->size(); ++i) {
+        const double at = (*markedEvents_)[i];
+        overlay.events.push_back(
+            {static_cast<std::int32_t>(i + 1), f ? foreignPlotMetres(at) : at});
+      }
+    }
+    if (f) {
       // Markers and events are in the trace's own frame; the plot counts from point 0.
       if (m.a) overlay.markerA = foreignPlotMetres(*m.a);
       if (m.b) overlay.markerB = foreignPlotMetres(*m.b);
-      if (m.showEvents)
+      if (m.showEvents && !markedEvents_)
         for (std::size_t i = 0; i < f->trace.events.size(); ++i)
           overlay.events.push_back(
               {static_cast<std::int32_t>(i + 1), foreignPlotMetres(f->trace.events[i].distanceM)});
-    } else if (m.showEvents) {
+    } else if (m.showEvents && !markedEvents_) {
       overlay.events = eventMarks(session_.decoded());
     }
     QPainter p(&picture_);
     paintMarkerOverlay(p, frame_, session_.colourScheme(), overlay);
   }
   update();
+}
+
+void TraceView::setMarkedEvents(std::optional<std::vector<double>> distancesM) {
+  markedEvents_ = std::move(distancesM);
+  PresentPlot();
 }
 
 bool TraceView::handleMarkerKey(int key) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "render/level_series_plot.h"
 #include "render/plot_geometry.h"
@@ -30,6 +32,9 @@ class TraceView : public QWidget {
   void RedrawPlot();
   // Canvas -> visible picture, inverted in the dark scheme; wipes every overlay.
   void PresentPlot();
+  // The events "Show events" marks, in the trace's frame, in place of the instrument's
+  // (the window's own analysis); nullopt: the instrument's again.
+  void setMarkedEvents(std::optional<std::vector<double>> distancesM);
 
   void Command3_Click();  // colour scheme toggle
   void Picture4_Click();  // full view
@@ -90,6 +95,7 @@ class TraceView : public QWidget {
   // and where a distance of the trace's own frame lies on the plot.
   std::int64_t foreignPointAt(double x) const;
   double foreignPlotMetres(double traceMetres) const;
+  std::optional<std::vector<double>> markedEvents_;
   void foreignMouseMove(float x);
   std::optional<LevelRange> levelRange() const;
 

@@ -201,6 +201,20 @@ const UiStrings& uiStrings(Language language) {
       .levelOutOfRange = QStringLiteral("Levels must lie between -{0} and {0} dB"),
       .levelReversed = QStringLiteral("The top level must be above the bottom level"),
       .levelTooNarrow = QStringLiteral("The range must be at least {0} dB wide"),
+      // Our own event analysis in the window ("analysewin").
+      .analyse = QStringLiteral("Analyse…"),
+      .instrumentEvents = QStringLiteral("Instrument's events"),
+      .ownEventsCaption = QStringLiteral(
+          "Events found by tracelink (splice {0} dB, reflectance {1} dB, end of fibre {2} dB)"),
+      .analysisTitle = QStringLiteral("Analyse events"),
+      .analysisSpliceDb = QStringLiteral("Splice loss (dB):"),
+      .analysisReflectanceDb = QStringLiteral("Reflectance (dB):"),
+      .analysisEndDb = QStringLiteral("End of fibre (dB):"),
+      .fitBefore = QStringLiteral("before"),
+      .fitAfter = QStringLiteral("after"),
+      .fitHoldsEvent = QStringLiteral(
+          "Warning: the fit {0} the event takes in event {1} at {2} m (RMS {3} dB); move the "
+          "marker nearer"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -395,6 +409,19 @@ const UiStrings& uiStrings(Language language) {
       .levelOutOfRange = QStringLiteral("电平必须在 -{0} 到 {0} dB 之间"),
       .levelReversed = QStringLiteral("上限电平必须高于下限电平"),
       .levelTooNarrow = QStringLiteral("范围至少须为 {0} dB"),
+      // Our own event analysis in the window ("analysewin").
+      .analyse = QStringLiteral("分析…"),
+      .instrumentEvents = QStringLiteral("仪器的事件"),
+      .ownEventsCaption =
+          QStringLiteral("tracelink 找到的事件（熔接损耗 {0} dB，反射率 {1} dB，光纤末端 {2} dB）"),
+      .analysisTitle = QStringLiteral("分析事件"),
+      .analysisSpliceDb = QStringLiteral("熔接损耗 (dB)："),
+      .analysisReflectanceDb = QStringLiteral("反射率 (dB)："),
+      .analysisEndDb = QStringLiteral("光纤末端 (dB)："),
+      .fitBefore = QStringLiteral("之前"),
+      .fitAfter = QStringLiteral("之后"),
+      .fitHoldsEvent =
+          QStringLiteral("警告：事件{0}的拟合段包含事件 {1}（{2} m，RMS {3} dB）；请将标记移近"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -210,6 +210,19 @@ struct UiStrings {
   QString levelOutOfRange;  // {0} the farthest level, dB
   QString levelReversed;
   QString levelTooNarrow;  // {0} the narrowest range, dB
+
+  // Our own event analysis in the window ("analysewin").
+  QString analyse;           // plot menu, F5
+  QString instrumentEvents;  // plot menu: the instrument's table back
+  QString ownEventsCaption;  // Text1's first line: {0} splice, {1} reflectance, {2} end dB
+  QString analysisTitle;     // the thresholds dialog
+  QString analysisSpliceDb;  // its three fields
+  QString analysisReflectanceDb;
+  QString analysisEndDb;
+  QString fitBefore;  // {0} of fitHoldsEvent
+  QString fitAfter;
+  // With markers: {0} before/after, {1} event number, {2} its distance m, {3} the fit's RMS dB.
+  QString fitHoldsEvent;
 };
 
 const UiStrings& uiStrings(Language language);

@@ -6,16 +6,18 @@
 
 namespace tracelink {
 
-namespace {
-
-// Fixed decimals, locale-independent; a value that rounds to zero is written without its
-// sign.
-std::string fixed(double v, int decimals) {
+std::string FixedDecimals(double v, int decimals) {
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
   std::string s(buf, res.ptr);
   if (s == "-0" || s.find_first_not_of("-0.") == std::string::npos) s = s.substr(s[0] == '-');
   return s;
+}
+
+namespace {
+
+std::string fixed(double v, int decimals) {
+  return FixedDecimals(v, decimals);
 }
 
 }  // namespace

@@ -19,4 +19,8 @@ std::string RecordCsv(const TraceRecord& record, const HeaderState& header, cons
 // level in dB (3 decimals), 0 at the top and negative below.
 std::string TraceCsv(const Trace& trace);
 
+// v with exactly `decimals` decimals, independent of the locale; a value that rounds to
+// zero is written without its sign. The number style of every text the command line prints.
+std::string FixedDecimals(double v, int decimals);
+
 }  // namespace tracelink

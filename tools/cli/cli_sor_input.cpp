@@ -10,6 +10,7 @@
 #include "sor/sor_values.h"
 #include "sor/trace_sor.h"
 #include "trace/sha256.h"
+#include "trace/trace_csv.h"
 #include "trace/trace_from_sor.h"
 
 namespace tracelink::cli {
@@ -17,11 +18,7 @@ namespace tracelink::cli {
 namespace {
 
 std::string fixed(double v, int decimals) {
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-  std::string s(buf, res.ptr);
-  if (s == "-0" || s.find_first_not_of("-0.") == std::string::npos) s = s.substr(s[0] == '-');
-  return s;
+  return FixedDecimals(v, decimals);
 }
 
 std::string shortest(double v) {

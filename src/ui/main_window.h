@@ -201,9 +201,13 @@ class MainWindow : public QWidget {
   void showMeasurement();
   void wireMeasurements();
   void refreshMeasurements();
-  // The markers' readout alone, and the event-loss result alone; empty when not set.
-  QString markerReadoutText() const;
-  QString eventLossResultText() const;
+  // The markers' readout and the event-loss result for the trace on screen, each empty
+  // when not set: the status line joins them, the Measurements window shows them apart.
+  struct MeasurementTexts {
+    QString readout;
+    QString eventLoss;
+  };
+  MeasurementTexts measurementTexts() const;
   // An upload's outcome on the status line when it ended well, with the time it took.
   void startUploadClock(bool all, const QString& abandoned);
   void uploadEnded();

@@ -91,7 +91,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-QString MainWindow::measurementText() const {
+MainWindow::MeasurementTexts MainWindow::measurementTexts() const {
   const Markers& markers = session_.markers();
   if (!markers.a && !markers.b && !markers.event) return {};
   const std::string sep = QLocale().decimalPoint().toStdString();
@@ -99,27 +99,31 @@ QString MainWindow::measurementText() const {
   const ForeignShown* foreign = session_.foreign();
   const Trace own = foreign ? Trace{} : session_.trace();
   const Trace& trace = foreign ? foreign->trace : own;
-  std::string text = markerReadout(trace, markers.a, markers.b, language_, sep);
-  if (markers.event) {
-    const MeasureStrings& s = measureStrings(language_);
-    std::string loss;
-    if (!markers.a && !markers.b) loss = neighbourEventLoss(trace, *markers.event, sep);
-    if (!markers.a || !markers.b) {
-      if (loss.empty()) loss = strings_.eventLossNeedsMarkers.toStdString();
-    } else {
-      const Measured<EventLoss> measured = eventLoss(trace, *markers.a, *markers.b, *markers.event);
-      loss = measured ? eventLossText(*measured, language_, sep)
-                      : describe(measured.problem(), language_, sep);
-      // The warning stands before the figure it doubts.
-      if (measured) {
-        const std::string warning = fitHoldsEventWarning(*measured, *markers.a, *markers.b, sep);
-        if (!warning.empty()) loss = warning + std::string(s.gap) + loss;
-      }
-    }
-    if (!text.empty()) text += s.gap;
-    text += loss;
+  MeasurementTexts texts;
+  texts.readout = fromStd(markerReadout(trace, markers.a, markers.b, language_, sep));
+  if (!markers.event) return texts;
+  std::string loss;
+  if (!markers.a && !markers.b) loss = neighbourEventLoss(trace, *markers.event, sep);
+  if (!markers.a || !markers.b) {
+    texts.eventLoss = loss.empty() ? strings_.eventLossNeedsMarkers : fromStd(loss);
+    return texts;
   }
-  return fromStd(text);
+  const Measured<EventLoss> measured = eventLoss(trace, *markers.a, *markers.b, *markers.event);
+  loss = measured ? eventLossText(*measured, language_, sep)
+                  : describe(measured.problem(), language_, sep);
+  // The warning stands before the figure it doubts.
+  if (measured) {
+    const std::string warning = fitHoldsEventWarning(*measured, *markers.a, *markers.b, sep);
+    if (!warning.empty()) loss = warning + std::string(measureStrings(language_).gap) + loss;
+  }
+  texts.eventLoss = fromStd(loss);
+  return texts;
+}
+
+QString MainWindow::measurementText() const {
+  const MeasurementTexts texts = measurementTexts();
+  if (texts.readout.isEmpty() || texts.eventLoss.isEmpty()) return texts.readout + texts.eventLoss;
+  return texts.readout + fromStd(std::string(measureStrings(language_).gap)) + texts.eventLoss;
 }
 
 void MainWindow::showMeasurement() {

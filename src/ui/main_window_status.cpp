@@ -39,30 +39,8 @@ void MainWindow::refreshMeasurements() {
 }
 
 MeasurementsContent MainWindow::measurementsContent() const {
-  return {markerReadoutText(), eventLossResultText(), messages_};
-}
-
-QString MainWindow::markerReadoutText() const {
-  const Markers& markers = session_.markers();
-  if (!markers.a && !markers.b) return {};
-  return fromStd(markerReadout(session_.trace(), markers.a, markers.b, language_,
-                               QLocale().decimalPoint().toStdString()));
-}
-
-QString MainWindow::eventLossResultText() const {
-  const Markers& markers = session_.markers();
-  if (!markers.event) return {};
-  const std::string sep = QLocale().decimalPoint().toStdString();
-  if (!markers.a && !markers.b) {
-    // Without markers the neighbouring events give the fit spans (main_window_analysis.cpp).
-    const std::string loss = neighbourEventLoss(session_.trace(), *markers.event, sep);
-    if (!loss.empty()) return fromStd(loss);
-  }
-  if (!markers.a || !markers.b) return strings_.eventLossNeedsMarkers;
-  const Measured<EventLoss> measured =
-      eventLoss(session_.trace(), *markers.a, *markers.b, *markers.event);
-  return fromStd(measured ? eventLossText(*measured, language_, sep)
-                          : describe(measured.problem(), language_, sep));
+  const MeasurementTexts texts = measurementTexts();
+  return {texts.readout, texts.eventLoss, messages_};
 }
 
 }  // namespace tracelink

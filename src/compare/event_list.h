@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "analysis/thresholds.h"
+#include "trace/trace.h"
+
+namespace tracelink::compare {
+
+// Where the events of a comparison come from.
+enum class EventSource {
+  InstrumentElseOurs,  // the trace's key events; our analysis where it has none
+  Ours,                // our analysis, whatever the trace holds
+};
+
+// The events a comparison works with, in the trace's distance frame and the KeyEvent form
+// (our analysis' ghosts left out; its gainers as Gainer with a negative loss), and the two
+// ends of the fibre under test they lie between.
+struct FibreEvents {
+  std::vector<KeyEvent> events;
+  bool ours = false;  // from our analysis rather than the instrument's table
+  double startM = 0;  // the launch event, else the trace's first point
+  double endM = 0;    // the end event, else the last event, else the last point
+  double lengthM() const { return endM - startM; }
+  // The end-to-end loss: the trace's own total where it states one, else the events'
+  // losses and the sections' between start and end.
+  double totalLossDb = 0;
+};
+
+FibreEvents fibreEvents(const Trace& trace, EventSource source = EventSource::InstrumentElseOurs,
+                        const analysis::ThresholdRequest& thresholds = {});
+
+}  // namespace tracelink::compare

@@ -17,11 +17,16 @@ extern const Command kMeasureCommand;
 extern const Command kAnalyseCommand;
 extern const Command kIdentityCommand;
 extern const Command kUploadCommand;
+// The cable report.
+extern const Command kCableCommand;
+extern const Command kVerifyCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 9> table{
-      &kInfoCommand,    &kCsvCommand,     &kPlotCommand,     &kSorCommand,   &kReportCommand,
-      &kMeasureCommand, &kAnalyseCommand, &kIdentityCommand, &kUploadCommand};
+  static const std::array<const Command*, 11> table{
+      &kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand, &kReportCommand, &kMeasureCommand,
+      &kAnalyseCommand, &kIdentityCommand, &kUploadCommand,
+      // The cable report.
+      &kCableCommand, &kVerifyCommand};
   return table;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -200,7 +201,11 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
     auto w =
         std::find_if(fibre.wavelengths.begin(), fibre.wavelengths.end(),
                      [&](const Wavelength& x) { return std::abs(x.nm - nm) <= kSameWavelengthNm; });
-    if (w == fibre.wavelengths.end()) w = fibre.wavelengths.insert(fibre.wavelengths.end(), {nm});
+    if (w == fibre.wavelengths.end()) {
+      fibre.wavelengths.emplace_back();
+      fibre.wavelengths.back().nm = nm;
+      w = std::prev(fibre.wavelengths.end());
+    }
     (f.direction == 'B' ? w->fromB : w->fromA).push_back(i);
   }
 

@@ -10,11 +10,9 @@
 #include <iterator>
 #include <set>
 
+#include "cable/cable_strings.h"
 #include "files/path_text.h"
 #include "record/fill_in.h"
-#include "report/bidir_table.h"
-#include "report/page_geometry.h"
-#include "report/report_pdf.h"
 #include "report/report_sources.h"
 #include "report/report_strings.h"
 #include "session/trace_session.h"
@@ -24,14 +22,6 @@ namespace tracelink {
 
 namespace {
 
-using cable::Item;
-
-QString number(double value, int decimals, const QString& separator) {
-  QString text = QString::number(value, 'f', decimals);
-  if (separator != QStringLiteral(".")) text.replace(QChar('.'), separator);
-  return text;
-}
-
 QString utf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -40,70 +30,16 @@ QString fileNameOf(const std::string& path) {
   return QFileInfo(utf8(path)).fileName();
 }
 
-// Limits below the figure (ORL, the shortest length) fail from below.
-bool isMinimum(Item item) {
-  return item == Item::Orl || item == Item::LengthMin;
-}
-
-QString itemWord(Item item, const CableReportStrings& s) {
-  switch (item) {
-    case Item::SpliceLoss:
-      return s.spliceLoss;
-    case Item::ConnectorLoss:
-      return s.connectorLoss;
-    case Item::Reflectance:
-      return s.reflectance;
-    case Item::Attenuation:
-      return s.attenuation;
-    case Item::LinkLoss:
-      return s.linkLoss;
-    case Item::Orl:
-      return s.orl;
-    case Item::LengthMin:
-      return s.lengthMin;
-    case Item::LengthMax:
-      return s.lengthMax;
-  }
-  return {};
-}
-
-QString withUnit(Item item, double value, const QString& separator) {
-  switch (item) {
-    case Item::Attenuation:
-      return number(value, 3, separator) + QStringLiteral(" dB/km");
-    case Item::LengthMin:
-    case Item::LengthMax:
-      return number(value, 1, separator) + QStringLiteral(" m");
-    default:
-      return number(value, 2, separator) + QStringLiteral(" dB");
-  }
-}
-
-QString directionWord(char direction, const CableReportStrings& s) {
-  return direction == 'B' ? s.fromB : direction == '2' ? s.averaged : s.fromA;
-}
-
 }  // namespace
 
-QString judgementText(const cable::Judgement& j, Language language, const QString& separator) {
-  const CableReportStrings& s = reportStrings(language).cable;
-  const bool minimum = isMinimum(j.item);
-  const QString comparison = j.pass ? (minimum ? QStringLiteral("≥") : QStringLiteral("≤"))
-                                    : (minimum ? QStringLiteral("<") : QStringLiteral(">"));
-  const QString where =
-      j.distanceM ? fillIn(s.atDistance, {number(*j.distanceM, 1, separator)}) : QString();
-  const QString measured = number(j.wavelengthNm, 0, separator) + QStringLiteral(" nm, ") +
-                           directionWord(j.direction, s);
-  return fillIn(s.judgement, {itemWord(j.item, s), withUnit(j.item, j.value, separator), comparison,
-                              withUnit(j.item, j.limit, separator), where, measured});
-}
-
-QString fibreVerdictLine(const cable::FibreRow& row, Language language, const QString& separator) {
+QString fibreVerdictLine(const cable::FibreRow& row, Language language) {
   const CableReportStrings& s = reportStrings(language).cable;
   const cable::Judgement* first = row.verdict.firstFailure();
-  if (first == nullptr) return fillIn(s.fibreVerdictPass, {utf8(row.fibre), s.pass});
+  const QString word = utf8(std::string(cable::verdictWord(first == nullptr, language)));
+  const QString nm = QString::number(row.wavelengthNm, 'f', 0);
+  if (first == nullptr) return fillIn(s.fibreVerdictPass, {utf8(row.fibre), nm, word});
   return fillIn(s.fibreVerdict,
-                {utf8(row.fibre), s.fail, judgementText(*first, language, separator)});
+                {utf8(row.fibre), nm, word, utf8(cable::judgementText(*first, language))});
 }
 
 QString hashLine(const std::string& sha256, const QString& fileName, Language language) {

@@ -43,10 +43,8 @@ inline constexpr const char* kLimitsAttachment = "limits.json";
 inline constexpr const char* kCertifyAttachment = "certify.json";
 
 // The lines a fibre page carries, as verify reads them back.
-QString judgementText(const cable::Judgement& judgement, Language language,
-                      const QString& decimalSeparator);
-QString fibreVerdictLine(const cable::FibreRow& row, Language language,
-                         const QString& decimalSeparator);
+// "Fibre 3 at 1550 nm: fail, first failure: ..." in the cable's own words for the item.
+QString fibreVerdictLine(const cable::FibreRow& row, Language language);
 QString hashLine(const std::string& sha256, const QString& fileName, Language language);
 
 // The name each file of the cable is attached under: its own name, with " (2)", " (3)"

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "cable/cable_strings.h"
 #include "files/path_text.h"
 #include "record/fill_in.h"
 #include "report/bidir_table.h"
@@ -36,6 +37,8 @@ QString utf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+enum class Face { Report, Fixed };
+
 // Texts on a page in canvas pixels, each with its top at y, the next line below it.
 class Writing {
  public:
@@ -59,11 +62,11 @@ class Writing {
     next(px);
   }
   // A line that must stay whole (verify reads it back): a smaller face where it is long.
-  void wholeLine(double px, const QString& text) {
+  void wholeLine(double px, const QString& text, Face face = Face::Report) {
     double size = px;
-    while (size > 5 && QFontMetricsF(font(size)).horizontalAdvance(text) > kRight - kLeft)
+    while (size > 5 && QFontMetricsF(font(size, face)).horizontalAdvance(text) > kRight - kLeft)
       size -= 1;
-    const QFont f = font(size);
+    const QFont f = font(size, face);
     painter_.setFont(f);
     painter_.drawText(QPointF(kLeft, y_ + QFontMetricsF(f).ascent()), text);
     next(px);
@@ -89,9 +92,15 @@ class Writing {
   }
 
  private:
-  QFont font(double px) const {
+  QFont font(double px, Face face = Face::Report) const {
     // Pixel sizes: the painter maps canvas pixels onto the page.
     QFont f(family_);
+    // Hashes in a face without ligatures, so that a reader copies them as they are.
+    if (face == Face::Fixed) {
+      f = QFont(QStringLiteral("monospace"));
+      f.setStyleHint(QFont::Monospace);
+      f.setFixedPitch(true);
+    }
     f.setPixelSize(std::max(1, static_cast<int>(px)));
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
@@ -168,7 +177,7 @@ CableReportWriter::CableReportWriter(const cable::Cable& cable, const cable::Lim
         w.line(kTextPx, s.dateCaption + info_.date.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
         w.wrapped(kTextPx, limitTexts(limits_, s, sep),
                   s.limitsCaption + utf8(limits_.name) + QStringLiteral(": "));
-        w.line(kTextPx, fillIn(s.counts, {QString::number(cable_.rows.size()),
+        w.line(kTextPx, fillIn(s.counts, {QString::number(cable_.passed() + cable_.failed()),
                                           QString::number(cable_.passed()),
                                           QString::number(cable_.failed())}));
         bool anyBad = false;
@@ -189,13 +198,14 @@ CableReportWriter::CableReportWriter(const cable::Cable& cable, const cable::Lim
       for (; row < cable_.rows.size() && w.y() + kTablePx * 1.45 < kBottom; ++row) {
         const cable::FibreRow& r = cable_.rows[row];
         const cable::Judgement* first = r.verdict.firstFailure();
-        const QString cells[] = {utf8(r.fibre),
-                                 utf8(r.found),
-                                 number(r.lengthM, 1, sep),
-                                 number(r.lossDb, 2, sep),
-                                 number(r.dbPerKm, 3, sep),
-                                 first ? s.fail : s.pass,
-                                 first ? judgementText(*first, info_.language, sep) : QString()};
+        const QString cells[] = {
+            utf8(r.fibre),
+            utf8(r.found),
+            number(r.lengthM, 1, sep),
+            number(r.lossDb, 2, sep),
+            number(r.dbPerKm, 3, sep),
+            utf8(std::string(cable::verdictWord(first == nullptr, info_.language))),
+            first ? utf8(cable::judgementText(*first, info_.language)) : QString()};
         for (std::size_t c = 0; c < std::size(cells); ++c)
           w.at(kColumns[c], kTablePx, cells[c],
                c + 1 < std::size(kColumns) ? kColumns[c + 1] - 4 : kRight);
@@ -221,11 +231,12 @@ void CableReportWriter::addFibrePage(std::size_t row, const FibrePage& page) {
   pdf_->drawOnPage([&](QPainter& painter, const QString& family) {
     // Below the events list, which ends above this row at eight events.
     Writing w(painter, family, pageUnitToPixel(0, 200).y());
-    w.wholeLine(kTextPx, fibreVerdictLine(r, info_.language, info_.decimalSeparator));
+    w.wholeLine(kTextPx, fibreVerdictLine(r, info_.language));
     for (const std::size_t i : r.files) {
       const cable::CableFile& f = cable_.files.at(i);
       if (f.trace)
-        w.wholeLine(kHashPx, hashLine(f.trace->origin.sha256, names_[i], info_.language));
+        w.wholeLine(kHashPx, hashLine(f.trace->origin.sha256, names_[i], info_.language),
+                    Face::Fixed);
     }
     const CableReportStrings& s = reportStrings(info_.language).cable;
     for (const compare::BidirResult& both : r.bothEnds) {

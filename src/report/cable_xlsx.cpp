@@ -9,6 +9,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "cable/cable_strings.h"
 #include "files/path_text.h"
 #include "report/cable_report.h"
 #include "report/report_strings.h"
@@ -65,7 +66,7 @@ struct EventVerdict {
   QString judged;
 };
 EventVerdict eventVerdict(const cable::Verdict& verdict, int eventNo, char direction,
-                          double wavelengthNm, Language language, const QString& separator) {
+                          double wavelengthNm, Language language) {
   const CableReportStrings& s = reportStrings(language).cable;
   EventVerdict out{s.notJudged, {}};
   bool any = false;
@@ -75,11 +76,12 @@ EventVerdict eventVerdict(const cable::Verdict& verdict, int eventNo, char direc
         std::abs(j.wavelengthNm - wavelengthNm) > 0.5)
       continue;
     if (j.item == cable::Item::Attenuation) continue;  // a section's, not the event's
-    out.judged += (any ? QStringLiteral("; ") : QString()) + judgementText(j, language, separator);
+    out.judged += (any ? QStringLiteral("; ") : QString()) +
+                  QString::fromStdString(cable::judgementText(j, language));
     any = true;
     failed = failed || !j.pass;
   }
-  if (any) out.verdict = failed ? s.fail : s.pass;
+  if (any) out.verdict = QString::fromStdString(std::string(cable::verdictWord(!failed, language)));
   return out;
 }
 
@@ -111,7 +113,7 @@ std::vector<std::string> csvFields(const std::string& line) {
 }
 
 Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
-                              const QString& separator, compare::EventSource events) {
+                              compare::EventSource events) {
   const CableReportStrings& s = reportStrings(language).cable;
   QTemporaryDir scratch;
   if (!scratch.isValid()) return Error{"no scratch folder to write the workbook in"};
@@ -138,11 +140,15 @@ Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
     for (std::size_t c = 0; c < fields.size() && c < kVerdictField; ++c)
       writeCell(summary, row, static_cast<lxw_col_t>(c), fields[c]);
     const cable::Judgement* first = cable.rows[r].verdict.firstFailure();
-    worksheet_write_string(summary, row, kVerdictField, text(first ? s.fail : s.pass).c_str(),
-                           nullptr);
+    worksheet_write_string(
+        summary, row, kVerdictField,
+        text(QString::fromStdString(std::string(cable::verdictWord(first == nullptr, language))))
+            .c_str(),
+        nullptr);
     if (first)
-      worksheet_write_string(summary, row, kVerdictField + 1,
-                             text(judgementText(*first, language, separator)).c_str(), nullptr);
+      worksheet_write_string(
+          summary, row, kVerdictField + 1,
+          text(QString::fromStdString(cable::judgementText(*first, language))).c_str(), nullptr);
   }
 
   lxw_worksheet* sheet = workbook_add_worksheet(book, text(s.eventsSheet).c_str());
@@ -153,8 +159,7 @@ Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
   lxw_row_t at = 1;
   const auto put = [&](const cable::FibreRow& row, const QString& file, char direction,
                        double wavelengthNm, int no, const KeyEvent& e) {
-    const EventVerdict v =
-        eventVerdict(row.verdict, no, direction, wavelengthNm, language, separator);
+    const EventVerdict v = eventVerdict(row.verdict, no, direction, wavelengthNm, language);
     worksheet_write_string(sheet, at, 0, row.fibre.c_str(), nullptr);
     worksheet_write_string(sheet, at, 1, text(file).c_str(), nullptr);
     worksheet_write_string(sheet, at, 2,

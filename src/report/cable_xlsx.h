@@ -17,7 +17,7 @@ namespace tracelink {
 // two-direction average, with its verdict and what it was judged as. events is how the
 // cable was certified, so that the events listed are the ones judged.
 Result<std::string> cableXlsx(
-    const cable::Cable& cable, Language language, const QString& decimalSeparator,
+    const cable::Cable& cable, Language language,
     compare::EventSource events = compare::EventSource::InstrumentElseOurs);
 
 // The fields of one CSV line (quoted fields as RFC 4180 writes them).

@@ -77,16 +77,11 @@ struct CableReportStrings {
   QString fibreColumn, fileColumn, foundColumn, wavelengthColumn, lengthColumn, lossColumn,
       dbPerKmColumn, eventsColumn, worstSpliceColumn, worstConnectorColumn, worstReflectanceColumn,
       orlColumn, verdictColumn, firstFailureColumn;
-  QString pass, fail;
-  QString fibreVerdict;      // {0} fibre, {1} pass or fail, {2} the first failure (or empty)
-  QString fibreVerdictPass;  // {0} fibre, {1} pass
-  QString hashLine;          // {0} SHA-256 as 64 hex digits, {1} the file's name
-  QString bothEndsTitle;     // {0} wavelength in nm
-  // A judged item: {0} item, {1} value, {2} the comparison, {3} limit, {4} where, {5} what
-  // was measured (wavelength and direction).
-  QString judgement;
-  QString atDistance;  // {0} metres
-  QString spliceLoss, connectorLoss, reflectance, attenuation, linkLoss, orl, lengthMin, lengthMax;
+  // {0} fibre, {1} wavelength in nm, {2} the verdict's word, {3} the first failure.
+  QString fibreVerdict;
+  QString fibreVerdictPass;        // {0} fibre, {1} wavelength in nm, {2} the verdict's word
+  QString hashLine;                // {0} SHA-256 as 64 hex digits, {1} the file's name
+  QString bothEndsTitle;           // {0} wavelength in nm
   QString fromA, fromB, averaged;  // the direction a figure was read in
   // The limits as the summary states them.
   QString limitSplice, limitConnector, limitReflectance, limitAttenuation, limitLink, limitOrl,

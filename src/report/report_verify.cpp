@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 
+#include "cable/cable_strings.h"
 #include "cable/limits.h"
 #include "cable/summary.h"
 #include "files/path_text.h"
@@ -27,7 +28,7 @@ namespace {
 // breaks) does not count.
 std::string blankless(const QString& text) {
   QString out;
-  for (const QChar c : text)
+  for (const QChar c : text.normalized(QString::NormalizationForm_KC))
     if (!c.isSpace()) out += c;
   return out.toStdString();
 }
@@ -50,7 +51,9 @@ Result<std::vector<PageLines>> readPages(const QByteArray& pdf) {
       const poppler::byte_array bytes =
           p->text(poppler::rectf(), poppler::page::physical_layout).to_utf8();
       const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-      for (const QString& line : text.split(QChar('\n'))) page.lines.push_back(line.trimmed());
+      // Compatibility forms, so that a ligature a face drew ("ﬁ") reads as its letters.
+      for (const QString& line : text.normalized(QString::NormalizationForm_KC).split(QChar('\n')))
+        page.lines.push_back(line.trimmed());
     }
     pages.push_back(std::move(page));
   }
@@ -181,10 +184,11 @@ Result<VerifyOutcome> verifyCableReport(const QByteArray& pdf) {
       outcome.mismatches.push_back("fibre " + row.fibre + ": no page names '" + name + "'");
       continue;
     }
-    const QString expected = fibreVerdictLine(row, settings->language, settings->decimalSeparator);
+    const QString expected = fibreVerdictLine(row, settings->language);
     const std::string wanted = blankless(expected);
     const QString head = blankless(fillIn(reportStrings(settings->language).cable.fibreVerdictPass,
-                                          {QString::fromStdString(row.fibre), QString()}))
+                                          {QString::fromStdString(row.fibre),
+                                           QString::number(row.wavelengthNm, 'f', 0), QString()}))
                              .c_str();
     for (const std::size_t p : where->second) {
       QString printed;

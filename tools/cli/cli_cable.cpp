@@ -259,14 +259,13 @@ int runCable(std::span<const std::string> args, std::ostream& out, std::ostream&
     if (const Status written = writeBytes(o.csv, cable::cableCsv(cable), o.force); !written)
       return fail(err, saveFailureText(written.error()));
   if (!o.xlsx.empty()) {
-    const Result<std::string> book =
-        cableXlsx(cable, o.language, info.decimalSeparator, info.events);
+    const Result<std::string> book = cableXlsx(cable, o.language, info.events);
     if (!book) return fail(err, o.xlsx + ": " + book.error().text());
     if (const Status written = writeBytes(o.xlsx, *book, o.force); !written)
       return fail(err, saveFailureText(written.error()));
   }
-  out << cable.rows.size() << " fibres: " << cable.passed() << " passed, " << cable.failed()
-      << " failed\n";
+  out << cable.passed() + cable.failed() << " fibres: " << cable.passed() << " passed, "
+      << cable.failed() << " failed\n";
   out.flush();
   return anyBad ? kExitFailure : kExitOk;
 }

@@ -188,7 +188,7 @@ std::array<double, N> columns(const std::array<double, N>& widths) {
 double drawLegend(Page& page, double y, const OverlayPdfInput& input, Language language,
                   const QString& sep) {
   const CompareReportStrings& s = compareReportStrings(language);
-  constexpr std::array<double, 6> widths = {kSwatch, 290, 100, 80, 140, 80};
+  constexpr std::array<double, 6> widths = {kSwatch, 270, 120, 80, 150, 80};
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.wavelength, s.pulse, s.date, s.offset};
   double row = 0;

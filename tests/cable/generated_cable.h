@@ -120,11 +120,13 @@ inline Trace generatedTrace(const std::string& id, char end, double wavelengthNm
 }
 
 // wavelengths: 1310 alone, or 1310 and 1550 (fibre 07's steep section shows at both).
-inline std::vector<GeneratedFibre> generatedCable(std::vector<double> wavelengths = {1310}) {
+// More than 12 fibres for a larger cable: those past 12 pass.
+inline std::vector<GeneratedFibre> generatedCable(std::vector<double> wavelengths = {1310},
+                                                  int fibres = kGeneratedFibres) {
   std::vector<GeneratedFibre> cable;
-  for (int n = 1; n <= kGeneratedFibres; ++n) {
+  for (int n = 1; n <= fibres; ++n) {
     GeneratedFibre fibre;
-    char id[8];
+    char id[16];
     std::snprintf(id, sizeof id, "%02d", n);
     fibre.id = id;
     GeneratedEnd a;

@@ -10,6 +10,7 @@
 #include "cable/cable_strings.h"
 #include "cable/fibre_names.h"
 #include "files/path_text.h"
+#include "trace/load_trace.h"
 #include "trace/trace_csv.h"
 
 namespace tracelink::cable {
@@ -166,6 +167,17 @@ std::size_t Cable::failed() const {
   std::set<std::string> fibres;
   for (const FibreRow& r : rows) fibres.insert(r.fibre);
   return fibres.size() - passed();
+}
+
+CableFile readCableFile(std::string_view path) {
+  CableFile file;
+  file.path = std::string(path);
+  Result<Trace> trace = LoadTrace(pathFromText(path));
+  if (trace)
+    file.trace = std::move(trace).value();
+  else
+    file.error = trace.error().text(Language::English);
+  return file;
 }
 
 Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing& pairing,

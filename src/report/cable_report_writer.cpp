@@ -225,9 +225,9 @@ int CableReportWriter::pageCount() const {
   return pdf_->pageCount();
 }
 
-void CableReportWriter::addFibrePage(std::size_t row, const FibrePage& page) {
+void CableReportWriter::addFibrePage(std::size_t row, FibrePage page) {
   const cable::FibreRow& r = cable_.rows.at(row);
-  pdf_->addPage(page.header, page.sources);
+  pdf_->addPage(page.header, page.sources, std::move(page.picture));
   pdf_->drawOnPage([&](QPainter& painter, const QString& family) {
     // Below the events list, which ends above this row at eight events.
     Writing w(painter, family, pageUnitToPixel(0, 200).y());

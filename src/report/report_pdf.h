@@ -68,7 +68,8 @@ class ReportPdfWriter {
   // the report on it; subject, when not empty, joins the document's subject.
   void addEmptyPage(const QString& subject);
   // Draws over the page added last, in canvas pixels as the report page is laid out
-  // (kPagePixelWidth x kPagePixelHeight), in the report's face.
+  // (kPagePixelWidth x kPagePixelHeight), in the report's face. Texts and lines only: the
+  // document's images are the pages' plots, replaced in order when it is finished.
   void drawOnPage(const std::function<void(QPainter&, const QString& fontFamily)>& draw);
 };
 

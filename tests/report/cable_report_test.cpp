@@ -64,9 +64,9 @@ QByteArray writeReport(const cable::Cable& cable, const cable::Limits& limits,
   info.language = language;
   CableReportWriter writer(cable, limits, info);
   for (std::size_t row = 0; row < cable.rows.size(); ++row) {
-    const Result<FibrePage> page = buildFibrePage(cable, row, info);
+    Result<FibrePage> page = buildFibrePage(cable, row, info);
     EXPECT_TRUE(page.ok()) << page.error().text();
-    if (page) writer.addFibrePage(row, *page);
+    if (page) writer.addFibrePage(row, std::move(*page));
   }
   const Result<QByteArray> pdf = writer.finish();
   EXPECT_TRUE(pdf.ok()) << pdf.error().text();

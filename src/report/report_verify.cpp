@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -45,6 +46,7 @@ struct PageLines {
 Result<std::vector<PageLines>> readPages(const QByteArray& pdf) {
   // poppler reports damaged documents on standard error; the caller words the outcome.
   poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
+  if (pdf.size() > std::numeric_limits<int>::max()) return Error{"too large a document to read"};
   const std::unique_ptr<poppler::document> document(
       poppler::document::load_from_raw_data(pdf.constData(), static_cast<int>(pdf.size())));
   if (!document) return Error{"not a PDF document"};

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLineF>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -37,7 +38,10 @@ const std::vector<Trace>& eightTraces() {
     std::mt19937 rng(20261209);
     for (int k = 0; k < 8; ++k) {
       Trace t;
-      t.spacingM = 0.2 + 0.05 * k;
+      // Spacings as instruments state them (a sampling interval in fibre at its index).
+      constexpr double kSpacings[] = {0.2041, 0.2552, 0.3062, 0.4083,
+                                      0.5104, 0.6125, 0.8166, 1.0208};
+      t.spacingM = kSpacings[k];
       t.originM = -50.0 * k;
       std::normal_distribution<double> noise(0, 20 + 10 * k);
       double level = -3000 - 2000 * k;
@@ -115,11 +119,18 @@ void BM_CrosshairMove(benchmark::State& state) {
   OverlayScale scale;
   const QImage canvas = renderOverlay(overlay, view, &scale);
   QImage picture = canvas;
+  // Where every trace has points, so that each move reads all eight.
+  double from = view.fromM;
+  double to = view.toM;
+  for (const compare::OverlayTrace& t : overlay) {
+    from = std::max(from, t.trace->originM);
+    to = std::min(to, t.trace->lastDistanceM());
+  }
   std::mt19937 rng(7);
-  std::uniform_real_distribution<double> column(40, kPlotWidth - 1);
+  std::uniform_real_distribution<double> at(from, to);
   std::size_t read = 0;
   for (auto _ : state) {
-    const double distance = scale.distanceAt(column(rng));
+    const double distance = at(rng);
     presentPlot(canvas, picture, 0);
     QPainter p(&picture);
     const double x = scale.xOfDistance(distance);

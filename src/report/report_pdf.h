@@ -21,6 +21,14 @@ namespace tracelink {
 // drawn on an A4 portrait page and scaled to fit it whole, with real text, the plot canvas
 // embedded pixel for pixel and the rules as lines. The document's title is the report's
 // title, its subject the cable and fibre numbers, its creator the program.
+// A page's plot canvas as the document stores it (a compressed image object). Making it
+// is most of the cost of a page and needs nothing of the document, so a batch makes it on
+// its own threads (reportPdfPicture) and hands it to addPage, which then only draws.
+struct ReportPdfPicture {
+  QByteArray objectBody;  // empty for a page without a plot canvas
+};
+ReportPdfPicture reportPdfPicture(const QImage& plotCanvas);
+
 class ReportPdfWriter {
  public:
   ReportPdfWriter(Language language, QString decimalSeparator);
@@ -30,6 +38,9 @@ class ReportPdfWriter {
 
   // Adds one page. Pages come out in the order they were added.
   void addPage(const ReportHeader& header, const ReportSources& sources);
+  // The same with the plot canvas made beforehand: reportPdfPicture(sources.plotCanvas).
+  // The document is the same byte for byte.
+  void addPage(const ReportHeader& header, const ReportSources& sources, ReportPdfPicture picture);
   int pageCount() const { return pages_; }
 
   // Ends the document and returns its bytes; the writer takes no more pages afterwards.

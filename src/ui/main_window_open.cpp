@@ -136,9 +136,13 @@ void MainWindow::announceSettings() {
 void MainWindow::Open_Click() {
   QString folder = lastFolder_;
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = saveFolder_;
-  const QString path = options_.openDialog->askOpenPath(this, strings_.openDialogTitle, folder,
-                                                        strings_.openFilters);
-  if (!path.isEmpty()) openTraceFile(path);
+  const QStringList paths = options_.openDialog->askOpenPaths(this, strings_.openDialogTitle,
+                                                              folder, strings_.openFilters);
+  if (paths.size() > 1) {
+    compareFiles(paths);
+  } else if (!paths.isEmpty()) {
+    openTraceFile(paths.front());
+  }
 }
 
 void MainWindow::openFiles(const QStringList& paths, QStringList refused) {
@@ -245,6 +249,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
       refused << fillIn(strings_.droppedNotFile, {url.toDisplayString()});
     }
   }
+  if (dropCompares(paths, refused)) return;
   openFiles(paths, refused);
 }
 

@@ -38,6 +38,10 @@ QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& 
   return table;
 }
 
+QString text(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 void setRow(QTableWidget* table, int row, const QStringList& values) {
   for (int c = 0; c < values.size(); ++c) {
     auto* item = new QTableWidgetItem(values[c]);
@@ -82,10 +86,10 @@ BidirDialog::BidirDialog(Language language, const std::vector<ComparedTrace>& tr
   events_ = new QComboBox(this);
   events_->setObjectName(QStringLiteral("BidirEvents"));
   events_->addItems({strings_.bidirEventsInstrument, strings_.bidirEventsOurs});
-  table_ = resultTable(
-      this, "BidirTable",
-      {strings_.bidirNo, strings_.bidirDistance, strings_.bidirLossAB, strings_.bidirLossBA,
-       strings_.bidirAverage, strings_.bidirReflectance, strings_.bidirOneWay});
+  const compare::CompareStrings& c = compare::compareStrings(language_);
+  table_ = resultTable(this, "BidirTable",
+                       {text(c.number), text(c.distance), text(c.lossAB), text(c.lossBA),
+                        text(c.average), text(c.reflectance), strings_.bidirOneWay});
   totals_ = messageLabel(this, "BidirTotals");
   message_ = messageLabel(this, "BidirMessage");
   savePdf_ = new QPushButton(strings_.bidirSavePdf, this);
@@ -181,20 +185,23 @@ void BidirDialog::run() {
 }
 
 void BidirDialog::showResult(const compare::BidirResult& r) {
+  const compare::CompareStrings& c = compare::compareStrings(language_);
   const QString none = strings_.unknownValue;
   table_->setRowCount(static_cast<int>(r.events.size()));
   for (std::size_t i = 0; i < r.events.size(); ++i) {
     const compare::BidirEvent& e = r.events[i];
-    setRow(table_, static_cast<int>(i),
-           {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossAB, 3, none),
-            fixedFigure(e.lossBA, 3, none), fixedFigure(e.averageDb, 3),
-            fixedFigure(e.reflectanceDb, 2, none),
-            e.oneDirection ? strings_.bidirOneWayMark : QString()});
+    setRow(
+        table_, static_cast<int>(i),
+        {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossAB, 3, none),
+         fixedFigure(e.lossBA, 3, none), fixedFigure(e.averageDb, 3),
+         fixedFigure(e.reflectanceDb, 2, none), e.oneDirection ? text(c.oneDirection) : QString()});
   }
-  totals_->setText(fillIn(
-      strings_.bidirTotals,
-      {fixedFigure(r.lengthM, 2), fixedFigure(r.totalLossAB, 3), fixedFigure(r.totalLossBA, 3),
-       fixedFigure(r.totalLossDb, 3), fixedFigure(r.toleranceM, 1)}));
+  totals_->setText(
+      fillIn(text(c.bidirHead), {fixedFigure(r.wavelengthNm, 0), fixedFigure(r.lengthM, 2),
+                                 fixedFigure(r.toleranceM, 1)}) +
+      QLatin1Char('\n') +
+      fillIn(text(c.bidirTotals), {fixedFigure(r.totalLossAB, 3), fixedFigure(r.totalLossBA, 3),
+                                   fixedFigure(r.totalLossDb, 3)}));
 }
 
 void BidirDialog::SavePdf() {
@@ -234,9 +241,11 @@ BendsDialog::BendsDialog(Language language, const std::vector<ComparedTrace>& tr
   delta_->setDecimals(2);
   delta_->setSingleStep(0.1);
   delta_->setValue(compare::kDefaultBendDeltaDb);
-  table_ = resultTable(this, "BendsTable",
-                       {strings_.bidirNo, strings_.bidirDistance, fillIn(strings_.bendsLoss, {"?"}),
-                        fillIn(strings_.bendsLoss, {"?"}), strings_.bendsBend});
+  const compare::CompareStrings& c = compare::compareStrings(language_);
+  table_ = resultTable(
+      this, "BendsTable",
+      {text(c.number), text(c.distance), fillIn(text(c.lossAt), {strings_.unknownValue}),
+       fillIn(text(c.lossAt), {strings_.unknownValue}), text(c.bend)});
   summary_ = messageLabel(this, "BendsSummary");
   message_ = messageLabel(this, "BendsMessage");
 
@@ -306,10 +315,11 @@ void BendsDialog::run() {
   }
   result_ = std::move(std::get<compare::BendResult>(outcome));
   const compare::BendResult& r = *result_;
+  const compare::CompareStrings& c = compare::compareStrings(language_);
   table_->setHorizontalHeaderItem(
-      2, new QTableWidgetItem(fillIn(strings_.bendsLoss, {fixedFigure(r.shortNm, 0)})));
+      2, new QTableWidgetItem(fillIn(text(c.lossAt), {fixedFigure(r.shortNm, 0)})));
   table_->setHorizontalHeaderItem(
-      3, new QTableWidgetItem(fillIn(strings_.bendsLoss, {fixedFigure(r.longNm, 0)})));
+      3, new QTableWidgetItem(fillIn(text(c.lossAt), {fixedFigure(r.longNm, 0)})));
   const QString none = strings_.unknownValue;
   table_->setRowCount(static_cast<int>(r.events.size()));
   int bends = 0;
@@ -318,12 +328,13 @@ void BendsDialog::run() {
     if (e.bend) ++bends;
     setRow(table_, static_cast<int>(i),
            {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossShortDb, 3, none),
-            fixedFigure(e.lossLongDb, 3, none), e.bend ? strings_.bendsBend : QString()});
+            fixedFigure(e.lossLongDb, 3, none), e.bend ? text(c.bend) : QString()});
   }
   summary_->setText(
-      fillIn(strings_.bendsSummary,
-             {QString::number(bends), QString::number(r.events.size()), fixedFigure(r.shortNm, 0),
-              fixedFigure(r.longNm, 0), fixedFigure(r.deltaDb, 2)}));
+      fillIn(text(c.bendsHead),
+             {fixedFigure(r.shortNm, 0), fixedFigure(r.longNm, 0), fixedFigure(r.deltaDb, 2)}) +
+      QLatin1Char('\n') +
+      fillIn(strings_.bendsSummary, {QString::number(bends), QString::number(r.events.size())}));
 }
 
 }  // namespace tracelink

@@ -243,7 +243,7 @@ void CompareWindow::fillLegend() {
     auto* offset = new QDoubleSpinBox(legend_);
     offset->setObjectName(QStringLiteral("CompareOffset%1").arg(i));
     offset->setRange(-kMaxOffsetDb, kMaxOffsetDb);
-    offset->setDecimals(2);
+    offset->setDecimals(3);  // levels are thousandths; so are aligned offsets
     offset->setSingleStep(0.1);
     connect(offset, &QDoubleSpinBox::valueChanged, this, [this, i](double dB) {
       overlay_[i].offsetDb = dB;

@@ -260,17 +260,7 @@ const UiStrings& uiStrings(Language language) {
       .bidirEventsInstrument = QStringLiteral("The instrument's (ours where none)"),
       .bidirEventsOurs = QStringLiteral("Ours"),
       .bidirSavePdf = QStringLiteral("Save PDF…"),
-      .bidirNo = QStringLiteral("No."),
-      .bidirDistance = QStringLiteral("Distance (m)"),
-      .bidirLossAB = QStringLiteral("A→B (dB)"),
-      .bidirLossBA = QStringLiteral("B→A (dB)"),
-      .bidirAverage = QStringLiteral("Average (dB)"),
-      .bidirReflectance = QStringLiteral("Reflectance (dB)"),
       .bidirOneWay = QStringLiteral("Seen"),
-      .bidirOneWayMark = QStringLiteral("one way"),
-      .bidirTotals =
-          QStringLiteral("Length {0} m   loss A→B {1} dB   B→A {2} dB   average {3} dB   "
-                         "(events matched within {4} m)"),
       .bidirSameTrace = QStringLiteral("Choose two different traces for end A and end B"),
       .bidirBadTolerance =
           QStringLiteral("The tolerance must be empty (automatic) or a positive number of metres"),
@@ -278,10 +268,7 @@ const UiStrings& uiStrings(Language language) {
       .bendsFirst = QStringLiteral("First trace:"),
       .bendsSecond = QStringLiteral("Second trace:"),
       .bendsDelta = QStringLiteral("A bend loses more at the longer wavelength by (dB):"),
-      .bendsLoss = QStringLiteral("{0} nm (dB)"),
-      .bendsBend = QStringLiteral("Bend"),
-      .bendsSummary = QStringLiteral("{0} bends among {1} events ({2} nm against {3} nm, more than "
-                                     "{4} dB)"),
+      .bendsSummary = QStringLiteral("{0} bends among {1} events"),
   };
   static const UiStrings chinese{
       .windowTitle = QStringLiteral("vt520X v1.1"),
@@ -533,26 +520,14 @@ const UiStrings& uiStrings(Language language) {
       .bidirEventsInstrument = QStringLiteral("仪器的（无则用本程序的）"),
       .bidirEventsOurs = QStringLiteral("本程序的"),
       .bidirSavePdf = QStringLiteral("保存PDF…"),
-      .bidirNo = QStringLiteral("序号"),
-      .bidirDistance = QStringLiteral("距离 (m)"),
-      .bidirLossAB = QStringLiteral("A→B (dB)"),
-      .bidirLossBA = QStringLiteral("B→A (dB)"),
-      .bidirAverage = QStringLiteral("平均 (dB)"),
-      .bidirReflectance = QStringLiteral("反射率 (dB)"),
       .bidirOneWay = QStringLiteral("所见"),
-      .bidirOneWayMark = QStringLiteral("单向"),
-      .bidirTotals = QStringLiteral("长度 {0} m   A→B 损耗 {1} dB   B→A {2} dB   平均 {3} dB   "
-                                    "（事件匹配容差 {4} m）"),
       .bidirSameTrace = QStringLiteral("请为 A 端和 B 端选择两条不同的曲线"),
       .bidirBadTolerance = QStringLiteral("容差须为空（自动）或正的米数"),
       .bendsTitle = QStringLiteral("弯曲"),
       .bendsFirst = QStringLiteral("第一条曲线："),
       .bendsSecond = QStringLiteral("第二条曲线："),
       .bendsDelta = QStringLiteral("长波长损耗多出 (dB) 即为弯曲："),
-      .bendsLoss = QStringLiteral("{0} nm (dB)"),
-      .bendsBend = QStringLiteral("弯曲"),
-      .bendsSummary =
-          QStringLiteral("{1} 个事件中有 {0} 处弯曲（{2} nm 对 {3} nm，多出 {4} dB 以上）"),
+      .bendsSummary = QStringLiteral("{1} 个事件中有 {0} 处弯曲"),
   };
   return language == Language::English ? english : chinese;
 }

@@ -269,15 +269,7 @@ struct UiStrings {
   QString bidirEventsInstrument;
   QString bidirEventsOurs;
   QString bidirSavePdf;
-  QString bidirNo;  // table headings
-  QString bidirDistance;
-  QString bidirLossAB;
-  QString bidirLossBA;
-  QString bidirAverage;
-  QString bidirReflectance;
   QString bidirOneWay;
-  QString bidirOneWayMark;  // the mark of an event seen from one end only
-  QString bidirTotals;  // {0} length m, {1} A->B dB, {2} B->A dB, {3} average dB, {4} tolerance m
   QString bidirSameTrace;
   QString bidirBadTolerance;
   // Bends.
@@ -285,9 +277,7 @@ struct UiStrings {
   QString bendsFirst;
   QString bendsSecond;
   QString bendsDelta;
-  QString bendsLoss;     // {0} wavelength nm: a loss column's heading
-  QString bendsBend;     // heading and mark
-  QString bendsSummary;  // {0} bends, {1} events, {2} short nm, {3} long nm, {4} delta dB
+  QString bendsSummary;  // {0} bends, {1} events
 };
 
 const UiStrings& uiStrings(Language language);

@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "compare/compare_strings.h"
 #include "measure/measure.h"
@@ -278,9 +279,17 @@ void CompareWindow::alignAtCursor() {
     setStatus(strings_.compareNeedsCursor);
     return;
   }
-  std::size_t reference = 0;
-  while (reference < overlay_.size() && !overlay_[reference].shown) ++reference;
-  if (reference == overlay_.size()) return;
+  // The first trace that reads a level there (hidden ones read none) is the one the others
+  // meet; a trace without a point there keeps its offset.
+  const std::vector<std::optional<compare::OverlayReading>> readings =
+      compare::readingsAt(overlay_, *at);
+  const auto first =
+      std::find_if(readings.begin(), readings.end(), [](const auto& r) { return r.has_value(); });
+  if (first == readings.end()) {
+    setStatus(strings_.compareNeedsCursor);
+    return;
+  }
+  const auto reference = static_cast<std::size_t>(first - readings.begin());
   const std::vector<double> offsets = compare::alignedOffsets(overlay_, *at, reference);
   // One redraw for all of them, not one per spin box.
   for (std::size_t i = 0; i < offsets.size() && i < offsets_.size(); ++i) {

@@ -63,7 +63,8 @@ class CompareWindow : public QWidget {
 
   void setOffset(std::size_t i, double dB);
   void setShown(std::size_t i, bool shown);
-  // Moves every trace so that all read at the crosshair what the first shown one reads.
+  // Moves every trace so that all read at the crosshair what the first one with a point there
+  // reads; a trace with none there keeps its offset.
   void alignAtCursor();
 
   void ExportPng();

@@ -291,6 +291,21 @@ TEST_F(CompareWindowTest, MarkersOffsetsAndAlignmentAtTheCrosshair) {
   EXPECT_FALSE(compare::readingsAt(window.overlay(), at)[2]);
   plot->handleKey(Qt::Key_Home);
   EXPECT_DOUBLE_EQ(plot->view().toM, fullOverlayView(window.overlay()).toM);
+
+  // Beyond the end of the first (shortest) trace, the others meet the first that reads there.
+  legend->item(2, 0)->setCheckState(Qt::Checked);
+  const std::vector<ComparedTrace>& t = window.traces();
+  ASSERT_LT(t[0].trace.lastDistanceM(), t[1].trace.lastDistanceM());
+  plot->setCursor((t[0].trace.lastDistanceM() +
+                   std::min(t[1].trace.lastDistanceM(), t[2].trace.lastDistanceM())) /
+                  2);
+  const double kept = window.overlay()[0].offsetDb;
+  window.alignAtCursor();
+  const auto beyond = compare::readingsAt(window.overlay(), *plot->cursorM());
+  ASSERT_TRUE(beyond[1] && beyond[2]);
+  EXPECT_FALSE(beyond[0]);
+  EXPECT_NEAR(beyond[2]->levelDb, beyond[1]->levelDb, 1e-9);
+  EXPECT_EQ(window.overlay()[0].offsetDb, kept);
 }
 
 // A fibre of 10 km with a splice of true loss 0.30 dB at 3 km between fibres whose mode

@@ -174,6 +174,10 @@ void CompareWindow::buildControls() {
   connect(plot_, &ComparePlot::markersChanged, this, &CompareWindow::showMeasurements);
 }
 
+void CompareWindow::keyPressEvent(QKeyEvent* event) {
+  if (!plot_->handleKey(event->key())) QWidget::keyPressEvent(event);
+}
+
 void CompareWindow::openFiles(const QStringList& paths) {
   if (static_cast<std::size_t>(paths.size()) > compare::kMaxOverlay) {
     setStatus(fromStd(compare::tooManyText(static_cast<std::size_t>(paths.size()), language_)));
@@ -414,6 +418,7 @@ BidirDialog* CompareWindow::showTwoDirections() {
   }
   if (!bidir_) {
     bidir_ = new BidirDialog(language_, traces_, options_.saveDialog, startFolder(), this);
+    keepWindowGeometry(options_.settings, bidir_, QStringLiteral("compare/bidirGeometry"));
   }
   bidir_->show();
   bidir_->raise();
@@ -425,7 +430,10 @@ BendsDialog* CompareWindow::showBends() {
     setStatus(strings_.compareNeedsTwo);
     return nullptr;
   }
-  if (!bends_) bends_ = new BendsDialog(language_, traces_, this);
+  if (!bends_) {
+    bends_ = new BendsDialog(language_, traces_, this);
+    keepWindowGeometry(options_.settings, bends_, QStringLiteral("compare/bendsGeometry"));
+  }
   bends_->show();
   bends_->raise();
   return bends_;

@@ -74,6 +74,11 @@ class CompareWindow : public QWidget {
   BidirDialog* bidirDialog() const;
   BendsDialog* bendsDialog() const;
 
+ protected:
+  // The plot's keys (markers, pans, full view) work wherever the focus is in the window,
+  // unless the control with the focus takes the key itself.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void buildControls();
   void fillLegend();

@@ -520,7 +520,7 @@ const UiStrings& uiStrings(Language language) {
       .bidirEventsInstrument = QStringLiteral("仪器的（无则用本程序的）"),
       .bidirEventsOurs = QStringLiteral("本程序的"),
       .bidirSavePdf = QStringLiteral("保存PDF…"),
-      .bidirOneWay = QStringLiteral("所见"),
+      .bidirOneWay = QStringLiteral("方向"),
       .bidirSameTrace = QStringLiteral("请为 A 端和 B 端选择两条不同的曲线"),
       .bidirBadTolerance = QStringLiteral("容差须为空（自动）或正的米数"),
       .bendsTitle = QStringLiteral("弯曲"),

@@ -27,6 +27,7 @@
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/fill_in.h"
+#include "trace/trace_to_sor.h"
 #include "ui/compare_dialogs.h"
 #include "ui/compare_plot.h"
 #include "ui/compare_window.h"
@@ -332,10 +333,21 @@ TEST_F(CompareWindowTest, TwoDirectionsAverageAndRefuseAnotherFibre) {
   for (Language language : kLanguages) {
     auto saveDialog = std::make_shared<ScriptedSaveDialog>();
     CompareWindow window(language, {nullptr, saveDialog, {}});
-    window.setTraces({{"end_a.sor", "", fibreEnd('A', 1310)},
-                      {"end_b.sor", "", fibreEnd('B', 1310)},
-                      {"end_b_1550.sor", "", fibreEnd('B', 1550)},
-                      {"other.sor", "", fibreEnd('B', 1310, 12000)}});
+    // The pair written as SOR files and read back as any file is.
+    const std::pair<const char*, Trace> fibres[] = {{"end_a.sor", fibreEnd('A', 1310)},
+                                                    {"end_b.sor", fibreEnd('B', 1310)},
+                                                    {"end_b_1550.sor", fibreEnd('B', 1550)},
+                                                    {"other.sor", fibreEnd('B', 1310, 12000)}};
+    QStringList files;
+    for (const auto& [name, trace] : fibres) {
+      files << dir.filePath(name);
+      const std::vector<std::uint8_t> bytes = WriteTraceSor(trace);
+      QFile f(files.back());
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    window.openFiles(files);
+    ASSERT_EQ(window.traces().size(), 4u) << window.statusText().toStdString();
     BidirDialog* dialog = window.showTwoDirections();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(dialog->result()) << dialog->message().toStdString();

@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -92,9 +93,13 @@ void ComparePlot::pan(int direction) {
 }
 
 void ComparePlot::zoomBy(double factor) {
-  const double middle = (view_.fromM + view_.toM) / 2;
-  const double half = (view_.toM - view_.fromM) * factor / 2;
-  zoomTo(middle - half, middle + half);
+  zoomAbout((view_.fromM + view_.toM) / 2, factor);
+}
+
+void ComparePlot::zoomAbout(double distanceM, double factor) {
+  // The distance keeps its place on the plot.
+  zoomTo(distanceM - (distanceM - view_.fromM) * factor,
+         distanceM + (view_.toM - distanceM) * factor);
 }
 
 void ComparePlot::setMarker(char letter, double distanceM) {
@@ -240,6 +245,16 @@ void ComparePlot::mouseReleaseEvent(QMouseEvent* event) {
 
 void ComparePlot::keyPressEvent(QKeyEvent* event) {
   if (!handleKey(event->key())) QWidget::keyPressEvent(event);
+}
+
+void ComparePlot::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y();
+  if (notches == 0) {
+    event->ignore();
+    return;
+  }
+  zoomAbout(heldInside(scale_.distanceAt(event->position().x())), notches > 0 ? 0.5 : 2.0);
+  event->accept();
 }
 
 void ComparePlot::leaveEvent(QEvent* event) {

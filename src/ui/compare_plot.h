@@ -37,8 +37,9 @@ class ComparePlot : public QWidget {
   void zoomTo(double fromM, double toM);
   // Moves the window by half its width toward the start (-1) or the end (+1).
   void pan(int direction);
-  // Widens (factor > 1) or narrows the window about its middle.
+  // Widens (factor > 1) or narrows the window about its middle, or about a distance in it.
   void zoomBy(double factor);
+  void zoomAbout(double distanceM, double factor);
 
   void setMarker(char letter, double distanceM);
   void clearMarkers();
@@ -70,6 +71,8 @@ class ComparePlot : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // The wheel zooms about the distance under the pointer, as on the main plot.
+  void wheelEvent(QWheelEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:

@@ -196,6 +196,20 @@ TEST_F(CompareWindowTest, SeveralFilesOpenedOrDroppedAreCompared) {
         << w->compareWindow()->statusText().toStdString();
     EXPECT_EQ(w->statusText(), fillIn(s.loaded, {QStringLiteral("a.otdr")}));
 
+    // None that loads: the window says so and its plot takes the mouse and keys as ever.
+    openDialog->answer = {broken, QDir(folder()).filePath("gone.otdr")};
+    w->Open_Click();
+    CompareWindow* empty = w->compareWindow();
+    EXPECT_TRUE(empty->traces().empty());
+    EXPECT_TRUE(empty->statusText().startsWith(s.compareNothing));
+    EXPECT_TRUE(empty->statusText().contains("gone.otdr"));
+    clickPlot(empty->plot(), 300, Qt::LeftButton);
+    for (int key : {Qt::Key_Home, Qt::Key_Left, Qt::Key_Plus, Qt::Key_A})
+      empty->plot()->handleKey(key);
+    empty->alignAtCursor();
+    EXPECT_EQ(empty->showTwoDirections(), nullptr);
+    EXPECT_EQ(empty->statusText(), s.compareNeedsTwo);
+
     // Dropped: several are compared, one is shown.
     drop(*w, files);
     EXPECT_EQ(w->compareWindow()->traces().size(), 3u);

@@ -224,6 +224,8 @@ void MainWindow::refreshSavedTraces() {
   if (names == shown) return;
   const QListWidgetItem* current = list1_->currentItem();
   const QString selected = current ? current->text() : QString();
+  QStringList chosen;
+  for (const QListWidgetItem* item : list1_->selectedItems()) chosen << item->text();
   // Listing again must not load anything: the trace on screen stays.
   const QSignalBlocker quiet(list1_);
   list1_->clear();
@@ -231,6 +233,9 @@ void MainWindow::refreshSavedTraces() {
   if (selected.isEmpty()) return;
   const QList<QListWidgetItem*> again = list1_->findItems(selected, Qt::MatchExactly);
   if (!again.isEmpty()) list1_->setCurrentItem(again.front());
+  // Traces chosen for comparing stay chosen while an upload adds to the folder.
+  for (const QString& name : chosen)
+    for (QListWidgetItem* item : list1_->findItems(name, Qt::MatchExactly)) item->setSelected(true);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

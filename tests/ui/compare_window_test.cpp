@@ -126,7 +126,7 @@ TEST_F(CompareWindowTest, ChosenInTheListWhileAPlainClickStillShowsOneTrace) {
     const UiStrings& s = uiStrings(language);
     auto w = open(language);
     auto* list = w->findChild<QListWidget*>("List1");
-    ASSERT_EQ(list->count(), 9);
+    ASSERT_EQ(list->count(), 9 + int(language));
 
     // A plain click shows the trace clicked, as it always did, and selects only it.
     clickItem(list, 1);
@@ -152,6 +152,14 @@ TEST_F(CompareWindowTest, ChosenInTheListWhileAPlainClickStillShowsOneTrace) {
     for (const ComparedTrace& t : compare->traces()) names << t.name;
     EXPECT_EQ(names, (QStringList{"a.otdr", "d.otdr", "g.otdr"}));  // in the list's order
     EXPECT_EQ(compare->statusText(), fillIn(s.compareShown, {"3"}));
+
+    // A trace arriving in the folder keeps the choice.
+    const QString arrived =
+        QDir(folder()).filePath(QStringLiteral("new_%1.otdr").arg(int(language)));
+    QFile::copy(QDir(folder()).filePath("a.otdr"), arrived);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->count() == 10 + int(language); }, 10000));
+    EXPECT_EQ(list->selectedItems().size(), 3);
+    EXPECT_EQ(list->currentItem()->text(), "g.otdr");
 
     // A plain click after choosing shows that one trace again.
     clickItem(list, 2);

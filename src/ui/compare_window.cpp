@@ -179,6 +179,7 @@ void CompareWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void CompareWindow::openFiles(const QStringList& paths) {
+  // More than eight are refused before any is read.
   if (static_cast<std::size_t>(paths.size()) > compare::kMaxOverlay) {
     setStatus(fromStd(compare::tooManyText(static_cast<std::size_t>(paths.size()), language_)));
     return;
@@ -197,9 +198,12 @@ void CompareWindow::openFiles(const QStringList& paths) {
 }
 
 void CompareWindow::setTraces(std::vector<ComparedTrace> traces, const QStringList& problems) {
+  if (traces.size() > compare::kMaxOverlay) {
+    setStatus(fromStd(compare::tooManyText(traces.size(), language_)));
+    return;
+  }
   delete bidir_.data();
   delete bends_.data();
-  if (traces.size() > compare::kMaxOverlay) traces.resize(compare::kMaxOverlay);
   traces_ = std::move(traces);
   overlay_.clear();
   for (const ComparedTrace& t : traces_) overlay_.push_back({&t.trace, 0.0, true});

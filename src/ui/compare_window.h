@@ -53,7 +53,8 @@ class CompareWindow : public QWidget {
   // Loads the files and compares those that load; each that does not is named on the status
   // line with the reason. More than eight are refused whole, naming the count.
   void openFiles(const QStringList& paths);
-  // Compares these traces; problems (files not loaded) go on the status line.
+  // Compares these traces; problems (files not loaded) go on the status line. More than
+  // eight are refused, naming the count, and the traces shown stay.
   void setTraces(std::vector<ComparedTrace> traces, const QStringList& problems = {});
 
   const std::vector<ComparedTrace>& traces() const { return traces_; }

@@ -222,6 +222,11 @@ TEST_F(CompareWindowTest, SeveralFilesOpenedOrDroppedAreCompared) {
     drop(*w, files);
     EXPECT_EQ(w->compareWindow()->traces().size(), 3u);
     EXPECT_EQ(w->compareWindow()->statusText(), fillIn(s.compareShown, {"3"}));
+    QStringList nine;
+    for (int i = 0; i < 9; ++i) nine << files[i % 3];
+    drop(*w, nine);
+    EXPECT_EQ(w->statusText(), QString::fromStdString(compare::tooManyText(9, language)));
+    EXPECT_EQ(w->compareWindow()->traces().size(), 3u);
     drop(*w, {files[2]});
     EXPECT_EQ(w->statusText(), fillIn(s.loaded, {QStringLiteral("c.otdr")}));
     EXPECT_EQ(w->compareWindow()->traces().size(), 3u);

@@ -22,11 +22,11 @@ extern const Command kBidirCommand;
 extern const Command kBendsCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array table{&kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand,
-                                &kReportCommand, &kMeasureCommand, &kAnalyseCommand,
-                                &kIdentityCommand, &kUploadCommand,
-                                // Comparing two traces of one fibre.
-                                &kBidirCommand, &kBendsCommand};
+  static const std::array<const Command*, 11> table{
+      &kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand, &kReportCommand, &kMeasureCommand,
+      &kAnalyseCommand, &kIdentityCommand, &kUploadCommand,
+      // Comparing two traces of one fibre.
+      &kBidirCommand, &kBendsCommand};
   return table;
 }
 

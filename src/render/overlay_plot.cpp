@@ -118,6 +118,10 @@ std::vector<Placement> placements(const std::vector<compare::OverlayTrace>& trac
   return out;
 }
 
+// The farthest a view's edge may lie from the axis origin: a window of twice this still
+// counts its width in 32 bits.
+constexpr double kFarthestEdgeM = 1e9;
+
 // A view's edge in whole metres of the axis. An edge on a point of a shown trace is where
 // that point is drawn, so that the full view ends on the last point as the single plot's
 // does; elsewhere the nearest metre.
@@ -126,9 +130,10 @@ std::int32_t edgeMetre(double distanceM, const std::vector<Placement>& shown, do
     const double k = std::round((distanceM - p.trace->originM) / p.spacingM);
     if (!(k >= 0 && k < static_cast<double>(p.size()))) continue;
     if (std::fabs(p.trace->originM + k * p.spacingM - distanceM) > 1e-6) continue;
-    return nearest(p.shiftM + SampleToMetres(k, p.ior));
+    return nearest(
+        std::clamp(p.shiftM + SampleToMetres(k, p.ior), -kFarthestEdgeM, kFarthestEdgeM));
   }
-  return nearest(distanceM - originM);
+  return nearest(std::clamp(distanceM - originM, -kFarthestEdgeM, kFarthestEdgeM));
 }
 
 // What one trace draws in the window: points first..end (end one beyond the window where

@@ -75,9 +75,14 @@ double drawBidirTable(QPainter& painter, const QRectF& box, const compare::Bidir
   // The header, the rule, the rule and totals below the rows; then as many rows as fit,
   // less one for the line that counts the others when they do not all fit.
   const double fixed = 2 * row + 6;
-  const auto room = static_cast<std::size_t>(std::max(0.0, (box.height() - fixed) / row));
+  const double room = std::floor((box.height() - fixed) / row);
   const std::size_t events = both.events.size();
-  const std::size_t shown = events <= room ? events : (room > 0 ? room - 1 : 0);
+  std::size_t shown = 0;
+  if (room >= static_cast<double>(events)) {
+    shown = events;
+  } else if (room >= 2) {
+    shown = static_cast<std::size_t>(room) - 1;
+  }
   const QString& sep = decimalSeparator;
   for (std::size_t k = 0; k < shown; ++k) {
     const compare::BidirEvent& e = both.events[k];

@@ -120,11 +120,14 @@ void MainWindow::buildControls() {
   connect(combo1_, &QComboBox::currentIndexChanged, this, [this] { showPortFromItsStart(); });
   connect(combo1_, &QComboBox::textActivated, this, [this] { showPortFromItsStart(); });
 
-  connect(list1_, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+  connect(list1_, &QListWidget::itemClicked, this, [this] {
+    if (!choosingSeveral()) List1_Click();
+  });
   // Choosing an entry with the arrow keys loads it too, as a list box click always did;
   // a mouse press also moves the current row, but its load comes with itemClicked.
   connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0 && list1_->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton)
+    if (row >= 0 && list1_->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton &&
+        !choosingSeveral())
       List1_Click();
   });
 
@@ -159,6 +162,7 @@ void MainWindow::buildControls() {
   wireMeasurements();
   wireCableUpload();
   wireOpening();
+  wireCompare();
 
   // The connect button's caption follows the link's state; it never decides it.
   connect(&link_, &ByteLink::openChanged, this,

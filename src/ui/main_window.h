@@ -44,6 +44,7 @@ class TraceOpener;
 class TraceView;
 class TraceInfoDialog;
 class AnalysisDialog;
+class CompareWindow;
 
 // What the window takes from outside; a test replaces the platform pieces and the
 // save folder, the program passes the real ones.
@@ -339,6 +340,28 @@ class MainWindow : public QWidget {
                                    const std::string& sep) const;
   std::optional<analysis::Analysis> ownEvents_;
   QPointer<AnalysisDialog> analysisDialog_;
+
+  // Comparing traces (main_window_compare.cpp): "Compare…" in the file list's menu for the
+  // traces selected there (Ctrl or Shift click), several files from the Open dialog or
+  // dropped on the window. A plain click in the list still shows the one trace clicked.
+ public:
+  // Opens the Compare window with these files; more than eight are refused on the status
+  // line, naming the count, and so are the folders among them.
+  void compareFiles(const QStringList& paths, QStringList refused = {});
+  // Compares the traces selected in the file list (the menu's "Compare…").
+  void CompareSelected();
+  CompareWindow* compareWindow() const;
+  QAction* compareAction() const { return compareAction_; }
+
+ private:
+  void wireCompare();
+  // Whether the list's selection is more than the entry a click or a key just made current:
+  // the user is choosing traces to compare, not one to show.
+  bool choosingSeveral() const;
+  // Several files dropped at once are compared; false when the drop is one to show.
+  bool dropCompares(const QStringList& paths, const QStringList& refused);
+  QAction* compareAction_ = nullptr;
+  QPointer<CompareWindow> compareWindow_;
 };
 
 }  // namespace tracelink

@@ -136,9 +136,13 @@ void MainWindow::announceSettings() {
 void MainWindow::Open_Click() {
   QString folder = lastFolder_;
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = saveFolder_;
-  const QString path = options_.openDialog->askOpenPath(this, strings_.openDialogTitle, folder,
-                                                        strings_.openFilters);
-  if (!path.isEmpty()) openTraceFile(path);
+  const QStringList paths = options_.openDialog->askOpenPaths(this, strings_.openDialogTitle,
+                                                              folder, strings_.openFilters);
+  if (paths.size() > 1) {
+    compareFiles(paths);
+  } else if (!paths.isEmpty()) {
+    openTraceFile(paths.front());
+  }
 }
 
 void MainWindow::openFiles(const QStringList& paths, QStringList refused) {
@@ -220,6 +224,8 @@ void MainWindow::refreshSavedTraces() {
   if (names == shown) return;
   const QListWidgetItem* current = list1_->currentItem();
   const QString selected = current ? current->text() : QString();
+  QStringList chosen;
+  for (const QListWidgetItem* item : list1_->selectedItems()) chosen << item->text();
   // Listing again must not load anything: the trace on screen stays.
   const QSignalBlocker quiet(list1_);
   list1_->clear();
@@ -227,6 +233,9 @@ void MainWindow::refreshSavedTraces() {
   if (selected.isEmpty()) return;
   const QList<QListWidgetItem*> again = list1_->findItems(selected, Qt::MatchExactly);
   if (!again.isEmpty()) list1_->setCurrentItem(again.front());
+  // Traces chosen for comparing stay chosen while an upload adds to the folder.
+  for (const QString& name : chosen)
+    for (QListWidgetItem* item : list1_->findItems(name, Qt::MatchExactly)) item->setSelected(true);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -245,6 +254,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
       refused << fillIn(strings_.droppedNotFile, {url.toDisplayString()});
     }
   }
+  if (dropCompares(paths, refused)) return;
   openFiles(paths, refused);
 }
 

@@ -26,19 +26,33 @@ QString QtSaveDialog::askSavePath(QWidget* parent, const QString& title, const Q
   return chosen.isEmpty() ? QString() : chosen.first();
 }
 
-QString QtOpenDialog::askOpenPath(QWidget* parent, const QString& title, const QString& folder,
-                                  const QStringList& filters) {
+namespace {
+
+QStringList askOpen(QWidget* parent, const QString& title, const QString& folder,
+                    const QStringList& filters, QFileDialog::FileMode mode) {
   QFileDialog dialog(parent, title, folder);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setFileMode(mode);
   // Qt's own dialog, whose filters ignore letter case on every system: files copied from
   // the instrument's Windows folders are often named "TRACE01.SOR".
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
   dialog.setNameFilters(filters);
-  if (dialog.exec() != QDialog::Accepted) return QString();
-  const QStringList chosen = dialog.selectedFiles();
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+}  // namespace
+
+QString QtOpenDialog::askOpenPath(QWidget* parent, const QString& title, const QString& folder,
+                                  const QStringList& filters) {
+  const QStringList chosen = askOpen(parent, title, folder, filters, QFileDialog::ExistingFile);
   return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+QStringList QtOpenDialog::askOpenPaths(QWidget* parent, const QString& title, const QString& folder,
+                                       const QStringList& filters) {
+  return askOpen(parent, title, folder, filters, QFileDialog::ExistingFiles);
 }
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {

@@ -31,6 +31,13 @@ class OpenDialog {
   // filters, the first one chosen at start; their patterns match without letter case.
   virtual QString askOpenPath(QWidget* parent, const QString& title, const QString& folder,
                               const QStringList& filters) = 0;
+  // The chosen files, one or several (several are compared), or none when cancelled. A
+  // dialog that takes one file at a time answers with that one.
+  virtual QStringList askOpenPaths(QWidget* parent, const QString& title, const QString& folder,
+                                   const QStringList& filters) {
+    const QString path = askOpenPath(parent, title, folder, filters);
+    return path.isEmpty() ? QStringList() : QStringList{path};
+  }
 };
 
 class MessageBoxes {
@@ -56,6 +63,8 @@ class QtOpenDialog : public OpenDialog {
  public:
   QString askOpenPath(QWidget* parent, const QString& title, const QString& folder,
                       const QStringList& filters) override;
+  QStringList askOpenPaths(QWidget* parent, const QString& title, const QString& folder,
+                           const QStringList& filters) override;
 };
 
 class QtMessageBoxes : public MessageBoxes {

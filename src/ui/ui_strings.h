@@ -223,6 +223,61 @@ struct UiStrings {
   QString fitAfter;
   // With markers: {0} before/after, {1} event number, {2} its distance m, {3} the fit's RMS dB.
   QString fitHoldsEvent;
+
+  // Comparing traces ("compare"): the file list's Compare, the Compare window, two
+  // directions and bends.
+  QString compare;  // the file list's menu entry
+  QString compareTitle;
+  QString compareFile;  // legend and marker table headings
+  QString compareWavelength;
+  QString comparePulse;
+  QString compareDate;
+  QString compareOffset;
+  QString compareAtCursor;
+  QString compareNm;  // {0} wavelength
+  QString compareNs;  // {0} pulse width
+  QString compareAlign;
+  QString compareFullView;
+  QString compareExportPdf;
+  QString compareTwoDirections;
+  QString compareBends;
+  QString compareHint;     // how the plot is worked
+  QString compareCursor;   // {0} crosshair distance, m
+  QString compareMarkers;  // {0} marker A, {1} marker B, m ("—" when not set)
+  QString compareLevelA;   // marker table headings
+  QString compareLevelB;
+  QString compareLoss;
+  QString compareTwoPoint;
+  QString compareLsa;
+  QString compareNeedsCursor;
+  QString compareAligned;    // {0} distance m
+  QString compareShown;      // {0} traces loaded
+  QString compareNotLoaded;  // {0} the loader's words, naming the file
+  QString compareNothing;    // no trace could be loaded
+  QString comparePdfTitle;
+  QString comparePdfFilter;
+  QString comparePdfSaved;   // {0} path
+  QString comparePdfFailed;  // {0} reason
+  QString compareNeedsTwo;   // two directions or bends with fewer than two traces
+  // Two directions.
+  QString bidirTitle;
+  QString bidirTraceA;
+  QString bidirTraceB;
+  QString bidirTolerance;
+  QString bidirAutomatic;  // the tolerance box's hint when empty
+  QString bidirEvents;
+  QString bidirEventsInstrument;
+  QString bidirEventsOurs;
+  QString bidirSavePdf;
+  QString bidirOneWay;
+  QString bidirSameTrace;
+  QString bidirBadTolerance;
+  // Bends.
+  QString bendsTitle;
+  QString bendsFirst;
+  QString bendsSecond;
+  QString bendsDelta;
+  QString bendsSummary;  // {0} bends, {1} events
 };
 
 const UiStrings& uiStrings(Language language);

@@ -240,6 +240,7 @@ TEST(OverlayPlot, BadInputDrawsTheGridAndWhatItCan) {
       {"offset not a number", {{&good, nan}, {&empty}}, {0, 1000, std::nullopt}, false},
       {"nine", nine, {0, 2999, std::nullopt}, true},
       {"reversed window", {{&good}}, {2000, 1000, LevelRange{nan, nan}}, true},
+      {"far beyond", {{&good}}, {-1e15, 1e15, std::nullopt}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,0 +1,266 @@
+#include "ui/compare_plot.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPen>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "render/marker_overlay.h"
+#include "render/plot_geometry.h"
+#include "render/plot_render.h"
+
+namespace tracelink {
+
+namespace {
+
+const QColor kCrosshair(0, 0, 255);
+// A press that moves less than this many pixels is a click, not a zoom.
+constexpr int kDragPixels = 4;
+// Half the width of the tick that shows each trace's reading on the crosshair.
+constexpr double kTickHalf = 5;
+
+}  // namespace
+
+ComparePlot::ComparePlot(QWidget* parent)
+    : QWidget(parent), canvas_(makePlotSurface()), picture_(makePlotSurface()) {
+  setObjectName(QStringLiteral("ComparePlot"));
+  setFixedSize(kPlotWidth, kPlotHeight);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ComparePlot::setTraces(const std::vector<compare::OverlayTrace>* traces) {
+  traces_ = traces;
+  markerA_.reset();
+  markerB_.reset();
+  cursorM_.reset();
+  fullView();
+}
+
+void ComparePlot::redraw() {
+  if (!traces_) return;
+  renderOverlay(canvas_, *traces_, view_, &scale_);
+  present();
+}
+
+void ComparePlot::fullView() {
+  if (!traces_) return;
+  view_ = fullOverlayView(*traces_);
+  redraw();
+  emit viewChanged();
+}
+
+double ComparePlot::minimumWidthM() const {
+  double finest = 0;
+  if (traces_)
+    for (const compare::OverlayTrace& t : *traces_)
+      if (t.trace && t.trace->spacingM > 0 && (finest == 0 || t.trace->spacingM < finest))
+        finest = t.trace->spacingM;
+  return std::max(2 * finest, 1e-3);
+}
+
+void ComparePlot::zoomTo(double fromM, double toM) {
+  if (!traces_ || !std::isfinite(fromM) || !std::isfinite(toM)) return;
+  if (toM < fromM) std::swap(fromM, toM);
+  const compare::DistanceSpan span = compare::overlaySpan(*traces_);
+  fromM = std::max(fromM, span.fromM);
+  toM = std::min(toM, span.toM);
+  if (toM - fromM < minimumWidthM()) return;
+  view_.fromM = fromM;
+  view_.toM = toM;
+  view_.levels.reset();
+  redraw();
+  emit viewChanged();
+}
+
+void ComparePlot::pan(int direction) {
+  if (!traces_) return;
+  const compare::DistanceSpan span = compare::overlaySpan(*traces_);
+  const double width = view_.toM - view_.fromM;
+  double from = view_.fromM + direction * width / 2;
+  // The window keeps its width and stops at either end of the traces.
+  from = std::clamp(from, span.fromM, std::max(span.fromM, span.toM - width));
+  if (from == view_.fromM) return;
+  view_.fromM = from;
+  view_.toM = from + width;
+  redraw();
+  emit viewChanged();
+}
+
+void ComparePlot::zoomBy(double factor) {
+  zoomAbout((view_.fromM + view_.toM) / 2, factor);
+}
+
+void ComparePlot::zoomAbout(double distanceM, double factor) {
+  // The distance keeps its place on the plot.
+  zoomTo(distanceM - (distanceM - view_.fromM) * factor,
+         distanceM + (view_.toM - distanceM) * factor);
+}
+
+void ComparePlot::setMarker(char letter, double distanceM) {
+  (letter == 'A' ? markerA_ : markerB_) = distanceM;
+  present();
+  emit markersChanged();
+}
+
+void ComparePlot::clearMarkers() {
+  if (!markerA_ && !markerB_) return;
+  markerA_.reset();
+  markerB_.reset();
+  present();
+  emit markersChanged();
+}
+
+double ComparePlot::heldInside(double distanceM) const {
+  return std::clamp(distanceM, view_.fromM, std::max(view_.fromM, view_.toM));
+}
+
+void ComparePlot::setCursor(double distanceM) {
+  cursorM_ = heldInside(distanceM);
+  pointerOver_ = true;
+  present();
+  emit cursorMoved(*cursorM_);
+}
+
+bool ComparePlot::handleKey(int key) {
+  switch (key) {
+    case Qt::Key_A:
+    case Qt::Key_B:
+      if (cursorM_) setMarker(key == Qt::Key_A ? 'A' : 'B', *cursorM_);
+      return true;
+    case Qt::Key_Escape:
+      clearMarkers();
+      return true;
+    case Qt::Key_Left:
+      pan(-1);
+      return true;
+    case Qt::Key_Right:
+      pan(1);
+      return true;
+    case Qt::Key_Home:
+      fullView();
+      return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      zoomBy(0.5);
+      return true;
+    case Qt::Key_Minus:
+      zoomBy(2.0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ComparePlot::paintMarkers(QImage& image) const {
+  if (!markerA_ && !markerB_) return;
+  QPainter p(&image);
+  const double top = PlotFrame::row(kPlotTop);
+  const double bottom = PlotFrame::row(0);
+  for (const auto& [letter, at] : {std::pair{'A', markerA_}, std::pair{'B', markerB_}}) {
+    if (!at || *at < view_.fromM || *at > view_.toM) continue;
+    const double x = scale_.xOfDistance(*at);
+    p.setPen(QPen(markerColour(letter, 0), 1));
+    p.drawLine(QLineF(x, top, x, bottom));
+    p.drawText(QPointF(x + 2, top + 10), QString(QLatin1Char(letter)));
+  }
+}
+
+QImage ComparePlot::exportImage() const {
+  QImage image = canvas_.copy();
+  paintMarkers(image);
+  return image;
+}
+
+void ComparePlot::present() {
+  picture_ = canvas_.copy();
+  paintMarkers(picture_);
+  QPainter p(&picture_);
+  if (cursorM_ && pointerOver_ && traces_) {
+    const double x = scale_.xOfDistance(*cursorM_);
+    p.setPen(QPen(kCrosshair, 1, Qt::DashLine));
+    p.drawLine(QLineF(x, PlotFrame::row(kPlotTop), x, PlotFrame::row(0)));
+    // Each trace's reading as a short tick in its colour, where its curve is drawn.
+    const std::vector<std::optional<compare::OverlayReading>> readings =
+        compare::readingsAt(*traces_, *cursorM_);
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+      if (!readings[i]) continue;
+      const double px = scale_.xOfDistance(readings[i]->distanceM);
+      const double py = scale_.yOfLevel(readings[i]->levelDb);
+      p.setPen(QPen(QColor::fromRgb(overlayColour(i)), 1));
+      p.drawLine(QLineF(px - kTickHalf, py, px + kTickHalf, py));
+    }
+  }
+  if (dragging_) {
+    p.setPen(QPen(kCrosshair, 1, Qt::DotLine));
+    p.drawRect(QRect(pressAt_, dragTo_).normalized());
+  }
+  update();
+}
+
+void ComparePlot::paintEvent(QPaintEvent* event) {
+  QPainter p(this);
+  p.drawImage(event->rect(), picture_, event->rect());
+}
+
+void ComparePlot::mousePressEvent(QMouseEvent* event) {
+  pressAt_ = event->position().toPoint();
+  pressButton_ = event->button();
+  dragging_ = false;
+}
+
+void ComparePlot::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  pointerOver_ = true;
+  if (pressButton_ != Qt::NoButton && (at - pressAt_).manhattanLength() >= kDragPixels) {
+    dragging_ = true;
+    dragTo_ = at;
+  }
+  cursorM_ = heldInside(scale_.distanceAt(at.x()));
+  present();
+  emit cursorMoved(*cursorM_);
+}
+
+void ComparePlot::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  const Qt::MouseButton button = pressButton_;
+  pressButton_ = Qt::NoButton;
+  if (dragging_) {
+    dragging_ = false;
+    zoomTo(scale_.distanceAt(pressAt_.x()), scale_.distanceAt(at.x()));
+    present();
+    return;
+  }
+  if (button != event->button()) return;
+  const double distance = heldInside(scale_.distanceAt(at.x()));
+  cursorM_ = distance;
+  if (button == Qt::LeftButton) setMarker('A', distance);
+  if (button == Qt::RightButton) setMarker('B', distance);
+}
+
+void ComparePlot::keyPressEvent(QKeyEvent* event) {
+  if (!handleKey(event->key())) QWidget::keyPressEvent(event);
+}
+
+void ComparePlot::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y();
+  if (notches == 0) {
+    event->ignore();
+    return;
+  }
+  zoomAbout(heldInside(scale_.distanceAt(event->position().x())), notches > 0 ? 0.5 : 2.0);
+  event->accept();
+}
+
+void ComparePlot::leaveEvent(QEvent* event) {
+  pointerOver_ = false;
+  present();
+  QWidget::leaveEvent(event);
+}
+
+}  // namespace tracelink

@@ -20,13 +20,18 @@ extern const Command kUploadCommand;
 // Comparing two traces of one fibre.
 extern const Command kBidirCommand;
 extern const Command kBendsCommand;
+// The cable report.
+extern const Command kCableCommand;
+extern const Command kVerifyCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 11> table{
-      &kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand, &kReportCommand, &kMeasureCommand,
-      &kAnalyseCommand, &kIdentityCommand, &kUploadCommand,
-      // Comparing two traces of one fibre.
-      &kBidirCommand, &kBendsCommand};
+  static const std::array table{&kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand,
+                                &kReportCommand, &kMeasureCommand, &kAnalyseCommand,
+                                &kIdentityCommand, &kUploadCommand,
+                                // Comparing two traces of one fibre.
+                                &kBidirCommand, &kBendsCommand,
+                                // The cable report.
+                                &kCableCommand, &kVerifyCommand};
   return table;
 }
 

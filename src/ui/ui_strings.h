@@ -223,6 +223,100 @@ struct UiStrings {
   QString fitAfter;
   // With markers: {0} before/after, {1} event number, {2} its distance m, {3} the fit's RMS dB.
   QString fitHoldsEvent;
+
+  // Limits in the window and the cable view ("cable-window").
+  QString limitsMenu;      // plot menu, Ctrl+L
+  QString limitsTitle;     // the dialog
+  QString limitsChoice;    // caption of the box of presets and files
+  QString limitsNone;      // its first entry: nothing is judged
+  QString limitsEdited;    // its entry for figures typed in the fields
+  QString limitsOpenFile;  // the dialog's buttons
+  QString limitsSaveFile;
+  QString limitsFileTitle;  // the Open and Save As dialogs' titles
+  QString limitsSaveTitle;
+  QStringList limitsFilters;
+  QString limitsEmptyHint;  // under the fields: an empty field is not judged
+  // The fields, one per key of a limits file.
+  QString limitsName;
+  QString limitsSplice;
+  QString limitsConnector;
+  QString limitsReflectance;
+  QString limitsAttenuation;  // e.g. "1310: 0.35; 1550: 0.25"
+  QString limitsLinkLoss;
+  QString limitsOrl;
+  QString limitsLengthMin;
+  QString limitsLengthMax;
+  QString limitsBidirectional;
+  // Why the fields or a file are refused: {0} the field or key.
+  QString limitsNotJson;      // {0} byte offset
+  QString limitsNotAnObject;  // {0} key (empty: the document)
+  QString limitsDocument;     // the key's name when it is the document itself
+  QString limitsMissingName;
+  QString limitsNotANumber;      // {0} key
+  QString limitsNotABoolean;     // {0} key
+  QString limitsNotAString;      // {0} key
+  QString limitsNotAWavelength;  // {0} key
+  QString limitsOutOfRange;      // {0} key
+  QString limitsUnknownKey;      // {0} key
+  QString limitsDuplicateKey;    // {0} key
+  QString limitsMinAboveMax;
+  QString limitsAttenuationForm;  // the attenuation field is not "nm: dB/km; ..."
+  QString limitsFileRefused;      // {0} file, {1} why
+  QString limitsFileUnreadable;   // {0} file, {1} the system's reason
+  QString limitsFileSaved;        // {0} file
+  QString limitsFileNotSaved;     // {0} why (names the file)
+  // What was judged: the status line, the event box's column and the cable view.
+  QString limitsChosen;        // {0} limits' name; said when chosen and the trace is not judged
+  QString limitsCleared;       // "None" chosen
+  QString verdictPass;         // {0} limits' name
+  QString verdictFail;         // {0} limits' name, {1} failures, {2} the first failing item
+  QString eventVerdictColumn;  // the event box's header
+  QString markPass;
+  QString markFail;       // {0} what failed there
+  QString markSeparator;  // between two failures of one event
+  QString itemSplice;     // the judged items, as the first failing item names them
+  QString itemConnector;
+  QString itemReflectance;
+  QString itemAttenuation;
+  QString itemLinkLoss;
+  QString itemOrl;
+  QString itemLengthMin;
+  QString itemLengthMax;
+  // {0} item, {1} value, {2} limit, {3} unit; then the same at an event or a section.
+  QString failureAbove;
+  QString failureBelow;
+  QString failureAtEvent;    // {0} failure, {1} event number, {2} distance m
+  QString failureAtSection;  // {0} failure, {1} the section's start m
+  QString failureFromEnd;    // {0} failure, {1} direction ("A→B", "B→A", two-way), {2} nm
+  QString directionAB;
+  QString directionBA;
+  QString directionBoth;
+  // The cable view.
+  QString cableView;         // the file list's menu, Ctrl+K
+  QString cableViewTitle;    // {0} the folder or "n files"
+  QString cableViewFiles;    // {0} count
+  QString cablePattern;      // caption of the pairing pattern
+  QString cablePatternHint;  // its tooltip
+  QString cableOurEvents;    // the check box
+  QString cableReadAgain;
+  QString cableWriteReport;
+  QStringList cableColumns;     // fibre, found, length, loss, dB/km, events, splice,
+                                // connector, reflectance, ORL, verdict
+  QString cableReading;         // {0} done, {1} total
+  QString cableCounts;          // {0} fibres, {1} passed, {2} failed
+  QString cableCountsNoLimits;  // {0} fibres
+  QString cableBadFiles;        // {0} count, {1} the first one's reason
+  QString cableNoTraces;        // {0} the folder or files
+  QString cableNotJudged;       // the verdict column without limits
+  QString cableVerdictPass;
+  QString cableVerdictFail;  // {0} the first failing item
+  QString cableOpenFailed;   // {0} the file
+  QString cableReportTitle;  // the report's Save As dialog
+  QString cableReportFilter;
+  QString cableReportWritten;  // {0} the PDF, {1} the sheets
+  QString cableReportFailed;   // {0} why
+  QString cableReportMissing;  // the report writer is not part of this build
+  QString cableNeedsLimits;    // Write report without limits
 };
 
 const UiStrings& uiStrings(Language language);

@@ -13,11 +13,11 @@ namespace tracelink::cable {
 // A contract's acceptance limits. Every figure is optional: one left out is not judged.
 struct Limits {
   std::string name;
-  std::optional<double> spliceLossMaxDb;      // non-reflective events; a gainer by |loss|
-  std::optional<double> connectorLossMaxDb;   // reflective events
-  std::optional<double> reflectanceMaxDb;     // reflective events' reflectance (e.g. -35)
+  std::optional<double> spliceLossMaxDb;        // non-reflective events; a gainer by |loss|
+  std::optional<double> connectorLossMaxDb;     // reflective events
+  std::optional<double> reflectanceMaxDb;       // reflective events' reflectance (e.g. -35)
   std::map<int, double> attenuationMaxDbPerKm;  // by wavelength in nm
-  std::optional<double> linkLossMaxDb;        // end to end
+  std::optional<double> linkLossMaxDb;          // end to end
   std::optional<double> orlMinDb;
   std::optional<double> lengthMinM;
   std::optional<double> lengthMaxM;
@@ -29,8 +29,10 @@ struct Limits {
 inline constexpr double kWavelengthMatchNm = 20.0;
 std::optional<double> attenuationLimit(const Limits& limits, double wavelengthNm);
 
-// Why a limits file is refused: the key (empty for the document itself), what is wrong
-// with it, and the byte offset in the text where it was found.
+// Why a limits file is refused: the key (empty for the document itself; a wavelength's
+// figure as "attenuationMaxDbPerKm.1310", a key that is no wavelength as written), what is
+// wrong with it, and the byte offset in the text where it was found. The first fault in
+// the order written is the one named.
 enum class LimitsFault {
   NotJson,         // the text is not JSON at `offset`
   NotAnObject,     // the document or attenuationMaxDbPerKm is not an object
@@ -52,11 +54,14 @@ struct LimitsProblem {
 
 using LimitsOutcome = std::variant<Limits, LimitsProblem>;
 LimitsOutcome parseLimits(std::string_view json);
+// The text is strict JSON (UTF-8; a byte order mark before it is passed over); "null" is
+// no number: a limit not to be judged is left out.
 // Writes limits back as a JSON document parseLimits reads to the same value.
 std::string limitsJson(const Limits& limits);
 
 // The built-in presets, from public summaries of common acceptance specifications.
 const std::vector<Limits>& presets();
+// The preset of that name in any case ("tia-568-sm-osp"); none when there is no such.
 const Limits* findPreset(std::string_view name);
 
 }  // namespace tracelink::cable

@@ -28,10 +28,13 @@ struct Judgement {
   double value = 0;
   double limit = 0;
   bool pass = true;
-  int eventNo = 0;                 // 1-based in the trace's (or the two-direction) list; 0: none
+  int eventNo = 0;                  // 1-based in the trace's (or the two-direction) list; 0: none
   std::optional<double> distanceM;  // of the event, or the section's start
   double wavelengthNm = 0;
   char direction = 'A';  // 'A' (from end A), 'B', or '2' for a two-direction average
+  // False when the figure could not be measured (a trace that gives no ORL): then it
+  // fails, for a cable cannot be certified on a figure nobody saw.
+  bool measured = true;
 };
 
 struct Verdict {
@@ -40,8 +43,22 @@ struct Verdict {
   const Judgement* firstFailure() const;
 };
 
+// The sections of a fibre as the verdict fits them (see judgeTrace), in order of distance;
+// the summary's dB/km is their mean weighted by length.
+struct SectionFit {
+  double fromM = 0;  // the event the section starts at
+  double toM = 0;    // the next event
+  double dbPerKm = 0;
+};
+std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEvents& events);
+
 // One trace against the limits. Launch and end events are not judged as splices or
-// connectors; sections between neighbouring events against the wavelength's attenuation.
+// connectors, nor events outside the fibre (before the launch, past the end). Each
+// section between neighbouring events is judged by a least-squares fit of the trace's own
+// levels outside both events' dead zones (one pulse length before the next event, two
+// after the previous one, where a reflection's tail still lies), against the attenuation
+// of the wavelength; a section too short for five points outside them is not judged. The
+// same fit whoever found the events, so the instrument's table and ours judge alike.
 Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const Limits& limits,
                    char direction = 'A');
 

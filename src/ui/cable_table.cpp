@@ -2,11 +2,12 @@
 
 #include <QBrush>
 #include <QColor>
+#include <cmath>
 #include <limits>
 
+#include "cable/cable_strings.h"
 #include "record/fill_in.h"
 #include "session/trace_texts.h"
-#include "ui/limits_text.h"
 #include "ui/qt_text.h"
 
 namespace tracelink {
@@ -18,9 +19,11 @@ constexpr double kMissing = -std::numeric_limits<double>::infinity();
 
 }  // namespace
 
-CableTableModel::CableTableModel(const UiStrings& strings, std::string decimalSeparator,
-                                 QObject* parent)
-    : QAbstractTableModel(parent), strings_(strings), sep_(std::move(decimalSeparator)) {}
+CableTableModel::CableTableModel(Language language, std::string decimalSeparator, QObject* parent)
+    : QAbstractTableModel(parent),
+      language_(language),
+      strings_(uiStrings(language)),
+      sep_(std::move(decimalSeparator)) {}
 
 void CableTableModel::setCable(std::shared_ptr<const cable::Cable> cable, bool judged) {
   beginResetModel();
@@ -48,8 +51,7 @@ QString CableTableModel::verdictText(const cable::FibreRow& row) const {
   const cable::Judgement* first = row.verdict.firstFailure();
   if (!first) return strings_.cableVerdictPass;
   // Several traces make one fibre: the failure says which end and wavelength found it.
-  return fillIn(strings_.cableVerdictFail,
-                {judgementText(*first, strings_, sep_, row.files.size() > 1)});
+  return fillIn(strings_.cableVerdictFail, {fromStd(cable::judgementText(*first, language_))});
 }
 
 QString CableTableModel::text(int r, int column) const {
@@ -61,6 +63,8 @@ QString CableTableModel::text(int r, int column) const {
   switch (column) {
     case Fibre:
       return fromStd(row.fibre);
+    case Wavelength:
+      return row.wavelengthNm > 0 ? QString::number(std::lround(row.wavelengthNm)) : QString();
     case Found:
       return fromStd(row.found);
     case Length:
@@ -91,6 +95,8 @@ QVariant CableTableModel::sortKey(const cable::FibreRow& row, int column, int in
   switch (column) {
     case Fibre:
       return index;  // the cable's order: numbers as numbers
+    case Wavelength:
+      return row.wavelengthNm;
     case Found:
       return fromStd(row.found);
     case Length:

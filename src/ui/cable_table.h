@@ -9,8 +9,8 @@
 
 namespace tracelink {
 
-// The cable view's table: one row per fibre, the columns the strings name. Each cell's
-// sort key (kSortRole) orders numbers as numbers, fibres in the cable's own order and a
+// The cable view's table: one row per fibre and wavelength, the columns the strings name. Each
+// cell's sort key (kSortRole) orders numbers as numbers, fibres in the cable's own order and a
 // figure that is missing before every other; a failing row's verdict names its first
 // failing item.
 class CableTableModel : public QAbstractTableModel {
@@ -19,6 +19,7 @@ class CableTableModel : public QAbstractTableModel {
  public:
   enum Column {
     Fibre,
+    Wavelength,
     Found,
     Length,
     Loss,
@@ -34,8 +35,7 @@ class CableTableModel : public QAbstractTableModel {
   static constexpr int kSortRole = Qt::UserRole;
   static constexpr int kPathRole = Qt::UserRole + 1;  // the file a double click opens
 
-  CableTableModel(const UiStrings& strings, std::string decimalSeparator,
-                  QObject* parent = nullptr);
+  CableTableModel(Language language, std::string decimalSeparator, QObject* parent = nullptr);
 
   // judged: limits were chosen (else the verdict column says nothing was judged).
   void setCable(std::shared_ptr<const cable::Cable> cable, bool judged);
@@ -54,6 +54,7 @@ class CableTableModel : public QAbstractTableModel {
   QVariant sortKey(const cable::FibreRow& row, int column, int index) const;
   QString verdictText(const cable::FibreRow& row) const;
 
+  Language language_;
   const UiStrings& strings_;
   std::string sep_;
   std::shared_ptr<const cable::Cable> cable_;

@@ -54,7 +54,7 @@ CableWindow::CableWindow(Language language, std::shared_ptr<SaveDialog> saveDial
   options->addWidget(apply_);
   layout->addLayout(options);
 
-  model_ = new CableTableModel(strings_, QLocale().decimalPoint().toStdString(), this);
+  model_ = new CableTableModel(language_, QLocale().decimalPoint().toStdString(), this);
   sorted_ = new QSortFilterProxyModel(this);
   sorted_->setSourceModel(model_);
   sorted_->setSortRole(CableTableModel::kSortRole);

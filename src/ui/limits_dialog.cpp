@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "cable/cable_strings.h"
 #include "files/atomic_file.h"
 #include "record/fill_in.h"
 #include "ui/limits_text.h"
@@ -244,7 +245,7 @@ std::optional<cable::Limits> LimitsDialog::fieldLimits() {
   // The ranges are the limits file's own: the fields pass exactly what a file would.
   const cable::LimitsOutcome checked = cable::parseLimits(cable::limitsJson(limits));
   if (const auto* problem = std::get_if<cable::LimitsProblem>(&checked)) {
-    show(limitsProblemText(*problem, strings_, captionOf(problem->key)), true);
+    show(limitsFieldProblemText(*problem, captionOf(problem->key), language_), true);
     return std::nullopt;
   }
   message_->clear();
@@ -260,7 +261,8 @@ bool LimitsDialog::openFile(const QString& path) {
   }
   if (file.size() > kMaxLimitsFileBytes) {
     show(fillIn(strings_.limitsFileRefused,
-                {shown, fillIn(strings_.limitsNotAnObject, {strings_.limitsDocument})}),
+                {fromStd(cable::limitsProblemText({cable::LimitsFault::NotAnObject, {}, 0},
+                                                  shown.toStdString(), language_))}),
          true);
     return false;
   }
@@ -268,7 +270,9 @@ bool LimitsDialog::openFile(const QString& path) {
   const cable::LimitsOutcome read = cable::parseLimits(
       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   if (const auto* problem = std::get_if<cable::LimitsProblem>(&read)) {
-    show(fillIn(strings_.limitsFileRefused, {shown, limitsProblemText(*problem, strings_)}), true);
+    show(fillIn(strings_.limitsFileRefused,
+                {fromStd(cable::limitsProblemText(*problem, shown.toStdString(), language_))}),
+         true);
     return false;
   }
   folder_ = QFileInfo(path).absolutePath();

@@ -8,39 +8,34 @@
 
 #include "cable/limits.h"
 #include "cable/verdict.h"
-#include "ui/ui_strings.h"
+#include "record/language.h"
 
 namespace tracelink {
 
-// The window's words for limits and verdicts: why limits were refused, a judged item, the
-// status line's verdict and the event box's verdict column.
+// The window's words for limits and verdicts. The judged items and a refused file are put
+// in the cable's own words (cable_strings), as the report and the command line put them.
 
-// Why limits were refused, naming the key (or caption, where keyCaption gives one for it).
-QString limitsProblemText(const cable::LimitsProblem& problem, const UiStrings& strings,
-                          const QString& keyCaption = {});
-
-// "splice loss 0.520 dB > 0.300 dB", with the event or section it was found at; withEnd
-// adds from which end and at what wavelength (for a fibre seen several ways).
-QString judgementText(const cable::Judgement& judgement, const UiStrings& strings,
-                      const std::string& decimalSeparator, bool withEnd = false);
+// Why the figures typed in the limits dialog are not limits, naming the field (its
+// caption, given by the key) rather than a byte of a file the user never saw.
+QString limitsFieldProblemText(const cable::LimitsProblem& problem, const QString& fieldCaption,
+                               Language language);
 
 // The status line after judging: the verdict, and the first failing item when it failed.
-QString verdictText(const cable::Limits& limits, const cable::Verdict& verdict,
-                    const UiStrings& strings, const std::string& decimalSeparator);
+QString verdictText(const cable::Limits& limits, const cable::Verdict& verdict, Language language);
 
 // The verdict of each row of the event table, from the judged items of the events found
 // within toleranceM of the row's distance; rows with none are not judged.
 struct RowVerdict {
   std::optional<bool> pass;
-  QStringList failures;  // what failed there, e.g. "reflectance -32.00 dB > -35.00 dB"
+  QStringList failures;  // what failed there: "splice loss", "reflectance"
 };
 std::vector<RowVerdict> rowVerdicts(const std::vector<double>& rowDistancesM,
                                     const cable::Verdict& verdict, double toleranceM,
-                                    const UiStrings& strings, const std::string& decimalSeparator);
+                                    Language language);
 
 // The event box's text with a verdict column: headerLines lines (the last of them the
 // column captions) and then one line per event row, CR LF between them as the text has.
 QString markedEventText(const QString& text, int headerLines, const std::vector<RowVerdict>& rows,
-                        const UiStrings& strings);
+                        Language language);
 
 }  // namespace tracelink

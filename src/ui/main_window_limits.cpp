@@ -137,16 +137,15 @@ void MainWindow::judgeShownTrace(bool announce) {
   } else {
     for (const KeyEvent& e : trace.events) rows.push_back(e.distanceM);
   }
-  const std::string sep = QLocale().decimalPoint().toStdString();
   // A record's table rounds its distances to whole metres.
   const double tolerance = std::max(1.0, 2 * trace.spacingM);
-  const std::vector<RowVerdict> verdicts = rowVerdicts(rows, verdict, tolerance, strings_, sep);
-  text1_->setPlainText(markedEventText(eventTextShown_, eventHeaderLines_, verdicts, strings_));
+  const std::vector<RowVerdict> verdicts = rowVerdicts(rows, verdict, tolerance, language_);
+  text1_->setPlainText(markedEventText(eventTextShown_, eventHeaderLines_, verdicts, language_));
   std::vector<std::optional<bool>> marks;
   for (const RowVerdict& row : verdicts) marks.push_back(row.pass);
   picture2_->setEventVerdicts(std::move(marks));
 
-  const QString said = verdictText(*limits_, verdict, strings_, sep);
+  const QString said = verdictText(*limits_, verdict, language_);
   if (announce && said != verdictShown_) setStatus(said);
   verdictShown_ = said;
 }

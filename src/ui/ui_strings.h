@@ -247,21 +247,14 @@ struct UiStrings {
   QString limitsLengthMin;
   QString limitsLengthMax;
   QString limitsBidirectional;
-  // Why the fields or a file are refused: {0} the field or key.
-  QString limitsNotJson;      // {0} byte offset
-  QString limitsNotAnObject;  // {0} key (empty: the document)
-  QString limitsDocument;     // the key's name when it is the document itself
+  // Why the fields are refused: {0} the field. A file's refusal is the cable's own text.
   QString limitsMissingName;
-  QString limitsNotANumber;      // {0} key
-  QString limitsNotABoolean;     // {0} key
-  QString limitsNotAString;      // {0} key
-  QString limitsNotAWavelength;  // {0} key
-  QString limitsOutOfRange;      // {0} key
-  QString limitsUnknownKey;      // {0} key
-  QString limitsDuplicateKey;    // {0} key
+  QString limitsNotANumber;      // {0} field
+  QString limitsNotAWavelength;  // {0} field
+  QString limitsOutOfRange;      // {0} field
   QString limitsMinAboveMax;
   QString limitsAttenuationForm;  // the attenuation field is not "nm: dB/km; ..."
-  QString limitsFileRefused;      // {0} file, {1} why
+  QString limitsFileRefused;      // {0} why, naming the file
   QString limitsFileUnreadable;   // {0} file, {1} the system's reason
   QString limitsFileSaved;        // {0} file
   QString limitsFileNotSaved;     // {0} why (names the file)
@@ -274,23 +267,9 @@ struct UiStrings {
   QString markPass;
   QString markFail;       // {0} what failed there
   QString markSeparator;  // between two failures of one event
-  QString itemSplice;     // the judged items, as the first failing item names them
+  QString itemSplice;     // what failed at an event, in its row of the event box
   QString itemConnector;
   QString itemReflectance;
-  QString itemAttenuation;
-  QString itemLinkLoss;
-  QString itemOrl;
-  QString itemLengthMin;
-  QString itemLengthMax;
-  // {0} item, {1} value, {2} limit, {3} unit; then the same at an event or a section.
-  QString failureAbove;
-  QString failureBelow;
-  QString failureAtEvent;    // {0} failure, {1} event number, {2} distance m
-  QString failureAtSection;  // {0} failure, {1} the section's start m
-  QString failureFromEnd;    // {0} failure, {1} direction ("A→B", "B→A", two-way), {2} nm
-  QString directionAB;
-  QString directionBA;
-  QString directionBoth;
   // The cable view.
   QString cableView;         // the file list's menu, Ctrl+K
   QString cableViewTitle;    // {0} the folder or "n files"
@@ -300,7 +279,7 @@ struct UiStrings {
   QString cableOurEvents;    // the check box
   QString cableReadAgain;
   QString cableWriteReport;
-  QStringList cableColumns;     // fibre, found, length, loss, dB/km, events, splice,
+  QStringList cableColumns;     // fibre, nm, found, length, loss, dB/km, events, splice,
                                 // connector, reflectance, ORL, verdict
   QString cableReading;         // {0} done, {1} total
   QString cableCounts;          // {0} fibres, {1} passed, {2} failed

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <set>
 
 #include "cable/cable_strings.h"
 #include "cable/fibre_names.h"
 #include "files/path_text.h"
+#include "trace/load_trace.h"
 #include "trace/trace_csv.h"
 
 namespace tracelink::cable {
@@ -167,6 +169,17 @@ std::size_t Cable::failed() const {
   return fibres.size() - passed();
 }
 
+CableFile readCableFile(std::string_view path) {
+  CableFile file;
+  file.path = std::string(path);
+  Result<Trace> trace = LoadTrace(pathFromText(path));
+  if (trace)
+    file.trace = std::move(trace).value();
+  else
+    file.error = trace.error().text(Language::English);
+  return file;
+}
+
 Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing& pairing,
               compare::EventSource events) {
   Cable cable;
@@ -200,7 +213,11 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
     auto w =
         std::find_if(fibre.wavelengths.begin(), fibre.wavelengths.end(),
                      [&](const Wavelength& x) { return std::abs(x.nm - nm) <= kSameWavelengthNm; });
-    if (w == fibre.wavelengths.end()) w = fibre.wavelengths.insert(fibre.wavelengths.end(), {nm});
+    if (w == fibre.wavelengths.end()) {
+      fibre.wavelengths.emplace_back();
+      fibre.wavelengths.back().nm = nm;
+      w = std::prev(fibre.wavelengths.end());
+    }
     (f.direction == 'B' ? w->fromB : w->fromA).push_back(i);
   }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cable/limits.h"
@@ -68,6 +69,9 @@ struct Cable {
   std::size_t passed() const;
   std::size_t failed() const;
 };
+
+// One file read for the cable (LoadTrace): its trace, or why it could not be read.
+CableFile readCableFile(std::string_view path);
 
 // Builds the cable from files already read (reading stays with the caller, so that the
 // window can show progress and a batch can read in parallel).

@@ -24,14 +24,14 @@ struct BidirOptions {
 inline constexpr double kMinBidirToleranceM = 20.0;
 
 struct BidirEvent {
-  int no = 0;                        // from 1, in order of distance from end A
-  double distanceM = 0;              // from end A (A's start)
+  int no = 0;            // from 1, in order of distance from end A
+  double distanceM = 0;  // from end A (A's start)
   EventType type = EventType::NonReflective;
-  std::optional<double> lossAB;      // as trace A reads it; none when A does not show it
-  std::optional<double> lossBA;      // as trace B reads it
-  double averageDb = 0;              // (lossAB + lossBA) / 2, a missing side counting 0
+  std::optional<double> lossAB;         // as trace A reads it; none when A does not show it
+  std::optional<double> lossBA;         // as trace B reads it
+  double averageDb = 0;                 // (lossAB + lossBA) / 2, a missing side counting 0
   std::optional<double> reflectanceDb;  // the worse (higher) of the two
-  bool oneDirection = false;         // seen from one end only
+  bool oneDirection = false;            // seen from one end only
 };
 
 enum class BidirWarning {

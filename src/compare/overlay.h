@@ -27,7 +27,7 @@ struct OverlayReading {
   double levelDb = 0;    // with the offset
 };
 std::vector<std::optional<OverlayReading>> readingsAt(const std::vector<OverlayTrace>& traces,
-                                                       double distanceM);
+                                                      double distanceM);
 
 // The distances from the first point of any shown trace to the last point of any.
 struct DistanceSpan {

@@ -1,0 +1,206 @@
+#include "cable/summary.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "cable/fibre_names.h"
+#include "cable/generated_cable.h"
+
+namespace tracelink::cable {
+namespace {
+
+using test::GeneratedFibre;
+
+std::vector<CableFile> filesOf(const std::vector<GeneratedFibre>& fibres,
+                               const std::vector<double>& wavelengths) {
+  std::vector<CableFile> files;
+  for (const GeneratedFibre& f : fibres) {
+    for (std::size_t w = 0; w < wavelengths.size(); ++w) {
+      for (const char end : {'B', 'A'}) {  // B first: the rows name A's file first anyway
+        CableFile file;
+        file.path =
+            "cable/" + test::generatedFileName(f, end, wavelengths[w], wavelengths.size() > 1);
+        file.trace = end == 'A' ? f.fromA[w] : f.fromB[w];
+        // The names alone tell the fibres apart.
+        file.trace->identity.fiber.clear();
+        files.push_back(std::move(file));
+      }
+    }
+  }
+  return files;
+}
+
+// The fields of a CSV line, quotes undone.
+std::vector<std::string> fieldsOf(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+TEST(Cable, TheGeneratedCableGetsItsKnownVerdicts) {
+  const std::vector<double> wavelengths{1310, 1550};
+  const std::vector<GeneratedFibre> fibres = test::generatedCable(wavelengths);
+  std::vector<CableFile> files = filesOf(fibres, wavelengths);
+  // A damaged file stays in the list, named, and costs the others nothing.
+  CableFile damaged;
+  damaged.path = "cable/CABLE_F13_AB.sor";
+  damaged.error = "CABLE_F13_AB.sor: not a trace file";
+  files.push_back(damaged);
+
+  for (const bool useBidirectional : {true, false}) {
+    SCOPED_TRACE(useBidirectional);
+    Limits limits = test::generatedCableLimits();
+    limits.useBidirectional = useBidirectional;
+    const Cable cable = certify(files, limits);
+    ASSERT_EQ(cable.files.size(), files.size());
+    EXPECT_EQ(cable.files.back().error, damaged.error);
+    EXPECT_EQ(cable.files.back().fibre, "13");
+    ASSERT_EQ(cable.rows.size(), fibres.size() * wavelengths.size());
+    for (std::size_t i = 0; i < cable.rows.size(); ++i) {
+      const FibreRow& row = cable.rows[i];
+      const GeneratedFibre& fibre = fibres[i / 2];
+      SCOPED_TRACE(fibre.id);
+      EXPECT_EQ(row.fibre, fibre.id);
+      EXPECT_EQ(row.wavelengthNm, wavelengths[i % 2]);
+      EXPECT_EQ(row.found, "AB+BA 1310/1550");
+      ASSERT_EQ(row.files.size(), 2u);
+      EXPECT_EQ(cable.files[row.files[0]].direction, 'A');
+      EXPECT_EQ(cable.files[row.files[1]].direction, 'B');
+      ASSERT_EQ(row.bothEnds.size(), 1u);
+      EXPECT_NEAR(row.lengthM, test::kGeneratedLengthM, 1);
+      EXPECT_EQ(row.events, 2u);
+      const bool pass = !fibre.failure && (useBidirectional || !fibre.passesOnlyByAverage);
+      EXPECT_EQ(row.verdict.pass(), pass);
+      const Judgement* first = row.verdict.firstFailure();
+      if (fibre.failure) {
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(first->item, *fibre.failure);
+        EXPECT_NEAR(first->distanceM.value_or(-1), *fibre.failureDistance, 1);
+      }
+      if (fibre.passesOnlyByAverage) {
+        // The worst splice is what the verdict judged: the average, or the larger reading.
+        EXPECT_NEAR(*row.worstSpliceDb, useBidirectional ? 0.10 : 0.60, 1e-9);
+      }
+    }
+    const std::size_t failing = useBidirectional ? 3 : 4;
+    EXPECT_EQ(cable.failed(), failing);
+    EXPECT_EQ(cable.passed(), fibres.size() - failing);
+  }
+}
+
+TEST(Cable, TheCsvHasOneLinePerRow) {
+  const std::vector<GeneratedFibre> fibres = test::generatedCable();
+  std::vector<CableFile> files = filesOf(fibres, {1310});
+  // A fibre a spreadsheet would read as a formula, seen from one end.
+  CableFile odd;
+  odd.path = "cable/=1+1.sor";
+  odd.trace = fibres[0].fromA[0];
+  odd.trace->identity.fiber = "=1+1";
+  files.push_back(odd);
+  const Cable cable = certify(files, test::generatedCableLimits());
+  const std::string csv = cableCsv(cable);
+
+  std::istringstream in(csv);
+  std::string line;
+  ASSERT_TRUE(std::getline(in, line));
+  EXPECT_EQ(line, kCableCsvHeader);
+  const std::vector<std::string> header = fieldsOf(line);
+  std::vector<std::vector<std::string>> lines;
+  while (std::getline(in, line)) lines.push_back(fieldsOf(line));
+  ASSERT_EQ(lines.size(), cable.rows.size());
+  ASSERT_EQ(lines.size(), fibres.size() + 1);
+  const auto field = [&](std::size_t row, const char* name) {
+    const auto at = std::find(header.begin(), header.end(), name) - header.begin();
+    return lines[row][static_cast<std::size_t>(at)];
+  };
+  for (std::size_t i = 0; i < fibres.size(); ++i) {
+    SCOPED_TRACE(fibres[i].id);
+    ASSERT_EQ(lines[i].size(), header.size());
+    EXPECT_EQ(field(i, "fibre"), fibres[i].id);
+    EXPECT_EQ(field(i, "file"),
+              "CABLE_F" + fibres[i].id + "_AB.sor;CABLE_F" + fibres[i].id + "_BA.sor");
+    EXPECT_EQ(field(i, "wavelengthNm"), "1310");
+    EXPECT_EQ(field(i, "events"), "2");
+    EXPECT_EQ(field(i, "verdict"), fibres[i].failure ? "fail" : "pass");
+    EXPECT_EQ(field(i, "firstFailure").empty(), !fibres[i].failure);
+    EXPECT_EQ(std::stod(field(i, "lengthM")), cable.rows[i].lengthM);
+  }
+  EXPECT_EQ(field(2, "firstFailure"),
+            "splice at 1500.0 m: 0.45 dB > 0.30 dB (average of both directions)");
+  EXPECT_EQ(field(4, "worstReflectanceDb"), "-35.00");
+  EXPECT_EQ(field(4, "orlDb"), "");  // the traces state none and no limit asked for one
+  EXPECT_EQ(field(fibres.size(), "fibre"), "'=1+1");
+  EXPECT_EQ(field(fibres.size(), "file"), "'=1+1.sor");
+}
+
+TEST(Cable, FibreAndDirectionFromIdOrName) {
+  const struct {
+    const char* name;
+    const char* sorId;
+    const char* pattern;
+    const char* fibre;
+    char direction;
+  } cases[] = {
+      {"CABLE_F01_AB.sor", "", "*{fibre}*_{dir}*", "01", 'A'},
+      {"CABLE_F01_ba.sor", "", "*{fibre}*_{dir}*", "01", 'B'},
+      {"CABLE_F07_1550_BA.sor", "", "*{fibre}*_{dir}*", "07", 'B'},
+      {"F12-1550-BA.sor", "", "F{fibre}-*-{dir}.sor", "12", 'B'},
+      {"X_AB.sor", "", "*{fibre}*_{dir}*", "X", 'A'},    // no number: letters will do
+      {"fibre7.sor", "", "*{fibre}*_{dir}*", "7", 'A'},  // no direction: A
+      {"noname.sor", "", "*{fibre}*_{dir}*", "noname", 'A'},
+      {"CABLE_F01_BA.sor", " F07 ", "*{fibre}*_{dir}*", "F07", 'B'},  // the ID holds
+      {"a_AB.sor", "", "***************************************{fibre}*{dir}*", "a", 'A'},
+  };
+  for (const auto& c : cases) {
+    const FibreName f = fibreOf(c.name, c.sorId, c.pattern);
+    EXPECT_EQ(f.fibre, c.fibre) << c.name;
+    EXPECT_EQ(f.direction, c.direction) << c.name;
+  }
+  // One fibre whatever the zeros; numbers in the order of numbers.
+  EXPECT_EQ(fibreKey("007"), fibreKey("7"));
+  EXPECT_EQ(fibreKey("f7"), fibreKey("F7"));
+  const NaturalLess less;
+  EXPECT_TRUE(less("2", "10"));
+  EXPECT_TRUE(less("F2", "F10"));
+  EXPECT_FALSE(less("10", "2"));
+  EXPECT_FALSE(less("7", "7"));
+}
+
+TEST(Cable, EndsThatMakeNoFibreAreJudgedAlone) {
+  const std::vector<GeneratedFibre> fibres = test::generatedCable();
+  std::vector<CableFile> files = filesOf({fibres[2]}, {1310});
+  // End B of another length: not one fibre; each end is still judged, and both fail.
+  for (KeyEvent& e : files[0].trace->events) e.distanceM *= 0.8;
+  const Cable cable = certify(files, test::generatedCableLimits());
+  ASSERT_EQ(cable.rows.size(), 1u);
+  const FibreRow& row = cable.rows[0];
+  ASSERT_TRUE(row.bothEndsProblem);
+  EXPECT_EQ(row.bothEndsProblem->code, compare::BidirRefusal::LengthsDiffer);
+  EXPECT_TRUE(row.bothEnds.empty());
+  EXPECT_FALSE(row.verdict.pass());
+  bool fromA = false;
+  bool fromB = false;
+  for (const Judgement& j : row.verdict.items) {
+    fromA = fromA || (j.direction == 'A' && !j.pass);
+    fromB = fromB || (j.direction == 'B' && !j.pass);
+  }
+  EXPECT_TRUE(fromA && fromB);
+}
+
+}  // namespace
+}  // namespace tracelink::cable

@@ -113,8 +113,9 @@ LimitsOutcome parseLimits(std::string_view text) {
   bool named = false;
   std::size_t lengthMinAt = 0;
   for (std::size_t i = 0; i < o->members.size(); ++i) {
-    const auto& [key, value] = o->members[i];
-    const json::Value& v = *value;
+    // Named apart rather than bound: a lambda below refers to the key.
+    const std::string& key = o->members[i].first;
+    const json::Value& v = *o->members[i].second;
     if (key == "name") {
       const std::string* s = std::get_if<std::string>(&v.data);
       if (!s) return problem(LimitsFault::NotAString, key, v.offset);

@@ -72,15 +72,16 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
   // Without a pulse width the trace says nothing of its dead zone; two points keep at least
   // the event's own step out of the fit.
   const double dead = std::max(deadZoneMetres(trace), 2 * trace.spacingM);
-  const auto last = static_cast<std::int64_t>(trace.size()) - 1;
+  const double lastPoint = static_cast<double>(trace.size()) - 1;
   for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
-    const double from = bounds[i] + 2 * dead;
-    const double to = bounds[i + 1] - dead;
-    const auto first = std::max<std::int64_t>(
-        0, static_cast<std::int64_t>(std::ceil((from - trace.originM) / trace.spacingM)));
-    const auto end = std::min<std::int64_t>(
-        last, static_cast<std::int64_t>(std::floor((to - trace.originM) / trace.spacingM)));
-    if (end - first + 1 < kMinSideSamples) continue;
+    // In doubles until clamped: a damaged file's distances need not fit an integer.
+    const double from =
+        std::max(0.0, std::ceil((bounds[i] + 2 * dead - trace.originM) / trace.spacingM));
+    const double to =
+        std::min(lastPoint, std::floor((bounds[i + 1] - dead - trace.originM) / trace.spacingM));
+    if (!(to - from + 1 >= static_cast<double>(kMinSideSamples))) continue;
+    const auto first = static_cast<std::int64_t>(from);
+    const auto end = static_cast<std::int64_t>(to);
     const LineFit fit = fitSamples(trace.levels.data() + first, first, end - first + 1,
                                    trace.spacingM, trace.originM);
     fits.push_back(SectionFit{bounds[i], bounds[i + 1], fit.dbPerKm()});

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "cable/limits.h"
 #include "cable/verdict.h"
 #include "trace/trace.h"
+#include "trace/trace_to_sor.h"
 
 namespace tracelink::test {
 
@@ -172,6 +175,26 @@ inline std::string generatedFileName(const GeneratedFibre& fibre, char end, doub
   std::string name = "CABLE_F" + fibre.id;
   if (severalWavelengths) name += "_" + std::to_string(static_cast<int>(wavelengthNm));
   return name + (end == 'A' ? "_AB.sor" : "_BA.sor");
+}
+
+// Writes the cable as SOR files into folder (which must exist), A and B of each fibre and
+// wavelength, named as our cable upload names them; returns the paths in fibre order.
+inline std::vector<std::filesystem::path> writeGeneratedCable(
+    const std::filesystem::path& folder, const std::vector<GeneratedFibre>& fibres,
+    const std::vector<double>& wavelengths = {1310}) {
+  std::vector<std::filesystem::path> paths;
+  for (const GeneratedFibre& f : fibres) {
+    for (std::size_t w = 0; w < wavelengths.size(); ++w) {
+      for (const char end : {'A', 'B'}) {
+        const std::vector<std::uint8_t> bytes = WriteTraceSor(end == 'A' ? f.fromA[w] : f.fromB[w]);
+        paths.push_back(folder / generatedFileName(f, end, wavelengths[w], wavelengths.size() > 1));
+        std::ofstream out(paths.back(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+      }
+    }
+  }
+  return paths;
 }
 
 }  // namespace tracelink::test

@@ -7,6 +7,8 @@
 
 #include "cable/fibre_names.h"
 #include "cable/generated_cable.h"
+#include "files/path_text.h"
+#include "files/test_files.h"
 
 namespace tracelink::cable {
 namespace {
@@ -146,6 +148,30 @@ TEST(Cable, TheCsvHasOneLinePerRow) {
   EXPECT_EQ(field(4, "orlDb"), "");  // the traces state none and no limit asked for one
   EXPECT_EQ(field(fibres.size(), "fibre"), "'=1+1");
   EXPECT_EQ(field(fibres.size(), "file"), "'=1+1.sor");
+}
+
+TEST(Cable, AFolderOfFilesWithADamagedOne) {
+  const test::TempFolder folder;
+  const std::vector<GeneratedFibre> fibres = test::generatedCable();
+  std::vector<std::filesystem::path> paths = test::writeGeneratedCable(folder.path(), fibres);
+  // Fibre 13 from end A: a SOR file cut short.
+  const std::string whole = test::readFile(paths[0]);
+  paths.push_back(folder / "CABLE_F13_AB.sor");
+  test::writeFile(paths.back(), whole.substr(0, whole.size() / 2));
+
+  std::vector<CableFile> files;
+  for (const std::filesystem::path& p : paths) files.push_back(readCableFile(pathText(p)));
+  const Cable cable = certify(std::move(files), test::generatedCableLimits());
+  ASSERT_EQ(cable.files.size(), paths.size());
+  const CableFile& damaged = cable.files.back();
+  EXPECT_FALSE(damaged.trace);
+  EXPECT_NE(damaged.error.find("CABLE_F13_AB.sor"), std::string::npos) << damaged.error;
+  ASSERT_EQ(cable.rows.size(), fibres.size());
+  for (std::size_t i = 0; i < fibres.size(); ++i) {
+    EXPECT_EQ(cable.rows[i].fibre, fibres[i].id);
+    EXPECT_EQ(cable.rows[i].verdict.pass(), !fibres[i].failure) << fibres[i].id;
+  }
+  EXPECT_EQ(cable.failed(), 3u);
 }
 
 TEST(Cable, FibreAndDirectionFromIdOrName) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "cable/cable_strings.h"
@@ -160,6 +162,23 @@ TEST(Verdict, AnOrlNobodyMeasuredFails) {
   EXPECT_FALSE(v.pass());
   EXPECT_EQ(judgementText(v.items[0], Language::English),
             "ORL: not measured, at least 27.00 dB required (from A)");
+}
+
+TEST(Verdict, DamagedTracesAreJudgedWithoutHarm) {
+  const Trace good = generatedTrace("01", 'A', 1310, GeneratedEnd{}, false, 1);
+  std::vector<Trace> damaged(5, good);
+  damaged[0].spacingM = 1e-300;
+  damaged[1].events[2].distanceM = 1e300;
+  damaged[2].acquisition.pulseWidthsNs = {std::numeric_limits<double>::quiet_NaN()};
+  damaged[3].originM = -1e308;
+  damaged[4].levels.resize(3);
+  Limits l = test::generatedCableLimits();
+  l.orlMinDb = 20;
+  for (const Trace& t : damaged) {
+    const Verdict v = judgeTrace(t, compare::fibreEvents(t), l);
+    // Whatever it reads, a figure that is not a number never passes.
+    for (const Judgement& j : v.items) EXPECT_TRUE(std::isfinite(j.value) || !j.pass);
+  }
 }
 
 TEST(Verdict, SplicesByTheAverageOfBothEnds) {

@@ -15,8 +15,8 @@
 #include <fstream>
 
 #include "cable/cable_strings.h"
+#include "cable/generated_cable.h"
 #include "cable/summary.h"
-#include "cable_folder.h"
 #include "record/fill_in.h"
 #include "ui/cable_reading.h"
 #include "ui/cable_table.h"
@@ -38,7 +38,8 @@ class CableWindowTest : public ::testing::TestWithParam<Language> {
 
   void SetUp() override {
     folder = dir.filePath("cable");
-    writeGeneratedCable(toPath(folder), fibres, {1310});
+    QDir().mkpath(folder);
+    writeGeneratedCable(toPath(folder), fibres);
     std::ofstream(toPath(folder) / "CABLE_F13_AB.sor") << "not a trace";
   }
   const UiStrings& strings() const { return uiStrings(GetParam()); }

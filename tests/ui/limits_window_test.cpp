@@ -17,8 +17,8 @@
 #include <fstream>
 
 #include "cable/cable_strings.h"
+#include "cable/generated_cable.h"
 #include "cable/verdict.h"
-#include "cable_folder.h"
 #include "compare/event_list.h"
 #include "record/fill_in.h"
 #include "render/marker_overlay.h"
@@ -74,7 +74,10 @@ class LimitsWindowTest : public ::testing::TestWithParam<Language> {
   QString failingTrace() {
     const std::vector<GeneratedFibre> cable = generatedCable();
     const QString path = dir.filePath("CABLE_F03_AB.sor");
-    writeBytes(toPath(path), sorBytesOf(cable[2].fromA[0]));
+    const std::vector<std::uint8_t> bytes = WriteTraceSor(cable[2].fromA[0]);
+    std::ofstream(toPath(path), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
   }
 };

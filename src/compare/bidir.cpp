@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/thresholds.h"
 #include "compare/match.h"
 
 namespace tracelink::compare {
@@ -14,6 +15,19 @@ std::optional<double> lossOf(const KeyEvent* e) {
   return e->spliceLossDb;
 }
 
+// At the fibre's ends only a launch connector with fibre behind it has a loss to measure:
+// our analysis measures none at the launch, and an end that drops by the end threshold or
+// more is the fibre's end into the noise, not a connector to another fibre.
+std::optional<double> launchLoss(const KeyEvent* e, bool ours) {
+  return ours ? std::nullopt : lossOf(e);
+}
+std::optional<double> endLoss(const KeyEvent* e, const Trace& trace) {
+  if (!e) return std::nullopt;
+  const double endDb = analysis::resolveThresholds(trace.acquisition, {}).endDb;
+  if (e->type == EventType::End && !(e->spliceLossDb < endDb)) return std::nullopt;
+  return e->spliceLossDb;
+}
+
 std::optional<double> worseReflectance(const KeyEvent* a, const KeyEvent* b) {
   std::optional<double> worst;
   for (const KeyEvent* e : {a, b})
@@ -22,11 +36,12 @@ std::optional<double> worseReflectance(const KeyEvent* a, const KeyEvent* b) {
 }
 
 // One event of the fibre from what each end saw of it (either may be missing).
-BidirEvent eventOf(double distanceM, const KeyEvent* fromA, const KeyEvent* fromB) {
+BidirEvent eventOf(double distanceM, const KeyEvent* fromA, const KeyEvent* fromB,
+                   std::optional<double> lossAB, std::optional<double> lossBA) {
   BidirEvent e;
   e.distanceM = distanceM;
-  e.lossAB = lossOf(fromA);
-  e.lossBA = lossOf(fromB);
+  e.lossAB = lossAB;
+  e.lossBA = lossBA;
   e.averageDb = (e.lossAB.value_or(0.0) + e.lossBA.value_or(0.0)) / 2.0;
   e.reflectanceDb = worseReflectance(fromA, fromB);
   e.oneDirection = e.lossAB.has_value() != e.lossBA.has_value();
@@ -101,18 +116,23 @@ BidirOutcome bidirectional(const Trace& a, const Trace& b, const BidirOptions& o
       fromB = partsB.inner[*pairs[i]];
       seenB[*pairs[i]] = true;
     }
-    inner.push_back(eventOf(partsA.innerM[i], partsA.inner[i], fromB));
+    inner.push_back(
+        eventOf(partsA.innerM[i], partsA.inner[i], fromB, lossOf(partsA.inner[i]), lossOf(fromB)));
   }
   for (std::size_t j = 0; j < mirroredB.size(); ++j)
-    if (!seenB[j]) inner.push_back(eventOf(mirroredB[j], nullptr, partsB.inner[j]));
+    if (!seenB[j])
+      inner.push_back(
+          eventOf(mirroredB[j], nullptr, partsB.inner[j], std::nullopt, lossOf(partsB.inner[j])));
   std::stable_sort(inner.begin(), inner.end(), [](const BidirEvent& x, const BidirEvent& y) {
     return x.distanceM < y.distanceM;
   });
 
   // End A is A's launch and B's end; end B is A's end and B's launch.
-  BidirEvent startA = eventOf(0.0, partsA.launch, partsB.end);
+  BidirEvent startA = eventOf(0.0, partsA.launch, partsB.end, launchLoss(partsA.launch, r.a.ours),
+                              endLoss(partsB.end, b));
   startA.type = EventType::Launch;
-  BidirEvent endB = eventOf(lengthA, partsA.end, partsB.launch);
+  BidirEvent endB = eventOf(lengthA, partsA.end, partsB.launch, endLoss(partsA.end, a),
+                            launchLoss(partsB.launch, r.b.ours));
   endB.type = EventType::End;
   r.events.push_back(startA);
   r.events.insert(r.events.end(), inner.begin(), inner.end());

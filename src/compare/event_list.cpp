@@ -88,8 +88,7 @@ FibreEvents fibreEvents(const Trace& trace, EventSource source,
       if (e.kind == analysis::EventKind::Ghost) continue;
       KeyEvent k;
       k.distanceM = e.distanceM;
-      // The end's drop into the noise is no loss of the link.
-      k.spliceLossDb = e.kind == analysis::EventKind::End ? 0.0 : e.lossDb;
+      k.spliceLossDb = e.lossDb;
       k.reflectanceDb = e.reflectanceDb;
       k.type = typeOf(e.kind);
       f.events.push_back(std::move(k));
@@ -99,7 +98,14 @@ FibreEvents fibreEvents(const Trace& trace, EventSource source,
 
   const auto launch = std::find_if(f.events.begin(), f.events.end(),
                                    [](const KeyEvent& e) { return e.type == EventType::Launch; });
-  f.startM = launch != f.events.end() ? launch->distanceM : trace.originM;
+  if (launch != f.events.end()) {
+    f.startM = launch->distanceM;
+  } else if (trace.originM <= 0 && trace.lastDistanceM() >= 0) {
+    // Points before 0 lie in front of the instrument's own zero, where its table starts.
+    f.startM = 0;
+  } else {
+    f.startM = trace.originM;
+  }
   const auto end = std::find_if(f.events.begin(), f.events.end(),
                                 [](const KeyEvent& e) { return e.type == EventType::End; });
   if (end != f.events.end()) {

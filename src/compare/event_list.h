@@ -20,7 +20,7 @@ enum class EventSource {
 struct FibreEvents {
   std::vector<KeyEvent> events;
   bool ours = false;  // from our analysis rather than the instrument's table
-  double startM = 0;  // the launch event, else the trace's first point
+  double startM = 0;  // the launch event, else 0 where the trace covers it, else its first point
   double endM = 0;    // the end event, else the last event, else the last point
   double lengthM() const { return endM - startM; }
   // The end-to-end loss: the trace's own total where it states one, else the events'

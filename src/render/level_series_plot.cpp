@@ -81,9 +81,13 @@ TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::si
 }
 
 void drawTraceCurve(QImage& canvas, const Trace& trace, const TraceCanvasScale& scale) {
+  drawTraceCurve(canvas, trace, scale, kCanvasInk);
+}
+
+void drawTraceCurve(QImage& canvas, const Trace& trace, const TraceCanvasScale& scale, QRgb ink) {
   if (!scale.curve || scale.end >= trace.size() || scale.first >= scale.end) return;
   SegmentRaster raster(reinterpret_cast<std::uint32_t*>(canvas.bits()), canvas.bytesPerLine() / 4,
-                       canvas.width(), canvas.height(), kCanvasInk);
+                       canvas.width(), canvas.height(), ink);
   // A big trace repeats its levels many times over (a million points rarely span more
   // than 65 dB, 65000 levels): each level's row is worked out once, in a table, when the
   // table is smaller than the points. The rows are the very doubles scale.y() gives.

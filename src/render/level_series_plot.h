@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRgb>
 #include <cstddef>
 #include <cstdint>
 #include "render/plot_geometry.h"
@@ -62,5 +63,7 @@ void renderTraceCanvas(QImage& canvas, const Trace& trace, std::size_t first, st
 // QPainter::drawLine (1 px, square cap, no antialiasing) for every segment from point
 // scale.first to scale.end, in time that grows with the points and not with their pixels.
 void drawTraceCurve(QImage& canvas, const Trace& trace, const TraceCanvasScale& scale);
+// The same in another colour (the overlay of several traces).
+void drawTraceCurve(QImage& canvas, const Trace& trace, const TraceCanvasScale& scale, QRgb ink);
 
 }  // namespace tracelink

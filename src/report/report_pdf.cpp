@@ -234,4 +234,35 @@ QString suggestedReportName(const ReportHeader& header, const QString& traceName
   return parts.join(QChar('_')) + QStringLiteral(".pdf");
 }
 
+void ReportPdfWriter::addEmptyPage(const QString& subject) {
+  if (finished_ || failed_) return;
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get())) {
+      failed_ = true;
+      return;
+    }
+  } else if (!writer_->newPage()) {
+    failed_ = true;
+    return;
+  }
+  ++pages_;
+  if (!subject.isEmpty() && !subjects_.contains(subject)) subjects_.append(subject);
+}
+
+void ReportPdfWriter::drawOnPage(
+    const std::function<void(QPainter&, const QString& fontFamily)>& draw) {
+  if (finished_ || failed_ || !painter_) return;
+  // The canvas placed on the page as addPage places it.
+  const QRectF page(0, 0, writer_->width(), writer_->height());
+  const double scale = std::min(page.width() / kPagePixelWidth, page.height() / kPagePixelHeight);
+  painter_->save();
+  painter_->resetTransform();
+  painter_->translate((page.width() - kPagePixelWidth * scale) / 2,
+                      (page.height() - kPagePixelHeight * scale) / 2);
+  painter_->scale(scale, scale);
+  draw(*painter_, fontFamily_);
+  painter_->restore();
+}
+
 }  // namespace tracelink

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,6 +51,14 @@ class ReportPdfWriter {
   int pages_ = 0;
   bool failed_ = false;
   bool finished_ = false;
+
+ public:
+  // For documents of more than report pages (the cable report). A page with nothing of
+  // the report on it; subject, when not empty, joins the document's subject.
+  void addEmptyPage(const QString& subject);
+  // Draws over the page added last, in canvas pixels as the report page is laid out
+  // (kPagePixelWidth x kPagePixelHeight), in the report's face.
+  void drawOnPage(const std::function<void(QPainter&, const QString& fontFamily)>& draw);
 };
 
 // One page as a PDF document in memory.

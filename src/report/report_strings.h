@@ -62,10 +62,44 @@ struct PreviewStrings {
   QString pdfNotSaved;  // {0} the file and the reason
 };
 
+// The cable report: its summary, the lines added to each fibre's page, the wording of a
+// judged item, and the sheets of its workbook.
+struct CableReportStrings {
+  QString title;            // the summary's heading and the document's title
+  QString cableCaption;     // "Cable:"
+  QString operatorCaption;  // "Operator:"
+  QString dateCaption;      // "Date:"
+  QString limitsCaption;    // "Limits:" before the limits' name and figures
+  QString counts;           // {0} fibres, {1} passed, {2} failed
+  QString badFiles;         // heading of the files that could not be read
+  QString continued;        // {0} the page number of the summary, from 2
+  // The summary's fibre table and the workbook's summary sheet.
+  QString fibreColumn, fileColumn, foundColumn, wavelengthColumn, lengthColumn, lossColumn,
+      dbPerKmColumn, eventsColumn, worstSpliceColumn, worstConnectorColumn, worstReflectanceColumn,
+      orlColumn, verdictColumn, firstFailureColumn;
+  // {0} fibre, {1} wavelength in nm, {2} the verdict's word, {3} the first failure.
+  QString fibreVerdict;
+  QString fibreVerdictPass;        // {0} fibre, {1} wavelength in nm, {2} the verdict's word
+  QString hashLine;                // {0} SHA-256 as 64 hex digits, {1} the file's name
+  QString bothEndsTitle;           // {0} wavelength in nm
+  QString fromA, fromB, averaged;  // the direction a figure was read in
+  // The limits as the summary states them.
+  QString limitSplice, limitConnector, limitReflectance, limitAttenuation, limitLink, limitOrl,
+      limitLengthMin, limitLengthMax, limitBidirectional, noLimits;
+  // The workbook.
+  QString summarySheet, eventsSheet;
+  QString directionColumn, eventColumn, distanceColumn, typeColumn, eventLossColumn,
+      eventReflectanceColumn, itemColumn;
+  QString launch, reflective, nonReflective, gainer, end;  // event types
+  QString notJudged;
+};
+
 struct ReportStrings {
   PrinterSetStrings printerSet;
   ReportPageStrings page;
   PreviewStrings preview;
+  // The cable report.
+  CableReportStrings cable;
 };
 
 const ReportStrings& reportStrings(Language language);

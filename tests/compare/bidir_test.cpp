@@ -65,6 +65,9 @@ TEST(Bidirectional, AveragesSplicesToTheirTrueLossFromOurAnalysis) {
   EXPECT_NEAR(r.lengthM, 11000, 2);
   EXPECT_EQ(r.events.front().type, EventType::Launch);
   EXPECT_EQ(r.events.back().type, EventType::End);
+  // Ours measures no loss at the launch, and the fibre's end drops into the noise.
+  for (const BidirEvent* end : {&r.events.front(), &r.events.back()})
+    EXPECT_FALSE(end->lossAB || end->lossBA || end->oneDirection);
   // Below the splice threshold from B: seen from A only, and averaged with nothing.
   const BidirEvent* oneWay = eventNear(r, 600 + 2000, 5);
   ASSERT_NE(oneWay, nullptr);
@@ -126,10 +129,11 @@ KeyEvent ev(double atM, double lossDb, EventType type, std::optional<double> ref
 
 TEST(Bidirectional, MatchesTheInstrumentsTablesBetweenLaunchCables) {
   using T = EventType;
-  // A: a 500 m launch cable before 0, a 300 m receive cable after the fibre's end at 10000.
+  // A: a 500 m launch cable before 0, a 300 m receive cable after the fibre's end at 10000
+  // (a fibre end, by its drop).
   const Trace a = tableTrace(-500, 10300,
                              {ev(5000, 0.5, T::Reflective, -40), ev(0, 0.25, T::Launch, -50),
-                              ev(3000, 0.4, T::NonReflective), ev(10000, 0.2, T::End, -30),
+                              ev(3000, 0.4, T::NonReflective), ev(10000, 12.0, T::End, -30),
                               ev(10150, 0.3, T::Reflective, -20), ev(-250, 0.2, T::Reflective)},
                              5.0);
   // B: the other way, its length 2 m longer, its events a few metres off A's.
@@ -159,7 +163,8 @@ TEST(Bidirectional, MatchesTheInstrumentsTablesBetweenLaunchCables) {
       {2001, std::nullopt, 0.12, 0.06, std::nullopt, true, T::NonReflective},
       {3000, 0.4, 0.2, 0.3, std::nullopt, false, T::NonReflective},
       {5000, 0.5, 0.3, 0.4, -40, false, T::Reflective},
-      {10000, 0.2, 0.15, 0.175, -30, false, T::End},  // A's end and B's launch
+      // A's end and B's launch; A's end falls into the noise and measures no loss.
+      {10000, std::nullopt, 0.15, 0.075, -30, true, T::End},
   };
   ASSERT_EQ(r.events.size(), std::size(rows));
   for (std::size_t k = 0; k < std::size(rows); ++k) {
@@ -263,6 +268,11 @@ TEST(FibreEvents, TakesTheInstrumentsTableElseOurs) {
     EXPECT_DOUBLE_EQ(f.lengthM(), 8000);
     EXPECT_NEAR(f.totalLossDb, total.value_or(8 * 0.35 + 0.3), 0.005);
   }
+  // Without a launch the fibre starts at the instrument's zero, not at a point before it.
+  const FibreEvents noLaunch =
+      fibreEvents(tableTrace(-20, 9000, {ev(4000, 0.3, T::NonReflective)}, 0.3));
+  EXPECT_EQ(noLaunch.startM, 0);
+  EXPECT_EQ(noLaunch.endM, 4000);
   // Our analysis where the table is missing or unusable, or when asked for.
   test::SyntheticFibre s;
   s.events = {{3000, 0.4, std::nullopt}};

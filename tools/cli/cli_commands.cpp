@@ -17,11 +17,21 @@ extern const Command kMeasureCommand;
 extern const Command kAnalyseCommand;
 extern const Command kIdentityCommand;
 extern const Command kUploadCommand;
+// Comparing two traces of one fibre.
+extern const Command kBidirCommand;
+extern const Command kBendsCommand;
+// The cable report.
+extern const Command kCableCommand;
+extern const Command kVerifyCommand;
 
 std::span<const Command* const> commands() {
-  static const std::array<const Command*, 9> table{
-      &kInfoCommand,    &kCsvCommand,     &kPlotCommand,     &kSorCommand,   &kReportCommand,
-      &kMeasureCommand, &kAnalyseCommand, &kIdentityCommand, &kUploadCommand};
+  static const std::array table{&kInfoCommand, &kCsvCommand, &kPlotCommand, &kSorCommand,
+                                &kReportCommand, &kMeasureCommand, &kAnalyseCommand,
+                                &kIdentityCommand, &kUploadCommand,
+                                // Comparing two traces of one fibre.
+                                &kBidirCommand, &kBendsCommand,
+                                // The cable report.
+                                &kCableCommand, &kVerifyCommand};
   return table;
 }
 

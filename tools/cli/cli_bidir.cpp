@@ -1,0 +1,145 @@
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+
+#include "cli_command.h"
+#include "cli_compare.h"
+#include "cli_options.h"
+#include "cli_trace.h"
+#include "compare/bidir.h"
+#include "compare/compare_strings.h"
+#include "record/fill_in.h"
+
+namespace tracelink::cli {
+
+namespace {
+
+struct BidirArgs {
+  std::string fileA;
+  std::string fileB;
+  compare::BidirOptions options;
+  bool json = false;
+  Language language = Language::English;
+};
+
+constexpr OptionRule kBidirOptions[] = {
+    {"--json"}, {"--tolerance", true, "a distance in metres"}, {"--ours"}, {"--lang", true}};
+
+// The longest tolerance that still tells events of a fibre apart.
+constexpr double kMaxToleranceM = 100'000;
+
+std::string parseBidirArgs(std::span<const std::string> args, BidirArgs& o) {
+  std::size_t files = 0;
+  const std::string problem = parseOptions(
+      args, {"bidir", kBidirOptions},
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--json") {
+          o.json = true;
+        } else if (name == "--ours") {
+          o.options.events = compare::EventSource::Ours;
+        } else if (name == "--lang") {
+          const std::optional<Language> lang = languageNamed(value);
+          if (!lang) return "--lang '" + value + "' is not en or zh";
+          o.language = *lang;
+        } else {
+          const std::optional<double> m = compareNumber(value);
+          if (!m || *m < 0 || *m > kMaxToleranceM)
+            return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
+          o.options.toleranceM = m;
+        }
+        return {};
+      },
+      [&](const std::string& file) -> std::string {
+        if (++files > 2) return "takes two files, the fibre from end A and from end B";
+        (files == 1 ? o.fileA : o.fileB) = file;
+        return {};
+      });
+  if (!problem.empty()) return problem;
+  if (files < 2) return "bidir: needs two files, the fibre from end A and from end B (see --help)";
+  return {};
+}
+
+void writeJson(std::ostream& out, const BidirArgs& o, const compare::BidirResult& r) {
+  out << "{\"fileA\":" << jsonString(o.fileA) << ",\"fileB\":" << jsonString(o.fileB)
+      << ",\"wavelengthNm\":" << jsonFigure(r.wavelengthNm, 1)
+      << ",\"lengthM\":" << jsonFigure(r.lengthM, kMetreDecimals)
+      << ",\"toleranceM\":" << jsonFigure(r.toleranceM, kMetreDecimals) << ",\"events\":[";
+  for (std::size_t i = 0; i < r.events.size(); ++i) {
+    const compare::BidirEvent& e = r.events[i];
+    out << (i ? "," : "") << "{\"no\":" << e.no
+        << ",\"distanceM\":" << jsonFigure(e.distanceM, kMetreDecimals)
+        << ",\"lossAB\":" << jsonFigure(e.lossAB, kDbDecimals)
+        << ",\"lossBA\":" << jsonFigure(e.lossBA, kDbDecimals)
+        << ",\"averageDb\":" << jsonFigure(e.averageDb, kDbDecimals)
+        << ",\"reflectanceDb\":" << jsonFigure(e.reflectanceDb, kDbDecimals)
+        << ",\"oneDirection\":" << (e.oneDirection ? "true" : "false") << '}';
+  }
+  out << "],\"totalLossAB\":" << jsonFigure(r.totalLossAB, kDbDecimals)
+      << ",\"totalLossBA\":" << jsonFigure(r.totalLossBA, kDbDecimals)
+      << ",\"totalLossDb\":" << jsonFigure(r.totalLossDb, kDbDecimals) << ",\"warnings\":[";
+  for (std::size_t i = 0; i < r.warnings.size(); ++i)
+    out << (i ? "," : "")
+        << jsonString(compare::warningText(r.warnings[i], o.fileA, o.fileB, o.language));
+  out << "]}\n";
+}
+
+void writeTable(std::ostream& out, const BidirArgs& o, const compare::BidirResult& r) {
+  const compare::CompareStrings& s = compare::compareStrings(o.language);
+  out << fillIn(s.bidirHead,
+                {compare::compactNumber(r.wavelengthNm, 1), formatFixed(r.lengthM, kMetreDecimals),
+                 compare::compactNumber(r.toleranceM, kMetreDecimals)})
+      << '\n'
+      << s.number << '\t' << s.distance << '\t' << s.lossAB << '\t' << s.lossBA << '\t' << s.average
+      << '\t' << s.reflectance << '\n';
+  for (const compare::BidirEvent& e : r.events) {
+    out << e.no << '\t' << formatFixed(e.distanceM, kMetreDecimals) << '\t'
+        << tableFigure(e.lossAB, kDbDecimals) << '\t' << tableFigure(e.lossBA, kDbDecimals) << '\t'
+        << formatFixed(e.averageDb, kDbDecimals) << '\t'
+        << tableFigure(e.reflectanceDb, kMetreDecimals);
+    if (e.oneDirection) out << '\t' << s.oneDirection;
+    out << '\n';
+  }
+  out << fillIn(s.bidirTotals,
+                {formatFixed(r.totalLossAB, kDbDecimals), formatFixed(r.totalLossBA, kDbDecimals),
+                 formatFixed(r.totalLossDb, kDbDecimals)})
+      << '\n';
+  for (const compare::BidirNote& note : r.warnings)
+    out << compare::warningText(note, o.fileA, o.fileB, o.language) << '\n';
+}
+
+int runBidir(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  BidirArgs o;
+  if (const std::string problem = parseBidirArgs(args, o); !problem.empty())
+    return fail(err, problem);
+  const std::optional<std::pair<Trace, Trace>> traces = loadBoth(o.fileA, o.fileB, err);
+  if (!traces) return kExitFailure;
+  const compare::BidirOutcome outcome =
+      compare::bidirectional(traces->first, traces->second, o.options);
+  if (const auto* problem = std::get_if<compare::BidirProblem>(&outcome))
+    return refuse(err, compare::problemText(*problem, o.fileA, o.fileB, o.language));
+  const compare::BidirResult& r = std::get<compare::BidirResult>(outcome);
+  if (o.json) {
+    writeJson(out, o, r);
+  } else {
+    writeTable(out, o, r);
+  }
+  out.flush();
+  if (!out) return fail(err, "cannot write the output");
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const Command kBidirCommand{
+    "bidir", "bidir A B [--tolerance METRES] [--ours] [--lang en|zh] [--json]",
+    "Two-direction analysis of one fibre: A measured from one end, B from the other (each an "
+    ".otdr file or any maker's SOR file). B is mirrored onto A's distances, the events are "
+    "matched within the tolerance (by default the larger of 20 m and both dead zones) and "
+    "each event's losses from both ends are averaged, which is its true loss; an event seen "
+    "from one end only is averaged with 0 and marked. The events are the files' own, or "
+    "tracelink's analysis where a file has none or with --ours. Two wavelengths, or lengths "
+    "further apart than the tolerance, are refused (exit status 1). --json prints one object.",
+    runBidir, kBidirOptions};
+
+}  // namespace tracelink::cli

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+
+#include "cli_command.h"
+#include "compare/compare_strings.h"
+#include "files/path_text.h"
+#include "measure/measure_text.h"
+#include "trace/load_trace.h"
+
+namespace tracelink::cli {
+
+// What `bidir` and `bends` share: two trace files in, a comparison's figures out.
+
+// A plain decimal number, finite, as an option's value.
+inline std::optional<double> compareNumber(const std::string& text) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
+  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// A figure in JSON: metres to the centimetre, dB to the thousandth; null for none.
+inline std::string jsonFigure(double v, int decimals) {
+  return compare::compactNumber(v, decimals);
+}
+inline std::string jsonFigure(const std::optional<double>& v, int decimals) {
+  return v ? compare::compactNumber(*v, decimals) : std::string("null");
+}
+// The same in a table: "-" for none.
+inline std::string tableFigure(const std::optional<double>& v, int decimals) {
+  return v ? formatFixed(*v, decimals) : std::string("-");
+}
+
+inline constexpr int kMetreDecimals = 2;
+inline constexpr int kDbDecimals = 3;
+
+// Both files loaded, or the first failure written to err (naming the file).
+inline std::optional<std::pair<Trace, Trace>> loadBoth(const std::string& first,
+                                                       const std::string& second,
+                                                       std::ostream& err) {
+  Result<Trace> a = LoadTrace(pathFromText(first));
+  if (!a) {
+    fail(err, a.error().text());
+    return std::nullopt;
+  }
+  Result<Trace> b = LoadTrace(pathFromText(second));
+  if (!b) {
+    fail(err, b.error().text());
+    return std::nullopt;
+  }
+  return std::pair<Trace, Trace>(std::move(*a), std::move(*b));
+}
+
+// A comparison the core refuses is no failure of the program: its own status, 1.
+inline constexpr int kExitRefused = 1;
+inline int refuse(std::ostream& err, std::string_view message) {
+  fail(err, message);
+  return kExitRefused;
+}
+
+}  // namespace tracelink::cli

@@ -1,6 +1,7 @@
 #include "ui/cable_window.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 
 #include "record/fill_in.h"
 #include "ui/cable_reading.h"
+#include "ui/cable_report_run.h"
 #include "ui/cable_table.h"
 #include "ui/qt_text.h"
 
@@ -145,6 +147,7 @@ void CableWindow::start(bool read) {
                                           ? compare::EventSource::Ours
                                           : compare::EventSource::InstrumentElseOurs;
   const Language language = language_;
+  const Certified how{limits_, pairing, events};
   const unsigned threads = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
   QThread* worker = QThread::create([=, this]() mutable {
     if (!files) {
@@ -162,7 +165,7 @@ void CableWindow::start(bool read) {
         std::make_shared<const cable::Cable>(cable::certify(*files, limits, pairing, events));
     if (job->cancel) return;
     QMetaObject::invokeMethod(
-        this, [this, generation, judged, files] { finished(generation, judged, files); },
+        this, [this, generation, judged, files, how] { finished(generation, judged, files, how); },
         Qt::QueuedConnection);
   });
   worker->setParent(this);
@@ -184,16 +187,18 @@ void CableWindow::showProgress() {
 }
 
 void CableWindow::finished(std::uint64_t generation, std::shared_ptr<const cable::Cable> cable,
-                           std::shared_ptr<const std::vector<cable::CableFile>> files) {
+                           std::shared_ptr<const std::vector<cable::CableFile>> files,
+                           Certified how) {
   if (generation != generation_) return;  // overtaken by a later request
   busy_ = false;
   progressTimer_.stop();
   progress_->hide();
   files_ = std::move(files);
   cable_ = std::move(cable);
+  certified_ = std::move(how);
   model_->setCable(cable_, limits_.has_value());
   table_->resizeColumnsToContents();
-  writeReport_->setEnabled(!cable_->rows.empty());
+  writeReport_->setEnabled(!cable_->rows.empty() && !writing_);
   showSummary();
   emit ready();
 }
@@ -229,9 +234,72 @@ QString CableWindow::summaryText() const {
   return summary_->text();
 }
 
+QString CableWindow::folder() const {
+  if (paths_.isEmpty()) return {};
+  const QFileInfo first(paths_.front());
+  return first.isDir() ? first.absoluteFilePath() : first.absolutePath();
+}
+
 void CableWindow::writeReport() {
-  reportNote_ = strings_.cableReportMissing;
+  if (!cable_ || busy() || cable_->rows.empty()) return;
+  if (!certified_.limits) {
+    reportNote_ = strings_.cableNeedsLimits;
+    showSummary();
+    emit reportFinished(reportNote_);
+    return;
+  }
+  if (!saveDialog_) return;
+  const QString pdf = saveDialog_->askSavePath(this, strings_.cableReportTitle, folder(),
+                                               strings_.cableReportFilter);
+  if (pdf.isEmpty()) return;
+
+  // The report's cable and operator are the ones the traces name.
+  CableReportInfo info;
+  for (const cable::CableFile& f : cable_->files) {
+    if (!f.trace) continue;
+    info.cable = fromStd(f.trace->identity.cable).trimmed();
+    info.operatorName = fromStd(f.trace->identity.operatorName).trimmed();
+    break;
+  }
+  info.date = QDateTime::currentDateTime();
+  info.language = language_;
+  info.decimalSeparator = QLocale().decimalPoint();
+  info.pairing = certified_.pairing;
+  info.events = certified_.events;
+
+  writing_ = true;
+  writeReport_->setEnabled(false);
+  progress_->setRange(0, 0);
+  progress_->show();
+  auto cable = cable_;
+  const cable::Limits limits = *certified_.limits;
+  QThread* worker = QThread::create([this, cable, limits, info, pdf] {
+    const CableReportOutcome outcome = writeCableReport(*cable, limits, info, pdf);
+    QMetaObject::invokeMethod(
+        this,
+        [this, pdf, outcome] { reportWritten(pdf, outcome.csv, outcome.xlsx, outcome.problem); },
+        Qt::QueuedConnection);
+  });
+  worker->setParent(this);
+  connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  worker->start();
+}
+
+void CableWindow::reportWritten(const QString& pdf, const QString& csv, const QString& xlsx,
+                                const QString& problem) {
+  writing_ = false;
+  if (!busy_) {
+    progress_->hide();
+    writeReport_->setEnabled(cable_ && !cable_->rows.empty());
+  }
+  reportNote_ =
+      problem.isEmpty()
+          ? fillIn(strings_.cableReportWritten,
+                   {QDir::toNativeSeparators(pdf),
+                    QFileInfo(csv).fileName() + QStringLiteral(", ") + QFileInfo(xlsx).fileName()})
+          : fillIn(strings_.cableReportFailed, {problem});
   showSummary();
+  emit reportFinished(reportNote_);
 }
 
 }  // namespace tracelink

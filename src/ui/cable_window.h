@@ -43,8 +43,8 @@ class CableWindow : public QWidget {
   void open(const QStringList& paths, const QString& title);
   // Judges the cable by limits (none: nothing is judged), without reading it again.
   void setLimits(std::optional<cable::Limits> limits);
-  // Reading or judging is under way.
-  bool busy() const { return busy_; }
+  // Reading, judging or writing the report is under way.
+  bool busy() const { return busy_ || writing_; }
   // The cable shown, or null before the first one is ready.
   const cable::Cable* cable() const { return cable_.get(); }
   QTableView* table() const { return table_; }
@@ -52,7 +52,8 @@ class CableWindow : public QWidget {
   // The line under the table: the counts, the files that could not be read, the outcome
   // of the last report.
   QString summaryText() const;
-  // Asks where to write the cable report and writes it (PDF, and CSV and XLSX beside it).
+  // Asks where to write the cable report and writes it on a worker (PDF, and CSV and
+  // XLSX beside it); reportFinished tells how it went.
   void writeReport();
 
  signals:
@@ -60,12 +61,23 @@ class CableWindow : public QWidget {
   void openTrace(const QString& path);
   // The table shows the cable just read or judged.
   void ready();
+  // The report was written, or why not (as the summary line says it).
+  void reportFinished(const QString& note);
 
  private:
   struct Job;
+  // How the cable shown was certified, for its report.
+  struct Certified {
+    std::optional<cable::Limits> limits;
+    cable::Pairing pairing;
+    compare::EventSource events = compare::EventSource::InstrumentElseOurs;
+  };
   void start(bool read);
   void finished(std::uint64_t generation, std::shared_ptr<const cable::Cable> cable,
-                std::shared_ptr<const std::vector<cable::CableFile>> files);
+                std::shared_ptr<const std::vector<cable::CableFile>> files, Certified how);
+  void reportWritten(const QString& pdf, const QString& csv, const QString& xlsx,
+                     const QString& problem);
+  QString folder() const;
   void showProgress();
   void showSummary();
   cable::Pairing pairing() const;
@@ -77,6 +89,8 @@ class CableWindow : public QWidget {
   std::optional<cable::Limits> limits_;
   std::shared_ptr<const std::vector<cable::CableFile>> files_;  // as last read
   std::shared_ptr<const cable::Cable> cable_;
+  Certified certified_;
+  bool writing_ = false;
   std::shared_ptr<Job> job_;
   std::uint64_t generation_ = 0;
   bool busy_ = false;

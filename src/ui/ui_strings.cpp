@@ -284,12 +284,11 @@ const UiStrings& uiStrings(Language language) {
       .cableNotJudged = QStringLiteral("—"),
       .cableVerdictPass = QStringLiteral("pass"),
       .cableVerdictFail = QStringLiteral("FAIL: {0}"),
-      .cableOpenFailed = QStringLiteral("{0} could not be read"),
-      .cableReportTitle = QStringLiteral("Write the cable report"),
+      .cableReportTitle =
+          QStringLiteral("Write the cable report (PDF; its CSV and XLSX beside it)"),
       .cableReportFilter = QStringLiteral("PDF (*.pdf)"),
       .cableReportWritten = QStringLiteral("Report written: {0} with {1}"),
       .cableReportFailed = QStringLiteral("Report not written: {0}"),
-      .cableReportMissing = QStringLiteral("This build cannot write the cable report"),
       .cableNeedsLimits = QStringLiteral("Choose limits (Limits…) before writing the report"),
   };
   static const UiStrings chinese{
@@ -566,12 +565,10 @@ const UiStrings& uiStrings(Language language) {
       .cableNotJudged = QStringLiteral("—"),
       .cableVerdictPass = QStringLiteral("合格"),
       .cableVerdictFail = QStringLiteral("不合格：{0}"),
-      .cableOpenFailed = QStringLiteral("无法读取 {0}"),
-      .cableReportTitle = QStringLiteral("生成光缆报告"),
+      .cableReportTitle = QStringLiteral("生成光缆报告（PDF，同名 CSV 和 XLSX 在旁）"),
       .cableReportFilter = QStringLiteral("PDF (*.pdf)"),
       .cableReportWritten = QStringLiteral("报告已生成：{0}，另有 {1}"),
       .cableReportFailed = QStringLiteral("报告未生成：{0}"),
-      .cableReportMissing = QStringLiteral("此版本不能生成光缆报告"),
       .cableNeedsLimits = QStringLiteral("生成报告前请先选择验收标准（验收标准…）"),
   };
   return language == Language::English ? english : chinese;

@@ -289,12 +289,10 @@ struct UiStrings {
   QString cableNotJudged;       // the verdict column without limits
   QString cableVerdictPass;
   QString cableVerdictFail;  // {0} the first failing item
-  QString cableOpenFailed;   // {0} the file
   QString cableReportTitle;  // the report's Save As dialog
   QString cableReportFilter;
   QString cableReportWritten;  // {0} the PDF, {1} the sheets
   QString cableReportFailed;   // {0} why
-  QString cableReportMissing;  // the report writer is not part of this build
   QString cableNeedsLimits;    // Write report without limits
 };
 

@@ -5,19 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <set>
 
 #include "cable/cable_strings.h"
 #include "cable/generated_cable.h"
 #include "cable/summary.h"
 #include "record/fill_in.h"
+#include "report/cable_report.h"
 #include "ui/cable_reading.h"
 #include "ui/cable_table.h"
 #include "ui/cable_window.h"
@@ -148,6 +153,33 @@ TEST_P(CableWindowTest, AFolderIsOneCableJudgedSortedAndOpenedFibreByFibre) {
             QDir(folder).filePath("CABLE_F05_AB.sor"));
   ASSERT_NE(w->session().foreign(), nullptr);
   EXPECT_EQ(w->session().foreign()->trace.identity.fiber, "05");
+
+  // The report: the PDF where the user chose, with every readable trace and the limits
+  // attached, and the summary's CSV and workbook beside it.
+  harness.dialog->answer = dir.filePath("out/cable report.pdf");
+  QDir().mkpath(dir.filePath("out"));
+  QSignalSpy written(c, &CableWindow::reportFinished);
+  c->findChild<QPushButton*>("CableWriteReport")->click();
+  ASSERT_TRUE(written.wait(120000));
+  EXPECT_EQ(written.front().front().toString(),
+            fillIn(strings().cableReportWritten,
+                   {QDir::toNativeSeparators(harness.dialog->answer),
+                    QStringLiteral("cable report.csv, cable report.xlsx")}));
+  EXPECT_TRUE(c->summaryText().contains(written.front().front().toString()));
+  QFile pdf(harness.dialog->answer);
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  const Result<std::vector<Attachment>> attached = readAttachments(pdf.readAll());
+  ASSERT_TRUE(attached.ok());
+  std::set<std::string> names;
+  for (const Attachment& a : *attached) names.insert(a.name);
+  EXPECT_EQ(names.size(), 2 * fibres.size() + 2);
+  EXPECT_TRUE(names.contains(kLimitsAttachment));
+  EXPECT_TRUE(names.contains("CABLE_F05_BA.sor"));
+  EXPECT_FALSE(names.contains("CABLE_F13_AB.sor"));
+  QFile csv(dir.filePath("out/cable report.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  EXPECT_EQ(csv.readAll().toStdString(), cable::cableCsv(want));
+  EXPECT_TRUE(QFileInfo(dir.filePath("out/cable report.xlsx")).size() > 0);
 }
 
 TEST_P(CableWindowTest, LimitsChosenLaterJudgeTheCableAgainAndNoneJudgesNothing) {
@@ -181,6 +213,12 @@ TEST_P(CableWindowTest, LimitsChosenLaterJudgeTheCableAgainAndNoneJudgesNothing)
   waitReady(c);
   EXPECT_EQ(column(c, CableTableModel::Verdict),
             QStringList({strings().cableNotJudged, strings().cableNotJudged}));
+  // Nothing judged, nothing to certify: the report asks for limits first.
+  harness.dialog->answer = dir.filePath("never.pdf");
+  c->writeReport();
+  EXPECT_EQ(harness.dialog->asked, 0);
+  EXPECT_TRUE(c->summaryText().contains(strings().cableNeedsLimits));
+  EXPECT_FALSE(QFileInfo::exists(harness.dialog->answer));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, CableWindowTest,

@@ -16,7 +16,9 @@
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
+#include <set>
 
+#include "cable/fibre_names.h"
 #include "record/fill_in.h"
 #include "ui/cable_reading.h"
 #include "ui/cable_report_run.h"
@@ -68,7 +70,8 @@ CableWindow::CableWindow(Language language, std::shared_ptr<SaveDialog> saveDial
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table_->setWordWrap(false);
   layout->addWidget(table_, 1);
 
   auto* bottom = new QHBoxLayout;
@@ -198,6 +201,10 @@ void CableWindow::finished(std::uint64_t generation, std::shared_ptr<const cable
   certified_ = std::move(how);
   model_->setCable(cable_, limits_.has_value());
   table_->resizeColumnsToContents();
+  // A failure's whole text is the cell's tooltip; the column keeps its heading in view.
+  const int verdictWidth = table_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48;
+  if (table_->columnWidth(CableTableModel::Verdict) > verdictWidth)
+    table_->setColumnWidth(CableTableModel::Verdict, verdictWidth);
   writeReport_->setEnabled(!cable_->rows.empty() && !writing_);
   showSummary();
   emit ready();
@@ -206,16 +213,20 @@ void CableWindow::finished(std::uint64_t generation, std::shared_ptr<const cable
 void CableWindow::showSummary() {
   QStringList parts;
   if (cable_) {
+    // A fibre has a row per wavelength: the counts are of fibres.
+    std::set<std::string> named;
+    for (const cable::FibreRow& row : cable_->rows) named.insert(cable::fibreKey(row.fibre));
+    const auto fibres = static_cast<qulonglong>(named.size());
     if (cable_->rows.empty() && files_ && files_->empty()) {
       parts << fillIn(strings_.cableNoTraces,
                       {paths_.size() == 1 ? QDir::toNativeSeparators(paths_.front())
                                           : QString::number(paths_.size())});
     } else if (limits_) {
       parts << fillIn(strings_.cableCounts,
-                      {QString::number(cable_->rows.size()), QString::number(cable_->passed()),
+                      {QString::number(fibres), QString::number(cable_->passed()),
                        QString::number(cable_->failed())});
     } else {
-      parts << fillIn(strings_.cableCountsNoLimits, {QString::number(cable_->rows.size())});
+      parts << fillIn(strings_.cableCountsNoLimits, {QString::number(fibres)});
     }
     std::size_t bad = 0;
     QString first;

@@ -363,8 +363,8 @@ class MainWindow : public QWidget {
   // Shows text in the event box, its first headerLines lines the caption and column
   // heads, with the verdict column when limits are chosen.
   void showEventText(const QString& text, int headerLines);
-  // Judges the trace on screen by the limits; announce: the verdict on the status line.
-  void judgeShownTrace(bool announce);
+  // Judges the trace on screen by the limits; a new verdict goes to the status line.
+  void judgeShownTrace();
   std::optional<cable::Limits> limits_;
   QString eventTextShown_;  // the event box's text without verdicts
   int eventHeaderLines_ = 1;

@@ -108,16 +108,17 @@ void MainWindow::showEventText(const QString& text, int headerLines) {
     picture2_->setEventVerdicts({});
     return;
   }
-  judgeShownTrace(true);
+  judgeShownTrace();
 }
 
-void MainWindow::judgeShownTrace(bool announce) {
+void MainWindow::judgeShownTrace() {
   const ForeignShown* foreign = session_.foreign();
   const bool shown = foreign || session_.source().kind != TraceSource::Kind::None;
   const Trace trace = foreign ? foreign->trace : (shown ? session_.trace() : Trace{});
   if (trace.empty()) {
     text1_->setPlainText(eventTextShown_);
     picture2_->setEventVerdicts({});
+    verdictShown_.clear();
     return;
   }
   // The events judged are the ones the box shows: ours while it shows ours, with the
@@ -146,7 +147,7 @@ void MainWindow::judgeShownTrace(bool announce) {
   picture2_->setEventVerdicts(std::move(marks));
 
   const QString said = verdictText(*limits_, verdict, language_);
-  if (announce && said != verdictShown_) setStatus(said);
+  if (said != verdictShown_) setStatus(said);
   verdictShown_ = said;
 }
 
@@ -154,7 +155,11 @@ CableWindow* MainWindow::showCableView(const QStringList& paths) {
   QStringList chosen = paths;
   QString title;
   if (chosen.isEmpty()) {
-    const QList<QListWidgetItem*> selected = list1_->selectedItems();
+    QList<QListWidgetItem*> selected = list1_->selectedItems();
+    // In the list's order, whichever order they were chosen in.
+    std::sort(selected.begin(), selected.end(), [this](QListWidgetItem* x, QListWidgetItem* y) {
+      return list1_->row(x) < list1_->row(y);
+    });
     if (selected.size() > 1) {
       for (const QListWidgetItem* item : selected)
         chosen << QDir(saveFolder_).filePath(item->text());

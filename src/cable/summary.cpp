@@ -209,7 +209,9 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
     Fibre& fibre = fibres[fibreKey(found.fibre)];
     if (fibre.name.empty()) fibre.name = found.fibre;
     (f.direction == 'B' ? fibre.b : fibre.a) = true;
-    const double nm = f.trace->acquisition.wavelengthNm;
+    // A wavelength that is no number would break the ordering below: such a trace has none.
+    const double stated = f.trace->acquisition.wavelengthNm;
+    const double nm = std::isfinite(stated) ? stated : 0;
     auto w =
         std::find_if(fibre.wavelengths.begin(), fibre.wavelengths.end(),
                      [&](const Wavelength& x) { return std::abs(x.nm - nm) <= kSameWavelengthNm; });

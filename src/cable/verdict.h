@@ -63,7 +63,10 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
                    char direction = 'A');
 
 // A fibre seen from both ends at one wavelength: each trace as above, except that with
-// useBidirectional the splices are judged by the two-direction averages instead.
+// useBidirectional (and a splice limit) the splices are judged once each from both.events:
+// by the average where both ends see one (direction '2'), by the one reading where only one
+// end does (averaging it with a zero would halve a real loss). Items: end A's, end B's
+// (each in its own trace's distances), then those splices (distances from end A's start).
 Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult& both,
                       const Limits& limits);
 

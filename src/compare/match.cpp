@@ -12,14 +12,30 @@ namespace tracelink::compare {
 std::vector<std::optional<std::size_t>> matchNearest(const std::vector<double>& first,
                                                      const std::vector<double>& second,
                                                      double toleranceM) {
-  // A fibre has tens of events, so every candidate pair is cheap to look at; taking the
-  // nearest first keeps two close events from each stealing the other's partner.
+  // Taking the nearest pairs first keeps two close events from each stealing the other's
+  // partner. Only the few nearest candidates of each are weighed, so that a damaged table of
+  // thousands of events within a wide tolerance stays quick.
+  constexpr std::size_t kCandidates = 4;
+  std::vector<std::size_t> order;
+  for (std::size_t j = 0; j < second.size(); ++j)
+    if (std::isfinite(second[j])) order.push_back(j);
+  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+    return second[x] < second[y] || (second[x] == second[y] && x < y);
+  });
   std::vector<std::tuple<double, std::size_t, std::size_t>> pairs;
-  for (std::size_t i = 0; i < first.size(); ++i)
-    for (std::size_t j = 0; j < second.size(); ++j) {
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    if (!std::isfinite(first[i])) continue;
+    const auto at = std::lower_bound(order.begin(), order.end(), first[i],
+                                     [&](std::size_t j, double x) { return second[j] < x; });
+    const auto consider = [&](std::size_t j) {
       const double gap = std::fabs(first[i] - second[j]);
       if (gap <= toleranceM) pairs.emplace_back(gap, i, j);
-    }
+    };
+    for (auto k = at; k != order.end() && k - at < static_cast<std::ptrdiff_t>(kCandidates); ++k)
+      consider(*k);
+    for (auto k = at; k != order.begin() && at - k < static_cast<std::ptrdiff_t>(kCandidates);)
+      consider(*--k);
+  }
   std::sort(pairs.begin(), pairs.end());
   std::vector<std::optional<std::size_t>> matched(first.size());
   std::vector<bool> taken(second.size(), false);

@@ -68,7 +68,7 @@ std::optional<LevelSpan> overlayLevels(const std::vector<OverlayTrace>& traces, 
       const double b = std::floor((toM - t.originM) / t.spacingM + 1e-9);
       if (b < 0 || a > static_cast<double>(last) || a > b) continue;
       first = static_cast<std::size_t>(std::max(a, 0.0));
-      last = std::min(last, static_cast<std::size_t>(b));
+      last = static_cast<std::size_t>(std::min(b, static_cast<double>(last)));
     } else if (t.originM < fromM || t.originM > toM) {
       continue;
     }

@@ -65,11 +65,12 @@ struct GeneratedEnd {
 
 // One end's trace: events at the given distances along A, seen from end A or end B.
 inline Trace generatedTrace(const std::string& id, char end, double wavelengthNm,
-                            const GeneratedEnd& e, bool steepSection, std::uint64_t seed) {
+                            const GeneratedEnd& e, bool steepSection, std::uint64_t seed,
+                            double spacingM = 2) {
   const bool fromB = end == 'B';
   const auto at = [&](double alongA) { return fromB ? kGeneratedLengthM - alongA : alongA; };
   SyntheticFibre f;
-  f.spacingM = 2;
+  f.spacingM = spacingM;
   f.pulseNs = 100;
   f.wavelengthNm = wavelengthNm;
   f.attenuationDbPerKm = wavelengthNm > 1400 ? 0.20 : 0.33;
@@ -123,9 +124,11 @@ inline Trace generatedTrace(const std::string& id, char end, double wavelengthNm
 }
 
 // wavelengths: 1310 alone, or 1310 and 1550 (fibre 07's steep section shows at both).
-// More than 12 fibres for a larger cable: those past 12 pass.
+// More than 12 fibres for a larger cable: those past 12 pass. Points 2 m apart unless
+// spacingM says otherwise.
 inline std::vector<GeneratedFibre> generatedCable(std::vector<double> wavelengths = {1310},
-                                                  int fibres = kGeneratedFibres) {
+                                                  int fibres = kGeneratedFibres,
+                                                  double spacingM = 2) {
   std::vector<GeneratedFibre> cable;
   for (int n = 1; n <= fibres; ++n) {
     GeneratedFibre fibre;
@@ -161,8 +164,10 @@ inline std::vector<GeneratedFibre> generatedCable(std::vector<double> wavelength
     }
     for (std::size_t w = 0; w < wavelengths.size(); ++w) {
       const std::uint64_t seed = static_cast<std::uint64_t>(n * 10 + static_cast<int>(w));
-      fibre.fromA.push_back(generatedTrace(fibre.id, 'A', wavelengths[w], a, steep, seed));
-      fibre.fromB.push_back(generatedTrace(fibre.id, 'B', wavelengths[w], b, steep, seed + 5));
+      fibre.fromA.push_back(
+          generatedTrace(fibre.id, 'A', wavelengths[w], a, steep, seed, spacingM));
+      fibre.fromB.push_back(
+          generatedTrace(fibre.id, 'B', wavelengths[w], b, steep, seed + 5, spacingM));
     }
     cable.push_back(std::move(fibre));
   }

@@ -86,6 +86,7 @@ Result<FibrePage> buildFibrePage(const cable::Cable& cable, std::size_t row,
   if (!info.cable.isEmpty()) page.header.cableNo = info.cable;
   if (!info.operatorName.isEmpty()) page.header.operatorName = info.operatorName;
   page.sources = BuildReportSources(session);
+  page.picture = reportPdfPicture(page.sources.plotCanvas);
   return page;
 }
 

@@ -15,10 +15,9 @@
 #include "record/language.h"
 #include "record/result.h"
 #include "report/report_layout.h"
+#include "report/report_pdf.h"
 
 namespace tracelink {
-
-class ReportPdfWriter;
 
 // The cable report: a summary (cable, operator, date, the limits, every fibre's verdict,
 // the counts and the files that could not be read), then one report page per fibre with
@@ -52,11 +51,13 @@ QString hashLine(const std::string& sha256, const QString& fileName, Language la
 // that could not be read, which is named in the summary and not attached.
 std::vector<QString> attachmentNames(const cable::Cable& cable);
 
-// The report page of one fibre: the page `report` makes of the row's first file. Reads
-// the file again; safe on any thread.
+// The report page of one fibre: the page `report` makes of the row's first file, with its
+// plot's picture made already (most of a page's cost). Reads the file again; safe on any
+// thread, so that a batch builds pages on its workers.
 struct FibrePage {
   ReportHeader header;
   ReportSources sources;
+  ReportPdfPicture picture;
 };
 Result<FibrePage> buildFibrePage(const cable::Cable& cable, std::size_t row,
                                  const CableReportInfo& info);
@@ -73,7 +74,7 @@ Result<CertifySettings> parseCertifyJson(const std::string& json);
 
 // Writes the document: the summary pages at once, then the fibre pages in row order as
 // they are given, and the attachments when finished. Not thread-safe; the pages may be
-// built elsewhere.
+// built elsewhere. The cable and the limits must outlive the writer.
 class CableReportWriter {
  public:
   CableReportWriter(const cable::Cable& cable, const cable::Limits& limits, CableReportInfo info);
@@ -82,7 +83,7 @@ class CableReportWriter {
   CableReportWriter& operator=(const CableReportWriter&) = delete;
 
   // The page of cable.rows[row], with its verdict, hashes and two-direction tables.
-  void addFibrePage(std::size_t row, const FibrePage& page);
+  void addFibrePage(std::size_t row, FibrePage page);
   int pageCount() const;
   // The document with every readable file attached (its bytes read again and checked
   // against the hash it was certified with) and the two settings attachments.

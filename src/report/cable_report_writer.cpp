@@ -2,6 +2,7 @@
 // report adds to each, and the files attached at the end.
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -180,12 +181,20 @@ CableReportWriter::CableReportWriter(const cable::Cable& cable, const cable::Lim
         w.line(kTextPx, fillIn(s.counts, {QString::number(cable_.passed() + cable_.failed()),
                                           QString::number(cable_.passed()),
                                           QString::number(cable_.failed())}));
-        bool anyBad = false;
+        // As many of the files that could not be read as leave the table some room; the
+        // rest counted, as a folder of nothing but damaged files would fill the page.
+        const auto bad = std::count_if(cable_.files.begin(), cable_.files.end(),
+                                       [](const cable::CableFile& f) { return !f.trace; });
+        if (bad > 0) w.line(kTextPx, s.badFiles);
+        qsizetype shown = 0;
         for (const cable::CableFile& f : cable_.files) {
           if (f.trace) continue;
-          if (!anyBad) w.line(kTextPx, s.badFiles);
-          anyBad = true;
+          if (w.y() > kBottom / 2) {
+            w.line(kTablePx, QStringLiteral("    … +%1").arg(bad - shown));
+            break;
+          }
           w.line(kTablePx, QStringLiteral("    ") + utf8(f.error.empty() ? f.path : f.error));
+          ++shown;
         }
         w.skip(8);
         headDone = true;
@@ -225,9 +234,9 @@ int CableReportWriter::pageCount() const {
   return pdf_->pageCount();
 }
 
-void CableReportWriter::addFibrePage(std::size_t row, const FibrePage& page) {
+void CableReportWriter::addFibrePage(std::size_t row, FibrePage page) {
   const cable::FibreRow& r = cable_.rows.at(row);
-  pdf_->addPage(page.header, page.sources);
+  pdf_->addPage(page.header, page.sources, std::move(page.picture));
   pdf_->drawOnPage([&](QPainter& painter, const QString& family) {
     // Below the events list, which ends above this row at eight events.
     Writing w(painter, family, pageUnitToPixel(0, 200).y());

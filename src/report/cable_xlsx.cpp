@@ -137,8 +137,13 @@ Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
   for (std::size_t r = 0; r < cable.rows.size() && std::getline(csv, line); ++r) {
     const std::vector<std::string> fields = csvFields(line);
     const auto row = static_cast<lxw_row_t>(r + 1);
-    for (std::size_t c = 0; c < fields.size() && c < kVerdictField; ++c)
-      writeCell(summary, row, static_cast<lxw_col_t>(c), fields[c]);
+    // The fibre and the files are names, whatever digits they hold ("05" stays "05").
+    for (std::size_t c = 0; c < fields.size() && c < kVerdictField; ++c) {
+      if (c < 2)
+        worksheet_write_string(summary, row, static_cast<lxw_col_t>(c), fields[c].c_str(), nullptr);
+      else
+        writeCell(summary, row, static_cast<lxw_col_t>(c), fields[c]);
+    }
     const cable::Judgement* first = cable.rows[r].verdict.firstFailure();
     worksheet_write_string(
         summary, row, kVerdictField,

@@ -167,7 +167,18 @@ ReportPdfWriter::~ReportPdfWriter() {
   if (painter_ && painter_->isActive()) painter_->end();
 }
 
+ReportPdfPicture reportPdfPicture(const QImage& plotCanvas) {
+  if (plotCanvas.isNull()) return {};
+  return {pictureObjectBody(plotCanvas)};
+}
+
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources) {
+  if (finished_ || failed_) return;
+  addPage(header, sources, reportPdfPicture(sources.plotCanvas));
+}
+
+void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources,
+                              ReportPdfPicture picture) {
   if (finished_ || failed_) return;
   if (!painter_) {
     painter_ = std::make_unique<QPainter>();
@@ -198,7 +209,8 @@ void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& s
   if (!sources.plotCanvas.isNull()) {
     standIn = QImage(1, 1, QImage::Format_RGB32);
     standIn.fill(Qt::white);
-    pictures_.push_back(pictureObjectBody(sources.plotCanvas));
+    pictures_.push_back(picture.objectBody.isEmpty() ? pictureObjectBody(sources.plotCanvas)
+                                                     : std::move(picture.objectBody));
   }
   drawReportPage(*painter_, layoutReportPage(header, sources, language_, decimalSeparator_),
                  sources.plotCanvas, fontFamily_, PageDevice::Document, &standIn);

@@ -22,6 +22,14 @@ namespace tracelink {
 // drawn on an A4 portrait page and scaled to fit it whole, with real text, the plot canvas
 // embedded pixel for pixel and the rules as lines. The document's title is the report's
 // title, its subject the cable and fibre numbers, its creator the program.
+// A page's plot canvas as the document stores it (a compressed image object). Making it
+// is most of the cost of a page and needs nothing of the document, so a batch makes it on
+// its own threads (reportPdfPicture) and hands it to addPage, which then only draws.
+struct ReportPdfPicture {
+  QByteArray objectBody;  // empty for a page without a plot canvas
+};
+ReportPdfPicture reportPdfPicture(const QImage& plotCanvas);
+
 class ReportPdfWriter {
  public:
   ReportPdfWriter(Language language, QString decimalSeparator);
@@ -31,6 +39,9 @@ class ReportPdfWriter {
 
   // Adds one page. Pages come out in the order they were added.
   void addPage(const ReportHeader& header, const ReportSources& sources);
+  // The same with the plot canvas made beforehand: reportPdfPicture(sources.plotCanvas).
+  // The document is the same byte for byte.
+  void addPage(const ReportHeader& header, const ReportSources& sources, ReportPdfPicture picture);
   int pageCount() const { return pages_; }
 
   // Ends the document and returns its bytes; the writer takes no more pages afterwards.
@@ -57,7 +68,8 @@ class ReportPdfWriter {
   // the report on it; subject, when not empty, joins the document's subject.
   void addEmptyPage(const QString& subject);
   // Draws over the page added last, in canvas pixels as the report page is laid out
-  // (kPagePixelWidth x kPagePixelHeight), in the report's face.
+  // (kPagePixelWidth x kPagePixelHeight), in the report's face. Texts and lines only: the
+  // document's images are the pages' plots, replaced in order when it is finished.
   void drawOnPage(const std::function<void(QPainter&, const QString& fontFamily)>& draw);
 };
 

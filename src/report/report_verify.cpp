@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -26,9 +27,14 @@ namespace {
 
 // Text as the pages compare it: what a reader may put between words (spaces, line
 // breaks) does not count.
+// Compatibility forms too, so that a ligature a face drew ("ﬁ") reads as its letters.
+QString comparable(const QString& text) {
+  return text.normalized(QString::NormalizationForm_KC);
+}
+
 std::string blankless(const QString& text) {
   QString out;
-  for (const QChar c : text.normalized(QString::NormalizationForm_KC))
+  for (const QChar c : comparable(text))
     if (!c.isSpace()) out += c;
   return out.toStdString();
 }
@@ -40,6 +46,7 @@ struct PageLines {
 Result<std::vector<PageLines>> readPages(const QByteArray& pdf) {
   // poppler reports damaged documents on standard error; the caller words the outcome.
   poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
+  if (pdf.size() > std::numeric_limits<int>::max()) return Error{"too large a document to read"};
   const std::unique_ptr<poppler::document> document(
       poppler::document::load_from_raw_data(pdf.constData(), static_cast<int>(pdf.size())));
   if (!document) return Error{"not a PDF document"};
@@ -51,9 +58,7 @@ Result<std::vector<PageLines>> readPages(const QByteArray& pdf) {
       const poppler::byte_array bytes =
           p->text(poppler::rectf(), poppler::page::physical_layout).to_utf8();
       const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-      // Compatibility forms, so that a ligature a face drew ("ﬁ") reads as its letters.
-      for (const QString& line : text.normalized(QString::NormalizationForm_KC).split(QChar('\n')))
-        page.lines.push_back(line.trimmed());
+      for (const QString& line : text.split(QChar('\n'))) page.lines.push_back(line.trimmed());
     }
     pages.push_back(std::move(page));
   }
@@ -118,7 +123,7 @@ Result<VerifyOutcome> verifyCableReport(const QByteArray& pdf) {
   std::map<std::string, std::vector<Named>> namedBy;  // by blankless name
   for (std::size_t p = 0; p < pages->size(); ++p)
     for (const QString& line : (*pages)[p].lines)
-      if (const QRegularExpressionMatch m = hashRe.match(line); m.hasMatch())
+      if (const QRegularExpressionMatch m = hashRe.match(comparable(line)); m.hasMatch())
         namedBy[blankless(m.captured(2))].push_back({p, m.captured(1).toStdString()});
 
   std::set<std::string> attachedNames;
@@ -135,6 +140,10 @@ Result<VerifyOutcome> verifyCableReport(const QByteArray& pdf) {
   std::vector<cable::CableFile> files;
   std::map<std::string, std::vector<std::size_t>> pagesOfFile;  // by attachment name
   for (const Attachment* a : traces) {
+    if (!plainFileName(a->name)) {
+      outcome.mismatches.push_back("attachment '" + a->name + "': not a plain file name");
+      continue;
+    }
     const std::string sha = sha256Of(a->bytes);
     const auto named = namedBy.find(blankless(QString::fromStdString(a->name)));
     if (named == namedBy.end()) {
@@ -147,10 +156,6 @@ Result<VerifyOutcome> verifyCableReport(const QByteArray& pdf) {
         outcome.mismatches.push_back(pageLabel(n.page) + ": '" + a->name +
                                      "' is attached with SHA-256 " + sha + ", the page gives " +
                                      n.sha);
-    }
-    if (!plainFileName(a->name)) {
-      outcome.mismatches.push_back("attachment '" + a->name + "': not a plain file name");
-      continue;
     }
     const std::string path = scratch.filePath(QString::fromStdString(a->name)).toStdString();
     {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "cli_batch.h"
+#include "files/test_files.h"
 
 namespace tracelink::cli {
 namespace {
@@ -103,6 +105,61 @@ TEST(Batch, RunsEveryInputAndHandsThemOverInOrderWithTheProgress) {
                              "tracelink-cli: c.otdr: bad\n\rsor 4/5 d.otdr\rsor 5/5 e.otdr" +
                              blank);
   }
+}
+
+// Entries are handed over while the committing thread is busy with earlier groups; each is
+// settled once, in the order added, with its own outcome: a failure to stage as it was, a
+// refusal at the rename (a second file for a taken name) for that entry alone.
+TEST(GroupedSaves, SettlesEveryEntryOnceInOrderAndNamesTheFiles) {
+  for (const std::size_t count : {0u, 1u, 9u, 150u}) {
+    test::TempFolder folder;
+    std::vector<std::string> settled;
+    std::vector<std::string> expected;
+    std::map<std::string, std::string> contents;  // each file named, with what it holds
+    {
+      GroupedSaves saves([&](std::size_t i, const Status& s) {
+        settled.push_back(std::to_string(i) + (s ? " ok" : " " + s.error().text()));
+      });
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::string name = "f" + std::to_string(i % 7 == 6 ? i - 1 : i) + ".pdf";
+        if (i % 5 == 3) {
+          saves.add(i, Error{"input " + std::to_string(i) + " is bad"});
+          expected.push_back(std::to_string(i) + " input " + std::to_string(i) + " is bad");
+        } else {
+          saves.add(i, StageFile(folder / name, "page " + std::to_string(i), ExistingFile::Keep));
+          // The earlier entry of that name, when it was staged, took the name first.
+          const bool taken = i % 7 == 6 && (i - 1) % 5 != 3;
+          if (!taken) contents[name] = "page " + std::to_string(i);
+          expected.push_back(std::to_string(i) +
+                             (taken ? " " + (folder / name).string() + ": exists already" : " ok"));
+        }
+        if (i % 16 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      saves.finish();
+      EXPECT_EQ(settled, expected) << count;
+    }
+    EXPECT_EQ(settled.size(), count);  // nothing settled twice by the destructor
+    std::map<std::string, std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(folder.path()))
+      found[e.path().filename().string()] = test::readFile(e.path());
+    EXPECT_EQ(found, contents) << count;  // no temporary file is left either
+  }
+}
+
+// Leaving the scope without finish still commits and settles what was handed over.
+TEST(GroupedSaves, TheDestructorCommitsWhatWaits) {
+  test::TempFolder folder;
+  std::vector<std::size_t> settled;
+  {
+    GroupedSaves saves([&](std::size_t i, const Status& s) {
+      EXPECT_TRUE(s) << s.error().text();
+      settled.push_back(i);
+    });
+    for (std::size_t i = 0; i < 3; ++i)
+      saves.add(i, StageFile(folder / ("g" + std::to_string(i)), "x", ExistingFile::Replace));
+  }
+  EXPECT_EQ(settled, (std::vector<std::size_t>{0, 1, 2}));
+  for (const char* name : {"g0", "g1", "g2"}) EXPECT_TRUE(std::filesystem::exists(folder / name));
 }
 
 TEST(ProgressLine, RewritesOneLineInPlace) {

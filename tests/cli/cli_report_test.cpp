@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QImage>
+#include <map>
 
 #include "cli/cli_runner.h"
 #include "files/record_text.h"
@@ -167,6 +168,54 @@ TEST_F(CliReportTest, ABadInputIsNamedAndTheRestGoOn) {
   EXPECT_EQ(test::pdfInfo(folder_ / "two.pdf", folder_.path(), "Pages"), "2");
   EXPECT_TRUE(strays(folder_.path()).empty());
   EXPECT_TRUE(strays(folder_ / "out").empty());
+}
+
+// Many workers give the files and the document that one gives, byte for byte, and tell
+// the bad inputs in input order, though the files reach the disk a group at a time.
+TEST_F(CliReportTest, AnyNumberOfWorkersGivesTheSameFilesAndMessages) {
+  std::string inputs;
+  std::vector<std::string> names;
+  std::string expectedErr;
+  for (int i = 0; i < 14; ++i) {
+    const std::string name = "t" + std::to_string(10 + i);
+    if (i % 5 == 2) {
+      writeFile(folder_ / (name + ".otdr"), "x,");
+      expectedErr +=
+          "tracelink-cli: " + (folder_ / (name + ".otdr")).string() + ": field 1 is not a number\n";
+    } else {
+      trace(name + ".otdr", 1 + i % 4);
+      names.push_back(name);
+    }
+    inputs += q(folder_ / (name + ".otdr")) + " ";
+  }
+  const auto bytes = [](const fs::path& pdf) {
+    std::string b = test::readText(pdf);
+    const std::size_t at = b.find("/CreationDate (D:");
+    return at == std::string::npos ? b : b.erase(at, 32);  // stamped to the second
+  };
+  std::map<std::string, std::string> first;
+  for (const char* jobs : {"1", "3"}) {
+    const fs::path dir = folder_ / (std::string("out") + jobs);
+    fs::create_directory(dir);
+    CliRun r = report(inputs + "--jobs " + jobs + " --out-dir " + q(dir));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, expectedErr) << jobs;
+    EXPECT_TRUE(strays(dir).empty());
+    r = report(inputs + "--jobs " + jobs + " --out " + q(dir / "all.pdf"));
+    EXPECT_EQ(r.err, expectedErr) << jobs;
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir)) {
+      const std::string name = e.path().filename().string();
+      if (first.contains(name)) {
+        EXPECT_EQ(bytes(e.path()), first[name]) << jobs << " " << name;
+      } else {
+        first[name] = bytes(e.path());
+      }
+      ++files;
+    }
+    EXPECT_EQ(files, names.size() + 1) << jobs;
+    for (const std::string& name : names) EXPECT_TRUE(fs::exists(dir / (name + ".pdf"))) << name;
+  }
 }
 
 TEST_F(CliReportTest, AnExistingFileIsReplacedOnlyWithForce) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <thread>
 
 #include "files/atomic_file.h"
 #include "files/test_files.h"
@@ -219,6 +220,44 @@ TEST(ReportPdf, PagesComeOutInTheOrderAddedAndTheSubjectNamesEachFibre) {
   const Result<QByteArray> again = writer.finish();  // a finished document takes nothing more
   ASSERT_FALSE(again.ok());
   EXPECT_EQ(again.error().code, ErrorCode::PdfFinished);
+}
+
+// The date the toolkit stamps, to the second, is the one part two runs may differ in.
+QByteArray withoutCreationDate(QByteArray pdf) {
+  const qsizetype at = pdf.indexOf("/CreationDate (D:");
+  if (at >= 0) pdf.replace(at, 32, QByteArray(32, '-'));
+  return pdf;
+}
+
+// A batch makes the plot pictures on its workers: the document they give is the one the
+// writer makes by itself, byte for byte, whatever the canvases and whichever thread made
+// each picture.
+TEST(ReportPdf, PicturesMadeBeforehandGiveTheSameDocument) {
+  const std::vector<QImage> canvases{blockCanvas(true), blockCanvas(false), QImage(),
+                                     blockCanvas(true).convertToFormat(QImage::Format_Grayscale8)};
+  ReportPdfWriter plain(Language::English, ".");
+  ReportPdfWriter prepared(Language::English, ".");
+  std::vector<ReportPdfPicture> pictures(canvases.size());
+  {
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < canvases.size(); ++i)
+      threads.emplace_back([&, i] { pictures[i] = reportPdfPicture(canvases[i]); });
+    for (std::thread& t : threads) t.join();
+  }
+  EXPECT_TRUE(pictures[2].objectBody.isEmpty());  // no canvas, no picture
+  for (std::size_t i = 0; i < canvases.size(); ++i) {
+    ReportHeader header = test::defaultHeader();
+    header.fiberNo = QString::number(i);
+    const ReportSources sources =
+        test::sourcesWith(test::eventsOf(static_cast<int>(i) + 1), canvases[i]);
+    plain.addPage(header, sources);
+    prepared.addPage(header, sources, std::move(pictures[i]));
+  }
+  const Result<QByteArray> a = plain.finish();
+  const Result<QByteArray> b = prepared.finish();
+  ASSERT_TRUE(a.ok() && b.ok());
+  EXPECT_EQ(withoutCreationDate(*a), withoutCreationDate(*b));
+  EXPECT_NE(withoutCreationDate(*a), *a);  // the date was there to be masked
 }
 
 // The writer's failures are codes; the window words them in its language (the preview

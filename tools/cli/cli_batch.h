@@ -15,6 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "files/atomic_file.h"
+#include "record/result.h"
+
 namespace tracelink::cli {
 
 // The threads a batch of `inputs` works on: `jobs` (0: one per core), never more than
@@ -127,5 +130,51 @@ void runBatch(const std::vector<std::string>& files, unsigned jobs, ProgressLine
   }
   progress.clear();
 }
+
+// The files of a batch brought to the disk a group at a time. Waiting for the disk once
+// per file held each worker up for a journal commit, and the workers' commits queued
+// behind one another, so that a second worker gained nothing. Instead the workers only
+// stage their files (StageFile) and the batch's thread hands them here: a thread of its
+// own commits whatever has gathered with one flush (CommitStagedFiles), so the groups
+// grow as long as a flush takes and no worker waits for the disk.
+//
+// Each entry's outcome, a failure to stage included, is settled on the thread that adds
+// the entries and in the order they were added, so failures are told in input order.
+class GroupedSaves {
+ public:
+  // settled(i, status) for entry i once its file has its name or has failed.
+  explicit GroupedSaves(std::function<void(std::size_t, const Status&)> settled);
+  // Waits for every entry and settles it, as finish does.
+  ~GroupedSaves();
+  GroupedSaves(const GroupedSaves&) = delete;
+  GroupedSaves& operator=(const GroupedSaves&) = delete;
+
+  // Hands entry i over, then settles the entries that are already committed.
+  void add(std::size_t i, Result<StagedFile> staged);
+  // Waits until every entry is committed and settles them.
+  void finish();
+
+ private:
+  struct Entry {
+    std::size_t index;
+    Result<StagedFile> staged;
+  };
+  struct Settled {
+    std::size_t index;
+    Status status;
+  };
+  void commitLoop();
+  void settle(bool waitForAll);
+
+  std::function<void(std::size_t, const Status&)> settled_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Entry> waiting_;  // handed over, not yet taken by the committing thread
+  std::vector<Settled> done_;   // committed, not yet settled
+  std::size_t added_ = 0;
+  std::size_t settledCount_ = 0;
+  bool closing_ = false;
+  std::thread committer_;  // last, so that it starts once the members above exist
+};
 
 }  // namespace tracelink::cli

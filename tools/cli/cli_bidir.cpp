@@ -6,6 +6,7 @@
 #include "cli_command.h"
 #include "cli_compare.h"
 #include "cli_options.h"
+#include "cli_sor_plot.h"
 #include "cli_trace.h"
 #include "compare/bidir.h"
 #include "compare/compare_strings.h"
@@ -21,10 +22,16 @@ struct BidirArgs {
   compare::BidirOptions options;
   bool json = false;
   Language language = Language::English;
+  std::string pdf;  // the two-direction report page goes here
+  bool force = false;
 };
 
-constexpr OptionRule kBidirOptions[] = {
-    {"--json"}, {"--tolerance", true, "a distance in metres"}, {"--ours"}, {"--lang", true}};
+constexpr OptionRule kBidirOptions[] = {{"--json"},
+                                        {"--tolerance", true, "a distance in metres"},
+                                        {"--ours"},
+                                        {"--lang", true},
+                                        {"--pdf", true, "a file name"},
+                                        {"--force"}};
 
 // The longest tolerance that still tells events of a fibre apart.
 constexpr double kMaxToleranceM = 100'000;
@@ -36,6 +43,10 @@ std::string parseBidirArgs(std::span<const std::string> args, BidirArgs& o) {
       [&](std::string_view name, const std::string& value) -> std::string {
         if (name == "--json") {
           o.json = true;
+        } else if (name == "--pdf") {
+          o.pdf = value;
+        } else if (name == "--force") {
+          o.force = true;
         } else if (name == "--ours") {
           o.options.events = compare::EventSource::Ours;
         } else if (name == "--lang") {
@@ -119,6 +130,12 @@ int runBidir(std::span<const std::string> args, std::ostream& out, std::ostream&
   if (const auto* problem = std::get_if<compare::BidirProblem>(&outcome))
     return refuse(err, compare::problemText(*problem, o.fileA, o.fileB, o.language));
   const compare::BidirResult& r = std::get<compare::BidirResult>(outcome);
+  if (!o.pdf.empty()) {
+    if (const std::string problem = writeBidirPdf(o.pdf, o.force, traces->first, traces->second, r,
+                                                  o.fileA, o.fileB, o.language);
+        !problem.empty())
+      return fail(err, "bidir: " + problem);
+  }
   if (o.json) {
     writeJson(out, o, r);
   } else {
@@ -132,14 +149,17 @@ int runBidir(std::span<const std::string> args, std::ostream& out, std::ostream&
 }  // namespace
 
 extern const Command kBidirCommand{
-    "bidir", "bidir A B [--tolerance METRES] [--ours] [--lang en|zh] [--json]",
+    "bidir",
+    "bidir A B [--tolerance METRES] [--ours] [--lang en|zh] [--json] [--pdf FILE [--force]]",
     "Two-direction analysis of one fibre: A measured from one end, B from the other (each an "
     ".otdr file or any maker's SOR file). B is mirrored onto A's distances, the events are "
     "matched within the tolerance (by default the larger of 20 m and both dead zones) and "
     "each event's losses from both ends are averaged, which is its true loss; an event seen "
     "from one end only is averaged with 0 and marked. The events are the files' own, or "
     "tracelink's analysis where a file has none or with --ours. Two wavelengths, or lengths "
-    "further apart than the tolerance, are refused (exit status 1). --json prints one object.",
+    "further apart than the tolerance, are refused (exit status 1). --json prints one object. "
+    "--pdf writes the two-direction report page (both traces, B mirrored, and the table) "
+    "to FILE; an existing file is replaced only with --force.",
     runBidir, kBidirOptions};
 
 }  // namespace tracelink::cli

@@ -244,7 +244,7 @@ int runCable(std::span<const std::string> args, std::ostream& out, std::ostream&
             pageFailed = true;
             return;
           }
-          writer.addFibrePage(row, *page);
+          writer.addFibrePage(row, std::move(*page));
         });
   }
   if (pageFailed) return fail(err, o.out + ": not written, a fibre's page is missing");

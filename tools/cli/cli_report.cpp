@@ -105,6 +105,7 @@ ReportHeader headerFor(const ReportOptions& o, const std::string& file) {
 struct Page {
   ReportHeader header;
   ReportSources sources;
+  ReportPdfPicture picture;  // made on the worker for a page of the one document
 };
 
 Result<Page> pageFor(const ReportOptions& o, const std::string& file, const QString& separator) {
@@ -152,15 +153,22 @@ int reportIntoOneFile(const ReportOptions& o, const QString& separator, std::ost
   ProgressLine progress(err, "report", o.files.size(), showsProgress(err));
   ReportPdfWriter writer(o.language, separator);
   bool anyFailed = false;
+  // The document is drawn on this thread alone; its plot pictures, the larger part of a
+  // page's cost, are made on the workers.
   runBatch<Result<Page>>(
-      o.files, o.jobs, progress, [&](std::size_t i) { return pageFor(o, o.files[i], separator); },
+      o.files, o.jobs, progress,
+      [&](std::size_t i) {
+        Result<Page> page = pageFor(o, o.files[i], separator);
+        if (page) page->picture = reportPdfPicture(page->sources.plotCanvas);
+        return page;
+      },
       [&](std::size_t, Result<Page>&& page) {
         if (!page) {
           progress.message(page.error().text());
           anyFailed = true;
           return;
         }
-        writer.addPage(page->header, page->sources);
+        writer.addPage(page->header, page->sources, std::move(page->picture));
       });
   if (writer.pageCount() == 0)
     return fail(err, pathText(out) + ": not written, no page to put in it");
@@ -191,25 +199,31 @@ int reportIntoFolder(const ReportOptions& o, const QString& separator, std::ostr
 
   ProgressLine progress(err, "report", o.files.size(), showsProgress(err));
   bool anyFailed = false;
-  runBatch<Status>(
-      o.files, o.jobs, progress,
-      [&](std::size_t i) -> Status {
-        if (!clash[i].empty()) return Error{clash[i]};
-        const Result<Page> page = pageFor(o, o.files[i], separator);
-        if (!page) return page.error();
-        const Result<QByteArray> bytes =
-            ReportPdf(page->header, page->sources, o.language, separator);
-        if (!bytes) return Error{pathText(targets[i]) + ": " + bytes.error().text()};
-        Status written = writePdf(targets[i], *bytes, o.force);
-        if (!written) return Error{saveFailureText(written.error())};
-        return written;
-      },
-      [&](std::size_t, Status&& done) {
-        if (!done) {
-          progress.message(done.error().text());
-          anyFailed = true;
-        }
-      });
+  {
+    GroupedSaves saves([&](std::size_t, const Status& saved) {
+      if (!saved) {
+        progress.message(saveFailureText(saved.error()));
+        anyFailed = true;
+      }
+    });
+    const ExistingFile existing = o.force ? ExistingFile::Replace : ExistingFile::Keep;
+    runBatch<Result<StagedFile>>(
+        o.files, o.jobs, progress,
+        [&](std::size_t i) -> Result<StagedFile> {
+          if (!clash[i].empty()) return Error{clash[i]};
+          const Result<Page> page = pageFor(o, o.files[i], separator);
+          if (!page) return page.error();
+          const Result<QByteArray> bytes =
+              ReportPdf(page->header, page->sources, o.language, separator);
+          if (!bytes) return Error{pathText(targets[i]) + ": " + bytes.error().text()};
+          return StageFile(
+              targets[i],
+              std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())),
+              existing);
+        },
+        [&](std::size_t i, Result<StagedFile>&& staged) { saves.add(i, std::move(staged)); });
+    saves.finish();
+  }
   return anyFailed ? kExitFailure : kExitOk;
 }
 

@@ -4,7 +4,10 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "compare/bidir.h"
+#include "record/language.h"
 #include "trace/trace.h"
 
 namespace tracelink::cli {
@@ -14,5 +17,17 @@ namespace tracelink::cli {
 // `file` names it in messages.
 int plotTrace(const Trace& trace, const std::string& file, const std::string& png, bool dark,
               std::optional<std::int32_t> from, std::optional<std::int32_t> to, std::ostream& err);
+
+// plot of two to eight files: their traces over each other, each at its own spacing and in
+// its own colour, as the Compare window draws them; the full view, or fromM..toM metres
+// along the plot's axis (which counts from the earliest first point).
+// bidir --pdf: the two-direction report page of A and B written to pdf, atomically; an
+// existing file only with force. What went wrong, naming the file; empty when written.
+std::string writeBidirPdf(const std::string& pdf, bool force, const Trace& a, const Trace& b,
+                          const compare::BidirResult& both, const std::string& fileA,
+                          const std::string& fileB, Language language);
+
+int plotOverlay(const std::vector<std::string>& files, const std::string& png, bool dark,
+                std::optional<double> fromM, std::optional<double> toM, std::ostream& err);
 
 }  // namespace tracelink::cli

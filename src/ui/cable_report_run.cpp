@@ -30,12 +30,12 @@ CableReportOutcome writeCableReport(const cable::Cable& cable, const cable::Limi
 
   CableReportWriter writer(cable, limits, info);
   for (std::size_t row = 0; row < cable.rows.size(); ++row) {
-    const Result<FibrePage> page = buildFibrePage(cable, row, info);
+    Result<FibrePage> page = buildFibrePage(cable, row, info);
     if (!page) {
       outcome.problem = fromStd(page.error().text(language));
       return outcome;
     }
-    writer.addFibrePage(row, *page);
+    writer.addFibrePage(row, std::move(*page));
   }
   const Result<QByteArray> document = writer.finish();
   if (!document) {

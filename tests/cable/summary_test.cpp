@@ -105,6 +105,23 @@ TEST(Cable, TheGeneratedCableGetsItsKnownVerdicts) {
   }
 }
 
+TEST(Cable, OurAnalysisFindsTheSameVerdicts) {
+  // The key events left aside: our own analysis of the backscatter must fail the same
+  // fibres on the same items.
+  const std::vector<GeneratedFibre> fibres = test::generatedCable();
+  const Cable cable = certify(filesOf(fibres, {1310}), test::generatedCableLimits(), {},
+                              compare::EventSource::Ours);
+  ASSERT_EQ(cable.rows.size(), fibres.size());
+  for (std::size_t i = 0; i < fibres.size(); ++i) {
+    SCOPED_TRACE(fibres[i].id);
+    const Judgement* first = cable.rows[i].verdict.firstFailure();
+    ASSERT_EQ(first != nullptr, fibres[i].failure.has_value());
+    if (first) {
+      EXPECT_EQ(first->item, *fibres[i].failure);
+    }
+  }
+}
+
 TEST(Cable, TheCsvHasOneLinePerRow) {
   const std::vector<GeneratedFibre> fibres = test::generatedCable();
   std::vector<CableFile> files = filesOf(fibres, {1310});

@@ -58,7 +58,10 @@ void paintEventMark(QPainter& p, const PlotFrame& frame, const EventMark& mark) 
                             QPointF(x, base - kTriangleHeight)});
   p.drawPolygon(triangle);
   const QRectF box(x - 15, base - kTriangleHeight - 2 - kNumberPixels - 2, 30, kNumberPixels + 2);
-  p.drawText(box, Qt::AlignHCenter | Qt::AlignBottom, QString::number(mark.number));
+  QString label = QString::number(mark.number);
+  // The tick and cross tell pass from fail where the colours alone would not.
+  if (mark.pass) label += *mark.pass ? QChar(0x2713) : QChar(0x2717);
+  p.drawText(box, Qt::AlignHCenter | Qt::AlignBottom, label);
 }
 
 }  // namespace
@@ -81,6 +84,12 @@ QColor eventMarkColour(std::int16_t backColourMode) {
   return backColourMode == kInvertedColourMode ? QColor(255, 170, 64) : QColor(204, 102, 0);
 }
 
+QColor verdictColour(bool pass, std::int16_t backColourMode) {
+  const bool dark = backColourMode == kInvertedColourMode;
+  if (pass) return dark ? QColor(64, 224, 160) : QColor(0, 128, 96);
+  return dark ? QColor(255, 64, 160) : QColor(208, 0, 96);
+}
+
 void paintMarkerOverlay(QPainter& painter, const PlotFrame& frame, std::int16_t backColourMode,
                         const MarkerOverlay& overlay) {
   painter.save();
@@ -91,7 +100,18 @@ void paintMarkerOverlay(QPainter& painter, const PlotFrame& frame, std::int16_t 
     painter.setPen(QPen(colour, 1, Qt::SolidLine));
     painter.setBrush(colour);
     painter.setFont(overlayFont(kNumberPixels, false));
-    for (const EventMark& mark : overlay.events) paintEventMark(painter, frame, mark);
+    for (const EventMark& mark : overlay.events) {
+      if (mark.pass) {
+        const QColor judged = verdictColour(*mark.pass, backColourMode);
+        painter.setPen(QPen(judged, 1, Qt::SolidLine));
+        painter.setBrush(judged);
+      }
+      paintEventMark(painter, frame, mark);
+      if (mark.pass) {
+        painter.setPen(QPen(colour, 1, Qt::SolidLine));
+        painter.setBrush(colour);
+      }
+    }
   }
   // Markers last, so a marker on an event stays whole.
   if (overlay.markerA)

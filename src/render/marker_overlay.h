@@ -18,6 +18,9 @@ namespace tracelink {
 struct EventMark {
   std::int32_t number = 0;
   double distanceM = 0;
+  // Judged against the chosen limits: drawn in the pass or fail colour, its number with a
+  // tick or a cross beside it; none: not judged, drawn as ever.
+  std::optional<bool> pass = std::nullopt;
 };
 
 // What the measuring overlay shows on the visible plot: the markers (metres) and, when
@@ -36,6 +39,7 @@ std::vector<EventMark> eventMarks(const DecodedValues& decoded);
 // that read as well as the white curve.
 QColor markerColour(char letter, std::int16_t backColourMode);
 QColor eventMarkColour(std::int16_t backColourMode);
+QColor verdictColour(bool pass, std::int16_t backColourMode);
 
 // Paints the overlay onto the visible picture after its presentation, in the coordinates
 // of the window `frame` was drawn for (the crosshair's mapping): each marker as a solid

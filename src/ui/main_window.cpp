@@ -186,6 +186,7 @@ void MainWindow::Form_Load() {
   connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
   connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
   wireAnalysis();  // after showDecoded: a trace without events shows ours in its place
+  wireLimits();    // after both: judges the table they show
   loadSettings();
 }
 
@@ -352,7 +353,7 @@ void MainWindow::showDecoded() {
   // tab stops, the record's table keeps its own.
   text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() *
                              (session_.foreign() ? 10 : 8));
-  text1_->setPlainText(fromStd(texts.eventText));
+  showEventText(fromStd(texts.eventText), 1);
 }
 
 // Said once at start, unless the traces are where they always were.

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "analysis/analysis.h"
+#include "cable/limits.h"
 #include "link/cable_upload_run.h"
 #include "link/serial_link.h"
 #include "link/upload_controller.h"
@@ -45,6 +46,8 @@ class TraceView;
 class TraceInfoDialog;
 class AnalysisDialog;
 class CompareWindow;
+class LimitsDialog;
+class CableWindow;
 
 // What the window takes from outside; a test replaces the platform pieces and the
 // save folder, the program passes the real ones.
@@ -362,6 +365,34 @@ class MainWindow : public QWidget {
   bool dropCompares(const QStringList& paths, const QStringList& refused);
   QAction* compareAction_ = nullptr;
   QPointer<CompareWindow> compareWindow_;
+  // Limits and the cable view (main_window_limits.cpp): "Limits…" (plot menu, Ctrl+L)
+  // judges the trace on screen, marking the event box, the plot's events and the status
+  // line; "Cable view…" (file list's menu, Ctrl+K) shows a folder as one cable. With no
+  // limits chosen the window is as it was.
+ public:
+  void ChooseLimits();
+  // Judges by limits from now on (nullopt: nothing), remembered in the settings.
+  void setLimits(std::optional<cable::Limits> limits);
+  const std::optional<cable::Limits>& limits() const { return limits_; }
+  LimitsDialog* limitsDialog() const;
+  // The cable view of paths (trace files, or one folder); empty: the file list's selection
+  // when it holds several files, else the save folder.
+  CableWindow* showCableView(const QStringList& paths = {});
+  CableWindow* cableWindow() const;
+
+ private:
+  void wireLimits();
+  // Shows text in the event box, its first headerLines lines the caption and column
+  // heads, with the verdict column when limits are chosen.
+  void showEventText(const QString& text, int headerLines);
+  // Judges the trace on screen by the limits; a new verdict goes to the status line.
+  void judgeShownTrace();
+  std::optional<cable::Limits> limits_;
+  QString eventTextShown_;  // the event box's text without verdicts
+  int eventHeaderLines_ = 1;
+  QString verdictShown_;  // the last verdict said
+  QPointer<LimitsDialog> limitsDialog_;
+  QPointer<CableWindow> cableWindow_;
 };
 
 }  // namespace tracelink

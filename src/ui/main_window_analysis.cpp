@@ -106,8 +106,8 @@ void MainWindow::analyseWith(const analysis::ThresholdRequest& request) {
              {fromStd(fixedText(t.spliceDb, 3, sep)), fromStd(fixedText(t.reflectanceDb, 1, sep)),
               fromStd(fixedText(t.endDb, 2, sep))});
   text1_->setTabStopDistance(QFontMetricsF(text1_->font()).averageCharWidth() * 10);
-  text1_->setPlainText(caption + QStringLiteral("\r\n") +
-                       fromStd(traceEventText(trace, language_, sep)));
+  showEventText(caption + QStringLiteral("\r\n") + fromStd(traceEventText(trace, language_, sep)),
+                2);
   picture2_->setMarkedEvents(std::move(distances));
   showMeasurement();
 }

@@ -129,6 +129,10 @@ void TraceView::PresentPlot() {
     } else if (m.showEvents && !markedEvents_) {
       overlay.events = eventMarks(session_.decoded());
     }
+    for (EventMark& mark : overlay.events) {
+      const auto index = static_cast<std::size_t>(mark.number - 1);
+      if (mark.number > 0 && index < eventVerdicts_.size()) mark.pass = eventVerdicts_[index];
+    }
     QPainter p(&picture_);
     paintMarkerOverlay(p, frame_, session_.colourScheme(), overlay);
   }
@@ -137,6 +141,12 @@ void TraceView::PresentPlot() {
 
 void TraceView::setMarkedEvents(std::optional<std::vector<double>> distancesM) {
   markedEvents_ = std::move(distancesM);
+  PresentPlot();
+}
+
+void TraceView::setEventVerdicts(std::vector<std::optional<bool>> verdicts) {
+  if (verdicts == eventVerdicts_) return;
+  eventVerdicts_ = std::move(verdicts);
   PresentPlot();
 }
 

@@ -35,6 +35,9 @@ class TraceView : public QWidget {
   // The events "Show events" marks, in the trace's frame, in place of the instrument's
   // (the window's own analysis); nullopt: the instrument's again.
   void setMarkedEvents(std::optional<std::vector<double>> distancesM);
+  // The events' verdicts against the chosen limits, by their number in the event table
+  // (index 0: event 1); an event without one, or an empty list, is marked as ever.
+  void setEventVerdicts(std::vector<std::optional<bool>> verdicts);
 
   void Command3_Click();  // colour scheme toggle
   void Picture4_Click();  // full view
@@ -96,6 +99,7 @@ class TraceView : public QWidget {
   std::int64_t foreignPointAt(double x) const;
   double foreignPlotMetres(double traceMetres) const;
   std::optional<std::vector<double>> markedEvents_;
+  std::vector<std::optional<bool>> eventVerdicts_;
   void foreignMouseMove(float x);
   std::optional<LevelRange> levelRange() const;
 

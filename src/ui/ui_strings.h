@@ -278,6 +278,76 @@ struct UiStrings {
   QString bendsSecond;
   QString bendsDelta;
   QString bendsSummary;  // {0} bends, {1} events
+  // Limits in the window and the cable view ("cable-window").
+  QString limitsMenu;      // plot menu, Ctrl+L
+  QString limitsTitle;     // the dialog
+  QString limitsChoice;    // caption of the box of presets and files
+  QString limitsNone;      // its first entry: nothing is judged
+  QString limitsEdited;    // its entry for figures typed in the fields
+  QString limitsOpenFile;  // the dialog's buttons
+  QString limitsSaveFile;
+  QString limitsFileTitle;  // the Open and Save As dialogs' titles
+  QString limitsSaveTitle;
+  QStringList limitsFilters;
+  QString limitsEmptyHint;  // under the fields: an empty field is not judged
+  // The fields, one per key of a limits file.
+  QString limitsName;
+  QString limitsSplice;
+  QString limitsConnector;
+  QString limitsReflectance;
+  QString limitsAttenuation;  // e.g. "1310: 0.35; 1550: 0.25"
+  QString limitsLinkLoss;
+  QString limitsOrl;
+  QString limitsLengthMin;
+  QString limitsLengthMax;
+  QString limitsBidirectional;
+  // Why the fields are refused: {0} the field. A file's refusal is the cable's own text.
+  QString limitsMissingName;
+  QString limitsNotANumber;      // {0} field
+  QString limitsNotAWavelength;  // {0} field
+  QString limitsOutOfRange;      // {0} field
+  QString limitsMinAboveMax;
+  QString limitsAttenuationForm;  // the attenuation field is not "nm: dB/km; ..."
+  QString limitsFileRefused;      // {0} why, naming the file
+  QString limitsFileUnreadable;   // {0} file, {1} the system's reason
+  QString limitsFileSaved;        // {0} file
+  QString limitsFileNotSaved;     // {0} why (names the file)
+  // What was judged: the status line, the event box's column and the cable view.
+  QString limitsChosen;        // {0} limits' name; said when chosen and the trace is not judged
+  QString limitsCleared;       // "None" chosen
+  QString verdictPass;         // {0} limits' name
+  QString verdictFail;         // {0} limits' name, {1} failures, {2} the first failing item
+  QString eventVerdictColumn;  // the event box's header
+  QString markPass;
+  QString markFail;       // {0} what failed there
+  QString markSeparator;  // between two failures of one event
+  QString itemSplice;     // what failed at an event, in its row of the event box
+  QString itemConnector;
+  QString itemReflectance;
+  // The cable view.
+  QString cableView;         // the file list's menu, Ctrl+K
+  QString cableViewTitle;    // {0} the folder or "n files"
+  QString cableViewFiles;    // {0} count
+  QString cablePattern;      // caption of the pairing pattern
+  QString cablePatternHint;  // its tooltip
+  QString cableOurEvents;    // the check box
+  QString cableReadAgain;
+  QString cableWriteReport;
+  QStringList cableColumns;     // fibre, nm, found, length, loss, dB/km, events, splice,
+                                // connector, reflectance, ORL, verdict
+  QString cableReading;         // {0} done, {1} total
+  QString cableCounts;          // {0} fibres, {1} passed, {2} failed
+  QString cableCountsNoLimits;  // {0} fibres
+  QString cableBadFiles;        // {0} count, {1} the first one's reason
+  QString cableNoTraces;        // {0} the folder or files
+  QString cableNotJudged;       // the verdict column without limits
+  QString cableVerdictPass;
+  QString cableVerdictFail;  // {0} the first failing item
+  QString cableReportTitle;  // the report's Save As dialog
+  QString cableReportFilter;
+  QString cableReportWritten;  // {0} the PDF, {1} the sheets
+  QString cableReportFailed;   // {0} why
+  QString cableNeedsLimits;    // Write report without limits
 };
 
 const UiStrings& uiStrings(Language language);

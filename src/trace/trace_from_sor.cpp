@@ -131,7 +131,9 @@ Trace TraceFromSor(const sor::SorFile& file) {
       t.events.push_back(std::move(k));
     }
     MarkLaunch(t);
-    t.totalLossDb = file.keyEvents->totalLoss / kMilliDbPerDb;
+    // As with the ORL, a stored 0 is a total nobody computed: a fibre with events loses
+    // something, and a 0 taken as measured would pass any link-loss limit unseen.
+    if (file.keyEvents->totalLoss != 0) t.totalLossDb = file.keyEvents->totalLoss / kMilliDbPerDb;
     if (file.keyEvents->orl != 0) t.orlDb = file.keyEvents->orl / kMilliDbPerDb;
   }
   return t;

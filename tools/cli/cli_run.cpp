@@ -17,8 +17,9 @@ void printHelp(std::ostream& out) {
          "Commands:\n";
   for (const tracelink::cli::Command* c : tracelink::cli::commands())
     out << "  " << c->usage << "\n      " << c->summary << "\n";
-  out << "\nExit status: 0 on success; 2 on any failure, with one line on standard error\n"
-         "naming the file and what is wrong (for example \"trace.otdr: field 4001 is not a\n"
+  out << "\nExit status: 0 on success; 1 when bidir or bends refuses its two traces; 2 on\n"
+         "any other failure, with one line on standard error naming the file and what is wrong "
+         "(for example \"trace.otdr: field 4001 is not a\n"
          "number\", \"ends after 5000 of 8000 fields\", \"block count 16 is outside 1..15\").\n";
 }
 

@@ -18,9 +18,9 @@ void printHelp(std::ostream& out) {
   for (const tracelink::cli::Command* c : tracelink::cli::commands())
     out << "  " << c->usage << "\n      " << c->summary << "\n";
   out << "\nExit status: 0 on success; 1 when bidir or bends refuses its two traces; 2 on\n"
-         "any other failure, with one line on standard error naming the file and what is wrong "
-         "(for example \"trace.otdr: field 4001 is not a\n"
-         "number\", \"ends after 5000 of 8000 fields\", \"block count 16 is outside 1..15\").\n";
+         "any other failure, with one line on standard error naming the file and what is\n"
+         "wrong (for example \"trace.otdr: field 4001 is not a number\", \"ends after 5000 of\n"
+         "8000 fields\", \"block count 16 is outside 1..15\").\n";
 }
 
 }  // namespace

@@ -27,12 +27,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 38> kWords = {
-    "info",    "csv",      "plot",     "sor",         "report",   "measure",   "--help",  "--lang",
-    "en",      "zh",       "--json",   "--record",    "--out",    "--out-dir", "--force", "--from",
-    "--to",    "--dark",   "--a",      "--b",         "--event",  "--time",    "--jobs",  "2",
-    "t.otdr",  "s.sor",    "bad.otdr", "empty.otdr",  "o.csv",    "o.png",     "o.pdf",   "o.sor",
-    "analyse", "identity", "--cable",  "--splice-db", "--end-db", "0.1",
+constexpr std::array<std::string_view, 50> kWords = {
+    "info",        "csv",      "plot",  "sor",    "report",   "measure",  "--help",
+    "--lang",      "en",       "zh",    "--json", "--record", "--out",    "--out-dir",
+    "--force",     "--from",   "--to",  "--dark", "--a",      "--b",      "--event",
+    "--time",      "--jobs",   "2",     "t.otdr", "s.sor",    "bad.otdr", "empty.otdr",
+    "o.csv",       "o.png",    "o.pdf", "o.sor",  "analyse",  "identity", "--cable",
+    "--splice-db", "--end-db", "0.1",   "bidir",  "bends",    "--ours",   "--tolerance",
+    "--delta-db",  "--pdf",    "cable", "verify", "--limits", "--csv",    "--xlsx",
+    "--pattern",
 };
 
 struct Entry {

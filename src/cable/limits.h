@@ -59,7 +59,7 @@ LimitsOutcome parseLimits(std::string_view json);
 // Writes limits back as a JSON document parseLimits reads to the same value.
 std::string limitsJson(const Limits& limits);
 
-// The built-in presets, from public summaries of common acceptance specifications.
+// The built-in presets, from public summaries of common acceptance standards.
 const std::vector<Limits>& presets();
 // The preset of that name in any case ("tia-568-sm-osp"); none when there is no such.
 const Limits* findPreset(std::string_view name);

@@ -7,7 +7,7 @@ namespace tracelink::cable {
 
 namespace {
 
-// Each preset is the acceptance figures as the public summaries of a specification give
+// Each preset is the acceptance figures as the public summaries of a standard give
 // them; the README names the summary behind every number. The names are single words so
 // that the command line takes them as they are (--limits TIA-568-SM-OSP).
 std::vector<Limits> makePresets() {
@@ -21,7 +21,7 @@ std::vector<Limits> makePresets() {
     l.reflectanceMaxDb = reflectance;
     l.attenuationMaxDbPerKm = std::move(attenuation);
     // Splices read differently from the two ends; where both were measured, their
-    // average is the loss the specifications mean.
+    // average is the loss the standards mean.
     l.useBidirectional = true;
     all.push_back(std::move(l));
   };

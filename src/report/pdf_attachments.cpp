@@ -22,10 +22,10 @@ Result<QByteArray> withAttachments(const QByteArray& pdf, const std::vector<Atta
       QPDFEFStreamObjectHelper stream =
           QPDFEFStreamObjectHelper::createEFStream(document, file.bytes);
       stream.setSubtype("application/octet-stream");
-      QPDFFileSpecObjectHelper spec =
+      QPDFFileSpecObjectHelper embedded =
           QPDFFileSpecObjectHelper::createFileSpec(document, file.name, stream);
-      spec.setDescription(file.description);
-      attachments.replaceEmbeddedFile(file.name, spec);
+      embedded.setDescription(file.description);
+      attachments.replaceEmbeddedFile(file.name, embedded);
     }
     QPDFWriter writer(document);
     writer.setOutputMemory();
@@ -47,12 +47,12 @@ Result<std::vector<Attachment>> readAttachments(const QByteArray& pdf) {
     document.processMemoryFile("report", pdf.constData(), static_cast<std::size_t>(pdf.size()));
     QPDFEmbeddedFileDocumentHelper attachments(document);
     std::vector<Attachment> files;
-    for (const auto& [name, spec] : attachments.getEmbeddedFiles()) {
-      QPDFObjectHandle stream = spec->getEmbeddedFileStream();
+    for (const auto& [name, embedded] : attachments.getEmbeddedFiles()) {
+      QPDFObjectHandle stream = embedded->getEmbeddedFileStream();
       if (!stream.isStream()) return Error{"attachment '" + name + "' holds no file"};
       const std::shared_ptr<Buffer> data = stream.getStreamData();
       files.push_back(
-          {name, spec->getDescription(),
+          {name, embedded->getDescription(),
            std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize())});
     }
     return files;

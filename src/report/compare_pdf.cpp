@@ -185,17 +185,26 @@ std::array<double, N> columns(const std::array<double, N>& widths) {
   return at;
 }
 
+// A table's column heads (the swatch column has none) over a rule; returns where the rows
+// start.
+template <std::size_t N>
+double headRow(Page& page, double y, const std::array<double, N>& at,
+               const std::array<double, N>& widths, const QStringList& head) {
+  double row = 0;
+  for (std::size_t c = 1; c < N && c < static_cast<std::size_t>(head.size()); ++c)
+    row = page.text(at[c], y, head[static_cast<qsizetype>(c)], kSmallPixels, true, widths[c] - 6);
+  y += row;
+  page.rule(y - 3);
+  return y;
+}
+
 double drawLegend(Page& page, double y, const OverlayPdfInput& input, Language language,
                   const QString& sep) {
   const CompareReportStrings& s = compareReportStrings(language);
   constexpr std::array<double, 6> widths = {kSwatch, 270, 120, 80, 150, 80};
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.wavelength, s.pulse, s.date, s.offset};
-  double row = 0;
-  for (int c = 1; c < head.size(); ++c)
-    row = page.text(at[c], y, head[c], kSmallPixels, true, widths[c] - 6);
-  y += row;
-  page.rule(y - 3);
+  y = headRow(page, y, at, widths, head);
   for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
     const compare::OverlayTrace& t = input.traces[k];
     if (!t.shown || t.trace == nullptr) continue;
@@ -219,11 +228,7 @@ double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Langu
   constexpr std::array<double, 6> widths = {kSwatch, 290, 90, 90, 110, 110};
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.levelA, s.levelB, s.loss, s.lsa};
-  double row = 0;
-  for (int c = 1; c < head.size(); ++c)
-    row = page.text(at[c], y, head[c], kSmallPixels, true, widths[c] - 6);
-  y += row;
-  page.rule(y - 3);
+  y = headRow(page, y, at, widths, head);
   for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
     const compare::OverlayTrace& t = input.traces[k];
     if (!t.shown || t.trace == nullptr) continue;

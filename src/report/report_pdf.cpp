@@ -172,6 +172,21 @@ ReportPdfPicture reportPdfPicture(const QImage& plotCanvas) {
   return {pictureObjectBody(plotCanvas)};
 }
 
+bool ReportPdfWriter::beginPage() {
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get())) {
+      failed_ = true;
+      return false;
+    }
+  } else if (!writer_->newPage()) {
+    failed_ = true;
+    return false;
+  }
+  ++pages_;
+  return true;
+}
+
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources) {
   if (finished_ || failed_) return;
   addPage(header, sources, reportPdfPicture(sources.plotCanvas));
@@ -180,17 +195,7 @@ void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& s
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources,
                               ReportPdfPicture picture) {
   if (finished_ || failed_) return;
-  if (!painter_) {
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(writer_.get())) {
-      failed_ = true;
-      return;
-    }
-  } else if (!writer_->newPage()) {
-    failed_ = true;
-    return;
-  }
-  ++pages_;
+  if (!beginPage()) return;
   const QString subject = subjectOf(header, language_);
   if (!subjects_.contains(subject)) subjects_.append(subject);
 
@@ -248,17 +253,7 @@ QString suggestedReportName(const ReportHeader& header, const QString& traceName
 
 void ReportPdfWriter::addEmptyPage(const QString& subject) {
   if (finished_ || failed_) return;
-  if (!painter_) {
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(writer_.get())) {
-      failed_ = true;
-      return;
-    }
-  } else if (!writer_->newPage()) {
-    failed_ = true;
-    return;
-  }
-  ++pages_;
+  if (!beginPage()) return;
   if (!subject.isEmpty() && !subjects_.contains(subject)) subjects_.append(subject);
 }
 

@@ -50,6 +50,10 @@ class ReportPdfWriter {
   Result<QByteArray> finish();
 
  private:
+  // Starts the next page (the first: begins painting); false, and the writer failed, when
+  // the toolkit refuses.
+  bool beginPage();
+
   Language language_;
   QString decimalSeparator_;
   QString fontFamily_;

@@ -200,7 +200,15 @@ void ComparePlot::present() {
     p.setPen(QPen(kCrosshair, 1, Qt::DotLine));
     p.drawRect(QRect(pressAt_, dragTo_).normalized());
   }
+  p.end();
+  if (inverted_) picture_.invertPixels();
   update();
+}
+
+void ComparePlot::setInverted(bool inverted) {
+  if (inverted == inverted_) return;
+  inverted_ = inverted;
+  present();
 }
 
 void ComparePlot::paintEvent(QPaintEvent* event) {

@@ -59,6 +59,9 @@ class ComparePlot : public QWidget {
   const QImage& picture() const { return picture_; }  // as shown, crosshair included
   // The plot for an export: the overlay and the markers, no crosshair or zoom box.
   QImage exportImage() const;
+  // Shown inverted (the main window's dark scheme) or as drawn; exports stay as drawn.
+  void setInverted(bool inverted);
+  bool inverted() const { return inverted_; }
 
  signals:
   void cursorMoved(double distanceM);
@@ -77,6 +80,7 @@ class ComparePlot : public QWidget {
 
  private:
   void present();
+  bool inverted_ = false;
   void paintMarkers(QImage& image) const;
   double heldInside(double distanceM) const;
   double minimumWidthM() const;

@@ -12,6 +12,8 @@
 #include "compare/compare_strings.h"
 #include "compare/overlay.h"
 #include "record/fill_in.h"
+#include "render/plot_geometry.h"
+#include "ui/compare_plot.h"
 #include "ui/compare_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -78,6 +80,12 @@ void MainWindow::compareFiles(const QStringList& paths, QStringList refused) {
     options.exportFolder = saveFolder_;
     compareWindow_ = new CompareWindow(language_, std::move(options), this);
     compareWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    // The overlay is shown in the scheme the main window's plot is in, and follows it.
+    const auto follow = [plot = compareWindow_->plot()](std::int16_t mode) {
+      plot->setInverted(mode == kInvertedColourMode);
+    };
+    follow(session_.colourScheme());
+    connect(&session_, &TraceSession::colourSchemeChanged, compareWindow_->plot(), follow);
   }
   compareWindow_->openFiles(files);
   compareWindow_->show();

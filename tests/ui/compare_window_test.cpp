@@ -153,6 +153,21 @@ TEST_F(CompareWindowTest, ChosenInTheListWhileAPlainClickStillShowsOneTrace) {
     EXPECT_EQ(names, (QStringList{"a.otdr", "d.otdr", "g.otdr"}));  // in the list's order
     EXPECT_EQ(compare->statusText(), fillIn(s.compareShown, {"3"}));
 
+    // The overlay is shown in the main window's scheme and follows it; a pixel of the
+    // picture is the canvas' own, inverted in the dark scheme.
+    ComparePlot* plot = compare->plot();
+    const auto shownAsDrawn = [plot] {
+      const QRgb drawn = plot->exportImage().pixel(300, 200);
+      return plot->picture().pixel(300, 200) == drawn;
+    };
+    const bool dark = plot->inverted();
+    EXPECT_EQ(shownAsDrawn(), !dark);
+    w->findChild<QPushButton*>("Command3")->click();
+    EXPECT_EQ(plot->inverted(), !dark);
+    EXPECT_EQ(shownAsDrawn(), dark);
+    w->findChild<QPushButton*>("Command3")->click();
+    EXPECT_EQ(plot->inverted(), dark);
+
     // A trace arriving in the folder keeps the choice.
     const QString arrived =
         QDir(folder()).filePath(QStringLiteral("new_%1.otdr").arg(int(language)));

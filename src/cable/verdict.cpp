@@ -73,10 +73,42 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
   // the event's own step out of the fit.
   const double dead = std::max(deadZoneMetres(trace), 2 * trace.spacingM);
   const double lastPoint = static_cast<double>(trace.size()) - 1;
+  // A strong reflection (above all the front panel's) takes far longer than two pulse
+  // lengths to fall back to the backscatter: sample01's launch decays for 90 m, and a fit
+  // from 20 m read 19 dB/km on a good fibre. Where our analysis sees the section's starting
+  // event (the fibre's start: its launch), the fit starts after that event's dead zone.
+  const analysis::Analysis ours = analysis::analyse(trace);
+  const auto recovered = [&](std::size_t bound) {
+    double at = bounds[bound] + 2 * dead;
+    for (const analysis::Event& e : ours.events) {
+      const bool same = bound == 0 ? e.kind == analysis::EventKind::Launch
+                                   : std::fabs(e.distanceM - bounds[bound]) <= 2 * dead;
+      if (same && e.deadZoneEndM < bounds[bound + 1] - dead) at = std::max(at, e.deadZoneEndM);
+    }
+    // Past that, the tail may still fall faster than any fibre: step on, window by window,
+    // while one window's mean lies more than 0.01 dB + 2 dB/km above the next one's, and
+    // at most to the section's middle.
+    const auto window = static_cast<std::int64_t>(std::max(5.0, std::ceil(dead / trace.spacingM)));
+    const double steepDb = 0.01 + 2.0 * static_cast<double>(window) * trace.spacingM / 1000.0;
+    const double middle = (bounds[bound] + bounds[bound + 1]) / 2;
+    const auto meanDb = [&](std::int64_t first) {
+      double sum = 0;
+      for (std::int64_t k = first; k < first + window; ++k) sum += trace.levels[k];
+      return sum / static_cast<double>(window) / kMilliDbPerDb;
+    };
+    while (at < middle) {
+      const double i = std::ceil((at - trace.originM) / trace.spacingM);
+      if (!(i >= 0 && i + 2.0 * static_cast<double>(window) <= static_cast<double>(trace.size())))
+        break;
+      const auto first = static_cast<std::int64_t>(i);
+      if (!(meanDb(first) - meanDb(first + window) > steepDb)) break;
+      at += static_cast<double>(window) * trace.spacingM;
+    }
+    return at;
+  };
   for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
     // In doubles until clamped: a damaged file's distances need not fit an integer.
-    const double from =
-        std::max(0.0, std::ceil((bounds[i] + 2 * dead - trace.originM) / trace.spacingM));
+    const double from = std::max(0.0, std::ceil((recovered(i) - trace.originM) / trace.spacingM));
     const double to =
         std::min(lastPoint, std::floor((bounds[i + 1] - dead - trace.originM) / trace.spacingM));
     if (!(to - from + 1 >= static_cast<double>(kMinSideSamples))) continue;

@@ -227,8 +227,10 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
     std::sort(fibre.wavelengths.begin(), fibre.wavelengths.end(),
               [](const Wavelength& x, const Wavelength& y) { return x.nm < y.nm; });
     std::string found = fibre.a && fibre.b ? "AB+BA " : fibre.b ? "BA " : "AB ";
-    for (std::size_t i = 0; i < fibre.wavelengths.size(); ++i)
-      found += (i ? "/" : "") + wavelengthText(fibre.wavelengths[i].nm);
+    for (std::size_t i = 0; i < fibre.wavelengths.size(); ++i) {
+      if (i) found += '/';
+      found += wavelengthText(fibre.wavelengths[i].nm);
+    }
 
     for (const Wavelength& w : fibre.wavelengths) {
       // The n-th trace from A with the n-th from B; one left over is a row of its own, so

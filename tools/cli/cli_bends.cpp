@@ -35,24 +35,16 @@ std::string parseBendArgs(std::span<const std::string> args, BendArgs& o) {
   const std::string problem = parseOptions(
       args, {"bends", kBendOptions},
       [&](std::string_view name, const std::string& value) -> std::string {
+        if (const std::optional<std::string> shared = sharedCompareOption(
+                name, value, o.options.events, o.language, o.options.toleranceM))
+          return *shared;
         if (name == "--json") {
           o.json = true;
-        } else if (name == "--ours") {
-          o.options.events = compare::EventSource::Ours;
-        } else if (name == "--lang") {
-          const std::optional<Language> lang = languageNamed(value);
-          if (!lang) return "--lang '" + value + "' is not en or zh";
-          o.language = *lang;
         } else if (name == "--delta-db") {
           const std::optional<double> db = compareNumber(value);
           if (!db || !analysis::validSpliceDb(*db))
             return "--delta-db needs a loss in dB above 0 and up to 60, not '" + value + "'";
           o.options.deltaDb = *db;
-        } else {
-          const std::optional<double> m = compareNumber(value);
-          if (!m || *m < 0 || *m > 100'000)
-            return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
-          o.options.toleranceM = m;
         }
         return {};
       },

@@ -33,31 +33,20 @@ constexpr OptionRule kBidirOptions[] = {{"--json"},
                                         {"--pdf", true, "a file name"},
                                         {"--force"}};
 
-// The longest tolerance that still tells events of a fibre apart.
-constexpr double kMaxToleranceM = 100'000;
-
 std::string parseBidirArgs(std::span<const std::string> args, BidirArgs& o) {
   std::size_t files = 0;
   const std::string problem = parseOptions(
       args, {"bidir", kBidirOptions},
       [&](std::string_view name, const std::string& value) -> std::string {
+        if (const std::optional<std::string> shared = sharedCompareOption(
+                name, value, o.options.events, o.language, o.options.toleranceM))
+          return *shared;
         if (name == "--json") {
           o.json = true;
         } else if (name == "--pdf") {
           o.pdf = value;
         } else if (name == "--force") {
           o.force = true;
-        } else if (name == "--ours") {
-          o.options.events = compare::EventSource::Ours;
-        } else if (name == "--lang") {
-          const std::optional<Language> lang = languageNamed(value);
-          if (!lang) return "--lang '" + value + "' is not en or zh";
-          o.language = *lang;
-        } else {
-          const std::optional<double> m = compareNumber(value);
-          if (!m || *m < 0 || *m > kMaxToleranceM)
-            return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
-          o.options.toleranceM = m;
         }
         return {};
       },

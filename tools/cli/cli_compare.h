@@ -5,12 +5,16 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "cli_command.h"
+#include "cli_options.h"
 #include "compare/compare_strings.h"
+#include "compare/event_list.h"
 #include "files/path_text.h"
 #include "measure/measure_text.h"
+#include "record/language.h"
 #include "trace/load_trace.h"
 
 namespace tracelink::cli {
@@ -40,6 +44,33 @@ inline std::string tableFigure(const std::optional<double>& v, int decimals) {
 
 inline constexpr int kMetreDecimals = 2;
 inline constexpr int kDbDecimals = 3;
+
+// The longest tolerance that still tells events of a fibre apart.
+inline constexpr double kMaxToleranceM = 100'000;
+
+// The options both commands take: --ours, --lang and --tolerance. nullopt when name is
+// none of them; else the problem with the value, empty when it was taken.
+inline std::optional<std::string> sharedCompareOption(std::string_view name,
+                                                      const std::string& value,
+                                                      compare::EventSource& events,
+                                                      Language& language,
+                                                      std::optional<double>& toleranceM) {
+  if (name == "--ours") {
+    events = compare::EventSource::Ours;
+  } else if (name == "--lang") {
+    const std::optional<Language> lang = languageNamed(value);
+    if (!lang) return "--lang '" + value + "' is not en or zh";
+    language = *lang;
+  } else if (name == "--tolerance") {
+    const std::optional<double> m = compareNumber(value);
+    if (!m || *m < 0 || *m > kMaxToleranceM)
+      return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
+    toleranceM = m;
+  } else {
+    return std::nullopt;
+  }
+  return std::string();
+}
 
 // Both files loaded, or the first failure written to err (naming the file).
 inline std::optional<std::pair<Trace, Trace>> loadBoth(const std::string& first,

@@ -169,14 +169,14 @@ std::size_t Cable::failed() const {
   return fibres.size() - passed();
 }
 
-CableFile readCableFile(std::string_view path) {
+CableFile readCableFile(std::string_view path, Language language) {
   CableFile file;
   file.path = std::string(path);
   Result<Trace> trace = LoadTrace(pathFromText(path));
   if (trace)
     file.trace = std::move(trace).value();
   else
-    file.error = trace.error().text(Language::English);
+    file.error = trace.error().text(language);
   return file;
 }
 

@@ -10,6 +10,7 @@
 #include "cable/verdict.h"
 #include "compare/bidir.h"
 #include "compare/event_list.h"
+#include "record/language.h"
 #include "trace/trace.h"
 
 namespace tracelink::cable {
@@ -70,8 +71,9 @@ struct Cable {
   std::size_t failed() const;
 };
 
-// One file read for the cable (LoadTrace): its trace, or why it could not be read.
-CableFile readCableFile(std::string_view path);
+// One file read for the cable (LoadTrace): its trace, or why it could not be read, in the
+// language given (the command line's English, the window's own).
+CableFile readCableFile(std::string_view path, Language language = Language::English);
 
 // Builds the cable from files already read (reading stays with the caller, so that the
 // window can show progress and a batch can read in parallel).

@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "files/path_text.h"
-#include "trace/load_trace.h"
 
 namespace tracelink {
 
@@ -33,18 +32,6 @@ std::vector<std::string> cableFilesIn(const std::string& folder) {
   return paths;
 }
 
-cable::CableFile readCableFile(const std::string& path, Language language) {
-  cable::CableFile file;
-  file.path = path;
-  Result<Trace> trace = LoadTrace(pathFromText(path));
-  if (trace) {
-    file.trace = std::move(*trace);
-  } else {
-    file.error = trace.error().text(language);
-  }
-  return file;
-}
-
 std::optional<std::vector<cable::CableFile>> readCableFiles(const std::vector<std::string>& paths,
                                                             Language language, unsigned threads,
                                                             std::atomic<std::size_t>& done,
@@ -54,7 +41,7 @@ std::optional<std::vector<cable::CableFile>> readCableFiles(const std::vector<st
   // Each worker takes the next file not yet taken; each result has its own slot.
   const auto work = [&] {
     for (std::size_t i = next++; i < paths.size() && !cancel; i = next++) {
-      files[i] = readCableFile(paths[i], language);
+      files[i] = cable::readCableFile(paths[i], language);
       ++done;
     }
   };

@@ -19,10 +19,6 @@ namespace tracelink {
 // paths as given, joined with the names. A folder that cannot be listed gives none.
 std::vector<std::string> cableFilesIn(const std::string& folder);
 
-// Reads one file; a file that cannot be read keeps its path and says why, naming it, in
-// the language given.
-cable::CableFile readCableFile(const std::string& path, Language language);
-
 // Reads every path on up to `threads` threads, the files in the order given. done counts
 // the files read so far (for a progress bar on another thread); once cancel is set the
 // reading stops and nothing is returned.

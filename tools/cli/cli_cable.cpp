@@ -20,7 +20,6 @@
 #include "files/path_text.h"
 #include "report/cable_report.h"
 #include "report/cable_xlsx.h"
-#include "trace/load_trace.h"
 
 namespace tracelink::cli {
 
@@ -198,18 +197,7 @@ int runCable(std::span<const std::string> args, std::ostream& out, std::ostream&
   {
     ProgressLine progress(err, "cable: reading", files->size(), showsProgress(err));
     runBatch<cable::CableFile>(
-        *files, o.jobs, progress,
-        [&](std::size_t i) {
-          cable::CableFile file;
-          file.path = (*files)[i];
-          Result<Trace> trace = LoadTrace(pathFromText(file.path));
-          if (trace) {
-            file.trace = std::move(*trace);
-          } else {
-            file.error = trace.error().text();
-          }
-          return file;
-        },
+        *files, o.jobs, progress, [&](std::size_t i) { return cable::readCableFile((*files)[i]); },
         [&](std::size_t i, cable::CableFile&& file) {
           if (!file.trace) {
             progress.message(file.error);

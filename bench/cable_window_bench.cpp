@@ -33,7 +33,7 @@ const QString& cableFolder() {
 }
 
 void BM_ReadFilesOneByOne(benchmark::State& state) {
-  const std::vector<std::string> paths = cableFilesIn(cableFolder().toStdString());
+  const std::vector<std::string> paths = cable::traceFilesIn(cableFolder().toStdString());
   for (auto _ : state) {
     std::size_t points = 0;
     for (const std::string& p : paths) points += LoadTrace(p)->size();

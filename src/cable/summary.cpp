@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <set>
@@ -167,6 +168,23 @@ std::size_t Cable::failed() const {
   std::set<std::string> fibres;
   for (const FibreRow& r : rows) fibres.insert(r.fibre);
   return fibres.size() - passed();
+}
+
+std::vector<std::string> traceFilesIn(std::string_view folder, std::error_code* ec) {
+  std::vector<std::string> paths;
+  std::error_code failed;
+  for (std::filesystem::directory_iterator it(pathFromText(folder), failed), end;
+       !failed && it != end; it.increment(failed)) {
+    std::error_code kind;
+    if (!it->is_regular_file(kind)) continue;
+    std::string ext = pathText(it->path().extension());
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == ".sor" || ext == ".otdr") paths.push_back(pathText(it->path()));
+  }
+  std::sort(paths.begin(), paths.end());
+  if (ec) *ec = failed;
+  return paths;
 }
 
 CableFile readCableFile(std::string_view path, Language language) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cable/limits.h"
@@ -70,6 +71,11 @@ struct Cable {
   std::size_t passed() const;
   std::size_t failed() const;
 };
+
+// The trace files (.sor, .otdr, any letter case) directly in a folder, sorted by name: the
+// folder's path joined with each name. A folder that cannot be listed gives what was listed
+// before the failure, and says why in ec where one is given.
+std::vector<std::string> traceFilesIn(std::string_view folder, std::error_code* ec = nullptr);
 
 // One file read for the cable (LoadTrace): its trace, or why it could not be read, in the
 // language given (the command line's English, the window's own).

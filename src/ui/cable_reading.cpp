@@ -8,30 +8,6 @@
 
 namespace tracelink {
 
-namespace {
-
-bool isTraceName(const std::filesystem::path& name) {
-  std::string ext = pathText(name.extension());
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".sor" || ext == ".otdr";
-}
-
-}  // namespace
-
-std::vector<std::string> cableFilesIn(const std::string& folder) {
-  std::vector<std::string> paths;
-  std::error_code ec;
-  const std::filesystem::path dir = pathFromText(folder);
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code kind;
-    if (it->is_regular_file(kind) && isTraceName(it->path().filename()))
-      paths.push_back(pathText(it->path()));
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
 std::optional<std::vector<cable::CableFile>> readCableFiles(const std::vector<std::string>& paths,
                                                             Language language, unsigned threads,
                                                             std::atomic<std::size_t>& done,

@@ -15,10 +15,6 @@ namespace tracelink {
 // The reading behind the cable view, apart from any window so that a benchmark and a
 // test can run it: the trace files of a folder, each read into a CableFile.
 
-// The trace files (.sor, .otdr, any letter case) directly in folder, sorted by name; the
-// paths as given, joined with the names. A folder that cannot be listed gives none.
-std::vector<std::string> cableFilesIn(const std::string& folder);
-
 // Reads every path on up to `threads` threads, the files in the order given. done counts
 // the files read so far (for a progress bar on another thread); once cancel is set the
 // reading stops and nothing is returned.

@@ -156,7 +156,7 @@ void CableWindow::start(bool read) {
     if (!files) {
       // One folder is its trace files; anything else is the files given.
       if (paths.size() == 1 && QFileInfo(fromStd(paths.front())).isDir())
-        paths = cableFilesIn(paths.front());
+        paths = cable::traceFilesIn(paths.front());
       job->total = paths.size();
       std::optional<std::vector<cable::CableFile>> read =
           readCableFiles(paths, language, threads, job->done, job->cancel);

@@ -61,7 +61,7 @@ class CableWindowTest : public ::testing::TestWithParam<Language> {
   // The core's certification of the folder's files, as the window should show it.
   cable::Cable expected(const cable::Limits& limits) const {
     std::vector<cable::CableFile> files;
-    for (const std::string& path : cableFilesIn(folder.toStdString()))
+    for (const std::string& path : cable::traceFilesIn(folder.toStdString()))
       files.push_back(cable::readCableFile(path));
     return cable::certify(std::move(files), limits);
   }

@@ -143,13 +143,6 @@ Result<cable::Limits> limitsNamed(const std::string& given) {
   return Error{"--limits '" + given + "' is neither a file nor a preset (presets: " + names + ")"};
 }
 
-bool isTraceName(const fs::path& p) {
-  std::string ext = pathText(p.extension());
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".sor" || ext == ".otdr";
-}
-
 // A folder gives its .sor and .otdr files in name order; a file is taken as it is named.
 Result<std::vector<std::string>> traceFiles(const std::vector<std::string>& inputs) {
   std::vector<std::string> files;
@@ -160,11 +153,8 @@ Result<std::vector<std::string>> traceFiles(const std::vector<std::string>& inpu
       files.push_back(input);
       continue;
     }
-    std::vector<std::string> found;
-    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
-      if (it->is_regular_file(ec) && isTraceName(it->path())) found.push_back(pathText(it->path()));
+    const std::vector<std::string> found = cable::traceFilesIn(input, &ec);
     if (ec) return Error{input + ": the folder cannot be read"};
-    std::sort(found.begin(), found.end());
     files.insert(files.end(), found.begin(), found.end());
   }
   if (files.empty()) return Error{"cable: no .sor or .otdr file in what was given"};

@@ -1,10 +1,8 @@
 #include "ui/cable_reading.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <thread>
 
-#include "files/path_text.h"
 
 namespace tracelink {
 

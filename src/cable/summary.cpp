@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "analysis/analysis.h"
 #include "cable/cable_strings.h"
 #include "cable/fibre_names.h"
 #include "files/path_text.h"
@@ -38,10 +39,10 @@ void worseMax(std::optional<double>& worst, double v) {
   if (!worst || v > *worst) worst = v;
 }
 
-double meanDbPerKm(const Trace& t, const compare::FibreEvents& f) {
+double meanDbPerKm(const Trace& t, const compare::FibreEvents& f, const analysis::Analysis& ours) {
   double km = 0;
   double db = 0;
-  for (const SectionFit& s : sectionFits(t, f)) {
+  for (const SectionFit& s : sectionFits(t, f, &ours)) {
     const double l = (s.toM - s.fromM) / 1000.0;
     km += l;
     db += s.dbPerKm * l;
@@ -80,11 +81,13 @@ std::optional<double> orlOf(const Trace& t, const Verdict& v, char direction) {
   return std::nullopt;
 }
 
-void fillOne(FibreRow& row, const Trace& t, const compare::FibreEvents& f, const Limits& limits) {
-  row.verdict = judgeTrace(t, f, limits, 'A');
+void fillOne(FibreRow& row, const CableFile& file, const compare::FibreEvents& f,
+             const Limits& limits) {
+  const Trace& t = *file.trace;
+  row.verdict = judgeTrace(t, f, limits, 'A', &*file.ours);
   row.lengthM = f.lengthM();
   row.lossDb = f.totalLossDb;
-  row.dbPerKm = meanDbPerKm(t, f);
+  row.dbPerKm = meanDbPerKm(t, f, *file.ours);
   const OneEnd o = figuresOf(f);
   row.events = o.events;
   row.worstSpliceDb = o.worstSplice;
@@ -93,12 +96,14 @@ void fillOne(FibreRow& row, const Trace& t, const compare::FibreEvents& f, const
   row.orlDb = orlOf(t, row.verdict, 'A');
 }
 
-void fillBoth(FibreRow& row, const Trace& a, const Trace& b, const compare::BidirResult& both,
-              const Limits& limits) {
-  row.verdict = judgeBothEnds(a, b, both, limits);
+void fillBoth(FibreRow& row, const CableFile& fileA, const CableFile& fileB,
+              const compare::BidirResult& both, const Limits& limits) {
+  const Trace& a = *fileA.trace;
+  const Trace& b = *fileB.trace;
+  row.verdict = judgeBothEnds(a, b, both, limits, &*fileA.ours, &*fileB.ours);
   row.lengthM = both.lengthM;
   row.lossDb = both.totalLossDb;
-  row.dbPerKm = (meanDbPerKm(a, both.a) + meanDbPerKm(b, both.b)) / 2;
+  row.dbPerKm = (meanDbPerKm(a, both.a, *fileA.ours) + meanDbPerKm(b, both.b, *fileB.ours)) / 2;
   const OneEnd fromA = figuresOf(both.a);
   const OneEnd fromB = figuresOf(both.b);
   row.events = 0;
@@ -191,10 +196,12 @@ CableFile readCableFile(std::string_view path, Language language) {
   CableFile file;
   file.path = std::string(path);
   Result<Trace> trace = LoadTrace(pathFromText(path));
-  if (trace)
+  if (trace) {
     file.trace = std::move(trace).value();
-  else
+    file.ours = analysis::analyse(*file.trace);
+  } else {
     file.error = trace.error().text(language);
+  }
   return file;
 }
 
@@ -202,6 +209,8 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
               compare::EventSource events) {
   Cable cable;
   cable.files = std::move(files);
+  for (CableFile& f : cable.files)
+    if (f.trace && !f.ours) f.ours = analysis::analyse(*f.trace);
 
   // Fibre by fibre (in the order of their keys), then wavelength by wavelength.
   struct Wavelength {
@@ -266,21 +275,23 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
         if (a && b) {
           compare::BidirOptions options;
           options.events = events;
-          compare::BidirOutcome both = compare::bidirectional(*a->trace, *b->trace, options);
+          const compare::FibreEvents fa = compare::fibreEvents(*a->trace, events, *a->ours);
+          const compare::FibreEvents fb = compare::fibreEvents(*b->trace, events, *b->ours);
+          compare::BidirOutcome both =
+              compare::bidirectional(*a->trace, *b->trace, fa, fb, options);
           if (const auto* r = std::get_if<compare::BidirResult>(&both)) {
-            fillBoth(row, *a->trace, *b->trace, *r, limits);
+            fillBoth(row, *a, *b, *r, limits);
           } else {
             // The two ends do not make one fibre (lengths or wavelengths differ): each is
             // judged alone, the row shows end A's figures and says why.
             row.bothEndsProblem = std::get<compare::BidirProblem>(both);
-            const compare::FibreEvents fb = compare::fibreEvents(*b->trace, events);
-            fillOne(row, *a->trace, compare::fibreEvents(*a->trace, events), limits);
-            const Verdict vb = judgeTrace(*b->trace, fb, limits, 'B');
+            fillOne(row, *a, fa, limits);
+            const Verdict vb = judgeTrace(*b->trace, fb, limits, 'B', &*b->ours);
             row.verdict.items.insert(row.verdict.items.end(), vb.items.begin(), vb.items.end());
           }
         } else {
           const CableFile& only = a ? *a : *b;
-          fillOne(row, *only.trace, compare::fibreEvents(*only.trace, events), limits);
+          fillOne(row, only, compare::fibreEvents(*only.trace, events, *only.ours), limits);
           for (Judgement& j : row.verdict.items) j.direction = only.direction;
         }
         cable.rows.push_back(std::move(row));

@@ -35,6 +35,10 @@ struct CableFile {
   std::string error;           // why not, in English, naming the file (for the CLI and logs)
   std::string fibre;           // as found
   char direction = 'A';        // 'A' or 'B'
+  // Our analysis of the trace (at its own thresholds): every verdict needs it, to know
+  // where a section's fit may start and the ORL a file does not state. Made where the file
+  // is read, on the reader's thread; certify makes any that is missing.
+  std::optional<analysis::Analysis> ours;
 };
 
 // One row per fibre and wavelength: every figure of a row is one measurement's, never a
@@ -77,12 +81,12 @@ struct Cable {
 // before the failure, and says why in ec where one is given.
 std::vector<std::string> traceFilesIn(std::string_view folder, std::error_code* ec = nullptr);
 
-// One file read for the cable (LoadTrace): its trace, or why it could not be read, in the
-// language given (the command line's English, the window's own).
+// One file read for the cable (LoadTrace): its trace and our analysis of it, or why it could
+// not be read, in the language given (the command line's English, the window's own).
 CableFile readCableFile(std::string_view path, Language language = Language::English);
 
 // Builds the cable from files already read (reading stays with the caller, so that the
-// window can show progress and a batch can read in parallel).
+// window can show progress and a batch can read in parallel, our analyses included).
 Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing& pairing = {},
               compare::EventSource events = compare::EventSource::InstrumentElseOurs);
 

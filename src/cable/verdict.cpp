@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "analysis/analysis.h"
 #include "measure/measure.h"
@@ -61,7 +62,8 @@ const Judgement* Verdict::firstFailure() const {
   return it == items.end() ? nullptr : &*it;
 }
 
-std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEvents& events) {
+std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEvents& events,
+                                    const analysis::Analysis* ours) {
   std::vector<SectionFit> fits;
   if (trace.size() < 2 || !(trace.spacingM > 0)) return fits;
   std::vector<double> bounds{events.startM};
@@ -77,10 +79,11 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
   // lengths to fall back to the backscatter: sample01's launch decays for 90 m, and a fit
   // from 20 m read 19 dB/km on a good fibre. Where our analysis sees the section's starting
   // event (the fibre's start: its launch), the fit starts after that event's dead zone.
-  const analysis::Analysis ours = analysis::analyse(trace);
+  std::optional<analysis::Analysis> made;
+  if (!ours) ours = &made.emplace(analysis::analyse(trace));
   const auto recovered = [&](std::size_t bound) {
     double at = bounds[bound] + 2 * dead;
-    for (const analysis::Event& e : ours.events) {
+    for (const analysis::Event& e : ours->events) {
       const bool same = bound == 0 ? e.kind == analysis::EventKind::Launch
                                    : std::fabs(e.distanceM - bounds[bound]) <= 2 * dead;
       if (same && e.deadZoneEndM < bounds[bound + 1] - dead) at = std::max(at, e.deadZoneEndM);
@@ -122,7 +125,13 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
 }
 
 Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const Limits& limits,
-                   char direction) {
+                   char direction, const analysis::Analysis* ours) {
+  // Made once, and only when a limit needs it.
+  std::optional<analysis::Analysis> made;
+  const auto analysed = [&]() -> const analysis::Analysis* {
+    if (!ours) ours = &made.emplace(analysis::analyse(trace));
+    return ours;
+  };
   Verdict v;
   const double wavelength = trace.acquisition.wavelengthNm;
   for (std::size_t i = 0; i < events.events.size(); ++i) {
@@ -146,7 +155,7 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
     }
   }
   if (const std::optional<double> limit = attenuationLimit(limits, wavelength)) {
-    for (const SectionFit& s : sectionFits(trace, events)) {
+    for (const SectionFit& s : sectionFits(trace, events, analysed())) {
       Judgement j = atMost(Item::Attenuation, s.dbPerKm, *limit);
       j.distanceM = s.fromM;
       v.items.push_back(j);
@@ -158,7 +167,7 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
     v.items.push_back(atMost(Item::LinkLoss, events.totalLossDb, *limits.linkLossMaxDb));
   if (limits.orlMinDb) {
     std::optional<double> orl = trace.orlDb;
-    if (!orl) orl = analysis::analyse(trace).orlDb;
+    if (!orl) orl = analysed()->orlDb;
     Judgement j = atLeast(Item::Orl, orl.value_or(0), *limits.orlMinDb);
     if (!orl) {
       j.measured = false;
@@ -178,9 +187,10 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
 }
 
 Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult& both,
-                      const Limits& limits) {
-  Verdict fromA = judgeTrace(a, both.a, limits, 'A');
-  Verdict fromB = judgeTrace(b, both.b, limits, 'B');
+                      const Limits& limits, const analysis::Analysis* oursA,
+                      const analysis::Analysis* oursB) {
+  Verdict fromA = judgeTrace(a, both.a, limits, 'A', oursA);
+  Verdict fromB = judgeTrace(b, both.b, limits, 'B', oursB);
   const bool average = limits.useBidirectional && limits.spliceLossMaxDb;
   Verdict v;
   for (const Verdict* side : {&fromA, &fromB})

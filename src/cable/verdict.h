@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "cable/limits.h"
 #include "compare/bidir.h"
 #include "compare/event_list.h"
@@ -50,7 +51,10 @@ struct SectionFit {
   double toM = 0;    // the next event
   double dbPerKm = 0;
 };
-std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEvents& events);
+// `ours`: our analysis of the trace where it was made already (a cable's files are analysed
+// once each where they are read); made here when not given.
+std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEvents& events,
+                                    const analysis::Analysis* ours = nullptr);
 
 // One trace against the limits. Launch and end events are not judged as splices or
 // connectors, nor events outside the fibre (before the launch, past the end). Each
@@ -60,7 +64,7 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
 // of the wavelength; a section too short for five points outside them is not judged. The
 // same fit whoever found the events, so the instrument's table and ours judge alike.
 Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const Limits& limits,
-                   char direction = 'A');
+                   char direction = 'A', const analysis::Analysis* ours = nullptr);
 
 // A fibre seen from both ends at one wavelength: each trace as above, except that with
 // useBidirectional (and a splice limit) the splices are judged once each from both.events:
@@ -68,6 +72,7 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
 // end does (averaging it with a zero would halve a real loss). Items: end A's, end B's
 // (each in its own trace's distances), then those splices (distances from end A's start).
 Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult& both,
-                      const Limits& limits);
+                      const Limits& limits, const analysis::Analysis* oursA = nullptr,
+                      const analysis::Analysis* oursB = nullptr);
 
 }  // namespace tracelink::cable

@@ -59,9 +59,8 @@ double firstPulseNs(const Trace& t) {
   return t.acquisition.pulseWidthsNs.empty() ? 0.0 : t.acquisition.pulseWidthsNs.front();
 }
 
-}  // namespace
-
-BidirOutcome bidirectional(const Trace& a, const Trace& b, const BidirOptions& options) {
+// What refuses a pair before its events are looked at.
+std::optional<BidirProblem> refusedAtOnce(const Trace& a, const Trace& b) {
   BidirProblem problem;
   if (a.empty() || b.empty()) {
     problem.code = BidirRefusal::NoFibre;
@@ -76,12 +75,26 @@ BidirOutcome bidirectional(const Trace& a, const Trace& b, const BidirOptions& o
     problem.b = wavelengthB;
     return problem;
   }
+  return std::nullopt;
+}
 
+}  // namespace
+
+BidirOutcome bidirectional(const Trace& a, const Trace& b, const BidirOptions& options) {
+  if (std::optional<BidirProblem> problem = refusedAtOnce(a, b)) return *problem;
+  return bidirectional(a, b, fibreEvents(a, options.events), fibreEvents(b, options.events),
+                       options);
+}
+
+BidirOutcome bidirectional(const Trace& a, const Trace& b, FibreEvents eventsA, FibreEvents eventsB,
+                           const BidirOptions& options) {
+  if (std::optional<BidirProblem> problem = refusedAtOnce(a, b)) return *problem;
+  BidirProblem problem;
   BidirResult r;
-  r.wavelengthNm = wavelengthA;
+  r.wavelengthNm = a.acquisition.wavelengthNm;
   r.toleranceM = matchToleranceM(options.toleranceM, a, b);
-  r.a = fibreEvents(a, options.events);
-  r.b = fibreEvents(b, options.events);
+  r.a = std::move(eventsA);
+  r.b = std::move(eventsB);
   const double lengthA = r.a.lengthM();
   const double lengthB = r.b.lengthM();
   for (const auto& [length, side] : {std::pair{lengthA, 'A'}, std::pair{lengthB, 'B'}}) {

@@ -71,5 +71,8 @@ struct BidirProblem {
 
 using BidirOutcome = std::variant<BidirResult, BidirProblem>;
 BidirOutcome bidirectional(const Trace& a, const Trace& b, const BidirOptions& options = {});
+// The same with each end's events found already (options.events is then not used).
+BidirOutcome bidirectional(const Trace& a, const Trace& b, FibreEvents eventsA, FibreEvents eventsB,
+                           const BidirOptions& options = {});
 
 }  // namespace tracelink::compare

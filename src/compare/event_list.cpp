@@ -68,10 +68,9 @@ double summedLossDb(const Trace& trace, const FibreEvents& f) {
   return sum;
 }
 
-}  // namespace
-
-FibreEvents fibreEvents(const Trace& trace, EventSource source,
-                        const analysis::ThresholdRequest& thresholds) {
+// `analyse` is called only where the events are ours.
+template <typename Analyse>
+FibreEvents eventsOf(const Trace& trace, EventSource source, Analyse analyse) {
   FibreEvents f;
   const bool instrument = source == EventSource::InstrumentElseOurs &&
                           std::any_of(trace.events.begin(), trace.events.end(), usable);
@@ -83,7 +82,7 @@ FibreEvents fibreEvents(const Trace& trace, EventSource source,
     });
   } else if (!trace.empty()) {
     f.ours = true;
-    const analysis::Analysis found = analysis::analyse(trace, thresholds);
+    const analysis::Analysis& found = analyse();
     for (const analysis::Event& e : found.events) {
       if (e.kind == analysis::EventKind::Ghost) continue;
       KeyEvent k;
@@ -121,6 +120,20 @@ FibreEvents fibreEvents(const Trace& trace, EventSource source,
                                                                            : summedLossDb(trace, f);
   }
   return f;
+}
+
+}  // namespace
+
+FibreEvents fibreEvents(const Trace& trace, EventSource source,
+                        const analysis::ThresholdRequest& thresholds) {
+  std::optional<analysis::Analysis> found;
+  return eventsOf(trace, source, [&]() -> const analysis::Analysis& {
+    return found.emplace(analysis::analyse(trace, thresholds));
+  });
+}
+
+FibreEvents fibreEvents(const Trace& trace, EventSource source, const analysis::Analysis& ours) {
+  return eventsOf(trace, source, [&]() -> const analysis::Analysis& { return ours; });
 }
 
 }  // namespace tracelink::compare

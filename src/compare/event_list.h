@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "analysis/thresholds.h"
 #include "trace/trace.h"
 
@@ -30,5 +31,8 @@ struct FibreEvents {
 
 FibreEvents fibreEvents(const Trace& trace, EventSource source = EventSource::InstrumentElseOurs,
                         const analysis::ThresholdRequest& thresholds = {});
+// The same with our analysis of the trace (at the trace's own thresholds) made already:
+// a cable's files are analysed once each, where they are read, on every core.
+FibreEvents fibreEvents(const Trace& trace, EventSource source, const analysis::Analysis& ours);
 
 }  // namespace tracelink::compare

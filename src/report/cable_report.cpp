@@ -87,6 +87,12 @@ Result<FibrePage> buildFibrePage(const cable::Cable& cable, std::size_t row,
   if (!info.operatorName.isEmpty()) page.header.operatorName = info.operatorName;
   page.sources = BuildReportSources(session);
   page.picture = reportPdfPicture(page.sources.plotCanvas);
+  for (const std::size_t i : r.files) {
+    if (!cable.files.at(i).trace) continue;
+    Result<Attachment> file = certifiedAttachment(cable.files[i]);
+    if (!file) return file.error();
+    page.files.emplace_back(i, std::move(*file));
+  }
   return page;
 }
 

@@ -5,7 +5,10 @@
 #include <QString>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cable/limits.h"
@@ -51,13 +54,32 @@ QString hashLine(const std::string& sha256, const QString& fileName, Language la
 // that could not be read, which is named in the summary and not attached.
 std::vector<QString> attachmentNames(const cable::Cable& cable);
 
+// Attachments as qpdf reads and writes them: name, description and bytes; or the bytes
+// deflated (a zlib stream, which PDF calls FlateDecode) with the file's own size and MD5,
+// made ready on a worker so that the one thread writing the document compresses nothing.
+struct Attachment {
+  std::string name;
+  std::string description;
+  std::string bytes;
+  bool deflated = false;
+  std::size_t size = 0;  // the file's, when deflated
+  std::string md5 = {};  // the file's 16 bytes, when deflated
+};
+Attachment deflatedAttachment(std::string name, std::string description, std::string_view bytes);
+
+// A file of the cable read again to be attached, deflated, described by its SHA-256 (its name
+// is the writer's to give); refused when it no longer has the hash it was certified with, for
+// a report whose pages do not follow from its data is worse than none.
+Result<Attachment> certifiedAttachment(const cable::CableFile& file);
+
 // The report page of one fibre: the page `report` makes of the row's first file, with its
-// plot's picture made already (most of a page's cost). Reads the file again; safe on any
-// thread, so that a batch builds pages on its workers.
+// plot's picture made already (most of a page's cost), and the row's files ready to attach.
+// Reads the files again; safe on any thread, so that a batch builds pages on its workers.
 struct FibrePage {
   ReportHeader header;
   ReportSources sources;
   ReportPdfPicture picture;
+  std::vector<std::pair<std::size_t, Attachment>> files;  // index into cable.files, the file
 };
 Result<FibrePage> buildFibrePage(const cable::Cable& cable, std::size_t row,
                                  const CableReportInfo& info);
@@ -85,8 +107,9 @@ class CableReportWriter {
   // The page of cable.rows[row], with its verdict, hashes and two-direction tables.
   void addFibrePage(std::size_t row, FibrePage page);
   int pageCount() const;
-  // The document with every readable file attached (its bytes read again and checked
-  // against the hash it was certified with) and the two settings attachments.
+  // The document with every readable file attached (as its page brought it, else read
+  // again here and checked against the hash it was certified with) and the two settings
+  // attachments.
   Result<QByteArray> finish();
 
  private:
@@ -94,15 +117,10 @@ class CableReportWriter {
   const cable::Limits& limits_;
   CableReportInfo info_;
   std::vector<QString> names_;
+  std::vector<std::optional<Attachment>> attachments_;  // by file, as the pages brought them
   std::unique_ptr<ReportPdfWriter> pdf_;
 };
 
-// Attachments as qpdf reads and writes them: name, description and bytes.
-struct Attachment {
-  std::string name;
-  std::string description;
-  std::string bytes;
-};
 Result<QByteArray> withAttachments(const QByteArray& pdf, const std::vector<Attachment>& files);
 Result<std::vector<Attachment>> readAttachments(const QByteArray& pdf);
 

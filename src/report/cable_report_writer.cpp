@@ -153,12 +153,25 @@ Result<std::string> readWhole(const std::string& path) {
 
 }  // namespace
 
+Result<Attachment> certifiedAttachment(const cable::CableFile& file) {
+  if (!file.trace) return Error{file.path + ": was not certified, so it is not attached"};
+  Result<std::string> bytes = readWhole(file.path);
+  if (!bytes) return bytes.error();
+  const std::string sha =
+      Sha256Hex(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+  if (sha != file.trace->origin.sha256)
+    return Error{file.path + ": changed while the report was written (SHA-256 " + sha +
+                 ", certified " + file.trace->origin.sha256 + ")"};
+  return deflatedAttachment({}, "SHA-256 " + sha, *bytes);
+}
+
 CableReportWriter::CableReportWriter(const cable::Cable& cable, const cable::Limits& limits,
                                      CableReportInfo info)
     : cable_(cable),
       limits_(limits),
       info_(std::move(info)),
       names_(attachmentNames(cable)),
+      attachments_(cable.files.size()),
       pdf_(std::make_unique<ReportPdfWriter>(info_.language, info_.decimalSeparator)) {
   const CableReportStrings& s = reportStrings(info_.language).cable;
   const QString& sep = info_.decimalSeparator;
@@ -236,6 +249,7 @@ int CableReportWriter::pageCount() const {
 
 void CableReportWriter::addFibrePage(std::size_t row, FibrePage page) {
   const cable::FibreRow& r = cable_.rows.at(row);
+  for (auto& [i, file] : page.files) attachments_.at(i) = std::move(file);
   pdf_->addPage(page.header, page.sources, std::move(page.picture));
   pdf_->drawOnPage([&](QPainter& painter, const QString& family) {
     // Below the events list, which ends above this row at eight events.
@@ -265,18 +279,15 @@ Result<QByteArray> CableReportWriter::finish() {
   if (!pdf) return pdf.error();
   std::vector<Attachment> files;
   for (std::size_t i = 0; i < cable_.files.size(); ++i) {
-    const cable::CableFile& f = cable_.files[i];
-    if (!f.trace) continue;
-    Result<std::string> bytes = readWhole(f.path);
-    if (!bytes) return bytes.error();
-    // The attachment must be the very file that was certified: one changed since would
-    // be a report whose pages do not follow from its data.
-    const std::string sha =
-        Sha256Hex(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
-    if (sha != f.trace->origin.sha256)
-      return Error{f.path + ": changed while the report was written (SHA-256 " + sha +
-                   ", certified " + f.trace->origin.sha256 + ")"};
-    files.push_back({names_[i].toStdString(), "SHA-256 " + sha, std::move(*bytes)});
+    if (!cable_.files[i].trace) continue;
+    if (!attachments_[i]) {
+      Result<Attachment> read = certifiedAttachment(cable_.files[i]);
+      if (!read) return read.error();
+      attachments_[i] = std::move(*read);
+    }
+    files.push_back(std::move(*attachments_[i]));
+    files.back().name = names_[i].toStdString();
+    attachments_[i].reset();
   }
   files.push_back({kLimitsAttachment, "limits", cable::limitsJson(limits_)});
   files.push_back({kCertifyAttachment, "certification settings", certifyJson(info_)});

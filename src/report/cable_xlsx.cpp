@@ -187,7 +187,8 @@ Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
     for (const std::size_t i : row.files) {
       const cable::CableFile& f = cable.files.at(i);
       if (!f.trace) continue;
-      const compare::FibreEvents found = compare::fibreEvents(*f.trace, events);
+      const compare::FibreEvents found = f.ours ? compare::fibreEvents(*f.trace, events, *f.ours)
+                                                : compare::fibreEvents(*f.trace, events);
       const QString name = QFileInfo(QString::fromStdString(f.path)).fileName();
       for (std::size_t k = 0; k < found.events.size(); ++k)
         put(row, name, f.direction, f.trace->acquisition.wavelengthNm, static_cast<int>(k + 1),

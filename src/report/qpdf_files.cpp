@@ -4,6 +4,8 @@
 #include <exception>
 #include <memory>
 #include <qpdf/Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
+#include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFEFStreamObjectHelper.hh>
 #include <qpdf/QPDFEmbeddedFileDocumentHelper.hh>
@@ -11,6 +13,34 @@
 #include <qpdf/QPDFWriter.hh>
 
 namespace tracelink::qpdf_files {
+
+namespace {
+
+// An embedded file's stream holding data compressed already: what qpdf's own
+// createEFStream makes of the plain bytes (type, size, checksum), but with the data filtered.
+QPDFEFStreamObjectHelper deflatedStream(QPDF& document, const EmbeddedFile& file) {
+  QPDFObjectHandle stream = document.newStream();
+  stream.replaceStreamData(file.bytes, QPDFObjectHandle::newName("/FlateDecode"),
+                           QPDFObjectHandle::newNull());
+  QPDFObjectHandle params = QPDFObjectHandle::newDictionary();
+  params.replaceKey("/Size", QPDFObjectHandle::newInteger(static_cast<long long>(file.size)));
+  params.replaceKey("/CheckSum", QPDFObjectHandle::newString(file.md5));
+  QPDFObjectHandle dict = stream.getDict();
+  dict.replaceKey("/Type", QPDFObjectHandle::newName("/EmbeddedFile"));
+  dict.replaceKey("/Params", params);
+  return QPDFEFStreamObjectHelper(stream);
+}
+
+}  // namespace
+
+std::string deflated(const char* bytes, std::size_t size) {
+  std::string out;
+  Pl_String sink("deflated", nullptr, out);
+  Pl_Flate flate("deflate", &sink, Pl_Flate::a_deflate);
+  flate.write(reinterpret_cast<const unsigned char*>(bytes), size);
+  flate.finish();
+  return out;
+}
 
 std::string attach(const char* pdf, std::size_t size, const std::vector<EmbeddedFile>& files,
                    std::string& out) {
@@ -21,7 +51,8 @@ std::string attach(const char* pdf, std::size_t size, const std::vector<Embedded
     QPDFEmbeddedFileDocumentHelper attachments(document);
     for (const EmbeddedFile& file : files) {
       QPDFEFStreamObjectHelper stream =
-          QPDFEFStreamObjectHelper::createEFStream(document, file.bytes);
+          file.deflated ? deflatedStream(document, file)
+                        : QPDFEFStreamObjectHelper::createEFStream(document, file.bytes);
       stream.setSubtype("application/octet-stream");
       QPDFFileSpecObjectHelper entry =
           QPDFFileSpecObjectHelper::createFileSpec(document, file.name, stream);

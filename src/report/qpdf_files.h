@@ -10,14 +10,22 @@
 
 namespace tracelink::qpdf_files {
 
+// A file's bytes as they are, or deflated (see deflated()) with the file's size and MD5.
 struct EmbeddedFile {
   std::string name;
   std::string description;
   std::string bytes;
+  bool deflated = false;
+  std::size_t size = 0;
+  std::string md5 = {};  // 16 bytes
 };
 
+// The bytes as a zlib stream, PDF's FlateDecode, as qpdf would compress them; on any thread.
+std::string deflated(const char* bytes, std::size_t size);
+
 // The document with the files attached (an attachment of the same name replaced), written
-// with a deterministic ID; an empty return, else what qpdf said.
+// with a deterministic ID; deflated files are written as they are given, the others
+// compressed here. An empty return, else what qpdf said.
 std::string attach(const char* pdf, std::size_t size, const std::vector<EmbeddedFile>& files,
                    std::string& out);
 // The files attached to a document, in qpdf's order; an empty return, else why not.

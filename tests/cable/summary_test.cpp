@@ -5,6 +5,8 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/analysis.h"
+#include "cable/cable_strings.h"
 #include "cable/fibre_names.h"
 #include "cable/generated_cable.h"
 #include "files/path_text.h"
@@ -119,6 +121,25 @@ TEST(Cable, OurAnalysisFindsTheSameVerdicts) {
     if (first) {
       EXPECT_EQ(first->item, *fibres[i].failure);
     }
+  }
+}
+
+// Our analysis of each file is made where the file is read (on the reader's workers), or by
+// certify for a file that comes without it: either way the cable is the same.
+TEST(Cable, AnalysisMadeWhereReadOrByCertifyJudgesAlike) {
+  const std::vector<double> wavelengths{1310, 1550};
+  const std::vector<CableFile> bare = filesOf(test::generatedCable(wavelengths), wavelengths);
+  std::vector<CableFile> analysed = bare;
+  for (CableFile& f : analysed) f.ours = analysis::analyse(*f.trace);
+  for (const compare::EventSource events :
+       {compare::EventSource::InstrumentElseOurs, compare::EventSource::Ours}) {
+    const Cable fromBare = certify(bare, test::generatedCableLimits(), {}, events);
+    const Cable fromAnalysed = certify(analysed, test::generatedCableLimits(), {}, events);
+    EXPECT_EQ(cableCsv(fromBare), cableCsv(fromAnalysed));
+    ASSERT_EQ(fromBare.rows.size(), fromAnalysed.rows.size());
+    for (std::size_t i = 0; i < fromBare.rows.size(); ++i)
+      EXPECT_EQ(firstFailureText(fromBare.rows[i].verdict, Language::English),
+                firstFailureText(fromAnalysed.rows[i].verdict, Language::English));
   }
 }
 

@@ -55,20 +55,36 @@ struct Certified {
   }
 };
 
-QByteArray writeReport(const cable::Cable& cable, const cable::Limits& limits,
-                       Language language = Language::English) {
+CableReportInfo reportInfo(Language language = Language::English) {
   CableReportInfo info;
   info.cable = QStringLiteral("CABLE-12");
   info.operatorName = QStringLiteral("Tester");
   info.date = QDateTime(QDate(2026, 12, 9), QTime(10, 0));
   info.language = language;
+  return info;
+}
+
+// Where the files to attach come from: each fibre's page (read on the batch's workers), or
+// the writer when it finishes.
+enum class FilesFrom { Pages, Writer };
+
+Result<QByteArray> tryReport(const cable::Cable& cable, const cable::Limits& limits,
+                             Language language = Language::English,
+                             FilesFrom from = FilesFrom::Pages) {
+  const CableReportInfo info = reportInfo(language);
   CableReportWriter writer(cable, limits, info);
   for (std::size_t row = 0; row < cable.rows.size(); ++row) {
     Result<FibrePage> page = buildFibrePage(cable, row, info);
-    EXPECT_TRUE(page.ok()) << page.error().text();
-    if (page) writer.addFibrePage(row, std::move(*page));
+    if (!page) return page.error();
+    if (from == FilesFrom::Writer) page->files.clear();
+    writer.addFibrePage(row, std::move(*page));
   }
-  const Result<QByteArray> pdf = writer.finish();
+  return writer.finish();
+}
+
+QByteArray writeReport(const cable::Cable& cable, const cable::Limits& limits,
+                       Language language = Language::English) {
+  const Result<QByteArray> pdf = tryReport(cable, limits, language);
   EXPECT_TRUE(pdf.ok()) << pdf.error().text();
   return pdf ? *pdf : QByteArray();
 }
@@ -136,6 +152,43 @@ TEST(CableReport, TheGeneratedCableOnePagePerFibreWithVerdictsHashesAndItsFiles)
   const cable::LimitsOutcome limits = cable::parseLimits(byName[kLimitsAttachment]->bytes);
   ASSERT_TRUE(std::holds_alternative<cable::Limits>(limits));
   EXPECT_EQ(std::get<cable::Limits>(limits), c.limits);
+}
+
+// The files are attached alike whether the pages brought them or the writer read them. A
+// file changed on disk after it was certified is refused
+// either way, naming it, rather than attached beside pages it no longer gives.
+TEST(CableReport, TheCertifiedFilesAreAttachedOrTheChangedOneRefused) {
+  const Certified c;
+  const Result<QByteArray> byPages = tryReport(c.cable, c.limits);
+  const Result<QByteArray> byWriter =
+      tryReport(c.cable, c.limits, Language::English, FilesFrom::Writer);
+  ASSERT_TRUE(byPages.ok()) << byPages.error().text();
+  ASSERT_TRUE(byWriter.ok()) << byWriter.error().text();
+  const Result<std::vector<Attachment>> fromPages = readAttachments(*byPages);
+  const Result<std::vector<Attachment>> fromWriter = readAttachments(*byWriter);
+  ASSERT_TRUE(fromPages.ok() && fromWriter.ok());
+  ASSERT_EQ(fromPages->size(), 26u);
+  ASSERT_EQ(fromWriter->size(), fromPages->size());
+  for (std::size_t i = 0; i < fromPages->size(); ++i) {
+    const Attachment& a = (*fromPages)[i];
+    const Attachment& b = (*fromWriter)[i];
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.description, b.description);
+    EXPECT_TRUE(a.bytes == b.bytes) << a.name;
+  }
+
+  const fs::path changed = c.folder / "CABLE_F07_BA.sor";
+  std::string bytes = test::readFile(changed);
+  bytes[bytes.size() - 40] ^= 0x01;
+  test::writeFile(changed, bytes);
+  for (const FilesFrom from : {FilesFrom::Pages, FilesFrom::Writer}) {
+    const Result<QByteArray> pdf = tryReport(c.cable, c.limits, Language::English, from);
+    ASSERT_FALSE(pdf.ok()) << static_cast<int>(from);
+    const std::string why = pdf.error().text();
+    EXPECT_NE(why.find(pathText(changed) + ": changed while the report was written"),
+              std::string::npos)
+        << why;
+  }
 }
 
 // verify: silent on the report as written, in either language; after a byte of one

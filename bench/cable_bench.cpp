@@ -1,7 +1,9 @@
 // The cable's table for 288 files (48 fibres, both ends, 1310/1550/1625 nm, 12001 points
-// each, 0.5 m apart): reading the files alone, certify() alone on the files read, the two
-// together as the cable window builds its table, and certify() with our own analysis of
-// every trace instead of the files' key events. Items are files.
+// each, 0.5 m apart): reading the files alone (each with our analysis of it, as the readers
+// make it on their workers), certify() alone on the files read, the same judging our own
+// events rather than the files' key events, certify() on files that come without their
+// analyses (as verify's do, so that it makes them itself), and reading and certifying
+// together on one thread. Items are files.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -49,9 +51,11 @@ void BM_ReadFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadFiles)->Unit(benchmark::kMillisecond);
 
-void certifyRead(benchmark::State& state, compare::EventSource events) {
+void certifyRead(benchmark::State& state, compare::EventSource events, bool analysed = true) {
   const Folder& f = cableFolder();
-  const std::vector<cable::CableFile> read = readAll(f.paths);
+  std::vector<cable::CableFile> read = readAll(f.paths);
+  if (!analysed)
+    for (cable::CableFile& file : read) file.ours.reset();
   const cable::Limits limits = test::generatedCableLimits();
   for (auto _ : state) {
     state.PauseTiming();
@@ -73,6 +77,11 @@ void BM_CertifyByOurAnalysis(benchmark::State& state) {
   certifyRead(state, compare::EventSource::Ours);
 }
 BENCHMARK(BM_CertifyByOurAnalysis)->Unit(benchmark::kMillisecond);
+
+void BM_CertifyMakingTheAnalyses(benchmark::State& state) {
+  certifyRead(state, compare::EventSource::InstrumentElseOurs, false);
+}
+BENCHMARK(BM_CertifyMakingTheAnalyses)->Unit(benchmark::kMillisecond);
 
 void BM_ReadAndCertify(benchmark::State& state) {
   const Folder& f = cableFolder();

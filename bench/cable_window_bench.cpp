@@ -10,7 +10,6 @@
 
 #include "cable/generated_cable.h"
 #include "trace/load_trace.h"
-#include "ui/cable_reading.h"
 #include "ui/cable_table.h"
 #include "ui/cable_window.h"
 

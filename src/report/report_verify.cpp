@@ -5,12 +5,15 @@
 #include <poppler-page.h>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <atomic>
 #include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
 
+#include "cable/cable_reading.h"
 #include "cable/cable_strings.h"
 #include "cable/limits.h"
 #include "cable/summary.h"
@@ -18,7 +21,6 @@
 #include "record/fill_in.h"
 #include "report/cable_report.h"
 #include "report/report_strings.h"
-#include "trace/load_trace.h"
 #include "trace/sha256.h"
 
 namespace tracelink {
@@ -137,8 +139,11 @@ Result<VerifyOutcome> verifyCableReport(const QByteArray& pdf) {
 
   QTemporaryDir scratch;
   if (!scratch.isValid()) return Error{"no scratch folder to read the attached traces in"};
-  std::vector<cable::CableFile> files;
+  // Each attached trace checked against its pages and written where it can be read back;
+  // then all read and analysed on every core, which is most of verify's work.
   std::map<std::string, std::vector<std::size_t>> pagesOfFile;  // by attachment name
+  std::vector<const Attachment*> written;
+  std::vector<std::string> paths;
   for (const Attachment* a : traces) {
     if (!plainFileName(a->name)) {
       outcome.mismatches.push_back("attachment '" + a->name + "': not a plain file name");
@@ -163,19 +168,18 @@ Result<VerifyOutcome> verifyCableReport(const QByteArray& pdf) {
       out.write(a->bytes.data(), static_cast<std::streamsize>(a->bytes.size()));
       if (!out) return Error{"the attached traces could not be written to a scratch folder"};
     }
-    cable::CableFile file;
-    file.path = path;
-    Result<Trace> trace = LoadTrace(pathFromText(path));
-    if (trace) {
-      file.trace = std::move(*trace);
-    } else {
-      file.error = trace.error().text();
-      for (const std::size_t p : pagesOfFile[a->name])
-        outcome.mismatches.push_back(pageLabel(p) + ": '" + a->name +
-                                     "' cannot be read back: " + file.error);
-    }
-    files.push_back(std::move(file));
+    written.push_back(a);
+    paths.push_back(path);
   }
+  std::atomic<std::size_t> done{0};
+  const std::atomic<bool> cancel{false};
+  std::vector<cable::CableFile> files = *cable::readCableFiles(
+      paths, Language::English, std::thread::hardware_concurrency(), done, cancel);
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!files[i].trace)
+      for (const std::size_t p : pagesOfFile[written[i]->name])
+        outcome.mismatches.push_back(pageLabel(p) + ": '" + written[i]->name +
+                                     "' cannot be read back: " + files[i].error);
 
   const cable::Cable again = cable::certify(std::move(files), std::get<cable::Limits>(limits),
                                             settings->pairing, settings->events);

@@ -18,9 +18,9 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "cable/cable_reading.h"
 #include "cable/fibre_names.h"
 #include "record/fill_in.h"
-#include "ui/cable_reading.h"
 #include "ui/cable_report_run.h"
 #include "ui/cable_table.h"
 #include "ui/qt_text.h"
@@ -159,7 +159,7 @@ void CableWindow::start(bool read) {
         paths = cable::traceFilesIn(paths.front());
       job->total = paths.size();
       std::optional<std::vector<cable::CableFile>> read =
-          readCableFiles(paths, language, threads, job->done, job->cancel);
+          cable::readCableFiles(paths, language, threads, job->done, job->cancel);
       if (!read) return;
       files = std::make_shared<const std::vector<cable::CableFile>>(std::move(*read));
     }

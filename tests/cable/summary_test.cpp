@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "analysis/analysis.h"
+#include "cable/cable_reading.h"
 #include "cable/cable_strings.h"
 #include "cable/fibre_names.h"
 #include "cable/generated_cable.h"
@@ -197,19 +200,41 @@ TEST(Cable, AFolderOfFilesWithADamagedOne) {
   paths.push_back(folder / "CABLE_F13_AB.sor");
   test::writeFile(paths.back(), whole.substr(0, whole.size() / 2));
 
-  std::vector<CableFile> files;
-  for (const std::filesystem::path& p : paths) files.push_back(readCableFile(pathText(p)));
-  const Cable cable = certify(std::move(files), test::generatedCableLimits());
-  ASSERT_EQ(cable.files.size(), paths.size());
-  const CableFile& damaged = cable.files.back();
-  EXPECT_FALSE(damaged.trace);
-  EXPECT_NE(damaged.error.find("CABLE_F13_AB.sor"), std::string::npos) << damaged.error;
-  ASSERT_EQ(cable.rows.size(), fibres.size());
-  for (std::size_t i = 0; i < fibres.size(); ++i) {
-    EXPECT_EQ(cable.rows[i].fibre, fibres[i].id);
-    EXPECT_EQ(cable.rows[i].verdict.pass(), !fibres[i].failure) << fibres[i].id;
+  std::vector<std::string> names;
+  for (const std::filesystem::path& p : paths) names.push_back(pathText(p));
+
+  // Read one by one, and on several threads as the cable view and verify read: the same
+  // files in the same order, each readable one with our analysis of it.
+  for (const unsigned threads : {1u, 3u}) {
+    SCOPED_TRACE(threads);
+    std::atomic<std::size_t> done{0};
+    const std::atomic<bool> cancel{false};
+    std::optional<std::vector<CableFile>> files =
+        readCableFiles(names, Language::English, threads, done, cancel);
+    ASSERT_TRUE(files);
+    EXPECT_EQ(done, paths.size());
+    ASSERT_EQ(files->size(), paths.size());
+    for (std::size_t i = 0; i < files->size(); ++i) {
+      EXPECT_EQ((*files)[i].path, names[i]);
+      EXPECT_EQ((*files)[i].ours.has_value(), (*files)[i].trace.has_value());
+    }
+    const Cable cable = certify(std::move(*files), test::generatedCableLimits());
+    ASSERT_EQ(cable.files.size(), paths.size());
+    const CableFile& damaged = cable.files.back();
+    EXPECT_FALSE(damaged.trace);
+    EXPECT_NE(damaged.error.find("CABLE_F13_AB.sor"), std::string::npos) << damaged.error;
+    ASSERT_EQ(cable.rows.size(), fibres.size());
+    for (std::size_t i = 0; i < fibres.size(); ++i) {
+      EXPECT_EQ(cable.rows[i].fibre, fibres[i].id);
+      EXPECT_EQ(cable.rows[i].verdict.pass(), !fibres[i].failure) << fibres[i].id;
+    }
+    EXPECT_EQ(cable.failed(), 3u);
   }
-  EXPECT_EQ(cable.failed(), 3u);
+
+  // Cancelled, the reading gives nothing rather than a cable missing files.
+  std::atomic<std::size_t> done{0};
+  const std::atomic<bool> cancel{true};
+  EXPECT_FALSE(readCableFiles(names, Language::English, 2, done, cancel));
 }
 
 TEST(Cable, FibreAndDirectionFromIdOrName) {

@@ -23,7 +23,6 @@
 #include "cable/summary.h"
 #include "record/fill_in.h"
 #include "report/cable_report.h"
-#include "ui/cable_reading.h"
 #include "ui/cable_table.h"
 #include "ui/cable_window.h"
 #include "ui/main_window.h"

@@ -1,21 +1,20 @@
-#include "ui/cable_reading.h"
+#include "cable/cable_reading.h"
 
 #include <algorithm>
 #include <thread>
 
+namespace tracelink::cable {
 
-namespace tracelink {
-
-std::optional<std::vector<cable::CableFile>> readCableFiles(const std::vector<std::string>& paths,
-                                                            Language language, unsigned threads,
-                                                            std::atomic<std::size_t>& done,
-                                                            const std::atomic<bool>& cancel) {
-  std::vector<cable::CableFile> files(paths.size());
+std::optional<std::vector<CableFile>> readCableFiles(const std::vector<std::string>& paths,
+                                                     Language language, unsigned threads,
+                                                     std::atomic<std::size_t>& done,
+                                                     const std::atomic<bool>& cancel) {
+  std::vector<CableFile> files(paths.size());
   std::atomic<std::size_t> next{0};
   // Each worker takes the next file not yet taken; each result has its own slot.
   const auto work = [&] {
     for (std::size_t i = next++; i < paths.size() && !cancel; i = next++) {
-      files[i] = cable::readCableFile(paths[i], language);
+      files[i] = readCableFile(paths[i], language);
       ++done;
     }
   };
@@ -29,4 +28,4 @@ std::optional<std::vector<cable::CableFile>> readCableFiles(const std::vector<st
   return files;
 }
 
-}  // namespace tracelink
+}  // namespace tracelink::cable

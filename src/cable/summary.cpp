@@ -39,10 +39,10 @@ void worseMax(std::optional<double>& worst, double v) {
   if (!worst || v > *worst) worst = v;
 }
 
-double meanDbPerKm(const Trace& t, const compare::FibreEvents& f, const analysis::Analysis& ours) {
+double meanDbPerKm(const std::vector<SectionFit>& fits, const compare::FibreEvents& f) {
   double km = 0;
   double db = 0;
-  for (const SectionFit& s : sectionFits(t, f, &ours)) {
+  for (const SectionFit& s : fits) {
     const double l = (s.toM - s.fromM) / 1000.0;
     km += l;
     db += s.dbPerKm * l;
@@ -84,10 +84,12 @@ std::optional<double> orlOf(const Trace& t, const Verdict& v, char direction) {
 void fillOne(FibreRow& row, const CableFile& file, const compare::FibreEvents& f,
              const Limits& limits) {
   const Trace& t = *file.trace;
-  row.verdict = judgeTrace(t, f, limits, 'A', &*file.ours);
+  // Fitted once: the verdict judges the sections, the row shows their mean.
+  const std::vector<SectionFit> fits = sectionFits(t, f, &*file.ours);
+  row.verdict = judgeTrace(t, f, limits, 'A', &*file.ours, &fits);
   row.lengthM = f.lengthM();
   row.lossDb = f.totalLossDb;
-  row.dbPerKm = meanDbPerKm(t, f, *file.ours);
+  row.dbPerKm = meanDbPerKm(fits, f);
   const OneEnd o = figuresOf(f);
   row.events = o.events;
   row.worstSpliceDb = o.worstSplice;
@@ -100,10 +102,12 @@ void fillBoth(FibreRow& row, const CableFile& fileA, const CableFile& fileB,
               const compare::BidirResult& both, const Limits& limits) {
   const Trace& a = *fileA.trace;
   const Trace& b = *fileB.trace;
-  row.verdict = judgeBothEnds(a, b, both, limits, &*fileA.ours, &*fileB.ours);
+  const std::vector<SectionFit> fitsA = sectionFits(a, both.a, &*fileA.ours);
+  const std::vector<SectionFit> fitsB = sectionFits(b, both.b, &*fileB.ours);
+  row.verdict = judgeBothEnds(a, b, both, limits, &*fileA.ours, &*fileB.ours, &fitsA, &fitsB);
   row.lengthM = both.lengthM;
   row.lossDb = both.totalLossDb;
-  row.dbPerKm = (meanDbPerKm(a, both.a, *fileA.ours) + meanDbPerKm(b, both.b, *fileB.ours)) / 2;
+  row.dbPerKm = (meanDbPerKm(fitsA, both.a) + meanDbPerKm(fitsB, both.b)) / 2;
   const OneEnd fromA = figuresOf(both.a);
   const OneEnd fromB = figuresOf(both.b);
   row.events = 0;

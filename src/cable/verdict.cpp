@@ -125,7 +125,8 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
 }
 
 Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const Limits& limits,
-                   char direction, const analysis::Analysis* ours) {
+                   char direction, const analysis::Analysis* ours,
+                   const std::vector<SectionFit>* fits) {
   // Made once, and only when a limit needs it.
   std::optional<analysis::Analysis> made;
   const auto analysed = [&]() -> const analysis::Analysis* {
@@ -155,7 +156,9 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
     }
   }
   if (const std::optional<double> limit = attenuationLimit(limits, wavelength)) {
-    for (const SectionFit& s : sectionFits(trace, events, analysed())) {
+    std::vector<SectionFit> fitted;
+    if (!fits) fits = &(fitted = sectionFits(trace, events, analysed()));
+    for (const SectionFit& s : *fits) {
       Judgement j = atMost(Item::Attenuation, s.dbPerKm, *limit);
       j.distanceM = s.fromM;
       v.items.push_back(j);
@@ -188,9 +191,10 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
 
 Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult& both,
                       const Limits& limits, const analysis::Analysis* oursA,
-                      const analysis::Analysis* oursB) {
-  Verdict fromA = judgeTrace(a, both.a, limits, 'A', oursA);
-  Verdict fromB = judgeTrace(b, both.b, limits, 'B', oursB);
+                      const analysis::Analysis* oursB, const std::vector<SectionFit>* fitsA,
+                      const std::vector<SectionFit>* fitsB) {
+  Verdict fromA = judgeTrace(a, both.a, limits, 'A', oursA, fitsA);
+  Verdict fromB = judgeTrace(b, both.b, limits, 'B', oursB, fitsB);
   const bool average = limits.useBidirectional && limits.spliceLossMaxDb;
   Verdict v;
   for (const Verdict* side : {&fromA, &fromB})

@@ -74,7 +74,6 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
   // Without a pulse width the trace says nothing of its dead zone; two points keep at least
   // the event's own step out of the fit.
   const double dead = std::max(deadZoneMetres(trace), 2 * trace.spacingM);
-  const double lastPoint = static_cast<double>(trace.size()) - 1;
   // A strong reflection (above all the front panel's) takes far longer than two pulse
   // lengths to fall back to the backscatter: sample01's launch decays for 90 m, and a fit
   // from 20 m read 19 dB/km on a good fibre. Where our analysis sees the section's starting
@@ -110,16 +109,8 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
     return at;
   };
   for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
-    // In doubles until clamped: a damaged file's distances need not fit an integer.
-    const double from = std::max(0.0, std::ceil((recovered(i) - trace.originM) / trace.spacingM));
-    const double to =
-        std::min(lastPoint, std::floor((bounds[i + 1] - dead - trace.originM) / trace.spacingM));
-    if (!(to - from + 1 >= static_cast<double>(kMinSideSamples))) continue;
-    const auto first = static_cast<std::int64_t>(from);
-    const auto end = static_cast<std::int64_t>(to);
-    const LineFit fit = fitSamples(trace.levels.data() + first, first, end - first + 1,
-                                   trace.spacingM, trace.originM);
-    fits.push_back(SectionFit{bounds[i], bounds[i + 1], fit.dbPerKm()});
+    if (const std::optional<LineFit> fit = fitBetween(trace, recovered(i), bounds[i + 1] - dead))
+      fits.push_back(SectionFit{bounds[i], bounds[i + 1], fit->dbPerKm()});
   }
   return fits;
 }

@@ -23,15 +23,6 @@ namespace {
 // two files that store 0.1 nm differently, give 1549.8 and 1550.
 constexpr double kSameWavelengthNm = 10.0;
 
-bool isSplice(EventType t) {
-  return t == EventType::NonReflective || t == EventType::Gainer;
-}
-
-bool judged(const KeyEvent& e, const compare::FibreEvents& f) {
-  return e.type != EventType::Launch && e.type != EventType::End && e.distanceM > f.startM &&
-         e.distanceM < f.endM;
-}
-
 void worseAbs(std::optional<double>& worst, double v) {
   if (!worst || std::abs(v) > std::abs(*worst)) worst = v;
 }
@@ -61,9 +52,9 @@ struct OneEnd {
 OneEnd figuresOf(const compare::FibreEvents& f) {
   OneEnd o;
   for (const KeyEvent& e : f.events) {
-    if (!judged(e, f)) continue;
+    if (!compare::isInner(e, f)) continue;
     ++o.events;
-    if (isSplice(e.type)) {
+    if (compare::isSplice(e.type)) {
       worseAbs(o.worstSplice, e.spliceLossDb);
     } else {
       worseMax(o.worstConnector, e.spliceLossDb);
@@ -116,7 +107,7 @@ void fillBoth(FibreRow& row, const CableFile& fileA, const CableFile& fileB,
   if (limits.useBidirectional) {
     // The splices as the verdict judged them: by the average where both ends see one.
     for (const compare::BidirEvent& e : both.events) {
-      if (!isSplice(e.type) || (!e.lossAB && !e.lossBA)) continue;
+      if (!compare::isSplice(e.type) || (!e.lossAB && !e.lossBA)) continue;
       worseAbs(row.worstSpliceDb, e.lossAB && e.lossBA ? e.averageDb
                                   : e.lossAB           ? *e.lossAB
                                                        : *e.lossBA);

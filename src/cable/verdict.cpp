@@ -12,10 +12,6 @@ namespace tracelink::cable {
 
 namespace {
 
-bool isSplice(EventType t) {
-  return t == EventType::NonReflective || t == EventType::Gainer;
-}
-
 // Events between the fibre's two ends: what lies before the launch is the launch cable or
 // the front panel, what lies past the end is noise or a ghost.
 bool insideFibre(double x, const compare::FibreEvents& f) {
@@ -128,10 +124,9 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
   const double wavelength = trace.acquisition.wavelengthNm;
   for (std::size_t i = 0; i < events.events.size(); ++i) {
     const KeyEvent& e = events.events[i];
-    if (e.type == EventType::Launch || e.type == EventType::End) continue;
-    if (!insideFibre(e.distanceM, events)) continue;
+    if (!compare::isInner(e, events)) continue;
     std::vector<Judgement> found;
-    if (isSplice(e.type)) {
+    if (compare::isSplice(e.type)) {
       if (limits.spliceLossMaxDb)
         found.push_back(spliceJudgement(e.spliceLossDb, *limits.spliceLossMaxDb));
     } else {
@@ -197,7 +192,7 @@ Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult
   // keeps that end's reading, for averaging it with a zero would halve a real loss.
   std::vector<Judgement> splices;
   for (const compare::BidirEvent& e : both.events) {
-    if (!isSplice(e.type)) continue;
+    if (!compare::isSplice(e.type)) continue;
     if (!e.lossAB && !e.lossBA) continue;
     Judgement j;
     if (e.lossAB && e.lossBA) {

@@ -134,10 +134,19 @@ std::string wavelengthText(double nm) {
   return FixedDecimals(nm, std::abs(nm - std::round(nm)) < 0.05 ? 0 : 1);
 }
 
-std::string csvField(std::string text, bool isText) {
+CsvField textField(std::string text) {
   // A text a spreadsheet would take for a formula is kept as text.
-  if (isText && !text.empty() && std::string_view("=+-@").find(text[0]) != std::string::npos)
+  if (!text.empty() && std::string_view("=+-@").find(text[0]) != std::string::npos)
     text.insert(text.begin(), '\'');
+  return {std::move(text), false};
+}
+
+CsvField numberField(std::string text) {
+  return {std::move(text), true};
+}
+
+// A field as RFC 4180 writes it: quoted where it holds a comma, a quote or a line break.
+std::string quoted(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string out = "\"";
   for (const char c : text) {
@@ -296,33 +305,38 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
   return cable;
 }
 
+std::vector<CsvField> cableCsvFields(const Cable& cable, std::size_t row) {
+  const FibreRow& r = cable.rows.at(row);
+  std::string names;
+  for (const std::size_t i : r.files) {
+    if (!names.empty()) names += ';';
+    names += pathText(pathFromText(cable.files[i].path).filename());
+  }
+  return {
+      textField(r.fibre),
+      textField(std::move(names)),
+      numberField(wavelengthText(r.wavelengthNm)),
+      numberField(FixedDecimals(r.lengthM, 1)),
+      numberField(FixedDecimals(r.lossDb, 3)),
+      numberField(FixedDecimals(r.dbPerKm, 3)),
+      numberField(std::to_string(r.events)),
+      numberField(optionalNumber(r.worstSpliceDb, 3)),
+      numberField(optionalNumber(r.worstConnectorDb, 3)),
+      numberField(optionalNumber(r.worstReflectanceDb, 2)),
+      numberField(optionalNumber(r.orlDb, 2)),
+      textField(std::string(verdictWord(r.verdict.pass(), Language::English))),
+      textField(firstFailureText(r.verdict, Language::English)),
+  };
+}
+
 std::string cableCsv(const Cable& cable) {
   std::string out = kCableCsvHeader;
   out += '\n';
-  for (const FibreRow& r : cable.rows) {
-    std::string names;
-    for (const std::size_t i : r.files) {
-      if (!names.empty()) names += ';';
-      names += pathText(pathFromText(cable.files[i].path).filename());
-    }
-    const std::string fields[] = {
-        csvField(r.fibre, true),
-        csvField(names, true),
-        wavelengthText(r.wavelengthNm),
-        FixedDecimals(r.lengthM, 1),
-        FixedDecimals(r.lossDb, 3),
-        FixedDecimals(r.dbPerKm, 3),
-        std::to_string(r.events),
-        optionalNumber(r.worstSpliceDb, 3),
-        optionalNumber(r.worstConnectorDb, 3),
-        optionalNumber(r.worstReflectanceDb, 2),
-        optionalNumber(r.orlDb, 2),
-        std::string(verdictWord(r.verdict.pass(), Language::English)),
-        csvField(firstFailureText(r.verdict, Language::English), true),
-    };
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
+  for (std::size_t r = 0; r < cable.rows.size(); ++r) {
+    const std::vector<CsvField> fields = cableCsvFields(cable, r);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
       if (i) out += ',';
-      out += fields[i];
+      out += quoted(fields[i].text);
     }
     out += '\n';
   }

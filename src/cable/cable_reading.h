@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>

@@ -88,10 +88,7 @@ FibreName fibreOf(std::string_view fileName, std::string_view sorFibreId,
     if (!byName) byName = Matcher(pattern, fileName, false).run();
   }
   FibreName result;
-  if (byName) {
-    result = *byName;
-    result.matched = true;
-  }
+  if (byName) result = *byName;
   if (const std::string_view id = trimmed(sorFibreId); !id.empty()) {
     result.fibre = std::string(id);
   } else if (result.fibre.empty()) {

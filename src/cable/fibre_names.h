@@ -11,7 +11,6 @@ namespace tracelink::cable {
 struct FibreName {
   std::string fibre;
   char direction = 'A';
-  bool matched = false;  // the name matched the pattern
 };
 FibreName fibreOf(std::string_view fileName, std::string_view sorFibreId, std::string_view pattern);
 

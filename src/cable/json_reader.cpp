@@ -5,6 +5,9 @@
 #include <optional>
 #include <system_error>
 
+#include "files/path_text.h"
+#include "sor/sor_io.h"
+
 namespace tracelink::cable::json {
 
 namespace {
@@ -221,45 +224,6 @@ class Reader {
     return v;
   }
 
-  static void appendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-
-  // The length of the UTF-8 sequence starting at pos_, or 0 when it is not well formed
-  // (overlong forms, surrogates and code points past U+10FFFF included).
-  std::size_t utf8Length() const {
-    const auto at = [&](std::size_t i) {
-      return pos_ + i < text_.size() ? static_cast<unsigned char>(text_[pos_ + i]) : 0u;
-    };
-    const unsigned b0 = at(0);
-    const auto cont = [&](std::size_t i, unsigned lo = 0x80, unsigned hi = 0xBF) {
-      const unsigned b = at(i);
-      return b >= lo && b <= hi;
-    };
-    if (b0 >= 0xC2 && b0 <= 0xDF) return cont(1) ? 2 : 0;
-    if (b0 == 0xE0) return cont(1, 0xA0) && cont(2) ? 3 : 0;
-    if (b0 == 0xED) return cont(1, 0x80, 0x9F) && cont(2) ? 3 : 0;
-    if (b0 >= 0xE1 && b0 <= 0xEF) return cont(1) && cont(2) ? 3 : 0;
-    if (b0 == 0xF0) return cont(1, 0x90) && cont(2) && cont(3) ? 4 : 0;
-    if (b0 >= 0xF1 && b0 <= 0xF3) return cont(1) && cont(2) && cont(3) ? 4 : 0;
-    if (b0 == 0xF4) return cont(1, 0x80, 0x8F) && cont(2) && cont(3) ? 4 : 0;
-    return 0;
-  }
-
   // One escape after its backslash at pos_; false with pos_ at the fault.
   bool escape(std::string& out) {
     ++pos_;  // the backslash
@@ -282,7 +246,7 @@ class Reader {
       if (!low || *low < 0xDC00 || *low > 0xDFFF) return false;
       cp = 0x10000 + ((*cp - 0xD800) << 10) + (*low - 0xDC00);
     }
-    appendUtf8(out, *cp);
+    appendUtf8(out, static_cast<char32_t>(*cp));
     return true;
   }
 
@@ -305,7 +269,7 @@ class Reader {
         ++pos_;
         continue;
       }
-      const std::size_t n = utf8Length();
+      const std::size_t n = sor::Utf8Length(text_, pos_);
       if (n == 0) break;
       out.append(text_.substr(pos_, n));
       pos_ += n;

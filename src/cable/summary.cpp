@@ -23,15 +23,6 @@ namespace {
 // two files that store 0.1 nm differently, give 1549.8 and 1550.
 constexpr double kSameWavelengthNm = 10.0;
 
-bool isSplice(EventType t) {
-  return t == EventType::NonReflective || t == EventType::Gainer;
-}
-
-bool judged(const KeyEvent& e, const compare::FibreEvents& f) {
-  return e.type != EventType::Launch && e.type != EventType::End && e.distanceM > f.startM &&
-         e.distanceM < f.endM;
-}
-
 void worseAbs(std::optional<double>& worst, double v) {
   if (!worst || std::abs(v) > std::abs(*worst)) worst = v;
 }
@@ -39,10 +30,10 @@ void worseMax(std::optional<double>& worst, double v) {
   if (!worst || v > *worst) worst = v;
 }
 
-double meanDbPerKm(const Trace& t, const compare::FibreEvents& f, const analysis::Analysis& ours) {
+double meanDbPerKm(const std::vector<SectionFit>& fits, const compare::FibreEvents& f) {
   double km = 0;
   double db = 0;
-  for (const SectionFit& s : sectionFits(t, f, &ours)) {
+  for (const SectionFit& s : fits) {
     const double l = (s.toM - s.fromM) / 1000.0;
     km += l;
     db += s.dbPerKm * l;
@@ -61,9 +52,9 @@ struct OneEnd {
 OneEnd figuresOf(const compare::FibreEvents& f) {
   OneEnd o;
   for (const KeyEvent& e : f.events) {
-    if (!judged(e, f)) continue;
+    if (!compare::isInner(e, f)) continue;
     ++o.events;
-    if (isSplice(e.type)) {
+    if (compare::isSplice(e.type)) {
       worseAbs(o.worstSplice, e.spliceLossDb);
     } else {
       worseMax(o.worstConnector, e.spliceLossDb);
@@ -84,10 +75,12 @@ std::optional<double> orlOf(const Trace& t, const Verdict& v, char direction) {
 void fillOne(FibreRow& row, const CableFile& file, const compare::FibreEvents& f,
              const Limits& limits) {
   const Trace& t = *file.trace;
-  row.verdict = judgeTrace(t, f, limits, 'A', &*file.ours);
+  // Fitted once: the verdict judges the sections, the row shows their mean.
+  const std::vector<SectionFit> fits = sectionFits(t, f, &*file.ours);
+  row.verdict = judgeTrace(t, f, limits, 'A', &*file.ours, &fits);
   row.lengthM = f.lengthM();
   row.lossDb = f.totalLossDb;
-  row.dbPerKm = meanDbPerKm(t, f, *file.ours);
+  row.dbPerKm = meanDbPerKm(fits, f);
   const OneEnd o = figuresOf(f);
   row.events = o.events;
   row.worstSpliceDb = o.worstSplice;
@@ -100,10 +93,12 @@ void fillBoth(FibreRow& row, const CableFile& fileA, const CableFile& fileB,
               const compare::BidirResult& both, const Limits& limits) {
   const Trace& a = *fileA.trace;
   const Trace& b = *fileB.trace;
-  row.verdict = judgeBothEnds(a, b, both, limits, &*fileA.ours, &*fileB.ours);
+  const std::vector<SectionFit> fitsA = sectionFits(a, both.a, &*fileA.ours);
+  const std::vector<SectionFit> fitsB = sectionFits(b, both.b, &*fileB.ours);
+  row.verdict = judgeBothEnds(a, b, both, limits, &*fileA.ours, &*fileB.ours, &fitsA, &fitsB);
   row.lengthM = both.lengthM;
   row.lossDb = both.totalLossDb;
-  row.dbPerKm = (meanDbPerKm(a, both.a, *fileA.ours) + meanDbPerKm(b, both.b, *fileB.ours)) / 2;
+  row.dbPerKm = (meanDbPerKm(fitsA, both.a) + meanDbPerKm(fitsB, both.b)) / 2;
   const OneEnd fromA = figuresOf(both.a);
   const OneEnd fromB = figuresOf(both.b);
   row.events = 0;
@@ -112,7 +107,7 @@ void fillBoth(FibreRow& row, const CableFile& fileA, const CableFile& fileB,
   if (limits.useBidirectional) {
     // The splices as the verdict judged them: by the average where both ends see one.
     for (const compare::BidirEvent& e : both.events) {
-      if (!isSplice(e.type) || (!e.lossAB && !e.lossBA)) continue;
+      if (!compare::isSplice(e.type) || (!e.lossAB && !e.lossBA)) continue;
       worseAbs(row.worstSpliceDb, e.lossAB && e.lossBA ? e.averageDb
                                   : e.lossAB           ? *e.lossAB
                                                        : *e.lossBA);
@@ -139,10 +134,19 @@ std::string wavelengthText(double nm) {
   return FixedDecimals(nm, std::abs(nm - std::round(nm)) < 0.05 ? 0 : 1);
 }
 
-std::string csvField(std::string text, bool isText) {
+CsvField textField(std::string text) {
   // A text a spreadsheet would take for a formula is kept as text.
-  if (isText && !text.empty() && std::string_view("=+-@").find(text[0]) != std::string::npos)
+  if (!text.empty() && std::string_view("=+-@").find(text[0]) != std::string::npos)
     text.insert(text.begin(), '\'');
+  return {std::move(text), false};
+}
+
+CsvField numberField(std::string text) {
+  return {std::move(text), true};
+}
+
+// A field as RFC 4180 writes it: quoted where it holds a comma, a quote or a line break.
+std::string quoted(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string out = "\"";
   for (const char c : text) {
@@ -301,33 +305,38 @@ Cable certify(std::vector<CableFile> files, const Limits& limits, const Pairing&
   return cable;
 }
 
+std::vector<CsvField> cableCsvFields(const Cable& cable, std::size_t row) {
+  const FibreRow& r = cable.rows.at(row);
+  std::string names;
+  for (const std::size_t i : r.files) {
+    if (!names.empty()) names += ';';
+    names += pathText(pathFromText(cable.files[i].path).filename());
+  }
+  return {
+      textField(r.fibre),
+      textField(std::move(names)),
+      numberField(wavelengthText(r.wavelengthNm)),
+      numberField(FixedDecimals(r.lengthM, 1)),
+      numberField(FixedDecimals(r.lossDb, 3)),
+      numberField(FixedDecimals(r.dbPerKm, 3)),
+      numberField(std::to_string(r.events)),
+      numberField(optionalNumber(r.worstSpliceDb, 3)),
+      numberField(optionalNumber(r.worstConnectorDb, 3)),
+      numberField(optionalNumber(r.worstReflectanceDb, 2)),
+      numberField(optionalNumber(r.orlDb, 2)),
+      textField(std::string(verdictWord(r.verdict.pass(), Language::English))),
+      textField(firstFailureText(r.verdict, Language::English)),
+  };
+}
+
 std::string cableCsv(const Cable& cable) {
   std::string out = kCableCsvHeader;
   out += '\n';
-  for (const FibreRow& r : cable.rows) {
-    std::string names;
-    for (const std::size_t i : r.files) {
-      if (!names.empty()) names += ';';
-      names += pathText(pathFromText(cable.files[i].path).filename());
-    }
-    const std::string fields[] = {
-        csvField(r.fibre, true),
-        csvField(names, true),
-        wavelengthText(r.wavelengthNm),
-        FixedDecimals(r.lengthM, 1),
-        FixedDecimals(r.lossDb, 3),
-        FixedDecimals(r.dbPerKm, 3),
-        std::to_string(r.events),
-        optionalNumber(r.worstSpliceDb, 3),
-        optionalNumber(r.worstConnectorDb, 3),
-        optionalNumber(r.worstReflectanceDb, 2),
-        optionalNumber(r.orlDb, 2),
-        std::string(verdictWord(r.verdict.pass(), Language::English)),
-        csvField(firstFailureText(r.verdict, Language::English), true),
-    };
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
+  for (std::size_t r = 0; r < cable.rows.size(); ++r) {
+    const std::vector<CsvField> fields = cableCsvFields(cable, r);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
       if (i) out += ',';
-      out += fields[i];
+      out += quoted(fields[i].text);
     }
     out += '\n';
   }

@@ -98,4 +98,14 @@ inline constexpr const char* kCableCsvHeader =
     "worstReflectanceDb,orlDb,verdict,firstFailure";
 std::string cableCsv(const Cable& cable);
 
+// One field of a summary CSV line as the CSV holds it, before any quoting: a text (one a
+// spreadsheet would take for a formula kept as text by a leading '), or a number in its
+// written form (a point, the column's decimals); empty where the figure was not found.
+struct CsvField {
+  std::string text;
+  bool number = false;
+};
+// The fields of cable.rows[row], in the order of kCableCsvHeader.
+std::vector<CsvField> cableCsvFields(const Cable& cable, std::size_t row);
+
 }  // namespace tracelink::cable

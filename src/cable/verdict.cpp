@@ -12,10 +12,6 @@ namespace tracelink::cable {
 
 namespace {
 
-bool isSplice(EventType t) {
-  return t == EventType::NonReflective || t == EventType::Gainer;
-}
-
 // Events between the fibre's two ends: what lies before the launch is the launch cable or
 // the front panel, what lies past the end is noise or a ghost.
 bool insideFibre(double x, const compare::FibreEvents& f) {
@@ -74,7 +70,6 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
   // Without a pulse width the trace says nothing of its dead zone; two points keep at least
   // the event's own step out of the fit.
   const double dead = std::max(deadZoneMetres(trace), 2 * trace.spacingM);
-  const double lastPoint = static_cast<double>(trace.size()) - 1;
   // A strong reflection (above all the front panel's) takes far longer than two pulse
   // lengths to fall back to the backscatter: sample01's launch decays for 90 m, and a fit
   // from 20 m read 19 dB/km on a good fibre. Where our analysis sees the section's starting
@@ -110,22 +105,15 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
     return at;
   };
   for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
-    // In doubles until clamped: a damaged file's distances need not fit an integer.
-    const double from = std::max(0.0, std::ceil((recovered(i) - trace.originM) / trace.spacingM));
-    const double to =
-        std::min(lastPoint, std::floor((bounds[i + 1] - dead - trace.originM) / trace.spacingM));
-    if (!(to - from + 1 >= static_cast<double>(kMinSideSamples))) continue;
-    const auto first = static_cast<std::int64_t>(from);
-    const auto end = static_cast<std::int64_t>(to);
-    const LineFit fit = fitSamples(trace.levels.data() + first, first, end - first + 1,
-                                   trace.spacingM, trace.originM);
-    fits.push_back(SectionFit{bounds[i], bounds[i + 1], fit.dbPerKm()});
+    if (const std::optional<LineFit> fit = fitBetween(trace, recovered(i), bounds[i + 1] - dead))
+      fits.push_back(SectionFit{bounds[i], bounds[i + 1], fit->dbPerKm()});
   }
   return fits;
 }
 
 Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const Limits& limits,
-                   char direction, const analysis::Analysis* ours) {
+                   char direction, const analysis::Analysis* ours,
+                   const std::vector<SectionFit>* fits) {
   // Made once, and only when a limit needs it.
   std::optional<analysis::Analysis> made;
   const auto analysed = [&]() -> const analysis::Analysis* {
@@ -136,10 +124,9 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
   const double wavelength = trace.acquisition.wavelengthNm;
   for (std::size_t i = 0; i < events.events.size(); ++i) {
     const KeyEvent& e = events.events[i];
-    if (e.type == EventType::Launch || e.type == EventType::End) continue;
-    if (!insideFibre(e.distanceM, events)) continue;
+    if (!compare::isInner(e, events)) continue;
     std::vector<Judgement> found;
-    if (isSplice(e.type)) {
+    if (compare::isSplice(e.type)) {
       if (limits.spliceLossMaxDb)
         found.push_back(spliceJudgement(e.spliceLossDb, *limits.spliceLossMaxDb));
     } else {
@@ -155,7 +142,9 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
     }
   }
   if (const std::optional<double> limit = attenuationLimit(limits, wavelength)) {
-    for (const SectionFit& s : sectionFits(trace, events, analysed())) {
+    std::vector<SectionFit> fitted;
+    if (!fits) fits = &(fitted = sectionFits(trace, events, analysed()));
+    for (const SectionFit& s : *fits) {
       Judgement j = atMost(Item::Attenuation, s.dbPerKm, *limit);
       j.distanceM = s.fromM;
       v.items.push_back(j);
@@ -188,9 +177,10 @@ Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const
 
 Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult& both,
                       const Limits& limits, const analysis::Analysis* oursA,
-                      const analysis::Analysis* oursB) {
-  Verdict fromA = judgeTrace(a, both.a, limits, 'A', oursA);
-  Verdict fromB = judgeTrace(b, both.b, limits, 'B', oursB);
+                      const analysis::Analysis* oursB, const std::vector<SectionFit>* fitsA,
+                      const std::vector<SectionFit>* fitsB) {
+  Verdict fromA = judgeTrace(a, both.a, limits, 'A', oursA, fitsA);
+  Verdict fromB = judgeTrace(b, both.b, limits, 'B', oursB, fitsB);
   const bool average = limits.useBidirectional && limits.spliceLossMaxDb;
   Verdict v;
   for (const Verdict* side : {&fromA, &fromB})
@@ -202,7 +192,7 @@ Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult
   // keeps that end's reading, for averaging it with a zero would halve a real loss.
   std::vector<Judgement> splices;
   for (const compare::BidirEvent& e : both.events) {
-    if (!isSplice(e.type)) continue;
+    if (!compare::isSplice(e.type)) continue;
     if (!e.lossAB && !e.lossBA) continue;
     Judgement j;
     if (e.lossAB && e.lossBA) {

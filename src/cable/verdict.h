@@ -63,16 +63,22 @@ std::vector<SectionFit> sectionFits(const Trace& trace, const compare::FibreEven
 // after the previous one, where a reflection's tail still lies), against the attenuation
 // of the wavelength; a section too short for five points outside them is not judged. The
 // same fit whoever found the events, so the instrument's table and ours judge alike.
+// `fits`: sectionFits(trace, events, ours) where the caller has them already (the summary
+// shows their mean); worked out here when not given.
 Verdict judgeTrace(const Trace& trace, const compare::FibreEvents& events, const Limits& limits,
-                   char direction = 'A', const analysis::Analysis* ours = nullptr);
+                   char direction = 'A', const analysis::Analysis* ours = nullptr,
+                   const std::vector<SectionFit>* fits = nullptr);
 
 // A fibre seen from both ends at one wavelength: each trace as above, except that with
 // useBidirectional (and a splice limit) the splices are judged once each from both.events:
 // by the average where both ends see one (direction '2'), by the one reading where only one
 // end does (averaging it with a zero would halve a real loss). Items: end A's, end B's
 // (each in its own trace's distances), then those splices (distances from end A's start).
+// fitsA, fitsB: each end's section fits, as judgeTrace's `fits`.
 Verdict judgeBothEnds(const Trace& a, const Trace& b, const compare::BidirResult& both,
                       const Limits& limits, const analysis::Analysis* oursA = nullptr,
-                      const analysis::Analysis* oursB = nullptr);
+                      const analysis::Analysis* oursB = nullptr,
+                      const std::vector<SectionFit>* fitsA = nullptr,
+                      const std::vector<SectionFit>* fitsB = nullptr);
 
 }  // namespace tracelink::cable

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 
 #include "analysis/analysis.h"
 #include "measure/measure.h"
@@ -38,17 +39,9 @@ bool usable(const KeyEvent& e) {
 // zones; 0 where too few points lie there to fit one.
 double sectionLossDb(const Trace& trace, double fromM, double toM, double deadZoneM) {
   if (!(trace.spacingM > 0) || toM <= fromM) return 0;
-  const double first = std::ceil((fromM + deadZoneM - trace.originM) / trace.spacingM);
-  const double last = std::floor((toM - deadZoneM - trace.originM) / trace.spacingM);
-  const double lastPoint = static_cast<double>(trace.size()) - 1;
-  const double a = std::max(first, 0.0);
-  const double b = std::min(last, lastPoint);
-  if (!(b - a + 1 >= static_cast<double>(kMinSideSamples))) return 0;
-  const auto from = static_cast<std::int64_t>(a);
-  const auto count = static_cast<std::int64_t>(b) - from + 1;
-  const LineFit fit =
-      fitSamples(trace.levels.data() + from, from, count, trace.spacingM, trace.originM);
-  const double loss = fit.dbPerKm() * (toM - fromM) / 1000.0;
+  const std::optional<LineFit> fit = fitBetween(trace, fromM + deadZoneM, toM - deadZoneM);
+  if (!fit) return 0;
+  const double loss = fit->dbPerKm() * (toM - fromM) / 1000.0;
   return std::isfinite(loss) ? loss : 0.0;
 }
 

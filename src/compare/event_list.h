@@ -29,6 +29,20 @@ struct FibreEvents {
   double totalLossDb = 0;
 };
 
+// A splice: an event that loses without reflecting (a gainer is one read from the end
+// where the next fibre scatters more).
+inline bool isSplice(EventType t) {
+  return t == EventType::NonReflective || t == EventType::Gainer;
+}
+
+// An event of the fibre itself, the kind that is judged and matched: neither its launch nor
+// its end, and strictly between the two (what lies before the launch is the launch cable
+// or the front panel, what lies past the end is noise or a ghost).
+inline bool isInner(const KeyEvent& e, const FibreEvents& f) {
+  return e.type != EventType::Launch && e.type != EventType::End && e.distanceM > f.startM &&
+         e.distanceM < f.endM;
+}
+
 FibreEvents fibreEvents(const Trace& trace, EventSource source = EventSource::InstrumentElseOurs,
                         const analysis::ThresholdRequest& thresholds = {});
 // The same with our analysis of the trace (at the trace's own thresholds) made already:

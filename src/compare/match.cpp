@@ -71,9 +71,8 @@ FibreParts partsOf(const FibreEvents& fibre) {
       fibre.endM > fibre.startM && &fibre.events.back() != parts.launch)
     parts.end = &fibre.events.back();
   for (const KeyEvent& e : fibre.events) {
-    if (&e == parts.launch || &e == parts.end || e.type == EventType::Launch ||
-        e.type == EventType::End || !(e.distanceM > fibre.startM) || !(e.distanceM < fibre.endM))
-      continue;
+    // The launch and the end found above are Launch and End events, or lie at endM.
+    if (!isInner(e, fibre)) continue;
     parts.inner.push_back(&e);
     parts.innerM.push_back(e.distanceM - fibre.startM);
   }

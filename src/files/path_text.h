@@ -25,4 +25,7 @@ std::string pathText(const std::filesystem::path& path);
 // file; mode as for fopen ("rb", "wbx", "r+b").
 std::FILE* openFile(const std::filesystem::path& path, const char* mode);
 
+// Appends a code point (at most U+10FFFF) to out as UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 }  // namespace tracelink

@@ -290,6 +290,21 @@ LineFit fitSamples(const std::int32_t* levels, std::int64_t firstIndex, std::int
   return fit;
 }
 
+std::optional<LineFit> fitBetween(const Trace& trace, double fromM, double toM) {
+  if (!(trace.spacingM > 0)) return std::nullopt;
+  // In doubles until clamped: a damaged file's distances need not fit an integer, and a
+  // window that is not a number fails the count below.
+  const double first = std::ceil((fromM - trace.originM) / trace.spacingM);
+  const double last = std::floor((toM - trace.originM) / trace.spacingM);
+  const double lastPoint = static_cast<double>(trace.size()) - 1;
+  const double a = std::max(first, 0.0);
+  const double b = std::min(last, lastPoint);
+  if (!(b - a + 1 >= static_cast<double>(kMinSideSamples))) return std::nullopt;
+  const auto from = static_cast<std::int64_t>(a);
+  const auto count = static_cast<std::int64_t>(b) - from + 1;
+  return fitSamples(trace.levels.data() + from, from, count, trace.spacingM, trace.originM);
+}
+
 Measured<SpanMeasure> measureSpan(const Trace& trace, double aM, double bM) {
   Measured<Span> read = readSpan(trace, aM, bM);
   if (!read) return read.problem();

@@ -117,6 +117,11 @@ struct LineFit {
 LineFit fitSamples(const std::int32_t* levels, std::int64_t firstIndex, std::int64_t count,
                    double metresPerSample, double originM = 0);
 
+// The fit over the points between two distances: from the first point at or past fromM to
+// the last at or before toM, both taken within the trace; none where fewer than
+// kMinSideSamples points lie there, or where either distance gives no point (not a number).
+std::optional<LineFit> fitBetween(const Trace& trace, double fromM, double toM);
+
 // Two-point and LSA figures between two markers; the span runs from the nearer marker to
 // the farther, whichever letter it carries.
 struct SpanMeasure {

@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "cable/cable_strings.h"
 #include "files/path_text.h"
@@ -22,17 +22,20 @@ std::string text(const QString& s) {
   return s.toStdString();
 }
 
-// A cell as a number where the whole field is one, else as text.
-void writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const std::string& field) {
-  if (field.empty()) return;
-  char* end = nullptr;
-  const double value = std::strtod(field.c_str(), &end);
-  if (end == field.c_str() + field.size() && std::isfinite(value) &&
-      field.find_first_not_of("+-.0123456789eE") == std::string::npos) {
-    worksheet_write_number(sheet, row, col, value, nullptr);
-  } else {
-    worksheet_write_string(sheet, row, col, field.c_str(), nullptr);
+// A summary field as its cell: a number as a number (as the CSV wrote it, to its decimals),
+// anything else as text; a figure not found leaves the cell empty. A number field that
+// holds no finite number (a figure that was none) stays text.
+void writeField(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const cable::CsvField& field) {
+  if (field.text.empty()) return;
+  if (field.number) {
+    char* end = nullptr;
+    const double value = std::strtod(field.text.c_str(), &end);
+    if (end == field.text.c_str() + field.text.size() && std::isfinite(value)) {
+      worksheet_write_number(sheet, row, col, value, nullptr);
+      return;
+    }
   }
+  worksheet_write_string(sheet, row, col, field.text.c_str(), nullptr);
 }
 
 void writeHeader(lxw_worksheet* sheet, lxw_format* bold, const std::vector<QString>& captions) {
@@ -87,31 +90,6 @@ EventVerdict eventVerdict(const cable::Verdict& verdict, int eventNo, char direc
 
 }  // namespace
 
-std::vector<std::string> csvFields(const std::string& line) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-        fields.back() += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        fields.back() += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      fields.emplace_back();
-    } else if (c != '\r') {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
 Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
                               compare::EventSource events) {
   const CableReportStrings& s = reportStrings(language).cable;
@@ -123,26 +101,24 @@ Result<std::string> cableXlsx(const cable::Cable& cable, Language language,
   lxw_format* bold = workbook_add_format(book);
   format_set_bold(bold);
 
-  // The summary: the CSV's rows as they are, cell by cell, but the verdict and the first
+  // The summary: the CSV's fields as they are, cell by cell, but the verdict and the first
   // failure in the sheet's language.
   lxw_worksheet* summary = workbook_add_worksheet(book, text(s.summarySheet).c_str());
   writeHeader(summary, bold,
               {s.fibreColumn, s.fileColumn, s.wavelengthColumn, s.lengthColumn, s.lossColumn,
                s.dbPerKmColumn, s.eventsColumn, s.worstSpliceColumn, s.worstConnectorColumn,
                s.worstReflectanceColumn, s.orlColumn, s.verdictColumn, s.firstFailureColumn});
-  std::istringstream csv(cable::cableCsv(cable));
-  std::string line;
-  std::getline(csv, line);  // the header, in the sheet's language above
   constexpr std::size_t kVerdictField = 11;
-  for (std::size_t r = 0; r < cable.rows.size() && std::getline(csv, line); ++r) {
-    const std::vector<std::string> fields = csvFields(line);
+  for (std::size_t r = 0; r < cable.rows.size(); ++r) {
+    const std::vector<cable::CsvField> fields = cable::cableCsvFields(cable, r);
     const auto row = static_cast<lxw_row_t>(r + 1);
     // The fibre and the files are names, whatever digits they hold ("05" stays "05").
-    for (std::size_t c = 0; c < fields.size() && c < kVerdictField; ++c) {
+    for (std::size_t c = 0; c < kVerdictField; ++c) {
       if (c < 2)
-        worksheet_write_string(summary, row, static_cast<lxw_col_t>(c), fields[c].c_str(), nullptr);
+        worksheet_write_string(summary, row, static_cast<lxw_col_t>(c), fields[c].text.c_str(),
+                               nullptr);
       else
-        writeCell(summary, row, static_cast<lxw_col_t>(c), fields[c]);
+        writeField(summary, row, static_cast<lxw_col_t>(c), fields[c]);
     }
     const cable::Judgement* first = cable.rows[r].verdict.firstFailure();
     worksheet_write_string(

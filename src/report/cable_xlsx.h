@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <string>
-#include <vector>
 
 #include "cable/summary.h"
 #include "compare/event_list.h"
@@ -19,8 +18,5 @@ namespace tracelink {
 Result<std::string> cableXlsx(
     const cable::Cable& cable, Language language,
     compare::EventSource events = compare::EventSource::InstrumentElseOurs);
-
-// The fields of one CSV line (quoted fields as RFC 4180 writes them).
-std::vector<std::string> csvFields(const std::string& line);
 
 }  // namespace tracelink

@@ -47,6 +47,10 @@ std::vector<std::uint8_t> WriteSor(const SorFile& file);
 // instrument are a few megabytes.
 inline constexpr std::uintmax_t kMaxSorFileBytes = 64u * 1024 * 1024;
 
+// The length of the well-formed UTF-8 sequence at text[i] (i < text.size()), or 0 where
+// it is not one (overlong forms, surrogates, code points past U+10FFFF, cut short).
+std::size_t Utf8Length(std::string_view text, std::size_t i);
+
 // Strings are decoded as UTF-8 where they are valid UTF-8, otherwise as Latin-1, so the
 // text is always valid UTF-8.
 SorString DecodeText(std::string_view bytes);

@@ -6,9 +6,18 @@ namespace tracelink::sor {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at text[i], or 0 (overlong forms, surrogates and
-// code points above U+10FFFF are not valid).
-std::size_t utf8Length(std::string_view text, std::size_t i) {
+bool validUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = Utf8Length(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
   const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char c = b(i);
   if (c < 0x80) return 1;
@@ -36,17 +45,6 @@ std::size_t utf8Length(std::string_view text, std::size_t i) {
     return 0;
   return n;
 }
-
-bool validUtf8(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n = utf8Length(text, i);
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
-
-}  // namespace
 
 SorString DecodeText(std::string_view bytes) {
   SorString s;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "record/units.h"
 #include "sor/sor_file.h"
 
 namespace tracelink::sor {
@@ -11,12 +12,18 @@ inline constexpr double kVacuumLightSpeed = 299792458.0;  // m/s
 // The group index a file states; a file that states none (0) is taken at the index
 // every distance of this program uses.
 inline double GroupIndex(const FxdParams& f) {
-  return f.groupIndex > 0 ? f.groupIndex / 100000.0 : 1.4677;
+  return f.groupIndex > 0 ? f.groupIndex / 100000.0 : kIor;
 }
 
 // Metres of a one-way time in 100 ps.
 inline double TimeToMetres(double time100ps, const FxdParams& f) {
   return time100ps * 1e-10 * kVacuumLightSpeed / GroupIndex(f);
+}
+
+// The other way: the one-way time in 100 ps of a distance at a group index (the exact
+// index, for a file being written stores it rounded to 1e-5).
+inline double MetresToTime(double metres, double groupIndex) {
+  return metres * groupIndex / kVacuumLightSpeed * 1e10;
 }
 
 // Metres between data points of the first pulse width (0 when the file states none).

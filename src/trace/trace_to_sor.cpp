@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "record/units.h"
 #include "record/version.h"
 #include "sor/sor_io.h"
 #include "sor/sor_values.h"
@@ -19,11 +20,6 @@ T clamped(double v) {
   const double lo = static_cast<double>(std::numeric_limits<T>::min());
   const double hi = static_cast<double>(std::numeric_limits<T>::max());
   return static_cast<T>(std::llround(std::clamp(v, lo, hi)));
-}
-
-// One-way time in 100 ps of a distance at the group index.
-double timeOf(double metres, double groupIndex) {
-  return metres * groupIndex / sor::kVacuumLightSpeed * 1e10;
 }
 
 // The code an event is written with: its own where it is one (six characters and a
@@ -52,8 +48,7 @@ sor::Block known(const char* name, sor::BlockKind kind) {
 }  // namespace
 
 std::vector<std::uint8_t> WriteTraceSor(const Trace& trace) {
-  const double groupIndex =
-      trace.acquisition.groupIndex > 0 ? trace.acquisition.groupIndex : 1.4677;
+  const double groupIndex = trace.acquisition.groupIndex > 0 ? trace.acquisition.groupIndex : kIor;
   sor::SorFile file;
   file.version = 2;
   file.mapVersion = 200;
@@ -85,20 +80,21 @@ std::vector<std::uint8_t> WriteTraceSor(const Trace& trace) {
   for (const double ns : trace.acquisition.pulseWidthsNs)
     f.pulseWidths.push_back(clamped<std::uint16_t>(ns));
   if (f.pulseWidths.empty()) f.pulseWidths.push_back(0);
-  f.dataSpacing = {clamped<std::uint32_t>(timeOf(trace.spacingM, groupIndex) * 1e4)};
+  f.dataSpacing = {clamped<std::uint32_t>(sor::MetresToTime(trace.spacingM, groupIndex) * 1e4)};
   f.pointCounts = {static_cast<std::uint32_t>(trace.size())};
   f.groupIndex = clamped<std::uint32_t>(groupIndex * 100000);
   if (trace.acquisition.backscatterDb)
     f.backscatter = clamped<std::uint16_t>(-*trace.acquisition.backscatterDb * 10);
   f.averages = trace.acquisition.averages;
   f.averagingTime = clamped<std::uint16_t>(trace.acquisition.averagingTimeS);
-  f.acquisitionRange = clamped<std::uint32_t>(timeOf(trace.acquisition.rangeM, groupIndex));
+  f.acquisitionRange =
+      clamped<std::uint32_t>(sor::MetresToTime(trace.acquisition.rangeM, groupIndex));
   // Point 0 lies at originM: before the events' zero as a front-panel offset, after it as
   // an acquisition offset.
   if (trace.originM < 0)
-    f.frontPanelOffset = clamped<std::int32_t>(timeOf(-trace.originM, groupIndex));
+    f.frontPanelOffset = clamped<std::int32_t>(sor::MetresToTime(-trace.originM, groupIndex));
   else
-    f.acquisitionOffset = clamped<std::int32_t>(timeOf(trace.originM, groupIndex));
+    f.acquisitionOffset = clamped<std::int32_t>(sor::MetresToTime(trace.originM, groupIndex));
   f.noiseFloorScale = 1000;
   if (trace.acquisition.lossThresholdDb)
     f.lossThreshold = clamped<std::uint16_t>(*trace.acquisition.lossThresholdDb * 1000);
@@ -114,7 +110,7 @@ std::vector<std::uint8_t> WriteTraceSor(const Trace& trace) {
   for (const KeyEvent& e : trace.events) {
     sor::KeyEvent out;
     out.number = ++number;
-    out.time = clamped<std::uint32_t>(timeOf(e.distanceM, groupIndex));
+    out.time = clamped<std::uint32_t>(sor::MetresToTime(e.distanceM, groupIndex));
     out.spliceLoss = clamped<std::int16_t>(e.spliceLossDb * 1000);
     out.reflectance = e.reflectanceDb ? clamped<std::int32_t>(*e.reflectanceDb * 1000) : 0;
     codeOf(e, out);

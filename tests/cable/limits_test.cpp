@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cable/cable_strings.h"
+#include "cable/json_reader.h"
 
 namespace tracelink::cable {
 namespace {
@@ -39,6 +40,44 @@ TEST(Limits, ReadsEveryKey) {
   Limits onlyName;
   onlyName.name = "n";
   EXPECT_EQ(std::get<Limits>(bare), onlyName);
+}
+
+TEST(Json, StringsAreWellFormedUtf8AndEscapesBecomeIt) {
+  struct Case {
+    std::string text;
+    const char* want;  // nullptr: refused, at byte `at` where at >= 0
+    int at;
+  };
+  const Case cases[] = {
+      {"\"\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\"", "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80", 0},
+      {R"("\u0041\u00e9\u07ff\u0800\uffff")", "A\xC3\xA9\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF", 0},
+      {R"("\ud83d\ude00\udbff\udfff")", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", 0},
+      {"\"\xC0\x80\"", nullptr, 1},                // overlong
+      {"\"a\xE0\x80\x80\"", nullptr, 2},           // overlong
+      {"\"\xED\xA0\x80\"", nullptr, 1},            // a surrogate
+      {"\"\xF4\x90\x80\x80\"", nullptr, 1},        // past U+10FFFF
+      {"\"\xE4\xB8\"", nullptr, 1},                // cut short by the quote
+      {std::string("\"\xE4\xB8", 3), nullptr, 1},  // and by the end of the text
+      {"\"\xFF\"", nullptr, 1},
+      {R"("\udc00")", nullptr, -1},  // a lone low surrogate
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const json::ParseOutcome got = json::parse(c.text);
+    if (c.want) {
+      ASSERT_TRUE(std::holds_alternative<json::Value>(got));
+      const auto* text = std::get_if<std::string>(&std::get<json::Value>(got).data);
+      ASSERT_NE(text, nullptr);
+      EXPECT_EQ(*text, c.want);
+    } else {
+      ASSERT_TRUE(std::holds_alternative<json::ParseFault>(got));
+      const json::ParseFault& f = std::get<json::ParseFault>(got);
+      EXPECT_EQ(f.kind, json::ParseFault::Kind::Syntax);
+      if (c.at >= 0) {
+        EXPECT_EQ(f.offset, static_cast<std::size_t>(c.at));
+      }
+    }
+  }
 }
 
 TEST(Limits, RefusesNamingKeyReasonAndByte) {

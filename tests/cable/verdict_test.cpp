@@ -198,6 +198,19 @@ TEST(Verdict, DamagedTracesAreJudgedWithoutHarm) {
   }
 }
 
+TEST(Verdict, ASectionIsFittedOnItsOwnPointsOnly) {
+  // A pulse width that is no number gives a dead zone that is none: no section can be told
+  // apart from its events, so none is fitted (a fit over the whole trace, launch and end
+  // reflections included, would judge every section by the same wrong figure).
+  Trace t = generatedTrace("01", 'A', 1310, GeneratedEnd{}, false, 1);
+  const compare::FibreEvents events = compare::fibreEvents(t);
+  ASSERT_FALSE(sectionFits(t, events).empty());
+  t.acquisition.pulseWidthsNs = {std::numeric_limits<double>::quiet_NaN()};
+  EXPECT_TRUE(sectionFits(t, events).empty());
+  const Verdict v = judgeTrace(t, events, test::generatedCableLimits());
+  EXPECT_TRUE(itemsOf(v, Item::Attenuation).empty());
+}
+
 TEST(Verdict, SplicesByTheAverageOfBothEnds) {
   // A splice between unequal fibres: a gainer from A, a large loss from B.
   const Trace a = generatedTrace("09", 'A', 1310, GeneratedEnd{-0.40, 0.30, -50}, false, 1);

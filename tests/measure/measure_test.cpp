@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -189,6 +191,51 @@ TEST(FitSamples, ExtremeWordsDoNotOverflowTheSums) {
   EXPECT_NEAR(alternating.slope / alternating.unitsPerDb, static_cast<double>(slope) / 1000,
               1e-9 * std::abs(static_cast<double>(slope) / 1000));
   EXPECT_NEAR(alternating.rmsDb, 2147483647.5 / 1000.0, 0.1);
+}
+
+TEST(FitBetween, TakesThePointsInsideTheWindowClampedToTheTrace) {
+  // Points 2 m apart from -10 m, level -(i x i) mdB: a parabola, so a fit over other points
+  // than the window's gives another slope.
+  Trace t;
+  t.spacingM = 2;
+  t.originM = -10;
+  for (std::int32_t i = 0; i < 50; ++i) t.levels.push_back(-i * i);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double fromM, toM;
+    std::int64_t first, count;  // count 0: no fit
+  };
+  const Case cases[] = {
+      {0, 20, 5, 11},      // on points: both ends taken
+      {0.5, 19.5, 6, 9},   // between points: the ones inside
+      {-100, 2, 0, 7},     // clamped to the first point
+      {60, 1000, 35, 15},  // and to the last
+      {-inf, inf, 0, 50},  // the whole trace
+      {0, 7.9, 0, 0},      // four points (5..8): too few
+      {20, 0, 0, 0},       // backwards
+      {nan, 20, 0, 0},     // a window that is not a number gives no point
+      {0, nan, 0, 0},      // either end
+      {200, 300, 0, 0},    // past the trace
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fromM << ".." << c.toM);
+    const std::optional<LineFit> fit = fitBetween(t, c.fromM, c.toM);
+    if (c.count == 0) {
+      EXPECT_FALSE(fit);
+      continue;
+    }
+    ASSERT_TRUE(fit);
+    const LineFit want =
+        fitSamples(t.levels.data() + c.first, c.first, c.count, t.spacingM, t.originM);
+    EXPECT_EQ(fit->firstIndex, c.first);
+    EXPECT_EQ(fit->samples, c.count);
+    EXPECT_EQ(fit->slope, want.slope);
+    EXPECT_EQ(fit->intercept, want.intercept);
+  }
+  Trace flat = t;
+  flat.spacingM = 0;
+  EXPECT_FALSE(fitBetween(flat, 0, 20));
 }
 
 TEST(EventLoss, AStepIsMeasuredForAnyMarkersOutsideTheDeadZone) {

@@ -22,6 +22,32 @@ namespace fs = std::filesystem;
 
 using Sheet = std::vector<std::vector<std::string>>;  // rows of cells, as text
 
+// The fields of one CSV line (quoted fields as RFC 4180 writes them).
+std::vector<std::string> csvFields(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        fields.back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        fields.back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.emplace_back();
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
 std::string unescaped(QString text) {
   text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
   return text.toStdString();
@@ -149,6 +175,40 @@ TEST(CableXlsx, SummaryIsTheCsvAndEventsCarryTheirVerdictsInEitherLanguage) {
     EXPECT_EQ(failingConnectors, 2);
     EXPECT_EQ(averagedSplices09, 1);
     EXPECT_EQ(oneEndSplices09, 2);
+  }
+}
+
+TEST(CableXlsx, NamesWithLineBreaksCommasAndQuotesKeepTheirRows) {
+  // Fibre IDs are whatever the instrument was given: a line break must not split a row of
+  // the summary, nor shift the rows after it.
+  const char* const ids[] = {"two\nlines", "=A,\"1\""};
+  std::vector<cable::CableFile> files;
+  const std::vector<test::GeneratedFibre> fibres = test::generatedCable({1310}, 2);
+  for (std::size_t n = 0; n < fibres.size(); ++n)
+    for (const char end : {'A', 'B'}) {
+      cable::CableFile file;
+      file.path = "cable/" + test::generatedFileName(fibres[n], end, 1310, false);
+      file.trace = end == 'A' ? fibres[n].fromA[0] : fibres[n].fromB[0];
+      file.trace->identity.fiber = ids[n];
+      files.push_back(std::move(file));
+    }
+  const cable::Cable cable = cable::certify(std::move(files), test::generatedCableLimits());
+  ASSERT_EQ(cable.rows.size(), 2u);
+  const Result<std::string> book = cableXlsx(cable, Language::English);
+  ASSERT_TRUE(book.ok()) << book.error().text();
+  const test::TempFolder scratch;
+  const fs::path file = scratch / "cable.xlsx";
+  test::writeFile(file, *book);
+  const Sheet summary = readSheet(file, 1, scratch.path());
+  ASSERT_EQ(summary.size(), 3u);
+  for (std::size_t r = 0; r < cable.rows.size(); ++r) {
+    SCOPED_TRACE(cable.rows[r].fibre);
+    const std::vector<cable::CsvField> fields = cable::cableCsvFields(cable, r);
+    ASSERT_GE(summary[r + 1].size(), 11u);
+    EXPECT_EQ(summary[r + 1][0], fields[0].text);
+    EXPECT_EQ(summary[r + 1][1], fields[1].text);
+    EXPECT_EQ(summary[r + 1][2], "1310");
+    EXPECT_EQ(summary[r + 1][6], fields[6].text);
   }
 }
 

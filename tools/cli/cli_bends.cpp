@@ -41,7 +41,7 @@ std::string parseBendArgs(std::span<const std::string> args, BendArgs& o) {
         if (name == "--json") {
           o.json = true;
         } else if (name == "--delta-db") {
-          const std::optional<double> db = compareNumber(value);
+          const std::optional<double> db = plainNumber(value);
           if (!db || !analysis::validSpliceDb(*db))
             return "--delta-db needs a loss in dB above 0 and up to 60, not '" + value + "'";
           o.options.deltaDb = *db;

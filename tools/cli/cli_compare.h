@@ -1,7 +1,5 @@
 #pragma once
 
-#include <charconv>
-#include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,15 +18,6 @@
 namespace tracelink::cli {
 
 // What `bidir` and `bends` share: two trace files in, a comparison's figures out.
-
-// A plain decimal number, finite, as an option's value.
-inline std::optional<double> compareNumber(const std::string& text) {
-  double v = 0;
-  const char* end = text.data() + text.size();
-  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
-  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
 
 // A figure in JSON: metres to the centimetre, dB to the thousandth; null for none.
 inline std::string jsonFigure(double v, int decimals) {
@@ -62,7 +51,7 @@ inline std::optional<std::string> sharedCompareOption(std::string_view name,
     if (!lang) return "--lang '" + value + "' is not en or zh";
     language = *lang;
   } else if (name == "--tolerance") {
-    const std::optional<double> m = compareNumber(value);
+    const std::optional<double> m = plainNumber(value);
     if (!m || *m < 0 || *m > kMaxToleranceM)
       return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
     toleranceM = m;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace tracelink::cli {
 
@@ -62,6 +63,14 @@ std::optional<unsigned> jobsNamed(std::string_view value) {
   if (ec != std::errc() || ptr != end || value.front() == '0' || n < 1 || n > 256)
     return std::nullopt;
   return n;
+}
+
+std::optional<double> plainNumber(std::string_view text) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
+  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
+  return v;
 }
 
 }  // namespace tracelink::cli

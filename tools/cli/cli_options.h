@@ -48,4 +48,8 @@ std::optional<Language> languageNamed(std::string_view value);
 // --jobs: a whole number 1..256 written plainly (no sign, no leading zero, nothing after).
 std::optional<unsigned> jobsNamed(std::string_view value);
 
+// A distance, loss or tolerance as an option's value: a plain decimal number ("12.5",
+// "-3"; no sign "+", no exponent, nothing after it), finite.
+std::optional<double> plainNumber(std::string_view text);
+
 }  // namespace tracelink::cli

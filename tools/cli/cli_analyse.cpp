@@ -39,12 +39,7 @@ std::string parseAnalyseArgs(std::span<const std::string> args, AnalyseOptions& 
           o.json = true;
           return {};
         }
-        if (name == "--jobs") {
-          const std::optional<unsigned> jobs = jobsNamed(value);
-          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
-          o.jobs = *jobs;
-          return {};
-        }
+        if (name == "--jobs") return takeJobs(value, o.jobs);
         const std::optional<double> db = plainNumber(value);
         if (name == "--splice-db") {
           if (!db || !analysis::validSpliceDb(*db))

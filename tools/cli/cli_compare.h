@@ -47,9 +47,7 @@ inline std::optional<std::string> sharedCompareOption(std::string_view name,
   if (name == "--ours") {
     events = compare::EventSource::Ours;
   } else if (name == "--lang") {
-    const std::optional<Language> lang = languageNamed(value);
-    if (!lang) return "--lang '" + value + "' is not en or zh";
-    language = *lang;
+    return takeLanguage(value, language);
   } else if (name == "--tolerance") {
     const std::optional<double> m = plainNumber(value);
     if (!m || *m < 0 || *m > kMaxToleranceM)

@@ -65,6 +65,20 @@ std::optional<unsigned> jobsNamed(std::string_view value) {
   return n;
 }
 
+std::string takeLanguage(const std::string& value, Language& language) {
+  const std::optional<Language> lang = languageNamed(value);
+  if (!lang) return "--lang '" + value + "' is not en or zh";
+  language = *lang;
+  return {};
+}
+
+std::string takeJobs(const std::string& value, unsigned& jobs) {
+  const std::optional<unsigned> n = jobsNamed(value);
+  if (!n) return "--jobs '" + value + "' is not a number 1..256";
+  jobs = *n;
+  return {};
+}
+
 std::optional<double> plainNumber(std::string_view text) {
   double v = 0;
   const char* end = text.data() + text.size();

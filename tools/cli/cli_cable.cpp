@@ -3,9 +3,8 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "cli_options.h"
 #include "cli_qt.h"
 #include "files/path_text.h"
+#include "files/record_file.h"
 #include "report/cable_report.h"
 #include "report/cable_xlsx.h"
 
@@ -116,15 +116,24 @@ std::string faultWords(cable::LimitsFault fault) {
   return "is refused";
 }
 
+// A limits file is a JSON object of a dozen figures, a few hundred bytes; a file far
+// larger is not one and is refused before it is read.
+constexpr std::uintmax_t kMaxLimitsBytes = 1024 * 1024;
+
 // The limits a file gives, else the preset of that name.
 Result<cable::Limits> limitsNamed(const std::string& given) {
   const fs::path path = pathFromText(given);
   std::error_code ec;
   if (fs::is_regular_file(path, ec)) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Error{given + ": cannot be read"};
-    const cable::LimitsOutcome parsed = cable::parseLimits(text);
+    const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path, kMaxLimitsBytes);
+    if (!bytes) {
+      const Error& e = bytes.error();
+      if (e.code != ErrorCode::FileTooLarge) return Error{given + ": cannot be read"};
+      return Error{given + ": is " + std::to_string(e.a) +
+                   " bytes, more than a limits file holds (" + std::to_string(e.b) + " at most)"};
+    }
+    const cable::LimitsOutcome parsed = cable::parseLimits(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (const auto* problem = std::get_if<cable::LimitsProblem>(&parsed)) {
       const std::string what = problem->key.empty() ? "the document" : "\"" + problem->key + "\"";
       return Error{given + ": refused: " + what + " " + faultWords(problem->fault) + " (byte " +

@@ -15,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "files/record_file.h"
 #include "measure/measure.h"
 #include "render/level_series_plot.h"
@@ -36,12 +37,7 @@ namespace fs = std::filesystem;
 const fs::path kLargestSample = fs::path(TRACELINK_SOR_SAMPLES) / "sample06.sor";
 
 void ensureApp() {
-  static int argc = 1;
-  static char name[] = "big_trace_bench";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QGuiApplication(argc, argv);
+  bench::ensureApp<QGuiApplication>("big_trace_bench");
 }
 
 // A fibre as an instrument sees it: 0.2 dB/km, a few splices, noise that grows with the

@@ -3,51 +3,38 @@
 // run, tracelink-cli report of the same files into one PDF, and verify of the report
 // written. Run by hand (Release build).
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "bench_support.h"
 #include "cable/generated_cable.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tracelink::bench::runQuiet;
 
 constexpr int kFibres = 48;
 
 // The generated cable of 48 fibres as SOR files, in a folder that lives as long as the
 // program, and its limits beside it.
 const fs::path& cableFolder() {
-  static const fs::path folder = [] {
-    const fs::path dir = fs::temp_directory_path() / "tracelink-cable-report-bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir / "in");
-    tracelink::test::writeGeneratedCable(dir / "in",
-                                         tracelink::test::generatedCable({1310}, kFibres));
-    std::ofstream(dir / "limits.json")
-        << tracelink::cable::limitsJson(tracelink::test::generatedCableLimits());
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(fs::temp_directory_path() / "tracelink-cable-report-bench", ec);
-    });
-    return dir;
-  }();
-  return folder;
+  static const tracelink::bench::ScratchFolder folder(
+      "tracelink-cable-report-bench", [](const fs::path& dir) {
+        fs::create_directories(dir / "in");
+        tracelink::test::writeGeneratedCable(dir / "in",
+                                             tracelink::test::generatedCable({1310}, kFibres));
+        std::ofstream(dir / "limits.json")
+            << tracelink::cable::limitsJson(tracelink::test::generatedCableLimits());
+      });
+  return folder.path();
 }
 
 std::string quoted(const fs::path& p) {
   return "'" + p.string() + "'";
-}
-
-// Exit status 2 is a finding (a failing fibre is not one; a bad file would be), not a
-// failure to run: only a status above 2 or a signal is an error here.
-bool runQuiet(const std::string& command, int allowed = 0) {
-  const int status = std::system((command + " >/dev/null 2>&1").c_str());
-  return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == allowed);
 }
 
 std::string jobsLabel(int jobs) {

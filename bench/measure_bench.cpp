@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "bench_support.h"
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/trace_sink.h"
@@ -22,12 +23,7 @@ namespace {
 constexpr std::int64_t kSamples = 48000;
 
 void ensureApp() {
-  static int argc = 1;
-  static char name[] = "measure_bench";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
+  bench::ensureApp<QApplication>("measure_bench");
 }
 
 // The longest trace, shown in full, with one event in the middle.

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "compare/overlay.h"
 #include "render/level_series_plot.h"
 #include "render/overlay_plot.h"
@@ -20,12 +21,7 @@ namespace tracelink {
 namespace {
 
 void ensureApp() {
-  static int argc = 1;
-  static char name[] = "overlay_bench";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QGuiApplication(argc, argv);
+  bench::ensureApp<QGuiApplication>("overlay_bench");
 }
 
 constexpr std::size_t kPoints = 250'000;

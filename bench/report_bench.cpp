@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "bench_support.h"
 #include "files/atomic_file.h"
 #include "report/print_preview_window.h"
 #include "report/report_page.h"
@@ -18,12 +19,7 @@ namespace tracelink {
 namespace {
 
 void ensureApp() {
-  static int argc = 1;
-  static char name[] = "report_bench";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
+  bench::ensureApp<QApplication>("report_bench");
 }
 
 // A full report: every header field, a plot the size of the on-screen one, eight events.

@@ -18,41 +18,33 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using tracelink::bench::runQuiet;
 
 constexpr int kTraces = 500;
 
 // 500 trace files made from the samples, in a folder that lives as long as the program.
 const fs::path& traceFolder() {
-  static const fs::path folder = [] {
-    const fs::path dir = fs::temp_directory_path() / "tracelink-report-cli-bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir / "in");
-    std::vector<fs::path> samples;
-    for (const auto& e : fs::directory_iterator(TRACELINK_SAMPLES_DIR))
-      if (e.path().extension() == ".otdr") samples.push_back(e.path());
-    std::sort(samples.begin(), samples.end());
-    for (int i = 0; i < kTraces; ++i)
-      fs::copy_file(samples[static_cast<std::size_t>(i) % samples.size()],
-                    dir / "in" / ("trace_" + std::to_string(1000 + i) + ".otdr"));
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(fs::temp_directory_path() / "tracelink-report-cli-bench", ec);
-    });
-    return dir;
-  }();
-  return folder;
+  static const tracelink::bench::ScratchFolder folder(
+      "tracelink-report-cli-bench", [](const fs::path& dir) {
+        fs::create_directories(dir / "in");
+        std::vector<fs::path> samples;
+        for (const auto& e : fs::directory_iterator(TRACELINK_SAMPLES_DIR))
+          if (e.path().extension() == ".otdr") samples.push_back(e.path());
+        std::sort(samples.begin(), samples.end());
+        for (int i = 0; i < kTraces; ++i)
+          fs::copy_file(samples[static_cast<std::size_t>(i) % samples.size()],
+                        dir / "in" / ("trace_" + std::to_string(1000 + i) + ".otdr"));
+      });
+  return folder.path();
 }
 
 std::string inputs() {
   return "'" + (traceFolder() / "in").string() + "'/trace_*.otdr";
-}
-
-bool runQuiet(const std::string& command) {
-  const int status = std::system((command + " >/dev/null 2>&1").c_str());
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void freshOut() {

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "render/plot_render.h"
 #include "ui/trace_view.h"
 
@@ -18,12 +19,7 @@ namespace tracelink {
 namespace {
 
 void ensureApp() {
-  static int argc = 1;
-  static char name[] = "view_bench";
-  static char* argv[] = {name, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
+  bench::ensureApp<QApplication>("view_bench");
 }
 
 // A 48000-sample trace loaded and shown in full, as after an upload of the longest range.

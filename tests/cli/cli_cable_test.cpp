@@ -1,6 +1,7 @@
 // tracelink-cli cable and verify, run as built: the generated cable in a folder with a
 // damaged file among its traces, and the arguments each command refuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -96,6 +97,34 @@ TEST_F(CliCable, RefusesWhatItCannotWorkWith) {
     EXPECT_NE(r.err.find(k.err), std::string::npos) << r.err;
   }
   EXPECT_EQ(test::readFile(folder_ / "exists.pdf"), "keep me");
+  EXPECT_FALSE(fs::exists(folder_ / "new.pdf"));
+}
+
+// What verify and --limits cannot read is named, and nothing is read whole first: a folder
+// (verify of one once ended in an uncaught exception), a pipe (it once waited for a
+// writer), a missing file, and a limits file too large to be one.
+TEST_F(CliCable, WhatCannotBeReadIsNamed) {
+  fs::create_directories(folder_ / "folder.pdf");
+  ASSERT_EQ(::mkfifo((folder_ / "pipe.pdf").c_str(), 0600), 0);
+  test::writeFile(folder_ / "huge.json", std::string(1024 * 1024 + 1, ' '));
+  struct Case {
+    std::string args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"verify " + word("folder.pdf"), (folder_ / "folder.pdf").string() + ": cannot be read\n"},
+      {"verify " + word("pipe.pdf"), (folder_ / "pipe.pdf").string() + ": cannot be read\n"},
+      {"verify " + word("missing.pdf"), (folder_ / "missing.pdf").string() + ": cannot be read\n"},
+      {"cable " + word("traces") + " --limits " + word("huge.json") + " --out " + word("new.pdf"),
+       (folder_ / "huge.json").string() +
+           ": is 1048577 bytes, more than a limits file holds (1048576 at most)\n"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.args);
+    const test::CliRun r = run(k.args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "tracelink-cli: " + k.err);
+  }
   EXPECT_FALSE(fs::exists(folder_ / "new.pdf"));
 }
 

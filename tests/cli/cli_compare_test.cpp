@@ -138,5 +138,32 @@ TEST_F(CompareCli, NamesAFileThatIsNotThereOrABadOption) {
   }
 }
 
+// The two commands parse alike but each names its own two files; the whole line, before
+// any file is read.
+TEST_F(CompareCli, ArgumentProblemsAreEachCommandsOwnLine) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"bidir a", "bidir: needs two files, the fibre from end A and from end B (see --help)"},
+      {"bends a", "bends: needs two files, one fibre at two wavelengths (see --help)"},
+      {"bidir a b c", "bidir: takes two files, the fibre from end A and from end B"},
+      {"bends a b c", "bends: takes two files, one fibre at two wavelengths"},
+      {"bidir a b --lang de", "bidir: --lang 'de' is not en or zh"},
+      {"bends a b --lang=", "bends: --lang '' is not en or zh"},
+      {"bends a b --tolerance 100001",
+       "bends: --tolerance needs a distance in metres from 0 to 100000, not '100001'"},
+      {"bends a b --delta-db 0",
+       "bends: --delta-db needs a loss in dB above 0 and up to 60, not '0'"},
+      {"bends a b --pdf x.pdf", "bends: unknown option '--pdf' (see --help)"},
+      {"bidir a b --delta-db 1", "bidir: unknown option '--delta-db' (see --help)"},
+      {"bidir a b --json=1", "bidir: unknown option '--json=1' (see --help)"},
+  };
+  for (const auto& [args, line] : cases) {
+    SCOPED_TRACE(args);
+    const test::CliRun r = run(args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tracelink-cli: " + line + "\n");
+  }
+}
+
 }  // namespace
 }  // namespace tracelink

@@ -119,6 +119,31 @@ TEST(CliOptions, LanguagesAndJobs) {
     EXPECT_FALSE(jobsNamed(bad)) << bad;
 }
 
+// A bad value is named and leaves what was taken before as it was.
+TEST(CliOptions, TakeLanguageAndJobs) {
+  Language language = Language::English;
+  EXPECT_EQ(takeLanguage("zh", language), "");
+  EXPECT_EQ(language, Language::Chinese);
+  EXPECT_EQ(takeLanguage("de", language), "--lang 'de' is not en or zh");
+  EXPECT_EQ(language, Language::Chinese);
+
+  unsigned jobs = 0;
+  EXPECT_EQ(takeJobs("3", jobs), "");
+  EXPECT_EQ(jobs, 3u);
+  EXPECT_EQ(takeJobs("0", jobs), "--jobs '0' is not a number 1..256");
+  EXPECT_EQ(jobs, 3u);
+}
+
+TEST(CliOptions, PlainNumbers) {
+  const std::pair<const char*, double> good[] = {{"0", 0},    {"12.5", 12.5}, {"-3", -3},
+                                                 {".5", 0.5}, {"5.", 5},      {"100000", 100000}};
+  for (const auto& [text, v] : good) EXPECT_EQ(plainNumber(text), v) << text;
+  // No exponent, no "+", nothing around it, and never infinite or not a number.
+  for (const char* bad :
+       {"", "+1", "1e3", " 1", "1 ", "1m", "inf", "-inf", "nan", "0x10", "-", "1e999", "1,5"})
+    EXPECT_FALSE(plainNumber(bad)) << bad;
+}
+
 struct CliOutcome {
   int status;
   std::string out;

@@ -1,6 +1,4 @@
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <ostream>
@@ -26,14 +24,6 @@ struct AnalyseOptions {
   unsigned jobs = 0;  // 0: one per core
 };
 
-std::optional<double> parseNumber(const std::string& text) {
-  double v = 0;
-  const char* end = text.data() + text.size();
-  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
-  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
-
 constexpr OptionRule kAnalyseOptions[] = {{"--json"},
                                           {"--splice-db", true},
                                           {"--reflectance-db", true},
@@ -49,13 +39,8 @@ std::string parseAnalyseArgs(std::span<const std::string> args, AnalyseOptions& 
           o.json = true;
           return {};
         }
-        if (name == "--jobs") {
-          const std::optional<unsigned> jobs = jobsNamed(value);
-          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
-          o.jobs = *jobs;
-          return {};
-        }
-        const std::optional<double> db = parseNumber(value);
+        if (name == "--jobs") return takeJobs(value, o.jobs);
+        const std::optional<double> db = plainNumber(value);
         if (name == "--splice-db") {
           if (!db || !analysis::validSpliceDb(*db))
             return "--splice-db needs a loss in dB above 0 and up to 60, not '" + value + "'";

@@ -16,12 +16,8 @@ namespace tracelink::cli {
 
 namespace {
 
-struct BendArgs {
-  std::string first;
-  std::string second;
+struct BendArgs : CompareArgs {
   compare::BendOptions options;
-  bool json = false;
-  Language language = Language::English;
 };
 
 constexpr OptionRule kBendOptions[] = {{"--json"},
@@ -31,31 +27,16 @@ constexpr OptionRule kBendOptions[] = {{"--json"},
                                        {"--lang", true}};
 
 std::string parseBendArgs(std::span<const std::string> args, BendArgs& o) {
-  std::size_t files = 0;
-  const std::string problem = parseOptions(
-      args, {"bends", kBendOptions},
-      [&](std::string_view name, const std::string& value) -> std::string {
-        if (const std::optional<std::string> shared = sharedCompareOption(
-                name, value, o.options.events, o.language, o.options.toleranceM))
-          return *shared;
-        if (name == "--json") {
-          o.json = true;
-        } else if (name == "--delta-db") {
-          const std::optional<double> db = compareNumber(value);
-          if (!db || !analysis::validSpliceDb(*db))
-            return "--delta-db needs a loss in dB above 0 and up to 60, not '" + value + "'";
-          o.options.deltaDb = *db;
-        }
-        return {};
-      },
-      [&](const std::string& file) -> std::string {
-        if (++files > 2) return "takes two files, one fibre at two wavelengths";
-        (files == 1 ? o.first : o.second) = file;
+  return parseCompareArgs(
+      args, {"bends", kBendOptions}, "one fibre at two wavelengths", o, o.options,
+      [&](std::string_view, const std::string& value) -> std::string {
+        // --delta-db, the one option of bends alone.
+        const std::optional<double> db = plainNumber(value);
+        if (!db || !analysis::validSpliceDb(*db))
+          return "--delta-db needs a loss in dB above 0 and up to 60, not '" + value + "'";
+        o.options.deltaDb = *db;
         return {};
       });
-  if (!problem.empty()) return problem;
-  if (files < 2) return "bends: needs two files, one fibre at two wavelengths (see --help)";
-  return {};
 }
 
 void writeJson(std::ostream& out, const std::string& fileShort, const std::string& fileLong,
@@ -106,9 +87,7 @@ int runBends(std::span<const std::string> args, std::ostream& out, std::ostream&
   } else {
     writeTable(out, o.language, r);
   }
-  out.flush();
-  if (!out) return fail(err, "cannot write the output");
-  return kExitOk;
+  return outputWritten(out, err);
 }
 
 }  // namespace

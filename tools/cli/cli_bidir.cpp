@@ -16,12 +16,9 @@ namespace tracelink::cli {
 
 namespace {
 
-struct BidirArgs {
-  std::string fileA;
-  std::string fileB;
+// first is A, the fibre measured from one end; second is B, from the other.
+struct BidirArgs : CompareArgs {
   compare::BidirOptions options;
-  bool json = false;
-  Language language = Language::English;
   std::string pdf;  // the two-direction report page goes here
   bool force = false;
 };
@@ -34,34 +31,20 @@ constexpr OptionRule kBidirOptions[] = {{"--json"},
                                         {"--force"}};
 
 std::string parseBidirArgs(std::span<const std::string> args, BidirArgs& o) {
-  std::size_t files = 0;
-  const std::string problem = parseOptions(
-      args, {"bidir", kBidirOptions},
-      [&](std::string_view name, const std::string& value) -> std::string {
-        if (const std::optional<std::string> shared = sharedCompareOption(
-                name, value, o.options.events, o.language, o.options.toleranceM))
-          return *shared;
-        if (name == "--json") {
-          o.json = true;
-        } else if (name == "--pdf") {
-          o.pdf = value;
-        } else if (name == "--force") {
-          o.force = true;
-        }
-        return {};
-      },
-      [&](const std::string& file) -> std::string {
-        if (++files > 2) return "takes two files, the fibre from end A and from end B";
-        (files == 1 ? o.fileA : o.fileB) = file;
-        return {};
-      });
-  if (!problem.empty()) return problem;
-  if (files < 2) return "bidir: needs two files, the fibre from end A and from end B (see --help)";
-  return {};
+  return parseCompareArgs(args, {"bidir", kBidirOptions}, "the fibre from end A and from end B", o,
+                          o.options,
+                          [&](std::string_view name, const std::string& value) -> std::string {
+                            if (name == "--pdf") {
+                              o.pdf = value;
+                            } else if (name == "--force") {
+                              o.force = true;
+                            }
+                            return {};
+                          });
 }
 
 void writeJson(std::ostream& out, const BidirArgs& o, const compare::BidirResult& r) {
-  out << "{\"fileA\":" << jsonString(o.fileA) << ",\"fileB\":" << jsonString(o.fileB)
+  out << "{\"fileA\":" << jsonString(o.first) << ",\"fileB\":" << jsonString(o.second)
       << ",\"wavelengthNm\":" << jsonFigure(r.wavelengthNm, 1)
       << ",\"lengthM\":" << jsonFigure(r.lengthM, kMetreDecimals)
       << ",\"toleranceM\":" << jsonFigure(r.toleranceM, kMetreDecimals) << ",\"events\":[";
@@ -80,7 +63,7 @@ void writeJson(std::ostream& out, const BidirArgs& o, const compare::BidirResult
       << ",\"totalLossDb\":" << jsonFigure(r.totalLossDb, kDbDecimals) << ",\"warnings\":[";
   for (std::size_t i = 0; i < r.warnings.size(); ++i)
     out << (i ? "," : "")
-        << jsonString(compare::warningText(r.warnings[i], o.fileA, o.fileB, o.language));
+        << jsonString(compare::warningText(r.warnings[i], o.first, o.second, o.language));
   out << "]}\n";
 }
 
@@ -105,23 +88,23 @@ void writeTable(std::ostream& out, const BidirArgs& o, const compare::BidirResul
                  formatFixed(r.totalLossDb, kDbDecimals)})
       << '\n';
   for (const compare::BidirNote& note : r.warnings)
-    out << compare::warningText(note, o.fileA, o.fileB, o.language) << '\n';
+    out << compare::warningText(note, o.first, o.second, o.language) << '\n';
 }
 
 int runBidir(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   BidirArgs o;
   if (const std::string problem = parseBidirArgs(args, o); !problem.empty())
     return fail(err, problem);
-  const std::optional<std::pair<Trace, Trace>> traces = loadBoth(o.fileA, o.fileB, err);
+  const std::optional<std::pair<Trace, Trace>> traces = loadBoth(o.first, o.second, err);
   if (!traces) return kExitFailure;
   const compare::BidirOutcome outcome =
       compare::bidirectional(traces->first, traces->second, o.options);
   if (const auto* problem = std::get_if<compare::BidirProblem>(&outcome))
-    return refuse(err, compare::problemText(*problem, o.fileA, o.fileB, o.language));
+    return refuse(err, compare::problemText(*problem, o.first, o.second, o.language));
   const compare::BidirResult& r = std::get<compare::BidirResult>(outcome);
   if (!o.pdf.empty()) {
     if (const std::string problem = writeBidirPdf(o.pdf, o.force, traces->first, traces->second, r,
-                                                  o.fileA, o.fileB, o.language);
+                                                  o.first, o.second, o.language);
         !problem.empty())
       return fail(err, "bidir: " + problem);
   }
@@ -130,9 +113,7 @@ int runBidir(std::span<const std::string> args, std::ostream& out, std::ostream&
   } else {
     writeTable(out, o, r);
   }
-  out.flush();
-  if (!out) return fail(err, "cannot write the output");
-  return kExitOk;
+  return outputWritten(out, err);
 }
 
 }  // namespace

@@ -3,9 +3,8 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,8 +15,8 @@
 #include "cli_command.h"
 #include "cli_options.h"
 #include "cli_qt.h"
-#include "files/atomic_file.h"
 #include "files/path_text.h"
+#include "files/record_file.h"
 #include "report/cable_report.h"
 #include "report/cable_xlsx.h"
 
@@ -71,13 +70,9 @@ std::string parseCableArgs(std::span<const std::string> args, CableOptions& o) {
         } else if (name == "--force") {
           o.force = true;
         } else if (name == "--lang") {
-          const std::optional<Language> lang = languageNamed(value);
-          if (!lang) return "--lang '" + value + "' is not en or zh";
-          o.language = *lang;
+          return takeLanguage(value, o.language);
         } else {
-          const std::optional<unsigned> jobs = jobsNamed(value);
-          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
-          o.jobs = *jobs;
+          return takeJobs(value, o.jobs);
         }
         return {};
       },
@@ -121,15 +116,24 @@ std::string faultWords(cable::LimitsFault fault) {
   return "is refused";
 }
 
+// A limits file is a JSON object of a dozen figures, a few hundred bytes; a file far
+// larger is not one and is refused before it is read.
+constexpr std::uintmax_t kMaxLimitsBytes = 1024 * 1024;
+
 // The limits a file gives, else the preset of that name.
 Result<cable::Limits> limitsNamed(const std::string& given) {
   const fs::path path = pathFromText(given);
   std::error_code ec;
   if (fs::is_regular_file(path, ec)) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Error{given + ": cannot be read"};
-    const cable::LimitsOutcome parsed = cable::parseLimits(text);
+    const Result<std::vector<std::uint8_t>> bytes = ReadFileBytes(path, kMaxLimitsBytes);
+    if (!bytes) {
+      const Error& e = bytes.error();
+      if (e.code != ErrorCode::FileTooLarge) return Error{given + ": cannot be read"};
+      return Error{given + ": is " + std::to_string(e.a) +
+                   " bytes, more than a limits file holds (" + std::to_string(e.b) + " at most)"};
+    }
+    const cable::LimitsOutcome parsed = cable::parseLimits(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (const auto* problem = std::get_if<cable::LimitsProblem>(&parsed)) {
       const std::string what = problem->key.empty() ? "the document" : "\"" + problem->key + "\"";
       return Error{given + ": refused: " + what + " " + faultWords(problem->fault) + " (byte " +
@@ -161,11 +165,6 @@ Result<std::vector<std::string>> traceFiles(const std::vector<std::string>& inpu
   return files;
 }
 
-Status writeBytes(const std::string& file, std::string_view bytes, bool force) {
-  return WriteFileAtomically(pathFromText(file), bytes,
-                             force ? ExistingFile::Replace : ExistingFile::Keep);
-}
-
 int runCable(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   CableOptions o;
   if (const std::string problem = parseCableArgs(args, o); !problem.empty())
@@ -175,9 +174,9 @@ int runCable(std::span<const std::string> args, std::ostream& out, std::ostream&
   const Result<std::vector<std::string>> files = traceFiles(o.inputs);
   if (!files) return fail(err, files.error().text());
   for (const std::string* target : {&o.out, &o.csv, &o.xlsx}) {
-    std::error_code ec;
-    if (!target->empty() && !o.force && fs::exists(fs::symlink_status(pathFromText(*target), ec)))
-      return fail(err, *target + ": exists already (--force replaces it)");
+    if (target->empty()) continue;
+    if (const std::optional<std::string> refused = refuseExisting(*target, o.force))
+      return fail(err, *refused);
   }
   const std::unique_ptr<QGuiApplication> app = startGuiApplication();
 
@@ -228,19 +227,20 @@ int runCable(std::span<const std::string> args, std::ostream& out, std::ostream&
   if (pageFailed) return fail(err, o.out + ": not written, a fibre's page is missing");
   const Result<QByteArray> pdf = writer.finish();
   if (!pdf) return fail(err, o.out + ": " + pdf.error().text());
-  if (const Status written = writeBytes(
-          o.out, std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
-          o.force);
-      !written)
-    return fail(err, saveFailureText(written.error()));
+  if (const std::string problem = writeOutput(pathFromText(o.out), bytesOf(*pdf), o.force);
+      !problem.empty())
+    return fail(err, problem);
   if (!o.csv.empty())
-    if (const Status written = writeBytes(o.csv, cable::cableCsv(cable), o.force); !written)
-      return fail(err, saveFailureText(written.error()));
+    if (const std::string problem =
+            writeOutput(pathFromText(o.csv), cable::cableCsv(cable), o.force);
+        !problem.empty())
+      return fail(err, problem);
   if (!o.xlsx.empty()) {
     const Result<std::string> book = cableXlsx(cable, o.language, info.events);
     if (!book) return fail(err, o.xlsx + ": " + book.error().text());
-    if (const Status written = writeBytes(o.xlsx, *book, o.force); !written)
-      return fail(err, saveFailureText(written.error()));
+    if (const std::string problem = writeOutput(pathFromText(o.xlsx), *book, o.force);
+        !problem.empty())
+      return fail(err, problem);
   }
   out << cable.passed() + cable.failed() << " fibres: " << cable.passed() << " passed, "
       << cable.failed() << " failed\n";

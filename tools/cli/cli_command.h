@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +31,15 @@ std::span<const Command* const> commands();
 
 // The words of a failed save; a refused existing file says how to replace it.
 std::string saveFailureText(const Error& error);
+
+// An output file that is there already (a link counts, even one that leads nowhere) and
+// force not given, refused before any work so that a long run does not end in it:
+// "FILE: exists already (--force replaces it)". nullopt when the output may be written.
+std::optional<std::string> refuseExisting(const std::string& file, bool force);
+
+// bytes written to path atomically, taking the place of a file there only with force.
+// The words of a failure as saveFailureText gives them; the empty string when written.
+std::string writeOutput(const std::filesystem::path& path, std::string_view bytes, bool force);
 
 // The text on one line: line breaks and other control characters as escapes (\n, \x1b).
 std::string oneLine(std::string_view text);

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "cli_command.h"
+#include "files/atomic_file.h"
+#include "files/path_text.h"
 
 namespace tracelink::cli {
 
@@ -39,6 +41,19 @@ std::string saveFailureText(const Error& error) {
   std::string text = error.text();
   if (error.code == ErrorCode::AlreadyExists) text += " (--force replaces it)";
   return text;
+}
+
+std::optional<std::string> refuseExisting(const std::string& file, bool force) {
+  std::error_code ec;
+  if (force || !std::filesystem::exists(std::filesystem::symlink_status(pathFromText(file), ec)))
+    return std::nullopt;
+  return file + ": exists already (--force replaces it)";
+}
+
+std::string writeOutput(const std::filesystem::path& path, std::string_view bytes, bool force) {
+  const Status written =
+      WriteFileAtomically(path, bytes, force ? ExistingFile::Replace : ExistingFile::Keep);
+  return written ? std::string() : saveFailureText(written.error());
 }
 
 std::string oneLine(std::string_view text) {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <charconv>
-#include <cmath>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,15 +19,6 @@
 namespace tracelink::cli {
 
 // What `bidir` and `bends` share: two trace files in, a comparison's figures out.
-
-// A plain decimal number, finite, as an option's value.
-inline std::optional<double> compareNumber(const std::string& text) {
-  double v = 0;
-  const char* end = text.data() + text.size();
-  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
-  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
 
 // A figure in JSON: metres to the centimetre, dB to the thousandth; null for none.
 inline std::string jsonFigure(double v, int decimals) {
@@ -48,28 +38,52 @@ inline constexpr int kDbDecimals = 3;
 // The longest tolerance that still tells events of a fibre apart.
 inline constexpr double kMaxToleranceM = 100'000;
 
-// The options both commands take: --ours, --lang and --tolerance. nullopt when name is
-// none of them; else the problem with the value, empty when it was taken.
-inline std::optional<std::string> sharedCompareOption(std::string_view name,
-                                                      const std::string& value,
-                                                      compare::EventSource& events,
-                                                      Language& language,
-                                                      std::optional<double>& toleranceM) {
-  if (name == "--ours") {
-    events = compare::EventSource::Ours;
-  } else if (name == "--lang") {
-    const std::optional<Language> lang = languageNamed(value);
-    if (!lang) return "--lang '" + value + "' is not en or zh";
-    language = *lang;
-  } else if (name == "--tolerance") {
-    const std::optional<double> m = compareNumber(value);
-    if (!m || *m < 0 || *m > kMaxToleranceM)
-      return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
-    toleranceM = m;
-  } else {
-    return std::nullopt;
-  }
-  return std::string();
+// What both commands are given alike: two files, --json and --lang.
+struct CompareArgs {
+  std::string first;
+  std::string second;
+  bool json = false;
+  Language language = Language::English;
+};
+
+// The arguments of bidir or bends: two files (what "needs two files, ..." says they are)
+// and the options both take, --json, --lang, and --ours and --tolerance into options
+// (compare::BidirOptions or compare::BendOptions); any other option of the table goes to
+// more. The problem, else the empty string.
+template <typename Options>
+std::string parseCompareArgs(std::span<const std::string> args, const OptionTable& table,
+                             std::string_view twoFilesAre, CompareArgs& o, Options& options,
+                             const OptionHandler& more) {
+  std::size_t files = 0;
+  const std::string problem = parseOptions(
+      args, table,
+      [&](std::string_view name, const std::string& value) -> std::string {
+        if (name == "--json") {
+          o.json = true;
+        } else if (name == "--ours") {
+          options.events = compare::EventSource::Ours;
+        } else if (name == "--lang") {
+          return takeLanguage(value, o.language);
+        } else if (name == "--tolerance") {
+          const std::optional<double> m = plainNumber(value);
+          if (!m || *m < 0 || *m > kMaxToleranceM)
+            return "--tolerance needs a distance in metres from 0 to 100000, not '" + value + "'";
+          options.toleranceM = m;
+        } else {
+          return more(name, value);
+        }
+        return {};
+      },
+      [&](const std::string& file) -> std::string {
+        if (++files > 2) return "takes two files, " + std::string(twoFilesAre);
+        (files == 1 ? o.first : o.second) = file;
+        return {};
+      });
+  if (!problem.empty()) return problem;
+  if (files < 2)
+    return std::string(table.command) + ": needs two files, " + std::string(twoFilesAre) +
+           " (see --help)";
+  return {};
 }
 
 // Both files loaded, or the first failure written to err (naming the file).
@@ -87,6 +101,14 @@ inline std::optional<std::pair<Trace, Trace>> loadBoth(const std::string& first,
     return std::nullopt;
   }
   return std::pair<Trace, Trace>(std::move(*a), std::move(*b));
+}
+
+// The end of a run that printed its result: kExitOk, or the failure when the output could
+// not take it.
+inline int outputWritten(std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (!out) return fail(err, "cannot write the output");
+  return kExitOk;
 }
 
 // A comparison the core refuses is no failure of the program: its own status, 1.

@@ -9,7 +9,6 @@
 #include "cli_command.h"
 #include "cli_options.h"
 #include "cli_sor_input.h"
-#include "files/atomic_file.h"
 #include "files/path_text.h"
 #include "files/record_file.h"
 #include "sor/sor_edit.h"
@@ -83,10 +82,7 @@ std::string writeOne(const std::string& input, const fs::path& output, const Ide
   const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
   // Writing over the input is an existing file like any other: --force, and then the
   // new file takes its place whole or not at all.
-  const Status written =
-      WriteFileAtomically(output, view, o.force ? ExistingFile::Replace : ExistingFile::Keep);
-  if (!written) return saveFailureText(written.error());
-  return {};
+  return writeOutput(output, view, o.force);
 }
 
 int runIdentity(std::span<const std::string> args, std::ostream& out, std::ostream& err) {

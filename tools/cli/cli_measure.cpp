@@ -1,5 +1,4 @@
 #include <charconv>
-#include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -26,15 +25,6 @@ struct MeasureOptions {
   bool json = false;
 };
 
-// A distance in metres as typed: a plain decimal number, nothing after it.
-std::optional<double> parseMetres(const std::string& text) {
-  double v = 0;
-  const char* end = text.data() + text.size();
-  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
-  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
-
 constexpr OptionRule kMeasureOptions[] = {
     {"--json"}, {"--a", true}, {"--b", true}, {"--event", true}, {"--lang", true}};
 
@@ -50,7 +40,7 @@ std::string parseMeasureArgs(std::span<const std::string> args, MeasureOptions& 
           if (!lang) return "unknown language '" + value + "' (use en or zh)";
           options.language = *lang;
         } else {
-          const std::optional<double> metres = parseMetres(value);
+          const std::optional<double> metres = plainNumber(value);
           if (!metres)
             return std::string(name) + " needs a distance in metres, not '" + value + "'";
           (name == "--a" ? options.a : name == "--b" ? options.b : options.event) = metres;

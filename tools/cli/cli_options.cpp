@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace tracelink::cli {
 
@@ -62,6 +63,28 @@ std::optional<unsigned> jobsNamed(std::string_view value) {
   if (ec != std::errc() || ptr != end || value.front() == '0' || n < 1 || n > 256)
     return std::nullopt;
   return n;
+}
+
+std::string takeLanguage(const std::string& value, Language& language) {
+  const std::optional<Language> lang = languageNamed(value);
+  if (!lang) return "--lang '" + value + "' is not en or zh";
+  language = *lang;
+  return {};
+}
+
+std::string takeJobs(const std::string& value, unsigned& jobs) {
+  const std::optional<unsigned> n = jobsNamed(value);
+  if (!n) return "--jobs '" + value + "' is not a number 1..256";
+  jobs = *n;
+  return {};
+}
+
+std::optional<double> plainNumber(std::string_view text) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  const auto res = std::from_chars(text.data(), end, v, std::chars_format::fixed);
+  if (res.ec != std::errc{} || res.ptr != end || !std::isfinite(v)) return std::nullopt;
+  return v;
 }
 
 }  // namespace tracelink::cli

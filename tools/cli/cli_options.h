@@ -48,4 +48,13 @@ std::optional<Language> languageNamed(std::string_view value);
 // --jobs: a whole number 1..256 written plainly (no sign, no leading zero, nothing after).
 std::optional<unsigned> jobsNamed(std::string_view value);
 
+// An OptionHandler's part for --lang and --jobs: the value kept in language or jobs, or
+// what is wrong with it ("--lang 'de' is not en or zh"); the empty string when taken.
+std::string takeLanguage(const std::string& value, Language& language);
+std::string takeJobs(const std::string& value, unsigned& jobs);
+
+// A distance, loss or tolerance as an option's value: a plain decimal number ("12.5",
+// "-3"; no sign "+", no exponent, nothing after it), finite.
+std::optional<double> plainNumber(std::string_view text);
+
 }  // namespace tracelink::cli

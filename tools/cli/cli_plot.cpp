@@ -1,7 +1,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -50,11 +49,8 @@ constexpr OptionRule kPlotOptions[] = {
 
 // A distance along the plot's axis: a plain number of metres, not negative.
 std::optional<double> parseMetres(const std::string& text) {
-  double value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-  if (ec != std::errc() || ptr != end || !std::isfinite(value) || value < 0 || value > 1e9)
-    return std::nullopt;
+  const std::optional<double> value = plainNumber(text);
+  if (!value || *value < 0 || *value > 1e9) return std::nullopt;
   return value;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tracelink::cli {
 
@@ -18,5 +20,10 @@ std::unique_ptr<QGuiApplication> startGuiApplication();
 // own file names would turn a name that is not UTF-8 into another one). Replaces a file
 // that is there, atomically. What went wrong, when it could not be written.
 std::optional<std::string> writePng(const QImage& image, const std::string& path);
+
+// The bytes a QByteArray holds, as writeOutput takes them.
+inline std::string_view bytesOf(const QByteArray& bytes) {
+  return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 }  // namespace tracelink::cli

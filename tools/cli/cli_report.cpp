@@ -60,13 +60,9 @@ std::string parseReportArgs(std::span<const std::string> args, ReportOptions& o)
         } else if (name == "--out-dir") {
           o.outDir = value;
         } else if (name == "--lang") {
-          const std::optional<Language> lang = languageNamed(value);
-          if (!lang) return "--lang '" + value + "' is not en or zh";
-          o.language = *lang;
+          return takeLanguage(value, o.language);
         } else {
-          const std::optional<unsigned> jobs = jobsNamed(value);
-          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
-          o.jobs = *jobs;
+          return takeJobs(value, o.jobs);
         }
         return {};
       },
@@ -138,17 +134,10 @@ Result<Page> pageFor(const ReportOptions& o, const std::string& file, const QStr
   return page;
 }
 
-Status writePdf(const fs::path& path, const QByteArray& bytes, bool force) {
-  return WriteFileAtomically(
-      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-      force ? ExistingFile::Replace : ExistingFile::Keep);
-}
-
 int reportIntoOneFile(const ReportOptions& o, const QString& separator, std::ostream& err) {
   const fs::path out = pathFromText(o.out);
-  std::error_code ec;
-  if (!o.force && fs::exists(fs::symlink_status(out, ec)))
-    return fail(err, pathText(out) + ": exists already (--force replaces it)");
+  if (const std::optional<std::string> refused = refuseExisting(o.out, o.force))
+    return fail(err, *refused);
 
   ProgressLine progress(err, "report", o.files.size(), showsProgress(err));
   ReportPdfWriter writer(o.language, separator);
@@ -174,9 +163,8 @@ int reportIntoOneFile(const ReportOptions& o, const QString& separator, std::ost
     return fail(err, pathText(out) + ": not written, no page to put in it");
   const Result<QByteArray> bytes = writer.finish();
   if (!bytes) return fail(err, pathText(out) + ": " + bytes.error().text());
-  if (const Status written = writePdf(out, *bytes, o.force); !written) {
-    return fail(err, saveFailureText(written.error()));
-  }
+  if (const std::string problem = writeOutput(out, bytesOf(*bytes), o.force); !problem.empty())
+    return fail(err, problem);
   return anyFailed ? kExitFailure : kExitOk;
 }
 

@@ -78,9 +78,7 @@ std::string parseSorArgs(std::span<const std::string> args, SorOptions& o) {
           o.time = parseUtc(value);
           if (!o.time) return "--time '" + value + "' is not YYYY-MM-DDTHH:MM:SS";
         } else if (name == "--jobs") {
-          const std::optional<unsigned> jobs = jobsNamed(value);
-          if (!jobs) return "--jobs '" + value + "' is not a number 1..256";
-          o.jobs = *jobs;
+          return takeJobs(value, o.jobs);
         } else if (const std::optional<Language> lang = languageNamed(value)) {
           o.texts.language = *lang;
         } else {

@@ -5,7 +5,6 @@
 
 #include "cli_command.h"
 #include "cli_qt.h"
-#include "files/atomic_file.h"
 #include "files/path_text.h"
 #include "render/level_series_plot.h"
 #include "render/overlay_plot.h"
@@ -72,20 +71,13 @@ int plotOverlay(const std::vector<std::string>& files, const std::string& png, b
 std::string writeBidirPdf(const std::string& pdf, bool force, const Trace& a, const Trace& b,
                           const compare::BidirResult& both, const std::string& fileA,
                           const std::string& fileB, Language language) {
-  const std::filesystem::path path = pathFromText(pdf);
-  std::error_code ec;
-  if (!force && std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
-    return pdf + ": exists already (--force replaces it)";
+  if (const std::optional<std::string> refused = refuseExisting(pdf, force)) return *refused;
   const std::unique_ptr<QGuiApplication> app = startGuiApplication();
   const Result<QByteArray> bytes =
       bidirPdf(a, b, both, QString::fromStdString(fileA), QString::fromStdString(fileB), language,
                QStringLiteral("."));
   if (!bytes) return pdf + ": " + bytes.error().text();
-  const Status saved = WriteFileAtomically(
-      path, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())),
-      force ? ExistingFile::Replace : ExistingFile::Keep);
-  if (!saved) return saveFailureText(saved.error());
-  return {};
+  return writeOutput(pathFromText(pdf), bytesOf(*bytes), force);
 }
 
 }  // namespace tracelink::cli

@@ -1,16 +1,22 @@
 // tracelink-cli verify: a cable report checked against the traces it carries.
-#include <fstream>
-#include <iterator>
+#include <cstdint>
+#include <limits>
 #include <ostream>
+#include <vector>
 
 #include "cli_command.h"
 #include "cli_options.h"
 #include "files/path_text.h"
+#include "files/record_file.h"
 #include "report/report_verify.h"
 
 namespace tracelink::cli {
 
 namespace {
+
+// The largest document the PDF reader takes (its sizes are int); verifyCableReport refuses
+// anything larger as "too large a document to read".
+constexpr std::uintmax_t kMaxReportBytes = std::numeric_limits<int>::max();
 
 int runVerify(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   std::string file;
@@ -20,12 +26,17 @@ int runVerify(std::span<const std::string> args, std::ostream& out, std::ostream
       !problem.empty())
     return fail(err, problem);
   if (file.empty()) return fail(err, "verify: no REPORT.pdf given (see --help)");
-  std::ifstream in(pathFromText(file), std::ios::binary);
-  if (!in) return fail(err, file + ": cannot be read");
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return fail(err, file + ": cannot be read");
-  const Result<VerifyOutcome> outcome =
-      verifyCableReport(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  // A folder, a pipe or a device is no report; a file larger than the document reader
+  // takes is refused before it is read into memory.
+  const Result<std::vector<std::uint8_t>> bytes =
+      ReadFileBytes(pathFromText(file), kMaxReportBytes);
+  if (!bytes)
+    return fail(err, file + (bytes.error().code == ErrorCode::FileTooLarge
+                                 ? ": too large a document to read"
+                                 : ": cannot be read"));
+  // The checks only read the document: no copy of it is made.
+  const Result<VerifyOutcome> outcome = verifyCableReport(QByteArray::fromRawData(
+      reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size())));
   if (!outcome) return fail(err, file + ": " + outcome.error().text());
   for (const std::string& line : outcome->mismatches) out << oneLine(line) << '\n';
   if (outcome->ok())

@@ -157,10 +157,11 @@ QString wavelengthOf(const Trace& trace, const QString& sep) {
   return text(compare::compactNumber(trace.acquisition.wavelengthNm, 1)).replace(QChar('.'), sep);
 }
 
-// The overlay's canvas in the light colours, with the marker lines where it has them.
+// The overlay's canvas in the light colours, with the marker lines where it has them, and
+// the scale it was drawn at.
 QImage overlayPicture(const std::vector<compare::OverlayTrace>& traces, const OverlayView& view,
-                      std::optional<double> markerA, std::optional<double> markerB) {
-  OverlayScale scale;
+                      std::optional<double> markerA, std::optional<double> markerB,
+                      OverlayScale& scale) {
   QImage canvas = renderOverlay(traces, view, &scale);
   if (markerA || markerB) {
     MarkerOverlay markers;
@@ -262,12 +263,14 @@ Result<QByteArray> overlayPdf(const OverlayPdfInput& input, Language language,
   return onePage(s.overlayTitle, language, [&](Page& page) {
     double y = 30;
     y += page.text(kLeft, y, s.overlayTitle, kTitlePixels, true);
-    const OverlayScale scale = overlayScale(input.traces, input.view);
+    // The picture first: the view's line names the distances it was drawn at.
+    OverlayScale scale;
+    const QImage canvas =
+        overlayPicture(input.traces, input.view, input.markerA, input.markerB, scale);
     const double from = scale.frame.viewStartM + scale.axisOriginM;
     const double to = scale.frame.viewEndM + scale.axisOriginM;
     y += page.text(kLeft, y, fillIn(s.view, {figure(from, 1, sep), figure(to, 1, sep)}));
     y += 6;
-    const QImage canvas = overlayPicture(input.traces, input.view, input.markerA, input.markerB);
     page.painter().drawImage(QPointF(kLeft, y), canvas);
     y += canvas.height() + 16;
     y = drawLegend(page, y, input, language, sep);

@@ -5,8 +5,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTimeZone>
@@ -19,20 +17,19 @@
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/fill_in.h"
-#include "record/version.h"
 #include "render/marker_overlay.h"
 #include "render/plot_render.h"
 #include "report/bidir_table.h"
 #include "report/compare_report_strings.h"
 #include "report/page_geometry.h"
 #include "report/report_page.h"
+#include "report/report_pdf.h"
 
 namespace tracelink {
 
 namespace {
 
 // The page is laid out in the report page's canvas pixels (96 dpi) and scaled onto A4.
-constexpr int kPdfResolution = 1200;
 constexpr double kLeft = 15;
 constexpr double kWidth = kPagePixelWidth - 2 * kLeft;
 constexpr double kBottom = kPagePixelHeight - 30;
@@ -109,20 +106,12 @@ Result<QByteArray> onePage(const QString& title, Language language,
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
-    writer.setResolution(kPdfResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    writer.setTitle(title);
-    writer.setCreator(text(kProgramAndVersion));
+    setUpA4Document(writer, title);
     QPainter painter;
     if (!painter.begin(&writer)) return Error::of(ErrorCode::PdfCannotDraw);
     // Coloured curves one pixel wide would smear in a JPEG.
     painter.setRenderHint(QPainter::LosslessImageRendering);
-    const double scale = std::min(writer.width() / double{kPagePixelWidth},
-                                  writer.height() / double{kPagePixelHeight});
-    painter.translate((writer.width() - kPagePixelWidth * scale) / 2,
-                      (writer.height() - kPagePixelHeight * scale) / 2);
-    painter.scale(scale, scale);
+    mapCanvasOntoPage(painter, writer);
     Page page(painter, language);
     draw(page);
     if (!painter.end()) return Error::of(ErrorCode::PdfCannotEnd);

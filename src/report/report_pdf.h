@@ -77,6 +77,15 @@ class ReportPdfWriter {
   void drawOnPage(const std::function<void(QPainter&, const QString& fontFamily)>& draw);
 };
 
+// A document's A4 portrait pages without margins, at a resolution fine enough that the
+// rules and glyph positions of the canvas land on whole device units, with its title and
+// the program as its creator.
+void setUpA4Document(QPdfWriter& writer, const QString& title);
+// Maps the report canvas (kPagePixelWidth x kPagePixelHeight) onto the writer's page,
+// replacing the painter's transform: the canvas is taller than A4 in proportion, so its
+// height fills the page and it is centred across; nothing of it is cut.
+void mapCanvasOntoPage(QPainter& painter, const QPdfWriter& writer);
+
 // One page as a PDF document in memory.
 Result<QByteArray> ReportPdf(const ReportHeader& header, const ReportSources& sources,
                              Language language, const QString& decimalSeparator);

@@ -17,6 +17,7 @@
 #include "compare/event_list.h"
 #include "record/language.h"
 #include "record/result.h"
+#include "report/qpdf_files.h"
 #include "report/report_layout.h"
 #include "report/report_pdf.h"
 
@@ -57,14 +58,7 @@ std::vector<QString> attachmentNames(const cable::Cable& cable);
 // Attachments as qpdf reads and writes them: name, description and bytes; or the bytes
 // deflated (a zlib stream, which PDF calls FlateDecode) with the file's own size and MD5,
 // made ready on a worker so that the one thread writing the document compresses nothing.
-struct Attachment {
-  std::string name;
-  std::string description;
-  std::string bytes;
-  bool deflated = false;
-  std::size_t size = 0;  // the file's, when deflated
-  std::string md5 = {};  // the file's 16 bytes, when deflated
-};
+using Attachment = qpdf_files::EmbeddedFile;
 Attachment deflatedAttachment(std::string name, std::string description, std::string_view bytes);
 
 // A file of the cable read again to be attached, deflated, described by its SHA-256 (its name

@@ -16,8 +16,8 @@ struct EmbeddedFile {
   std::string description;
   std::string bytes;
   bool deflated = false;
-  std::size_t size = 0;
-  std::string md5 = {};  // 16 bytes
+  std::size_t size = 0;  // the file's, when deflated
+  std::string md5 = {};  // the file's 16 bytes, when deflated
 };
 
 // The bytes as a zlib stream, PDF's FlateDecode, as qpdf would compress them; on any thread.

@@ -4,10 +4,11 @@
 #include <QDateTime>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -59,7 +60,8 @@ std::vector<QString> attachmentNames(const cable::Cable& cable);
 // deflated (a zlib stream, which PDF calls FlateDecode) with the file's own size and MD5,
 // made ready on a worker so that the one thread writing the document compresses nothing.
 using Attachment = qpdf_files::EmbeddedFile;
-Attachment deflatedAttachment(std::string name, std::string description, std::string_view bytes);
+Attachment deflatedAttachment(std::string name, std::string description,
+                              std::span<const std::uint8_t> bytes);
 
 // A file of the cable read again to be attached, deflated, described by its SHA-256 (its name
 // is the writer's to give); refused when it no longer has the hash it was certified with, for

@@ -3,17 +3,18 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 
 #include "cable/cable_strings.h"
 #include "files/path_text.h"
+#include "files/record_file.h"
 #include "record/fill_in.h"
 #include "report/bidir_table.h"
 #include "report/cable_report.h"
 #include "report/page_geometry.h"
 #include "report/report_pdf.h"
 #include "report/report_strings.h"
+#include "sor/sor_io.h"
 #include "trace/sha256.h"
 
 namespace tracelink {
@@ -143,22 +144,15 @@ void tableHeader(Writing& w, const CableReportStrings& s) {
   w.rule();
 }
 
-Result<std::string> readWhole(const std::string& path) {
-  std::ifstream in(pathFromText(path), std::ios::binary);
-  if (!in) return Error{path + ": cannot be read again to attach it"};
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Error{path + ": cannot be read again to attach it"};
-  return bytes;
-}
-
 }  // namespace
 
 Result<Attachment> certifiedAttachment(const cable::CableFile& file) {
   if (!file.trace) return Error{file.path + ": was not certified, so it is not attached"};
-  Result<std::string> bytes = readWhole(file.path);
-  if (!bytes) return bytes.error();
-  const std::string sha =
-      Sha256Hex(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+  // No trace the program reads is larger than the trace reader's own limit.
+  const Result<std::vector<std::uint8_t>> bytes =
+      ReadFileBytes(pathFromText(file.path), sor::kMaxSorFileBytes);
+  if (!bytes) return Error{file.path + ": cannot be read again to attach it"};
+  const std::string sha = Sha256Hex(*bytes);
   if (sha != file.trace->origin.sha256)
     return Error{file.path + ": changed while the report was written (SHA-256 " + sha +
                  ", certified " + file.trace->origin.sha256 + ")"};

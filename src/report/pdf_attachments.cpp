@@ -6,7 +6,8 @@
 
 namespace tracelink {
 
-Attachment deflatedAttachment(std::string name, std::string description, std::string_view bytes) {
+Attachment deflatedAttachment(std::string name, std::string description,
+                              std::span<const std::uint8_t> bytes) {
   Attachment a;
   a.name = std::move(name);
   a.description = std::move(description);

@@ -21,7 +21,7 @@ struct EmbeddedFile {
 };
 
 // The bytes as a zlib stream, PDF's FlateDecode, as qpdf would compress them; on any thread.
-std::string deflated(const char* bytes, std::size_t size);
+std::string deflated(const unsigned char* bytes, std::size_t size);
 
 // The document with the files attached (an attachment of the same name replaced), written
 // with a deterministic ID; deflated files are written as they are given, the others

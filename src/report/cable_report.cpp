@@ -1,13 +1,8 @@
 #include "report/cable_report.h"
 
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPainter>
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "cable/cable_strings.h"
@@ -16,7 +11,6 @@
 #include "report/report_sources.h"
 #include "report/report_strings.h"
 #include "session/trace_session.h"
-#include "trace/sha256.h"
 
 namespace tracelink {
 

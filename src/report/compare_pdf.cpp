@@ -18,7 +18,6 @@
 #include "measure/measure_text.h"
 #include "record/fill_in.h"
 #include "render/marker_overlay.h"
-#include "render/plot_render.h"
 #include "report/bidir_table.h"
 #include "report/compare_report_strings.h"
 #include "report/page_geometry.h"

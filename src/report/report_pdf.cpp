@@ -197,8 +197,7 @@ bool ReportPdfWriter::beginPage() {
 }
 
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources) {
-  if (finished_ || failed_) return;
-  addPage(header, sources, reportPdfPicture(sources.plotCanvas));
+  addPage(header, sources, ReportPdfPicture{});
 }
 
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources,
@@ -216,6 +215,7 @@ void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& s
   if (!sources.plotCanvas.isNull()) {
     standIn = QImage(1, 1, QImage::Format_RGB32);
     standIn.fill(Qt::white);
+    // A picture not made beforehand is made here.
     pictures_.push_back(picture.objectBody.isEmpty() ? pictureObjectBody(sources.plotCanvas)
                                                      : std::move(picture.objectBody));
   }

@@ -39,8 +39,8 @@ class ReportPdfWriter {
 
   // Adds one page. Pages come out in the order they were added.
   void addPage(const ReportHeader& header, const ReportSources& sources);
-  // The same with the plot canvas made beforehand: reportPdfPicture(sources.plotCanvas).
-  // The document is the same byte for byte.
+  // The same with the plot canvas made beforehand: reportPdfPicture(sources.plotCanvas)
+  // (an empty picture is made here). The document is the same byte for byte.
   void addPage(const ReportHeader& header, const ReportSources& sources, ReportPdfPicture picture);
   int pageCount() const { return pages_; }
 

@@ -10,15 +10,14 @@
 #include "record/fill_in.h"
 #include "report/report_sources.h"
 #include "report/report_strings.h"
+#include "report/report_text.h"
 #include "session/trace_session.h"
 
 namespace tracelink {
 
 namespace {
 
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using report_text::utf8;
 
 QString fileNameOf(const std::string& path) {
   return QFileInfo(utf8(path)).fileName();

@@ -14,12 +14,15 @@
 #include "report/page_geometry.h"
 #include "report/report_pdf.h"
 #include "report/report_strings.h"
+#include "report/report_text.h"
 #include "sor/sor_io.h"
 #include "trace/sha256.h"
 
 namespace tracelink {
 
 namespace {
+
+using report_text::utf8;
 
 constexpr double kLeft = 30;
 constexpr double kRight = kPagePixelWidth - 30;
@@ -33,10 +36,6 @@ QString number(double value, int decimals, const QString& separator) {
   QString text = QString::number(value, 'f', decimals);
   if (separator != QStringLiteral(".")) text.replace(QChar('.'), separator);
   return text;
-}
-
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 enum class Face { Report, Fixed };

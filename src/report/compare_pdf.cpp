@@ -23,6 +23,7 @@
 #include "report/page_geometry.h"
 #include "report/report_page.h"
 #include "report/report_pdf.h"
+#include "report/report_text.h"
 
 namespace tracelink {
 
@@ -38,13 +39,8 @@ constexpr int kSmallPixels = 11;
 constexpr double kSwatch = 26;  // the colour's stroke before a trace's row
 const QString kNone = QStringLiteral("\u2014");
 
-QString text(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-QString figure(double value, int decimals, const QString& separator) {
-  return text(formatFixed(value, decimals, separator.toStdString()));
-}
+using report_text::figure;
+using report_text::utf8;
 
 // Writing on the page: texts hang from their top-left corner, as on the report page.
 class Page {
@@ -122,7 +118,7 @@ Result<QByteArray> onePage(const QString& title, Language language,
 
 QString fileNameOf(const Trace& trace, const std::vector<QString>& names, std::size_t k) {
   if (k < names.size() && !names[k].isEmpty()) return names[k];
-  const QString name = QFileInfo(text(trace.origin.path)).fileName();
+  const QString name = QFileInfo(utf8(trace.origin.path)).fileName();
   return name.isEmpty() ? kNone : name;
 }
 
@@ -136,13 +132,13 @@ QString dateOf(const Trace& trace) {
 
 QString pulseOf(const Trace& trace, const QString& sep) {
   if (trace.acquisition.pulseWidthsNs.empty()) return kNone;
-  return text(compare::compactNumber(trace.acquisition.pulseWidthsNs.front(), 1))
+  return utf8(compare::compactNumber(trace.acquisition.pulseWidthsNs.front(), 1))
       .replace(QChar('.'), sep);
 }
 
 QString wavelengthOf(const Trace& trace, const QString& sep) {
   if (!(trace.acquisition.wavelengthNm > 0)) return kNone;
-  return text(compare::compactNumber(trace.acquisition.wavelengthNm, 1)).replace(QChar('.'), sep);
+  return utf8(compare::compactNumber(trace.acquisition.wavelengthNm, 1)).replace(QChar('.'), sep);
 }
 
 // The overlay's canvas in the light colours, with the marker lines where it has them, and
@@ -230,7 +226,7 @@ double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Langu
     const Measured<SpanMeasure> span = measureSpan(*t.trace, aM, bM);
     if (!a || !b || !span) {
       const MeasureProblem& why = !a ? a.problem() : !b ? b.problem() : span.problem();
-      y += page.text(at[2], y, fillIn(s.noMeasure, {text(describe(why, language))}), kSmallPixels,
+      y += page.text(at[2], y, fillIn(s.noMeasure, {utf8(describe(why, language))}), kSmallPixels,
                      false, kWidth - (at[2] - kLeft));
       continue;
     }
@@ -295,9 +291,9 @@ Result<QByteArray> bidirPdf(const Trace& a, const Trace& b, const compare::Bidir
     y += page.text(kLeft + kSwatch, y, fillIn(s.fromB, {fileB}), kTextPixels, false,
                    kWidth - kSwatch);
     const QString wavelength =
-        text(compare::compactNumber(both.wavelengthNm, 1)).replace(QChar('.'), sep);
+        utf8(compare::compactNumber(both.wavelengthNm, 1)).replace(QChar('.'), sep);
     y += page.text(kLeft, y,
-                   fillIn(text(c.bidirHead), {wavelength, figure(both.lengthM, 1, sep),
+                   fillIn(utf8(c.bidirHead), {wavelength, figure(both.lengthM, 1, sep),
                                               figure(both.toleranceM, 1, sep)}));
     y += 6;
     const QImage canvas = renderOverlay(traces, fullOverlayView(traces));
@@ -308,7 +304,7 @@ Result<QByteArray> bidirPdf(const Trace& a, const Trace& b, const compare::Bidir
       const std::string nameB = fileB.toStdString();
       QString lines = s.warnings;
       for (const compare::BidirNote& note : both.warnings)
-        lines += QChar('\n') + text(compare::warningText(note, nameA, nameB, language));
+        lines += QChar('\n') + utf8(compare::warningText(note, nameA, nameB, language));
       y += page.paragraph(kLeft, y, kWidth, lines, kSmallPixels) + 8;
     }
     drawBidirTable(page.painter(), QRectF(kLeft, y, kWidth, kBottom - y), both, language, sep);

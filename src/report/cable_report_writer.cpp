@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "cable/cable_strings.h"
@@ -133,13 +134,17 @@ QStringList limitTexts(const cable::Limits& l, const CableReportStrings& s, cons
 // The fibre table's columns: left edge of each.
 constexpr double kColumns[] = {kLeft, 75, 215, 275, 330, 385, 440};
 
-void tableHeader(Writing& w, const CableReportStrings& s) {
-  const QString captions[] = {s.fibreColumn,   s.foundColumn,   s.lengthColumn,      s.lossColumn,
-                              s.dbPerKmColumn, s.verdictColumn, s.firstFailureColumn};
-  for (std::size_t c = 0; c < std::size(captions); ++c)
-    w.at(kColumns[c], kTablePx, captions[c],
+// One line of the fibre table, each cell cut short before the next column.
+void drawRow(Writing& w, const std::array<QString, std::size(kColumns)>& cells) {
+  for (std::size_t c = 0; c < cells.size(); ++c)
+    w.at(kColumns[c], kTablePx, cells[c],
          c + 1 < std::size(kColumns) ? kColumns[c + 1] - 4 : kRight);
   w.next(kTablePx);
+}
+
+void tableHeader(Writing& w, const CableReportStrings& s) {
+  drawRow(w, {s.fibreColumn, s.foundColumn, s.lengthColumn, s.lossColumn, s.dbPerKmColumn,
+              s.verdictColumn, s.firstFailureColumn});
   w.rule();
 }
 
@@ -213,18 +218,10 @@ CableReportWriter::CableReportWriter(const cable::Cable& cable, const cable::Lim
       for (; row < cable_.rows.size() && w.y() + kTablePx * 1.45 < kBottom; ++row) {
         const cable::FibreRow& r = cable_.rows[row];
         const cable::Judgement* first = r.verdict.firstFailure();
-        const QString cells[] = {
-            utf8(r.fibre),
-            utf8(r.found),
-            number(r.lengthM, 1, sep),
-            number(r.lossDb, 2, sep),
-            number(r.dbPerKm, 3, sep),
-            utf8(std::string(cable::verdictWord(first == nullptr, info_.language))),
-            first ? utf8(cable::judgementText(*first, info_.language)) : QString()};
-        for (std::size_t c = 0; c < std::size(cells); ++c)
-          w.at(kColumns[c], kTablePx, cells[c],
-               c + 1 < std::size(kColumns) ? kColumns[c + 1] - 4 : kRight);
-        w.next(kTablePx);
+        drawRow(w, {utf8(r.fibre), utf8(r.found), number(r.lengthM, 1, sep),
+                    number(r.lossDb, 2, sep), number(r.dbPerKm, 3, sep),
+                    utf8(std::string(cable::verdictWord(first == nullptr, info_.language))),
+                    first ? utf8(cable::judgementText(*first, info_.language)) : QString()});
       }
     });
     if (row < cable_.rows.size()) {

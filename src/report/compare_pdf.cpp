@@ -183,6 +183,23 @@ double headRow(Page& page, double y, const std::array<double, N>& at,
   return y;
 }
 
+// A row for each shown trace, in the overlay's order: its colour, its file and what
+// cells(trace, y) draws from the third column on, which returns the row's height. Returns
+// where the rows end.
+template <std::size_t N, typename Cells>
+double traceRows(Page& page, double y, const OverlayPdfInput& input,
+                 const std::array<double, N>& at, const std::array<double, N>& widths,
+                 const Cells& cells) {
+  for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
+    const compare::OverlayTrace& t = input.traces[k];
+    if (!t.shown || t.trace == nullptr) continue;
+    page.swatch(at[0], y, overlayColour(k));
+    page.text(at[1], y, fileNameOf(*t.trace, input.names, k), kSmallPixels, false, widths[1] - 6);
+    y += cells(t, y);
+  }
+  return y;
+}
+
 double drawLegend(Page& page, double y, const OverlayPdfInput& input, Language language,
                   const QString& sep) {
   const CompareReportStrings& s = compareReportStrings(language);
@@ -190,17 +207,12 @@ double drawLegend(Page& page, double y, const OverlayPdfInput& input, Language l
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.wavelength, s.pulse, s.date, s.offset};
   y = headRow(page, y, at, widths, head);
-  for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
-    const compare::OverlayTrace& t = input.traces[k];
-    if (!t.shown || t.trace == nullptr) continue;
-    page.swatch(at[0], y, overlayColour(k));
-    page.text(at[1], y, fileNameOf(*t.trace, input.names, k), kSmallPixels, false, widths[1] - 6);
-    page.text(at[2], y, wavelengthOf(*t.trace, sep), kSmallPixels);
-    page.text(at[3], y, pulseOf(*t.trace, sep), kSmallPixels);
-    page.text(at[4], y, dateOf(*t.trace), kSmallPixels);
-    y += page.text(at[5], y, figure(t.offsetDb, 2, sep), kSmallPixels);
-  }
-  return y;
+  return traceRows(page, y, input, at, widths, [&](const compare::OverlayTrace& t, double row) {
+    page.text(at[2], row, wavelengthOf(*t.trace, sep), kSmallPixels);
+    page.text(at[3], row, pulseOf(*t.trace, sep), kSmallPixels);
+    page.text(at[4], row, dateOf(*t.trace), kSmallPixels);
+    return page.text(at[5], row, figure(t.offsetDb, 2, sep), kSmallPixels);
+  });
 }
 
 double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Language language,
@@ -214,11 +226,7 @@ double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Langu
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.levelA, s.levelB, s.loss, s.lsa};
   y = headRow(page, y, at, widths, head);
-  for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
-    const compare::OverlayTrace& t = input.traces[k];
-    if (!t.shown || t.trace == nullptr) continue;
-    page.swatch(at[0], y, overlayColour(k));
-    page.text(at[1], y, fileNameOf(*t.trace, input.names, k), kSmallPixels, false, widths[1] - 6);
+  return traceRows(page, y, input, at, widths, [&](const compare::OverlayTrace& t, double row) {
     // The levels as the plot shows them, offset included; an offset moves both markers'
     // levels alike and leaves the losses as measured.
     const Measured<MarkerLevel> a = levelAt(*t.trace, aM, 'A');
@@ -226,16 +234,14 @@ double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Langu
     const Measured<SpanMeasure> span = measureSpan(*t.trace, aM, bM);
     if (!a || !b || !span) {
       const MeasureProblem& why = !a ? a.problem() : !b ? b.problem() : span.problem();
-      y += page.text(at[2], y, fillIn(s.noMeasure, {utf8(describe(why, language))}), kSmallPixels,
-                     false, kWidth - (at[2] - kLeft));
-      continue;
+      return page.text(at[2], row, fillIn(s.noMeasure, {utf8(describe(why, language))}),
+                       kSmallPixels, false, kWidth - (at[2] - kLeft));
     }
-    page.text(at[2], y, figure(a->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
-    page.text(at[3], y, figure(b->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
-    page.text(at[4], y, figure(span->deltaDb(), 3, sep), kSmallPixels);
-    y += page.text(at[5], y, figure(span->lsa.dbPerKm(), 3, sep), kSmallPixels);
-  }
-  return y;
+    page.text(at[2], row, figure(a->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
+    page.text(at[3], row, figure(b->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
+    page.text(at[4], row, figure(span->deltaDb(), 3, sep), kSmallPixels);
+    return page.text(at[5], row, figure(span->lsa.dbPerKm(), 3, sep), kSmallPixels);
+  });
 }
 
 }  // namespace

@@ -41,6 +41,27 @@ std::size_t lastOnSameMetre(std::size_t i, std::int32_t m, double metresPerSampl
 
 }  // namespace
 
+double usableSpacing(const Trace& trace) {
+  return std::isfinite(trace.spacingM) && trace.spacingM > 0 ? trace.spacingM
+                                                             : kLightSpeed / 2 / kIor;
+}
+
+void drawTraceGrid(QImage& canvas, const PlotFrame& frame, double lowDb, double stepDb,
+                   const LevelRange* levels) {
+  canvas.fill(kCanvasBackground);
+  std::vector<LevelLine> lines;
+  if (frame.levelZoomed && levels) {
+    // Zoomed, the lines are at round levels in dB, as the trace's own levels are.
+    const double dbPerLevel = stepDb / 100.0;
+    lines = zoomedLevelLines(frame, levelWindowOf(*levels, lowDb, dbPerLevel), lowDb, dbPerLevel);
+  } else {
+    lines = levelLines(frame);
+    for (LevelLine& line : lines)
+      if (line.y != 900) line.label.text = stepLabel(line.y / 100 * stepDb);
+  }
+  drawPlotGrid(canvas, frame, lines);
+}
+
 double levelStep(double spanDb) {
   return LevelDivisionDb(spanDb);
 }
@@ -51,9 +72,7 @@ TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::si
   const std::size_t n = trace.size();
   last = std::min(last, n == 0 ? 0 : n - 1);
   first = std::min(first, last);
-  const double spacing =
-      std::isfinite(trace.spacingM) && trace.spacingM > 0 ? trace.spacingM : kLightSpeed / 2 / kIor;
-  s.ior = indexForSpacing(spacing);
+  s.ior = indexForSpacing(usableSpacing(trace));
   s.metresPerSample = kLightSpeed / 2.0 / s.ior;
   ViewWindow view;
   view.ViewStart = static_cast<std::int32_t>(std::min<std::size_t>(first, INT32_MAX - 1));
@@ -133,19 +152,7 @@ void renderTraceCanvas(QImage& canvas, const Trace& trace, std::size_t first, st
   const TraceCanvasScale scale = traceCanvasScale(trace, first, last, range);
   if (frameOut) *frameOut = scale.frame;
   if (stepOut) *stepOut = scale.stepDb;
-  canvas.fill(kCanvasBackground);
-  std::vector<LevelLine> levels;
-  if (scale.frame.levelZoomed) {
-    // Zoomed, the lines are at round levels in dB, as the trace's own levels are.
-    const double dbPerLevel = scale.stepDb / 100.0;
-    levels = zoomedLevelLines(scale.frame, levelWindowOf(*range, scale.lowDb, dbPerLevel),
-                              scale.lowDb, dbPerLevel);
-  } else {
-    levels = levelLines(scale.frame);
-    for (LevelLine& line : levels)
-      if (line.y != 900) line.label.text = stepLabel(line.y / 100 * scale.stepDb);
-  }
-  drawPlotGrid(canvas, scale.frame, levels);
+  drawTraceGrid(canvas, scale.frame, scale.lowDb, scale.stepDb, range);
   drawTraceCurve(canvas, trace, scale);
 }
 

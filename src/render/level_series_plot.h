@@ -38,6 +38,16 @@ struct TraceCanvasScale {
   double y(const Trace& trace, std::size_t i) const { return yOfMilliDb(trace.levels[i]); }
 };
 
+// The spacing a trace is drawn at: its own, or ours when it has none that is usable.
+double usableSpacing(const Trace& trace);
+
+// Clears a plot surface and draws the grid of a frame whose lowest level is lowDb with
+// stepDb per division: the level lines labelled in whole dB ("(dB)" on the tenth line from
+// the top, as always), or, when the frame is zoomed to the range `levels`, at round levels
+// in dB; then the distance lines and the margin.
+void drawTraceGrid(QImage& canvas, const PlotFrame& frame, double lowDb, double stepDb,
+                   const LevelRange* levels);
+
 // The scale of the canvas that shows points first..last (clamped to the trace); with a
 // level range, its levels fill the plot's level rows (the frame's level window).
 TraceCanvasScale traceCanvasScale(const Trace& trace, std::size_t first, std::size_t last,

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <string>
 
 #include "record/units.h"
 #include "render/plot_render.h"
@@ -74,12 +73,6 @@ struct Placement {
   }
 };
 
-double usableSpacing(const Trace& trace) {
-  // A trace without a usable spacing is drawn at ours, as the single plot draws it.
-  return std::isfinite(trace.spacingM) && trace.spacingM > 0 ? trace.spacingM
-                                                             : kLightSpeed / 2 / kIor;
-}
-
 bool placeable(const compare::OverlayTrace& t) {
   return t.trace != nullptr && !t.trace->empty() && std::isfinite(t.trace->originM) &&
          std::isfinite(t.offsetDb);
@@ -108,8 +101,9 @@ std::vector<Placement> placements(const std::vector<compare::OverlayTrace>& trac
     p.trace = t.trace;
     p.slot = k;
     p.offsetDb = t.offsetDb;
+    // Its spacing and the very expressions of the single plot, so that a trace alone lands
+    // on its pixels.
     p.spacingM = usableSpacing(*t.trace);
-    // The very expressions of the single plot, so that a trace alone lands on its pixels.
     p.ior = kLightSpeed / 2.0 / p.spacingM;
     p.metresPerSample = kLightSpeed / 2.0 / p.ior;
     p.shiftM = t.trace->originM - originM;
@@ -152,8 +146,6 @@ struct Layout {
   OverlayScale scale;
   std::vector<Placement> shown;
   std::vector<Drawn> drawn;
-  bool zoomed = false;
-  LevelRange range;
 };
 
 Layout layOut(const std::vector<compare::OverlayTrace>& traces, const OverlayView& requested) {
@@ -204,15 +196,9 @@ Layout layOut(const std::vector<compare::OverlayTrace>& traces, const OverlayVie
     s.lowDb = lowDb;
     s.stepDb = levelStep(highDb - lowDb);
   }
-  if (view.levels) {
-    out.range = *view.levels;
-    out.zoomed = applyLevelWindow(s.frame, levelWindowOf(out.range, s.lowDb, s.stepDb / 100.0));
-  }
+  if (view.levels)
+    applyLevelWindow(s.frame, levelWindowOf(*view.levels, s.lowDb, s.stepDb / 100.0));
   return out;
-}
-
-std::string stepLabel(double dB) {
-  return std::to_string(static_cast<long long>(std::llround(dB)));
 }
 
 // One trace's scale on the overlay's frame: the frame moved by where the trace starts and
@@ -296,18 +282,8 @@ void renderOverlay(QImage& canvas, const std::vector<compare::OverlayTrace>& tra
   const Layout layout = layOut(traces, view);
   const OverlayScale& scale = layout.scale;
   if (scaleOut) *scaleOut = scale;
-  canvas.fill(kCanvasBackground);
-  std::vector<LevelLine> levels;
-  if (layout.zoomed) {
-    const double dbPerLevel = scale.stepDb / 100.0;
-    levels = zoomedLevelLines(scale.frame, levelWindowOf(layout.range, scale.lowDb, dbPerLevel),
-                              scale.lowDb, dbPerLevel);
-  } else {
-    levels = levelLines(scale.frame);
-    for (LevelLine& line : levels)
-      if (line.y != 900) line.label.text = stepLabel(line.y / 100 * scale.stepDb);
-  }
-  drawPlotGrid(canvas, scale.frame, levels);
+  drawTraceGrid(canvas, scale.frame, scale.lowDb, scale.stepDb,
+                view.levels ? &*view.levels : nullptr);
   // In the list's order: a later trace is drawn over an earlier one where they cross.
   for (const Drawn& d : layout.drawn) {
     const Placement& p = layout.shown[d.shown];

@@ -13,6 +13,7 @@
 #include "record/fill_in.h"
 #include "report/compare_report_strings.h"
 #include "report/report_page.h"
+#include "report/report_text.h"
 
 namespace tracelink {
 
@@ -26,13 +27,8 @@ constexpr std::array<double, kColumns> kShares = {0.07, 0.16, 0.14, 0.14, 0.15, 
 constexpr std::array<bool, kColumns> kRight = {true, true, true, true, true, true, false};
 const QString kNone = QStringLiteral("\u2014");
 
-QString text(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-QString figure(double value, int decimals, const QString& separator) {
-  return text(formatFixed(value, decimals, separator.toStdString()));
-}
+using report_text::figure;
+using report_text::utf8;
 
 QString figure(const std::optional<double>& value, int decimals, const QString& separator) {
   return value ? figure(*value, decimals, separator) : kNone;
@@ -69,8 +65,8 @@ double drawBidirTable(QPainter& painter, const QRectF& box, const compare::Bidir
     y += 3;
   };
 
-  line({text(s.number), text(s.distance), text(s.lossAB), text(s.lossBA), text(s.average),
-        text(s.reflectance), QString()});
+  line({utf8(s.number), utf8(s.distance), utf8(s.lossAB), utf8(s.lossBA), utf8(s.average),
+        utf8(s.reflectance), QString()});
   rule();
   // The header, the rule, the rule and totals below the rows; then as many rows as fit,
   // less one for the line that counts the others when they do not all fit.
@@ -88,7 +84,7 @@ double drawBidirTable(QPainter& painter, const QRectF& box, const compare::Bidir
     const compare::BidirEvent& e = both.events[k];
     line({QString::number(e.no), figure(e.distanceM, 1, sep), figure(e.lossAB, 3, sep),
           figure(e.lossBA, 3, sep), figure(e.averageDb, 3, sep), figure(e.reflectanceDb, 2, sep),
-          e.oneDirection ? text(s.oneDirection) : QString()});
+          e.oneDirection ? utf8(s.oneDirection) : QString()});
   }
   if (shown < events) {
     painter.drawText(QRectF(box.left() + 2, y, box.width() - 4, row), Qt::AlignVCenter,
@@ -101,7 +97,7 @@ double drawBidirTable(QPainter& painter, const QRectF& box, const compare::Bidir
                              formatFixed(both.totalLossBA, 3, sep.toStdString()),
                              formatFixed(both.totalLossDb, 3, sep.toStdString())});
   painter.drawText(QRectF(box.left() + 2, y, box.width() - 4, row), Qt::AlignVCenter,
-                   metrics.elidedText(text(totals), Qt::ElideRight, box.width() - 4));
+                   metrics.elidedText(utf8(totals), Qt::ElideRight, box.width() - 4));
   y += row;
   painter.restore();
   return y - box.top();

@@ -1,13 +1,8 @@
 #include "report/cable_report.h"
 
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPainter>
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "cable/cable_strings.h"
@@ -15,16 +10,14 @@
 #include "record/fill_in.h"
 #include "report/report_sources.h"
 #include "report/report_strings.h"
+#include "report/report_text.h"
 #include "session/trace_session.h"
-#include "trace/sha256.h"
 
 namespace tracelink {
 
 namespace {
 
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using report_text::utf8;
 
 QString fileNameOf(const std::string& path) {
   return QFileInfo(utf8(path)).fileName();

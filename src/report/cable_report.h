@@ -4,10 +4,11 @@
 #include <QDateTime>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "compare/event_list.h"
 #include "record/language.h"
 #include "record/result.h"
+#include "report/qpdf_files.h"
 #include "report/report_layout.h"
 #include "report/report_pdf.h"
 
@@ -57,15 +59,9 @@ std::vector<QString> attachmentNames(const cable::Cable& cable);
 // Attachments as qpdf reads and writes them: name, description and bytes; or the bytes
 // deflated (a zlib stream, which PDF calls FlateDecode) with the file's own size and MD5,
 // made ready on a worker so that the one thread writing the document compresses nothing.
-struct Attachment {
-  std::string name;
-  std::string description;
-  std::string bytes;
-  bool deflated = false;
-  std::size_t size = 0;  // the file's, when deflated
-  std::string md5 = {};  // the file's 16 bytes, when deflated
-};
-Attachment deflatedAttachment(std::string name, std::string description, std::string_view bytes);
+using Attachment = qpdf_files::EmbeddedFile;
+Attachment deflatedAttachment(std::string name, std::string description,
+                              std::span<const std::uint8_t> bytes);
 
 // A file of the cable read again to be attached, deflated, described by its SHA-256 (its name
 // is the writer's to give); refused when it no longer has the hash it was certified with, for

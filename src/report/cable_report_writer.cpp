@@ -3,22 +3,27 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
-#include <fstream>
+#include <array>
 #include <iterator>
 
 #include "cable/cable_strings.h"
 #include "files/path_text.h"
+#include "files/record_file.h"
 #include "record/fill_in.h"
 #include "report/bidir_table.h"
 #include "report/cable_report.h"
 #include "report/page_geometry.h"
 #include "report/report_pdf.h"
 #include "report/report_strings.h"
+#include "report/report_text.h"
+#include "sor/sor_io.h"
 #include "trace/sha256.h"
 
 namespace tracelink {
 
 namespace {
+
+using report_text::utf8;
 
 constexpr double kLeft = 30;
 constexpr double kRight = kPagePixelWidth - 30;
@@ -32,10 +37,6 @@ QString number(double value, int decimals, const QString& separator) {
   QString text = QString::number(value, 'f', decimals);
   if (separator != QStringLiteral(".")) text.replace(QChar('.'), separator);
   return text;
-}
-
-QString utf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 enum class Face { Report, Fixed };
@@ -133,32 +134,29 @@ QStringList limitTexts(const cable::Limits& l, const CableReportStrings& s, cons
 // The fibre table's columns: left edge of each.
 constexpr double kColumns[] = {kLeft, 75, 215, 275, 330, 385, 440};
 
-void tableHeader(Writing& w, const CableReportStrings& s) {
-  const QString captions[] = {s.fibreColumn,   s.foundColumn,   s.lengthColumn,      s.lossColumn,
-                              s.dbPerKmColumn, s.verdictColumn, s.firstFailureColumn};
-  for (std::size_t c = 0; c < std::size(captions); ++c)
-    w.at(kColumns[c], kTablePx, captions[c],
+// One line of the fibre table, each cell cut short before the next column.
+void drawRow(Writing& w, const std::array<QString, std::size(kColumns)>& cells) {
+  for (std::size_t c = 0; c < cells.size(); ++c)
+    w.at(kColumns[c], kTablePx, cells[c],
          c + 1 < std::size(kColumns) ? kColumns[c + 1] - 4 : kRight);
   w.next(kTablePx);
-  w.rule();
 }
 
-Result<std::string> readWhole(const std::string& path) {
-  std::ifstream in(pathFromText(path), std::ios::binary);
-  if (!in) return Error{path + ": cannot be read again to attach it"};
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return Error{path + ": cannot be read again to attach it"};
-  return bytes;
+void tableHeader(Writing& w, const CableReportStrings& s) {
+  drawRow(w, {s.fibreColumn, s.foundColumn, s.lengthColumn, s.lossColumn, s.dbPerKmColumn,
+              s.verdictColumn, s.firstFailureColumn});
+  w.rule();
 }
 
 }  // namespace
 
 Result<Attachment> certifiedAttachment(const cable::CableFile& file) {
   if (!file.trace) return Error{file.path + ": was not certified, so it is not attached"};
-  Result<std::string> bytes = readWhole(file.path);
-  if (!bytes) return bytes.error();
-  const std::string sha =
-      Sha256Hex(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+  // No trace the program reads is larger than the trace reader's own limit.
+  const Result<std::vector<std::uint8_t>> bytes =
+      ReadFileBytes(pathFromText(file.path), sor::kMaxSorFileBytes);
+  if (!bytes) return Error{file.path + ": cannot be read again to attach it"};
+  const std::string sha = Sha256Hex(*bytes);
   if (sha != file.trace->origin.sha256)
     return Error{file.path + ": changed while the report was written (SHA-256 " + sha +
                  ", certified " + file.trace->origin.sha256 + ")"};
@@ -220,18 +218,10 @@ CableReportWriter::CableReportWriter(const cable::Cable& cable, const cable::Lim
       for (; row < cable_.rows.size() && w.y() + kTablePx * 1.45 < kBottom; ++row) {
         const cable::FibreRow& r = cable_.rows[row];
         const cable::Judgement* first = r.verdict.firstFailure();
-        const QString cells[] = {
-            utf8(r.fibre),
-            utf8(r.found),
-            number(r.lengthM, 1, sep),
-            number(r.lossDb, 2, sep),
-            number(r.dbPerKm, 3, sep),
-            utf8(std::string(cable::verdictWord(first == nullptr, info_.language))),
-            first ? utf8(cable::judgementText(*first, info_.language)) : QString()};
-        for (std::size_t c = 0; c < std::size(cells); ++c)
-          w.at(kColumns[c], kTablePx, cells[c],
-               c + 1 < std::size(kColumns) ? kColumns[c + 1] - 4 : kRight);
-        w.next(kTablePx);
+        drawRow(w, {utf8(r.fibre), utf8(r.found), number(r.lengthM, 1, sep),
+                    number(r.lossDb, 2, sep), number(r.dbPerKm, 3, sep),
+                    utf8(std::string(cable::verdictWord(first == nullptr, info_.language))),
+                    first ? utf8(cable::judgementText(*first, info_.language)) : QString()});
       }
     });
     if (row < cable_.rows.size()) {

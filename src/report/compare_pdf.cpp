@@ -5,8 +5,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTimeZone>
@@ -19,20 +17,19 @@
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/fill_in.h"
-#include "record/version.h"
 #include "render/marker_overlay.h"
-#include "render/plot_render.h"
 #include "report/bidir_table.h"
 #include "report/compare_report_strings.h"
 #include "report/page_geometry.h"
 #include "report/report_page.h"
+#include "report/report_pdf.h"
+#include "report/report_text.h"
 
 namespace tracelink {
 
 namespace {
 
 // The page is laid out in the report page's canvas pixels (96 dpi) and scaled onto A4.
-constexpr int kPdfResolution = 1200;
 constexpr double kLeft = 15;
 constexpr double kWidth = kPagePixelWidth - 2 * kLeft;
 constexpr double kBottom = kPagePixelHeight - 30;
@@ -42,13 +39,8 @@ constexpr int kSmallPixels = 11;
 constexpr double kSwatch = 26;  // the colour's stroke before a trace's row
 const QString kNone = QStringLiteral("\u2014");
 
-QString text(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-QString figure(double value, int decimals, const QString& separator) {
-  return text(formatFixed(value, decimals, separator.toStdString()));
-}
+using report_text::figure;
+using report_text::utf8;
 
 // Writing on the page: texts hang from their top-left corner, as on the report page.
 class Page {
@@ -109,20 +101,12 @@ Result<QByteArray> onePage(const QString& title, Language language,
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
-    writer.setResolution(kPdfResolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-    writer.setTitle(title);
-    writer.setCreator(text(kProgramAndVersion));
+    setUpA4Document(writer, title);
     QPainter painter;
     if (!painter.begin(&writer)) return Error::of(ErrorCode::PdfCannotDraw);
     // Coloured curves one pixel wide would smear in a JPEG.
     painter.setRenderHint(QPainter::LosslessImageRendering);
-    const double scale = std::min(writer.width() / double{kPagePixelWidth},
-                                  writer.height() / double{kPagePixelHeight});
-    painter.translate((writer.width() - kPagePixelWidth * scale) / 2,
-                      (writer.height() - kPagePixelHeight * scale) / 2);
-    painter.scale(scale, scale);
+    mapCanvasOntoPage(painter, writer);
     Page page(painter, language);
     draw(page);
     if (!painter.end()) return Error::of(ErrorCode::PdfCannotEnd);
@@ -134,7 +118,7 @@ Result<QByteArray> onePage(const QString& title, Language language,
 
 QString fileNameOf(const Trace& trace, const std::vector<QString>& names, std::size_t k) {
   if (k < names.size() && !names[k].isEmpty()) return names[k];
-  const QString name = QFileInfo(text(trace.origin.path)).fileName();
+  const QString name = QFileInfo(utf8(trace.origin.path)).fileName();
   return name.isEmpty() ? kNone : name;
 }
 
@@ -148,19 +132,20 @@ QString dateOf(const Trace& trace) {
 
 QString pulseOf(const Trace& trace, const QString& sep) {
   if (trace.acquisition.pulseWidthsNs.empty()) return kNone;
-  return text(compare::compactNumber(trace.acquisition.pulseWidthsNs.front(), 1))
+  return utf8(compare::compactNumber(trace.acquisition.pulseWidthsNs.front(), 1))
       .replace(QChar('.'), sep);
 }
 
 QString wavelengthOf(const Trace& trace, const QString& sep) {
   if (!(trace.acquisition.wavelengthNm > 0)) return kNone;
-  return text(compare::compactNumber(trace.acquisition.wavelengthNm, 1)).replace(QChar('.'), sep);
+  return utf8(compare::compactNumber(trace.acquisition.wavelengthNm, 1)).replace(QChar('.'), sep);
 }
 
-// The overlay's canvas in the light colours, with the marker lines where it has them.
+// The overlay's canvas in the light colours, with the marker lines where it has them, and
+// the scale it was drawn at.
 QImage overlayPicture(const std::vector<compare::OverlayTrace>& traces, const OverlayView& view,
-                      std::optional<double> markerA, std::optional<double> markerB) {
-  OverlayScale scale;
+                      std::optional<double> markerA, std::optional<double> markerB,
+                      OverlayScale& scale) {
   QImage canvas = renderOverlay(traces, view, &scale);
   if (markerA || markerB) {
     MarkerOverlay markers;
@@ -198,6 +183,23 @@ double headRow(Page& page, double y, const std::array<double, N>& at,
   return y;
 }
 
+// A row for each shown trace, in the overlay's order: its colour, its file and what
+// cells(trace, y) draws from the third column on, which returns the row's height. Returns
+// where the rows end.
+template <std::size_t N, typename Cells>
+double traceRows(Page& page, double y, const OverlayPdfInput& input,
+                 const std::array<double, N>& at, const std::array<double, N>& widths,
+                 const Cells& cells) {
+  for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
+    const compare::OverlayTrace& t = input.traces[k];
+    if (!t.shown || t.trace == nullptr) continue;
+    page.swatch(at[0], y, overlayColour(k));
+    page.text(at[1], y, fileNameOf(*t.trace, input.names, k), kSmallPixels, false, widths[1] - 6);
+    y += cells(t, y);
+  }
+  return y;
+}
+
 double drawLegend(Page& page, double y, const OverlayPdfInput& input, Language language,
                   const QString& sep) {
   const CompareReportStrings& s = compareReportStrings(language);
@@ -205,17 +207,12 @@ double drawLegend(Page& page, double y, const OverlayPdfInput& input, Language l
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.wavelength, s.pulse, s.date, s.offset};
   y = headRow(page, y, at, widths, head);
-  for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
-    const compare::OverlayTrace& t = input.traces[k];
-    if (!t.shown || t.trace == nullptr) continue;
-    page.swatch(at[0], y, overlayColour(k));
-    page.text(at[1], y, fileNameOf(*t.trace, input.names, k), kSmallPixels, false, widths[1] - 6);
-    page.text(at[2], y, wavelengthOf(*t.trace, sep), kSmallPixels);
-    page.text(at[3], y, pulseOf(*t.trace, sep), kSmallPixels);
-    page.text(at[4], y, dateOf(*t.trace), kSmallPixels);
-    y += page.text(at[5], y, figure(t.offsetDb, 2, sep), kSmallPixels);
-  }
-  return y;
+  return traceRows(page, y, input, at, widths, [&](const compare::OverlayTrace& t, double row) {
+    page.text(at[2], row, wavelengthOf(*t.trace, sep), kSmallPixels);
+    page.text(at[3], row, pulseOf(*t.trace, sep), kSmallPixels);
+    page.text(at[4], row, dateOf(*t.trace), kSmallPixels);
+    return page.text(at[5], row, figure(t.offsetDb, 2, sep), kSmallPixels);
+  });
 }
 
 double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Language language,
@@ -229,11 +226,7 @@ double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Langu
   const auto at = columns(widths);
   const QStringList head = {QString(), s.file, s.levelA, s.levelB, s.loss, s.lsa};
   y = headRow(page, y, at, widths, head);
-  for (std::size_t k = 0; k < input.traces.size() && k < compare::kMaxOverlay; ++k) {
-    const compare::OverlayTrace& t = input.traces[k];
-    if (!t.shown || t.trace == nullptr) continue;
-    page.swatch(at[0], y, overlayColour(k));
-    page.text(at[1], y, fileNameOf(*t.trace, input.names, k), kSmallPixels, false, widths[1] - 6);
+  return traceRows(page, y, input, at, widths, [&](const compare::OverlayTrace& t, double row) {
     // The levels as the plot shows them, offset included; an offset moves both markers'
     // levels alike and leaves the losses as measured.
     const Measured<MarkerLevel> a = levelAt(*t.trace, aM, 'A');
@@ -241,16 +234,14 @@ double drawMarkerTable(Page& page, double y, const OverlayPdfInput& input, Langu
     const Measured<SpanMeasure> span = measureSpan(*t.trace, aM, bM);
     if (!a || !b || !span) {
       const MeasureProblem& why = !a ? a.problem() : !b ? b.problem() : span.problem();
-      y += page.text(at[2], y, fillIn(s.noMeasure, {text(describe(why, language))}), kSmallPixels,
-                     false, kWidth - (at[2] - kLeft));
-      continue;
+      return page.text(at[2], row, fillIn(s.noMeasure, {utf8(describe(why, language))}),
+                       kSmallPixels, false, kWidth - (at[2] - kLeft));
     }
-    page.text(at[2], y, figure(a->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
-    page.text(at[3], y, figure(b->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
-    page.text(at[4], y, figure(span->deltaDb(), 3, sep), kSmallPixels);
-    y += page.text(at[5], y, figure(span->lsa.dbPerKm(), 3, sep), kSmallPixels);
-  }
-  return y;
+    page.text(at[2], row, figure(a->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
+    page.text(at[3], row, figure(b->levelDb() + t.offsetDb, 2, sep), kSmallPixels);
+    page.text(at[4], row, figure(span->deltaDb(), 3, sep), kSmallPixels);
+    return page.text(at[5], row, figure(span->lsa.dbPerKm(), 3, sep), kSmallPixels);
+  });
 }
 
 }  // namespace
@@ -262,12 +253,14 @@ Result<QByteArray> overlayPdf(const OverlayPdfInput& input, Language language,
   return onePage(s.overlayTitle, language, [&](Page& page) {
     double y = 30;
     y += page.text(kLeft, y, s.overlayTitle, kTitlePixels, true);
-    const OverlayScale scale = overlayScale(input.traces, input.view);
+    // The picture first: the view's line names the distances it was drawn at.
+    OverlayScale scale;
+    const QImage canvas =
+        overlayPicture(input.traces, input.view, input.markerA, input.markerB, scale);
     const double from = scale.frame.viewStartM + scale.axisOriginM;
     const double to = scale.frame.viewEndM + scale.axisOriginM;
     y += page.text(kLeft, y, fillIn(s.view, {figure(from, 1, sep), figure(to, 1, sep)}));
     y += 6;
-    const QImage canvas = overlayPicture(input.traces, input.view, input.markerA, input.markerB);
     page.painter().drawImage(QPointF(kLeft, y), canvas);
     y += canvas.height() + 16;
     y = drawLegend(page, y, input, language, sep);
@@ -304,9 +297,9 @@ Result<QByteArray> bidirPdf(const Trace& a, const Trace& b, const compare::Bidir
     y += page.text(kLeft + kSwatch, y, fillIn(s.fromB, {fileB}), kTextPixels, false,
                    kWidth - kSwatch);
     const QString wavelength =
-        text(compare::compactNumber(both.wavelengthNm, 1)).replace(QChar('.'), sep);
+        utf8(compare::compactNumber(both.wavelengthNm, 1)).replace(QChar('.'), sep);
     y += page.text(kLeft, y,
-                   fillIn(text(c.bidirHead), {wavelength, figure(both.lengthM, 1, sep),
+                   fillIn(utf8(c.bidirHead), {wavelength, figure(both.lengthM, 1, sep),
                                               figure(both.toleranceM, 1, sep)}));
     y += 6;
     const QImage canvas = renderOverlay(traces, fullOverlayView(traces));
@@ -317,7 +310,7 @@ Result<QByteArray> bidirPdf(const Trace& a, const Trace& b, const compare::Bidir
       const std::string nameB = fileB.toStdString();
       QString lines = s.warnings;
       for (const compare::BidirNote& note : both.warnings)
-        lines += QChar('\n') + text(compare::warningText(note, nameA, nameB, language));
+        lines += QChar('\n') + utf8(compare::warningText(note, nameA, nameB, language));
       y += page.paragraph(kLeft, y, kWidth, lines, kSmallPixels) + 8;
     }
     drawBidirTable(page.painter(), QRectF(kLeft, y, kWidth, kBottom - y), both, language, sep);

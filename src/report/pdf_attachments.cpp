@@ -6,7 +6,8 @@
 
 namespace tracelink {
 
-Attachment deflatedAttachment(std::string name, std::string description, std::string_view bytes) {
+Attachment deflatedAttachment(std::string name, std::string description,
+                              std::span<const std::uint8_t> bytes) {
   Attachment a;
   a.name = std::move(name);
   a.description = std::move(description);
@@ -21,27 +22,18 @@ Attachment deflatedAttachment(std::string name, std::string description, std::st
 }
 
 Result<QByteArray> withAttachments(const QByteArray& pdf, const std::vector<Attachment>& files) {
-  std::vector<qpdf_files::EmbeddedFile> embedded;
-  embedded.reserve(files.size());
-  for (const Attachment& file : files)
-    embedded.push_back(
-        {file.name, file.description, file.bytes, file.deflated, file.size, file.md5});
   std::string out;
   const std::string problem =
-      qpdf_files::attach(pdf.constData(), static_cast<std::size_t>(pdf.size()), embedded, out);
+      qpdf_files::attach(pdf.constData(), static_cast<std::size_t>(pdf.size()), files, out);
   if (!problem.empty()) return Error{"the attachments could not be added: " + problem};
   return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
 Result<std::vector<Attachment>> readAttachments(const QByteArray& pdf) {
-  std::vector<qpdf_files::EmbeddedFile> found;
-  const std::string problem =
-      qpdf_files::attached(pdf.constData(), static_cast<std::size_t>(pdf.size()), found);
-  if (!problem.empty()) return Error{problem};
   std::vector<Attachment> files;
-  files.reserve(found.size());
-  for (qpdf_files::EmbeddedFile& f : found)
-    files.push_back({std::move(f.name), std::move(f.description), std::move(f.bytes)});
+  const std::string problem =
+      qpdf_files::attached(pdf.constData(), static_cast<std::size_t>(pdf.size()), files);
+  if (!problem.empty()) return Error{problem};
   return files;
 }
 

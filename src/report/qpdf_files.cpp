@@ -33,11 +33,11 @@ QPDFEFStreamObjectHelper deflatedStream(QPDF& document, const EmbeddedFile& file
 
 }  // namespace
 
-std::string deflated(const char* bytes, std::size_t size) {
+std::string deflated(const unsigned char* bytes, std::size_t size) {
   std::string out;
   Pl_String sink("deflated", nullptr, out);
   Pl_Flate flate("deflate", &sink, Pl_Flate::a_deflate);
-  flate.write(reinterpret_cast<const unsigned char*>(bytes), size);
+  flate.write(bytes, size);
   flate.finish();
   return out;
 }

@@ -16,12 +16,12 @@ struct EmbeddedFile {
   std::string description;
   std::string bytes;
   bool deflated = false;
-  std::size_t size = 0;
-  std::string md5 = {};  // 16 bytes
+  std::size_t size = 0;  // the file's, when deflated
+  std::string md5 = {};  // the file's 16 bytes, when deflated
 };
 
 // The bytes as a zlib stream, PDF's FlateDecode, as qpdf would compress them; on any thread.
-std::string deflated(const char* bytes, std::size_t size);
+std::string deflated(const unsigned char* bytes, std::size_t size);
 
 // The document with the files attached (an attachment of the same name replaced), written
 // with a deterministic ID; deflated files are written as they are given, the others

@@ -20,11 +20,6 @@ namespace {
 // Fine enough that the rules and glyph positions of the canvas land on whole device units.
 constexpr int kPdfResolution = 1200;
 
-QString creator() {
-  return QString::fromUtf8(kProgramAndVersion.data(),
-                           static_cast<qsizetype>(kProgramAndVersion.size()));
-}
-
 QByteArray pdfTextString(const QString& text) {
   QByteArray utf16("\xFE\xFF", 2);
   for (const QChar c : text) {
@@ -148,6 +143,24 @@ Result<QByteArray> rewriteDocument(const QByteArray& pdf, const QString& subject
 
 }  // namespace
 
+void setUpA4Document(QPdfWriter& writer, const QString& title) {
+  writer.setResolution(kPdfResolution);
+  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                   QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+  writer.setTitle(title);
+  writer.setCreator(QString::fromUtf8(kProgramAndVersion.data(),
+                                      static_cast<qsizetype>(kProgramAndVersion.size())));
+}
+
+void mapCanvasOntoPage(QPainter& painter, const QPdfWriter& writer) {
+  const QRectF page(0, 0, writer.width(), writer.height());
+  const double scale = std::min(page.width() / kPagePixelWidth, page.height() / kPagePixelHeight);
+  painter.resetTransform();
+  painter.translate((page.width() - kPagePixelWidth * scale) / 2,
+                    (page.height() - kPagePixelHeight * scale) / 2);
+  painter.scale(scale, scale);
+}
+
 ReportPdfWriter::ReportPdfWriter(Language language, QString decimalSeparator)
     : language_(language),
       decimalSeparator_(std::move(decimalSeparator)),
@@ -156,11 +169,7 @@ ReportPdfWriter::ReportPdfWriter(Language language, QString decimalSeparator)
       buffer_(std::make_unique<QBuffer>(bytes_.get())) {
   buffer_->open(QIODevice::WriteOnly);
   writer_ = std::make_unique<QPdfWriter>(buffer_.get());
-  writer_->setResolution(kPdfResolution);
-  writer_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-  writer_->setTitle(reportStrings(language_).page.title);
-  writer_->setCreator(creator());
+  setUpA4Document(*writer_, reportStrings(language_).page.title);
 }
 
 ReportPdfWriter::~ReportPdfWriter() {
@@ -188,8 +197,7 @@ bool ReportPdfWriter::beginPage() {
 }
 
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources) {
-  if (finished_ || failed_) return;
-  addPage(header, sources, reportPdfPicture(sources.plotCanvas));
+  addPage(header, sources, ReportPdfPicture{});
 }
 
 void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& sources,
@@ -199,14 +207,7 @@ void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& s
   const QString subject = subjectOf(header, language_);
   if (!subjects_.contains(subject)) subjects_.append(subject);
 
-  // The canvas is taller than A4 in proportion, so its height fills the page and it is
-  // centred across; nothing of it is cut.
-  const QRectF page(0, 0, writer_->width(), writer_->height());
-  const double scale = std::min(page.width() / kPagePixelWidth, page.height() / kPagePixelHeight);
-  painter_->resetTransform();
-  painter_->translate((page.width() - kPagePixelWidth * scale) / 2,
-                      (page.height() - kPagePixelHeight * scale) / 2);
-  painter_->scale(scale, scale);
+  mapCanvasOntoPage(*painter_, *writer_);
   // The toolkit would store the plot as a JPEG; a one-pixel stand-in of its own (a new
   // image each page, so none is shared) marks the place and is replaced by the canvas
   // itself, without loss, when the document is finished.
@@ -214,6 +215,7 @@ void ReportPdfWriter::addPage(const ReportHeader& header, const ReportSources& s
   if (!sources.plotCanvas.isNull()) {
     standIn = QImage(1, 1, QImage::Format_RGB32);
     standIn.fill(Qt::white);
+    // A picture not made beforehand is made here.
     pictures_.push_back(picture.objectBody.isEmpty() ? pictureObjectBody(sources.plotCanvas)
                                                      : std::move(picture.objectBody));
   }
@@ -261,13 +263,8 @@ void ReportPdfWriter::drawOnPage(
     const std::function<void(QPainter&, const QString& fontFamily)>& draw) {
   if (finished_ || failed_ || !painter_) return;
   // The canvas placed on the page as addPage places it.
-  const QRectF page(0, 0, writer_->width(), writer_->height());
-  const double scale = std::min(page.width() / kPagePixelWidth, page.height() / kPagePixelHeight);
   painter_->save();
-  painter_->resetTransform();
-  painter_->translate((page.width() - kPagePixelWidth * scale) / 2,
-                      (page.height() - kPagePixelHeight * scale) / 2);
-  painter_->scale(scale, scale);
+  mapCanvasOntoPage(*painter_, *writer_);
   draw(*painter_, fontFamily_);
   painter_->restore();
 }

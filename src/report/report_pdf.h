@@ -39,8 +39,8 @@ class ReportPdfWriter {
 
   // Adds one page. Pages come out in the order they were added.
   void addPage(const ReportHeader& header, const ReportSources& sources);
-  // The same with the plot canvas made beforehand: reportPdfPicture(sources.plotCanvas).
-  // The document is the same byte for byte.
+  // The same with the plot canvas made beforehand: reportPdfPicture(sources.plotCanvas)
+  // (an empty picture is made here). The document is the same byte for byte.
   void addPage(const ReportHeader& header, const ReportSources& sources, ReportPdfPicture picture);
   int pageCount() const { return pages_; }
 
@@ -76,6 +76,15 @@ class ReportPdfWriter {
   // document's images are the pages' plots, replaced in order when it is finished.
   void drawOnPage(const std::function<void(QPainter&, const QString& fontFamily)>& draw);
 };
+
+// A document's A4 portrait pages without margins, at a resolution fine enough that the
+// rules and glyph positions of the canvas land on whole device units, with its title and
+// the program as its creator.
+void setUpA4Document(QPdfWriter& writer, const QString& title);
+// Maps the report canvas (kPagePixelWidth x kPagePixelHeight) onto the writer's page,
+// replacing the painter's transform: the canvas is taller than A4 in proportion, so its
+// height fills the page and it is centred across; nothing of it is cut.
+void mapCanvasOntoPage(QPainter& painter, const QPdfWriter& writer);
 
 // One page as a PDF document in memory.
 Result<QByteArray> ReportPdf(const ReportHeader& header, const ReportSources& sources,

@@ -191,6 +191,35 @@ TEST(CableReport, TheCertifiedFilesAreAttachedOrTheChangedOneRefused) {
   }
 }
 
+// A certified file that is gone when it is to be attached, or is a folder now, is refused
+// naming it, whether a page or the writer reads it.
+TEST(CableReport, ACertifiedFileThatCannotBeReadAgainIsRefused) {
+  const struct {
+    const char* what;
+    std::function<void(const fs::path&)> spoil;
+  } cases[] = {
+      {"removed", [](const fs::path& p) { fs::remove(p); }},
+      {"a folder",
+       [](const fs::path& p) {
+         fs::remove(p);
+         fs::create_directory(p);
+       }},
+  };
+  for (const auto& k : cases) {
+    const Certified c;
+    const fs::path spoilt = c.folder / "CABLE_F04_BA.sor";
+    k.spoil(spoilt);
+    for (const FilesFrom from : {FilesFrom::Pages, FilesFrom::Writer}) {
+      const Result<QByteArray> pdf = tryReport(c.cable, c.limits, Language::English, from);
+      ASSERT_FALSE(pdf.ok()) << k.what;
+      const std::string why = pdf.error().text();
+      EXPECT_NE(why.find(pathText(spoilt) + ": cannot be read again to attach it"),
+                std::string::npos)
+          << k.what << ": " << why;
+    }
+  }
+}
+
 // verify: silent on the report as written, in either language; after a byte of one
 // attached trace changes, or a page's verdict is not the one its traces give, it names
 // that page and only that page.

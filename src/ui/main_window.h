@@ -391,6 +391,8 @@ class MainWindow : public QWidget {
   QString eventTextShown_;  // the event box's text without verdicts
   int eventHeaderLines_ = 1;
   QString verdictShown_;  // the last verdict said
+  // Set while a new trace's table and analysis are being put in place, not yet judged.
+  bool judgingNewTrace_ = false;
   QPointer<LimitsDialog> limitsDialog_;
   QPointer<CableWindow> cableWindow_;
 };

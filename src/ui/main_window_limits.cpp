@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <algorithm>
 
+#include "analysis/thresholds.h"
 #include "cable/verdict.h"
 #include "compare/event_list.h"
 #include "record/fill_in.h"
@@ -44,6 +45,13 @@ void MainWindow::wireLimits() {
   cable->setShortcutContext(Qt::WindowShortcut);
   addAction(cable);
   connect(cable, &QAction::triggered, this, [this] { showCableView(); });
+
+  // Connected after the table and our analysis of a new trace: judged once, by its own
+  // events (judgingNewTrace_ is set first, in Form_Load).
+  connect(&session_, &TraceSession::traceChanged, this, [this] {
+    judgingNewTrace_ = false;
+    if (limits_) judgeShownTrace();
+  });
 
   // An opened trace's status says its verdict beside the file's name.
   connect(this, &MainWindow::traceOpened, this, [this] {
@@ -108,7 +116,8 @@ void MainWindow::showEventText(const QString& text, int headerLines) {
     picture2_->setEventVerdicts({});
     return;
   }
-  judgeShownTrace();
+  // A new trace is judged once, when its table and our analysis of it are both in place.
+  if (!judgingNewTrace_) judgeShownTrace();
 }
 
 void MainWindow::judgeShownTrace() {
@@ -121,16 +130,19 @@ void MainWindow::judgeShownTrace() {
     verdictShown_.clear();
     return;
   }
-  // The events judged are the ones the box shows: ours while it shows ours, with the
-  // thresholds they were found with.
-  analysis::ThresholdRequest thresholds;
-  if (ownEvents_)
-    thresholds = {ownEvents_->thresholds.spliceDb, ownEvents_->thresholds.reflectanceDb,
-                  ownEvents_->thresholds.endDb};
-  const compare::FibreEvents events = compare::fibreEvents(
-      trace, ownEvents_ ? compare::EventSource::Ours : compare::EventSource::InstrumentElseOurs,
-      thresholds);
-  const cable::Verdict verdict = cable::judgeTrace(trace, events, *limits_, 'A');
+  // The events judged are the ones the box shows: ours while it shows ours (our analysis of
+  // this trace: a new trace drops the last one's before it is judged).
+  const compare::FibreEvents events =
+      ownEvents_ ? compare::fibreEvents(trace, compare::EventSource::Ours, *ownEvents_)
+                 : compare::fibreEvents(trace);
+  // The verdict also reads our analysis at the trace's own thresholds: the one shown serves
+  // when it was found at those, else the verdict makes its own.
+  const analysis::Thresholds own = analysis::resolveThresholds(trace.acquisition, {});
+  const bool atOwn = ownEvents_ && ownEvents_->thresholds.spliceDb == own.spliceDb &&
+                     ownEvents_->thresholds.reflectanceDb == own.reflectanceDb &&
+                     ownEvents_->thresholds.endDb == own.endDb;
+  const cable::Verdict verdict =
+      cable::judgeTrace(trace, events, *limits_, 'A', atOwn ? &*ownEvents_ : nullptr);
 
   std::vector<double> rows;
   if (ownEvents_) {

@@ -334,6 +334,9 @@ class MainWindow : public QWidget {
  private:
   void wireAnalysis();
   void analyseNewTrace();
+  // The distances of the event box's rows, in its order: our events while it shows ours,
+  // else those of trace (the one shown).
+  std::vector<double> eventRowDistances(const Trace& trace) const;
   // "Event loss here" with no marker: the fits run from the previous event's end to this
   // event and from this event's end to the next one. Empty when the event has no
   // neighbour on either side.

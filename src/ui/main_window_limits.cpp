@@ -144,15 +144,10 @@ void MainWindow::judgeShownTrace() {
   const cable::Verdict verdict =
       cable::judgeTrace(trace, events, *limits_, 'A', atOwn ? &*ownEvents_ : nullptr);
 
-  std::vector<double> rows;
-  if (ownEvents_) {
-    for (const analysis::Event& e : ownEvents_->events) rows.push_back(e.distanceM);
-  } else {
-    for (const KeyEvent& e : trace.events) rows.push_back(e.distanceM);
-  }
   // A record's table rounds its distances to whole metres.
   const double tolerance = std::max(1.0, 2 * trace.spacingM);
-  const std::vector<RowVerdict> verdicts = rowVerdicts(rows, verdict, tolerance, language_);
+  const std::vector<RowVerdict> verdicts =
+      rowVerdicts(eventRowDistances(trace), verdict, tolerance, language_);
   text1_->setPlainText(markedEventText(eventTextShown_, eventHeaderLines_, verdicts, language_));
   std::vector<std::optional<bool>> marks;
   for (const RowVerdict& row : verdicts) marks.push_back(row.pass);

@@ -364,6 +364,8 @@ class MainWindow : public QWidget {
   // Whether the list's selection is more than the entry a click or a key just made current:
   // the user is choosing traces to compare, not one to show.
   bool choosingSeveral() const;
+  // The traces selected in the file list, in the list's order, as paths in the save folder.
+  QStringList selectedPaths() const;
   // Several files dropped at once are compared; false when the drop is one to show.
   bool dropCompares(const QStringList& paths, const QStringList& refused);
   QAction* compareAction_ = nullptr;

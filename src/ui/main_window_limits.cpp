@@ -162,17 +162,8 @@ CableWindow* MainWindow::showCableView(const QStringList& paths) {
   QStringList chosen = paths;
   QString title;
   if (chosen.isEmpty()) {
-    QList<QListWidgetItem*> selected = list1_->selectedItems();
-    // In the list's order, whichever order they were chosen in.
-    std::sort(selected.begin(), selected.end(), [this](QListWidgetItem* x, QListWidgetItem* y) {
-      return list1_->row(x) < list1_->row(y);
-    });
-    if (selected.size() > 1) {
-      for (const QListWidgetItem* item : selected)
-        chosen << QDir(saveFolder_).filePath(item->text());
-    } else {
-      chosen << saveFolder_;
-    }
+    chosen = selectedPaths();
+    if (chosen.size() <= 1) chosen = QStringList{saveFolder_};
   }
   title = chosen.size() == 1 ? QDir::toNativeSeparators(chosen.front())
                              : fillIn(strings_.cableViewFiles, {QString::number(chosen.size())});

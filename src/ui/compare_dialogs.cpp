@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -122,8 +123,13 @@ BidirDialog::BidirDialog(Language language, const std::vector<ComparedTrace>& tr
 }
 
 void BidirDialog::choose(int a, int b) {
-  a_->setCurrentIndex(a);
-  b_->setCurrentIndex(b);
+  {
+    // One run for both choices, not one per box.
+    const QSignalBlocker quietA(a_);
+    const QSignalBlocker quietB(b_);
+    a_->setCurrentIndex(a);
+    b_->setCurrentIndex(b);
+  }
   run();
 }
 
@@ -133,7 +139,10 @@ void BidirDialog::setTolerance(const QString& text) {
 }
 
 void BidirDialog::setOurEvents(bool ours) {
-  events_->setCurrentIndex(ours ? 1 : 0);
+  {
+    const QSignalBlocker quiet(events_);
+    events_->setCurrentIndex(ours ? 1 : 0);
+  }
   run();
 }
 
@@ -170,7 +179,9 @@ void BidirDialog::run() {
   const ComparedTrace& tb = traces_[static_cast<std::size_t>(b)];
   const std::string nameA = ta.name.toStdString();
   const std::string nameB = tb.name.toStdString();
-  compare::BidirOutcome outcome = compare::bidirectional(ta.trace, tb.trace, options);
+  compare::BidirOutcome outcome = compare::bidirectional(
+      ta.trace, tb.trace, eventsOf(static_cast<std::size_t>(a), options.events),
+      eventsOf(static_cast<std::size_t>(b), options.events), options);
   if (const auto* problem = std::get_if<compare::BidirProblem>(&outcome)) {
     message_->setText(fromStd(compare::problemText(*problem, nameA, nameB, language_)));
     return;
@@ -182,6 +193,14 @@ void BidirDialog::run() {
   message_->setText(warnings.join(QLatin1Char('\n')));
   showResult(*result_);
   savePdf_->setEnabled(true);
+}
+
+const compare::FibreEvents& BidirDialog::eventsOf(std::size_t trace, compare::EventSource source) {
+  const auto key = std::pair{trace, source};
+  auto found = found_.find(key);
+  if (found == found_.end())
+    found = found_.emplace(key, compare::fibreEvents(traces_[trace].trace, source)).first;
+  return found->second;
 }
 
 void BidirDialog::showResult(const compare::BidirResult& r) {
@@ -281,13 +300,20 @@ BendsDialog::BendsDialog(Language language, const std::vector<ComparedTrace>& tr
 }
 
 void BendsDialog::choose(int first, int second) {
-  first_->setCurrentIndex(first);
-  second_->setCurrentIndex(second);
+  {
+    const QSignalBlocker quietFirst(first_);
+    const QSignalBlocker quietSecond(second_);
+    first_->setCurrentIndex(first);
+    second_->setCurrentIndex(second);
+  }
   run();
 }
 
 void BendsDialog::setDeltaDb(double dB) {
-  delta_->setValue(dB);
+  {
+    const QSignalBlocker quiet(delta_);
+    delta_->setValue(dB);
+  }
   run();
 }
 

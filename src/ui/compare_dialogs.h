@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "compare/bends.h"
@@ -46,6 +48,9 @@ class BidirDialog : public QDialog {
 
  private:
   void showResult(const compare::BidirResult& result);
+  // A trace's events from a source, found the first time they are asked for: the choices
+  // change often, the traces never while the dialog lives.
+  const compare::FibreEvents& eventsOf(std::size_t trace, compare::EventSource source);
 
   Language language_;
   const UiStrings& strings_;
@@ -53,6 +58,7 @@ class BidirDialog : public QDialog {
   std::shared_ptr<SaveDialog> saveDialog_;
   QString folder_;
   std::optional<compare::BidirResult> result_;
+  std::map<std::pair<std::size_t, compare::EventSource>, compare::FibreEvents> found_;
   QComboBox* a_ = nullptr;
   QComboBox* b_ = nullptr;
   QLineEdit* tolerance_ = nullptr;

@@ -159,16 +159,12 @@ bool ComparePlot::handleKey(int key) {
 
 void ComparePlot::paintMarkers(QImage& image) const {
   if (!markerA_ && !markerB_) return;
+  // As the exports draw them: the frame counts its metres from the axis origin.
+  MarkerOverlay markers;
+  if (markerA_) markers.markerA = *markerA_ - scale_.axisOriginM;
+  if (markerB_) markers.markerB = *markerB_ - scale_.axisOriginM;
   QPainter p(&image);
-  const double top = PlotFrame::row(kPlotTop);
-  const double bottom = PlotFrame::row(0);
-  for (const auto& [letter, at] : {std::pair{'A', markerA_}, std::pair{'B', markerB_}}) {
-    if (!at || *at < view_.fromM || *at > view_.toM) continue;
-    const double x = scale_.xOfDistance(*at);
-    p.setPen(QPen(markerColour(letter, 0), 1));
-    p.drawLine(QLineF(x, top, x, bottom));
-    p.drawText(QPointF(x + 2, top + 10), QString(QLatin1Char(letter)));
-  }
+  paintMarkerOverlay(p, scale_.frame, 0, markers);
 }
 
 QImage ComparePlot::exportImage() const {

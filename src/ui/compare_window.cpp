@@ -315,8 +315,8 @@ void CompareWindow::showReadings() {
   const std::optional<double> at = plot_->cursorM();
   if (!at) return;
   cursorLabel_->setText(fillIn(strings_.compareCursor, {fixedFigure(*at, 2)}));
-  const std::vector<std::optional<compare::OverlayReading>> readings =
-      compare::readingsAt(overlay_, *at);
+  // The plot read them for its ticks where the crosshair stands.
+  const std::vector<std::optional<compare::OverlayReading>>& readings = plot_->readings();
   for (std::size_t i = 0; i < readings.size(); ++i) {
     if (QTableWidgetItem* item = legend_->item(static_cast<int>(i), kLegendReading))
       item->setText(readings[i] ? fixedFigure(readings[i]->levelDb, 3) : strings_.unknownValue);

@@ -258,7 +258,7 @@ void CompareWindow::fillLegend() {
       overlay_[i].offsetDb = dB;
       plot_->redraw();
       showReadings();
-      showMeasurements();
+      showMeasuredRow(i);
     });
     legend_->setCellWidget(row, kLegendOffset, offset);
     offsets_.push_back(offset);
@@ -307,7 +307,7 @@ void CompareWindow::alignAtCursor() {
   }
   plot_->redraw();
   showReadings();
-  showMeasurements();
+  for (std::size_t i = 0; i < traces_.size(); ++i) showMeasuredRow(i);
   setStatus(fillIn(strings_.compareAligned, {fixedFigure(*at, 2)}));
 }
 
@@ -329,42 +329,54 @@ void CompareWindow::showMeasurements() {
   markersLabel_->setText(
       fillIn(strings_.compareMarkers,
              {fixedFigure(a, 2, strings_.unknownValue), fixedFigure(b, 2, strings_.unknownValue)}));
-  markerTable_->setRowCount(static_cast<int>(traces_.size()));
+  // Measured once per trace for these markers; an offset changes only a row's levels.
+  measured_.assign(traces_.size(), {});
   const std::string sep = QLocale().decimalPoint().toStdString();
   for (std::size_t i = 0; i < traces_.size(); ++i) {
-    const int row = static_cast<int>(i);
     const Trace& t = traces_[i].trace;
-    const double offset = overlay_[i].offsetDb;
-    auto* file = cell(traces_[i].name);
-    file->setIcon(colourIcon(i));
-    markerTable_->setItem(row, kMarkerFile, file);
-    QStringList values(kMarkerColumns - 1);
-    // Each marker's level as drawn (offset included); the loss between them is the
-    // trace's own, which no offset changes.
-    const auto level = [&](const std::optional<double>& at, char letter) -> QString {
-      if (!at) return QString();
-      const Measured<MarkerLevel> read = levelAt(t, *at, letter);
-      return read ? fixedFigure(read->levelDb() + offset, 3) : strings_.unknownValue;
-    };
-    values[kMarkerA - 1] = level(a, 'A');
-    values[kMarkerB - 1] = level(b, 'B');
-    QString why;
+    MeasuredRow& m = measured_[i];
+    if (a) m.a.emplace(levelAt(t, *a, 'A'));
+    if (b) m.b.emplace(levelAt(t, *b, 'B'));
     if (a && b) {
       const Measured<SpanMeasure> span = measureSpan(t, *a, *b);
       if (span) {
-        values[kMarkerLoss - 1] = fixedFigure(span->deltaDb(), 3);
-        values[kMarkerTwoPoint - 1] = fixedFigure(span->twoPointDbPerKm, 3);
-        values[kMarkerLsa - 1] = fixedFigure(span->lsa.dbPerKm(), 3);
+        m.loss = fixedFigure(span->deltaDb(), 3);
+        m.twoPoint = fixedFigure(span->twoPointDbPerKm, 3);
+        m.lsa = fixedFigure(span->lsa.dbPerKm(), 3);
       } else {
-        why = QString::fromStdString(describe(span.problem(), language_, sep));
-        values[kMarkerLoss - 1] = why;
+        m.why = QString::fromStdString(describe(span.problem(), language_, sep));
+        m.loss = m.why;
       }
     }
-    for (int c = kMarkerA; c < kMarkerColumns; ++c) {
-      QTableWidgetItem* item = cell(values[c - 1]);
-      if (!why.isEmpty()) item->setToolTip(why);
-      markerTable_->setItem(row, c, item);
-    }
+  }
+  markerTable_->setRowCount(static_cast<int>(traces_.size()));
+  for (std::size_t i = 0; i < traces_.size(); ++i) showMeasuredRow(i);
+}
+
+void CompareWindow::showMeasuredRow(std::size_t i) {
+  if (i >= measured_.size()) return;
+  const MeasuredRow& m = measured_[i];
+  const int row = static_cast<int>(i);
+  const double offset = overlay_[i].offsetDb;
+  auto* file = cell(traces_[i].name);
+  file->setIcon(colourIcon(i));
+  markerTable_->setItem(row, kMarkerFile, file);
+  QStringList values(kMarkerColumns - 1);
+  // Each marker's level as drawn (offset included); the loss between them is the
+  // trace's own, which no offset changes.
+  const auto level = [&](const std::optional<Measured<MarkerLevel>>& read) -> QString {
+    if (!read) return QString();
+    return *read ? fixedFigure((*read)->levelDb() + offset, 3) : strings_.unknownValue;
+  };
+  values[kMarkerA - 1] = level(m.a);
+  values[kMarkerB - 1] = level(m.b);
+  values[kMarkerLoss - 1] = m.loss;
+  values[kMarkerTwoPoint - 1] = m.twoPoint;
+  values[kMarkerLsa - 1] = m.lsa;
+  for (int c = kMarkerA; c < kMarkerColumns; ++c) {
+    QTableWidgetItem* item = cell(values[c - 1]);
+    if (!m.why.isEmpty()) item->setToolTip(m.why);
+    markerTable_->setItem(row, c, item);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compare/overlay.h"
+#include "measure/measure.h"
 #include "record/language.h"
 #include "trace/trace.h"
 #include "ui/platform.h"
@@ -84,7 +85,10 @@ class CompareWindow : public QWidget {
   void buildControls();
   void fillLegend();
   void showReadings();
+  // Measures every trace between the markers (after the markers or the traces changed).
   void showMeasurements();
+  // Row i of the marker table from its measurement and its trace's offset.
+  void showMeasuredRow(std::size_t i);
   void setStatus(const QString& text);
   QString startFolder() const;
   // Writes bytes to a file chosen in a Save As dialog; says on the status line how it went.
@@ -96,6 +100,17 @@ class CompareWindow : public QWidget {
   CompareWindowOptions options_;
   std::vector<ComparedTrace> traces_;
   std::vector<compare::OverlayTrace> overlay_;  // points into traces_
+  // Each trace measured at the markers: the levels without its offset (none without that
+  // marker), and the loss between them as the table shows it.
+  struct MeasuredRow {
+    std::optional<Measured<MarkerLevel>> a;
+    std::optional<Measured<MarkerLevel>> b;
+    QString loss;
+    QString twoPoint;
+    QString lsa;
+    QString why;  // why the span could not be measured
+  };
+  std::vector<MeasuredRow> measured_;
 
   ComparePlot* plot_ = nullptr;
   QLabel* cursorLabel_ = nullptr;

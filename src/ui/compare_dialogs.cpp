@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -21,6 +20,7 @@
 #include "ui/compare_format.h"
 #include "ui/compare_report.h"
 #include "ui/compare_window.h"
+#include "ui/export_file.h"
 #include "ui/qt_text.h"
 #include "ui/ui_strings.h"
 
@@ -232,12 +232,11 @@ void BidirDialog::SavePdf() {
   if (!pdf) {
     said = fillIn(strings_.comparePdfFailed, {fromStd(pdf.error().text(language_))});
   } else {
-    const QString path = saveDialog_->askSavePath(this, strings_.comparePdfTitle, folder_,
-                                                  strings_.comparePdfFilter);
-    if (path.isEmpty()) return;
-    const Status written = writeExport(path, *pdf);
-    said = written ? fillIn(strings_.comparePdfSaved, {QDir::toNativeSeparators(path)})
-                   : fillIn(strings_.comparePdfFailed, {fromStd(written.error().text(language_))});
+    said = saveExport(*saveDialog_, this,
+                      std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
+                      strings_.comparePdfTitle, folder_, strings_.comparePdfFilter,
+                      strings_.comparePdfSaved, strings_.comparePdfFailed, language_);
+    if (said.isEmpty()) return;
   }
   // Said under the table, after the warnings that belong to the result.
   const QString before = message_->text();

@@ -27,6 +27,7 @@
 #include "ui/compare_format.h"
 #include "ui/compare_plot.h"
 #include "ui/compare_report.h"
+#include "ui/export_file.h"
 #include "ui/qt_text.h"
 #include "ui/settings.h"
 #include "ui/status_line.h"
@@ -396,11 +397,11 @@ QString CompareWindow::startFolder() const {
 
 void CompareWindow::saveBytes(const QByteArray& bytes, const QString& title, const QString& filter,
                               const QString& saved, const QString& failed) {
-  const QString path = options_.saveDialog->askSavePath(this, title, startFolder(), filter);
-  if (path.isEmpty()) return;
-  const Result<void> written = writeExport(path, bytes);
-  setStatus(written ? fillIn(saved, {QDir::toNativeSeparators(path)})
-                    : fillIn(failed, {fromStd(written.error().text(language_))}));
+  const QString said =
+      saveExport(*options_.saveDialog, this,
+                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), title,
+                 startFolder(), filter, saved, failed, language_);
+  if (!said.isEmpty()) setStatus(said);
 }
 
 void CompareWindow::ExportPng() {

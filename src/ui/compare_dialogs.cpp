@@ -26,8 +26,6 @@
 
 namespace tracelink {
 
-namespace {
-
 QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& headings) {
   auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
   table->setObjectName(QString::fromLatin1(name));
@@ -39,9 +37,7 @@ QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& 
   return table;
 }
 
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+namespace {
 
 void setRow(QTableWidget* table, int row, const QStringList& values) {
   for (int c = 0; c < values.size(); ++c) {
@@ -88,9 +84,10 @@ BidirDialog::BidirDialog(Language language, const std::vector<ComparedTrace>& tr
   events_->setObjectName(QStringLiteral("BidirEvents"));
   events_->addItems({strings_.bidirEventsInstrument, strings_.bidirEventsOurs});
   const compare::CompareStrings& c = compare::compareStrings(language_);
-  table_ = resultTable(this, "BidirTable",
-                       {text(c.number), text(c.distance), text(c.lossAB), text(c.lossBA),
-                        text(c.average), text(c.reflectance), strings_.bidirOneWay});
+  table_ =
+      resultTable(this, "BidirTable",
+                  {fromStd(c.number), fromStd(c.distance), fromStd(c.lossAB), fromStd(c.lossBA),
+                   fromStd(c.average), fromStd(c.reflectance), strings_.bidirOneWay});
   totals_ = messageLabel(this, "BidirTotals");
   message_ = messageLabel(this, "BidirMessage");
   savePdf_ = new QPushButton(strings_.bidirSavePdf, this);
@@ -209,18 +206,18 @@ void BidirDialog::showResult(const compare::BidirResult& r) {
   table_->setRowCount(static_cast<int>(r.events.size()));
   for (std::size_t i = 0; i < r.events.size(); ++i) {
     const compare::BidirEvent& e = r.events[i];
-    setRow(
-        table_, static_cast<int>(i),
-        {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossAB, 3, none),
-         fixedFigure(e.lossBA, 3, none), fixedFigure(e.averageDb, 3),
-         fixedFigure(e.reflectanceDb, 2, none), e.oneDirection ? text(c.oneDirection) : QString()});
+    setRow(table_, static_cast<int>(i),
+           {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossAB, 3, none),
+            fixedFigure(e.lossBA, 3, none), fixedFigure(e.averageDb, 3),
+            fixedFigure(e.reflectanceDb, 2, none),
+            e.oneDirection ? fromStd(c.oneDirection) : QString()});
   }
   totals_->setText(
-      fillIn(text(c.bidirHead), {fixedFigure(r.wavelengthNm, 0), fixedFigure(r.lengthM, 2),
-                                 fixedFigure(r.toleranceM, 1)}) +
+      fillIn(fromStd(c.bidirHead), {fixedFigure(r.wavelengthNm, 0), fixedFigure(r.lengthM, 2),
+                                    fixedFigure(r.toleranceM, 1)}) +
       QLatin1Char('\n') +
-      fillIn(text(c.bidirTotals), {fixedFigure(r.totalLossAB, 3), fixedFigure(r.totalLossBA, 3),
-                                   fixedFigure(r.totalLossDb, 3)}));
+      fillIn(fromStd(c.bidirTotals), {fixedFigure(r.totalLossAB, 3), fixedFigure(r.totalLossBA, 3),
+                                      fixedFigure(r.totalLossDb, 3)}));
 }
 
 void BidirDialog::SavePdf() {
@@ -262,8 +259,8 @@ BendsDialog::BendsDialog(Language language, const std::vector<ComparedTrace>& tr
   const compare::CompareStrings& c = compare::compareStrings(language_);
   table_ = resultTable(
       this, "BendsTable",
-      {text(c.number), text(c.distance), fillIn(text(c.lossAt), {strings_.unknownValue}),
-       fillIn(text(c.lossAt), {strings_.unknownValue}), text(c.bend)});
+      {fromStd(c.number), fromStd(c.distance), fillIn(fromStd(c.lossAt), {strings_.unknownValue}),
+       fillIn(fromStd(c.lossAt), {strings_.unknownValue}), fromStd(c.bend)});
   summary_ = messageLabel(this, "BendsSummary");
   message_ = messageLabel(this, "BendsMessage");
 
@@ -342,9 +339,9 @@ void BendsDialog::run() {
   const compare::BendResult& r = *result_;
   const compare::CompareStrings& c = compare::compareStrings(language_);
   table_->setHorizontalHeaderItem(
-      2, new QTableWidgetItem(fillIn(text(c.lossAt), {fixedFigure(r.shortNm, 0)})));
+      2, new QTableWidgetItem(fillIn(fromStd(c.lossAt), {fixedFigure(r.shortNm, 0)})));
   table_->setHorizontalHeaderItem(
-      3, new QTableWidgetItem(fillIn(text(c.lossAt), {fixedFigure(r.longNm, 0)})));
+      3, new QTableWidgetItem(fillIn(fromStd(c.lossAt), {fixedFigure(r.longNm, 0)})));
   const QString none = strings_.unknownValue;
   table_->setRowCount(static_cast<int>(r.events.size()));
   int bends = 0;
@@ -353,10 +350,10 @@ void BendsDialog::run() {
     if (e.bend) ++bends;
     setRow(table_, static_cast<int>(i),
            {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossShortDb, 3, none),
-            fixedFigure(e.lossLongDb, 3, none), e.bend ? text(c.bend) : QString()});
+            fixedFigure(e.lossLongDb, 3, none), e.bend ? fromStd(c.bend) : QString()});
   }
   summary_->setText(
-      fillIn(text(c.bendsHead),
+      fillIn(fromStd(c.bendsHead),
              {fixedFigure(r.shortNm, 0), fixedFigure(r.longNm, 0), fixedFigure(r.deltaDb, 2)}) +
       QLatin1Char('\n') +
       fillIn(strings_.bendsSummary, {QString::number(bends), QString::number(r.events.size())}));

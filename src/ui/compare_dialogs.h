@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,6 +25,10 @@ namespace tracelink {
 
 struct ComparedTrace;
 struct UiStrings;
+
+// A table of results under these headings that cannot be edited, its columns as wide as
+// their contents.
+QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& headings);
 
 // "Two directions…": one fibre measured from end A and from end B, chosen among the traces
 // of the Compare window (the first two at start). Each event's loss both ways and their

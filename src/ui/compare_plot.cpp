@@ -55,7 +55,6 @@ void ComparePlot::fullView() {
   if (!traces_) return;
   view_ = fullOverlayView(*traces_);
   redraw();
-  emit viewChanged();
 }
 
 double ComparePlot::minimumWidthM() const {
@@ -78,7 +77,6 @@ void ComparePlot::zoomTo(double fromM, double toM) {
   view_.toM = toM;
   view_.levels.reset();
   redraw();
-  emit viewChanged();
 }
 
 void ComparePlot::pan(int direction) {
@@ -92,7 +90,6 @@ void ComparePlot::pan(int direction) {
   view_.fromM = from;
   view_.toM = from + width;
   redraw();
-  emit viewChanged();
 }
 
 void ComparePlot::zoomBy(double factor) {

@@ -55,7 +55,6 @@ class ComparePlot : public QWidget {
 
   const OverlayView& view() const { return view_; }
   const OverlayScale& scale() const { return scale_; }
-  const QImage& canvas() const { return canvas_; }    // the overlay alone
   const QImage& picture() const { return picture_; }  // as shown, crosshair included
   // Each trace's reading where the crosshair stands (or last stood); empty without one.
   const std::vector<std::optional<compare::OverlayReading>>& readings() const { return readings_; }
@@ -68,7 +67,6 @@ class ComparePlot : public QWidget {
  signals:
   void cursorMoved(double distanceM);
   void markersChanged();
-  void viewChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -6,10 +6,8 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -71,15 +69,10 @@ QTableWidgetItem* cell(const QString& text) {
   return item;
 }
 
+// The window's tables: results that are not chosen from either.
 QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headings) {
-  auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
-  table->setObjectName(QString::fromLatin1(name));
-  table->setHorizontalHeaderLabels(headings);
-  table->verticalHeader()->hide();
+  QTableWidget* table = resultTable(parent, name, headings);
   table->setSelectionMode(QAbstractItemView::NoSelection);
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table->horizontalHeader()->setStretchLastSection(true);
   return table;
 }
 
@@ -267,10 +260,6 @@ void CompareWindow::fillLegend() {
   }
 }
 
-void CompareWindow::setOffset(std::size_t i, double dB) {
-  if (i < offsets_.size()) offsets_[i]->setValue(dB);
-}
-
 void CompareWindow::setShown(std::size_t i, bool shown) {
   if (i >= overlay_.size()) return;
   overlay_[i].shown = shown;
@@ -418,14 +407,6 @@ void CompareWindow::ExportPdf() {
   }
   saveBytes(*pdf, strings_.comparePdfTitle, strings_.comparePdfFilter, strings_.comparePdfSaved,
             strings_.comparePdfFailed);
-}
-
-BidirDialog* CompareWindow::bidirDialog() const {
-  return bidir_.data();
-}
-
-BendsDialog* CompareWindow::bendsDialog() const {
-  return bends_.data();
 }
 
 BidirDialog* CompareWindow::showTwoDirections() {

@@ -63,7 +63,6 @@ class CompareWindow : public QWidget {
   ComparePlot* plot() const { return plot_; }
   QString statusText() const;
 
-  void setOffset(std::size_t i, double dB);
   void setShown(std::size_t i, bool shown);
   // Moves every trace so that all read at the crosshair what the first one with a point there
   // reads; a trace with none there keeps its offset.
@@ -73,8 +72,6 @@ class CompareWindow : public QWidget {
   void ExportPdf();
   BidirDialog* showTwoDirections();
   BendsDialog* showBends();
-  BidirDialog* bidirDialog() const;
-  BendsDialog* bendsDialog() const;
 
  protected:
   // The plot's keys (markers, pans, full view) work wherever the focus is in the window,

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "files/atomic_file.h"
 #include "report/cable_xlsx.h"
+#include "ui/export_file.h"
 #include "ui/qt_text.h"
 
 namespace tracelink {
@@ -13,7 +13,7 @@ namespace {
 
 // The Save As dialog asked before the PDF was replaced; the CSV and XLSX go with it.
 QString written(const QString& path, std::string_view bytes, Language language) {
-  const Status saved = WriteFileAtomically(toPath(path), bytes, ExistingFile::Replace);
+  const Status saved = writeExport(path, bytes);
   return saved ? QString() : fromStd(saved.error().text(language));
 }
 

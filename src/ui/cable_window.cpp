@@ -16,10 +16,9 @@
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
-#include <set>
+#include <atomic>
 
 #include "cable/cable_reading.h"
-#include "cable/fibre_names.h"
 #include "record/fill_in.h"
 #include "ui/cable_report_run.h"
 #include "ui/cable_table.h"
@@ -125,11 +124,11 @@ void CableWindow::setLimits(std::optional<cable::Limits> limits) {
   if (limits == limits_) return;
   limits_ = std::move(limits);
   // Nothing read yet: the reading under way judges by these when it ends.
-  if (files_ || busy_) start(!files_);
+  if (cable_ || busy_) start(!cable_);
 }
 
 void CableWindow::start(bool read) {
-  if (!read && !files_) read = true;
+  if (!read && !cable_) read = true;
   if (job_) job_->cancel = true;
   auto job = std::make_shared<Job>();
   job_ = job;
@@ -143,7 +142,9 @@ void CableWindow::start(bool read) {
 
   std::vector<std::string> paths;
   for (const QString& p : paths_) paths.push_back(p.toStdString());
-  auto files = read ? nullptr : files_;
+  // The files of the cable shown, read and analysed already: certify finds each one's
+  // fibre and direction again for the pattern.
+  std::shared_ptr<const cable::Cable> shown = read ? nullptr : cable_;
   const cable::Limits limits = limits_.value_or(cable::Limits{});
   const cable::Pairing pairing = this->pairing();
   const compare::EventSource events = ourEvents_->isChecked()
@@ -153,7 +154,11 @@ void CableWindow::start(bool read) {
   const Certified how{limits_, pairing, events};
   const unsigned threads = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
   QThread* worker = QThread::create([=, this]() mutable {
-    if (!files) {
+    std::vector<cable::CableFile> files;
+    if (shown) {
+      files = shown->files;
+      shown.reset();
+    } else {
       // One folder is its trace files; anything else is the files given.
       if (paths.size() == 1 && QFileInfo(fromStd(paths.front())).isDir())
         paths = cable::traceFilesIn(paths.front());
@@ -161,14 +166,14 @@ void CableWindow::start(bool read) {
       std::optional<std::vector<cable::CableFile>> read =
           cable::readCableFiles(paths, language, threads, job->done, job->cancel);
       if (!read) return;
-      files = std::make_shared<const std::vector<cable::CableFile>>(std::move(*read));
+      files = std::move(*read);
     }
     job->judging = true;
-    auto judged =
-        std::make_shared<const cable::Cable>(cable::certify(*files, limits, pairing, events));
+    auto judged = std::make_shared<const cable::Cable>(
+        cable::certify(std::move(files), limits, pairing, events));
     if (job->cancel) return;
     QMetaObject::invokeMethod(
-        this, [this, generation, judged, files, how] { finished(generation, judged, files, how); },
+        this, [this, generation, judged, how] { finished(generation, judged, how); },
         Qt::QueuedConnection);
   });
   worker->setParent(this);
@@ -190,13 +195,11 @@ void CableWindow::showProgress() {
 }
 
 void CableWindow::finished(std::uint64_t generation, std::shared_ptr<const cable::Cable> cable,
-                           std::shared_ptr<const std::vector<cable::CableFile>> files,
                            Certified how) {
   if (generation != generation_) return;  // overtaken by a later request
   busy_ = false;
   progressTimer_.stop();
   progress_->hide();
-  files_ = std::move(files);
   cable_ = std::move(cable);
   certified_ = std::move(how);
   model_->setCable(cable_, limits_.has_value());
@@ -214,17 +217,16 @@ void CableWindow::showSummary() {
   QStringList parts;
   if (cable_) {
     // A fibre has a row per wavelength: the counts are of fibres.
-    std::set<std::string> named;
-    for (const cable::FibreRow& row : cable_->rows) named.insert(cable::fibreKey(row.fibre));
-    const auto fibres = static_cast<qulonglong>(named.size());
-    if (cable_->rows.empty() && files_ && files_->empty()) {
+    const std::size_t passed = cable_->passed();
+    const std::size_t failed = cable_->failed();
+    const std::size_t fibres = passed + failed;
+    if (cable_->rows.empty() && cable_->files.empty()) {
       parts << fillIn(strings_.cableNoTraces,
                       {paths_.size() == 1 ? QDir::toNativeSeparators(paths_.front())
                                           : QString::number(paths_.size())});
     } else if (limits_) {
       parts << fillIn(strings_.cableCounts,
-                      {QString::number(fibres), QString::number(cable_->passed()),
-                       QString::number(cable_->failed())});
+                      {QString::number(fibres), QString::number(passed), QString::number(failed)});
     } else {
       parts << fillIn(strings_.cableCountsNoLimits, {QString::number(fibres)});
     }

@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -73,8 +72,7 @@ class CableWindow : public QWidget {
     compare::EventSource events = compare::EventSource::InstrumentElseOurs;
   };
   void start(bool read);
-  void finished(std::uint64_t generation, std::shared_ptr<const cable::Cable> cable,
-                std::shared_ptr<const std::vector<cable::CableFile>> files, Certified how);
+  void finished(std::uint64_t generation, std::shared_ptr<const cable::Cable> cable, Certified how);
   void reportWritten(const QString& pdf, const QString& csv, const QString& xlsx,
                      const QString& problem);
   QString folder() const;
@@ -87,7 +85,7 @@ class CableWindow : public QWidget {
   std::shared_ptr<SaveDialog> saveDialog_;
   QStringList paths_;
   std::optional<cable::Limits> limits_;
-  std::shared_ptr<const std::vector<cable::CableFile>> files_;  // as last read
+  // The cable as last read and judged; its files are judged again for other limits.
   std::shared_ptr<const cable::Cable> cable_;
   Certified certified_;
   bool writing_ = false;

@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -20,12 +20,11 @@
 #include "ui/compare_format.h"
 #include "ui/compare_report.h"
 #include "ui/compare_window.h"
+#include "ui/export_file.h"
 #include "ui/qt_text.h"
 #include "ui/ui_strings.h"
 
 namespace tracelink {
-
-namespace {
 
 QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& headings) {
   auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
@@ -38,9 +37,7 @@ QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& 
   return table;
 }
 
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+namespace {
 
 void setRow(QTableWidget* table, int row, const QStringList& values) {
   for (int c = 0; c < values.size(); ++c) {
@@ -87,9 +84,10 @@ BidirDialog::BidirDialog(Language language, const std::vector<ComparedTrace>& tr
   events_->setObjectName(QStringLiteral("BidirEvents"));
   events_->addItems({strings_.bidirEventsInstrument, strings_.bidirEventsOurs});
   const compare::CompareStrings& c = compare::compareStrings(language_);
-  table_ = resultTable(this, "BidirTable",
-                       {text(c.number), text(c.distance), text(c.lossAB), text(c.lossBA),
-                        text(c.average), text(c.reflectance), strings_.bidirOneWay});
+  table_ =
+      resultTable(this, "BidirTable",
+                  {fromStd(c.number), fromStd(c.distance), fromStd(c.lossAB), fromStd(c.lossBA),
+                   fromStd(c.average), fromStd(c.reflectance), strings_.bidirOneWay});
   totals_ = messageLabel(this, "BidirTotals");
   message_ = messageLabel(this, "BidirMessage");
   savePdf_ = new QPushButton(strings_.bidirSavePdf, this);
@@ -122,8 +120,13 @@ BidirDialog::BidirDialog(Language language, const std::vector<ComparedTrace>& tr
 }
 
 void BidirDialog::choose(int a, int b) {
-  a_->setCurrentIndex(a);
-  b_->setCurrentIndex(b);
+  {
+    // One run for both choices, not one per box.
+    const QSignalBlocker quietA(a_);
+    const QSignalBlocker quietB(b_);
+    a_->setCurrentIndex(a);
+    b_->setCurrentIndex(b);
+  }
   run();
 }
 
@@ -133,7 +136,10 @@ void BidirDialog::setTolerance(const QString& text) {
 }
 
 void BidirDialog::setOurEvents(bool ours) {
-  events_->setCurrentIndex(ours ? 1 : 0);
+  {
+    const QSignalBlocker quiet(events_);
+    events_->setCurrentIndex(ours ? 1 : 0);
+  }
   run();
 }
 
@@ -170,7 +176,9 @@ void BidirDialog::run() {
   const ComparedTrace& tb = traces_[static_cast<std::size_t>(b)];
   const std::string nameA = ta.name.toStdString();
   const std::string nameB = tb.name.toStdString();
-  compare::BidirOutcome outcome = compare::bidirectional(ta.trace, tb.trace, options);
+  compare::BidirOutcome outcome = compare::bidirectional(
+      ta.trace, tb.trace, eventsOf(static_cast<std::size_t>(a), options.events),
+      eventsOf(static_cast<std::size_t>(b), options.events), options);
   if (const auto* problem = std::get_if<compare::BidirProblem>(&outcome)) {
     message_->setText(fromStd(compare::problemText(*problem, nameA, nameB, language_)));
     return;
@@ -184,24 +192,32 @@ void BidirDialog::run() {
   savePdf_->setEnabled(true);
 }
 
+const compare::FibreEvents& BidirDialog::eventsOf(std::size_t trace, compare::EventSource source) {
+  const auto key = std::pair{trace, source};
+  auto found = found_.find(key);
+  if (found == found_.end())
+    found = found_.emplace(key, compare::fibreEvents(traces_[trace].trace, source)).first;
+  return found->second;
+}
+
 void BidirDialog::showResult(const compare::BidirResult& r) {
   const compare::CompareStrings& c = compare::compareStrings(language_);
   const QString none = strings_.unknownValue;
   table_->setRowCount(static_cast<int>(r.events.size()));
   for (std::size_t i = 0; i < r.events.size(); ++i) {
     const compare::BidirEvent& e = r.events[i];
-    setRow(
-        table_, static_cast<int>(i),
-        {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossAB, 3, none),
-         fixedFigure(e.lossBA, 3, none), fixedFigure(e.averageDb, 3),
-         fixedFigure(e.reflectanceDb, 2, none), e.oneDirection ? text(c.oneDirection) : QString()});
+    setRow(table_, static_cast<int>(i),
+           {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossAB, 3, none),
+            fixedFigure(e.lossBA, 3, none), fixedFigure(e.averageDb, 3),
+            fixedFigure(e.reflectanceDb, 2, none),
+            e.oneDirection ? fromStd(c.oneDirection) : QString()});
   }
   totals_->setText(
-      fillIn(text(c.bidirHead), {fixedFigure(r.wavelengthNm, 0), fixedFigure(r.lengthM, 2),
-                                 fixedFigure(r.toleranceM, 1)}) +
+      fillIn(fromStd(c.bidirHead), {fixedFigure(r.wavelengthNm, 0), fixedFigure(r.lengthM, 2),
+                                    fixedFigure(r.toleranceM, 1)}) +
       QLatin1Char('\n') +
-      fillIn(text(c.bidirTotals), {fixedFigure(r.totalLossAB, 3), fixedFigure(r.totalLossBA, 3),
-                                   fixedFigure(r.totalLossDb, 3)}));
+      fillIn(fromStd(c.bidirTotals), {fixedFigure(r.totalLossAB, 3), fixedFigure(r.totalLossBA, 3),
+                                      fixedFigure(r.totalLossDb, 3)}));
 }
 
 void BidirDialog::SavePdf() {
@@ -213,12 +229,11 @@ void BidirDialog::SavePdf() {
   if (!pdf) {
     said = fillIn(strings_.comparePdfFailed, {fromStd(pdf.error().text(language_))});
   } else {
-    const QString path = saveDialog_->askSavePath(this, strings_.comparePdfTitle, folder_,
-                                                  strings_.comparePdfFilter);
-    if (path.isEmpty()) return;
-    const Status written = writeExport(path, *pdf);
-    said = written ? fillIn(strings_.comparePdfSaved, {QDir::toNativeSeparators(path)})
-                   : fillIn(strings_.comparePdfFailed, {fromStd(written.error().text(language_))});
+    said = saveExport(*saveDialog_, this,
+                      std::string_view(pdf->constData(), static_cast<std::size_t>(pdf->size())),
+                      strings_.comparePdfTitle, folder_, strings_.comparePdfFilter,
+                      strings_.comparePdfSaved, strings_.comparePdfFailed, language_);
+    if (said.isEmpty()) return;
   }
   // Said under the table, after the warnings that belong to the result.
   const QString before = message_->text();
@@ -244,8 +259,8 @@ BendsDialog::BendsDialog(Language language, const std::vector<ComparedTrace>& tr
   const compare::CompareStrings& c = compare::compareStrings(language_);
   table_ = resultTable(
       this, "BendsTable",
-      {text(c.number), text(c.distance), fillIn(text(c.lossAt), {strings_.unknownValue}),
-       fillIn(text(c.lossAt), {strings_.unknownValue}), text(c.bend)});
+      {fromStd(c.number), fromStd(c.distance), fillIn(fromStd(c.lossAt), {strings_.unknownValue}),
+       fillIn(fromStd(c.lossAt), {strings_.unknownValue}), fromStd(c.bend)});
   summary_ = messageLabel(this, "BendsSummary");
   message_ = messageLabel(this, "BendsMessage");
 
@@ -281,13 +296,20 @@ BendsDialog::BendsDialog(Language language, const std::vector<ComparedTrace>& tr
 }
 
 void BendsDialog::choose(int first, int second) {
-  first_->setCurrentIndex(first);
-  second_->setCurrentIndex(second);
+  {
+    const QSignalBlocker quietFirst(first_);
+    const QSignalBlocker quietSecond(second_);
+    first_->setCurrentIndex(first);
+    second_->setCurrentIndex(second);
+  }
   run();
 }
 
 void BendsDialog::setDeltaDb(double dB) {
-  delta_->setValue(dB);
+  {
+    const QSignalBlocker quiet(delta_);
+    delta_->setValue(dB);
+  }
   run();
 }
 
@@ -317,9 +339,9 @@ void BendsDialog::run() {
   const compare::BendResult& r = *result_;
   const compare::CompareStrings& c = compare::compareStrings(language_);
   table_->setHorizontalHeaderItem(
-      2, new QTableWidgetItem(fillIn(text(c.lossAt), {fixedFigure(r.shortNm, 0)})));
+      2, new QTableWidgetItem(fillIn(fromStd(c.lossAt), {fixedFigure(r.shortNm, 0)})));
   table_->setHorizontalHeaderItem(
-      3, new QTableWidgetItem(fillIn(text(c.lossAt), {fixedFigure(r.longNm, 0)})));
+      3, new QTableWidgetItem(fillIn(fromStd(c.lossAt), {fixedFigure(r.longNm, 0)})));
   const QString none = strings_.unknownValue;
   table_->setRowCount(static_cast<int>(r.events.size()));
   int bends = 0;
@@ -328,10 +350,10 @@ void BendsDialog::run() {
     if (e.bend) ++bends;
     setRow(table_, static_cast<int>(i),
            {QString::number(e.no), fixedFigure(e.distanceM, 2), fixedFigure(e.lossShortDb, 3, none),
-            fixedFigure(e.lossLongDb, 3, none), e.bend ? text(c.bend) : QString()});
+            fixedFigure(e.lossLongDb, 3, none), e.bend ? fromStd(c.bend) : QString()});
   }
   summary_->setText(
-      fillIn(text(c.bendsHead),
+      fillIn(fromStd(c.bendsHead),
              {fixedFigure(r.shortNm, 0), fixedFigure(r.longNm, 0), fixedFigure(r.deltaDb, 2)}) +
       QLatin1Char('\n') +
       fillIn(strings_.bendsSummary, {QString::number(bends), QString::number(r.events.size())}));

@@ -2,8 +2,11 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
+#include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "compare/bends.h"
@@ -22,6 +25,10 @@ namespace tracelink {
 
 struct ComparedTrace;
 struct UiStrings;
+
+// A table of results under these headings that cannot be edited, its columns as wide as
+// their contents.
+QTableWidget* resultTable(QWidget* parent, const char* name, const QStringList& headings);
 
 // "Two directions…": one fibre measured from end A and from end B, chosen among the traces
 // of the Compare window (the first two at start). Each event's loss both ways and their
@@ -46,6 +53,9 @@ class BidirDialog : public QDialog {
 
  private:
   void showResult(const compare::BidirResult& result);
+  // A trace's events from a source, found the first time they are asked for: the choices
+  // change often, the traces never while the dialog lives.
+  const compare::FibreEvents& eventsOf(std::size_t trace, compare::EventSource source);
 
   Language language_;
   const UiStrings& strings_;
@@ -53,6 +63,7 @@ class BidirDialog : public QDialog {
   std::shared_ptr<SaveDialog> saveDialog_;
   QString folder_;
   std::optional<compare::BidirResult> result_;
+  std::map<std::pair<std::size_t, compare::EventSource>, compare::FibreEvents> found_;
   QComboBox* a_ = nullptr;
   QComboBox* b_ = nullptr;
   QLineEdit* tolerance_ = nullptr;

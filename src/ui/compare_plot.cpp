@@ -26,7 +26,10 @@ constexpr double kTickHalf = 5;
 }  // namespace
 
 ComparePlot::ComparePlot(QWidget* parent)
-    : QWidget(parent), canvas_(makePlotSurface()), picture_(makePlotSurface()) {
+    : QWidget(parent),
+      canvas_(makePlotSurface()),
+      base_(makePlotSurface()),
+      picture_(makePlotSurface()) {
   setObjectName(QStringLiteral("ComparePlot"));
   setFixedSize(kPlotWidth, kPlotHeight);
   setMouseTracking(true);
@@ -45,14 +48,13 @@ void ComparePlot::setTraces(const std::vector<compare::OverlayTrace>* traces) {
 void ComparePlot::redraw() {
   if (!traces_) return;
   renderOverlay(canvas_, *traces_, view_, &scale_);
-  present();
+  rebuildBase();
 }
 
 void ComparePlot::fullView() {
   if (!traces_) return;
   view_ = fullOverlayView(*traces_);
   redraw();
-  emit viewChanged();
 }
 
 double ComparePlot::minimumWidthM() const {
@@ -75,7 +77,6 @@ void ComparePlot::zoomTo(double fromM, double toM) {
   view_.toM = toM;
   view_.levels.reset();
   redraw();
-  emit viewChanged();
 }
 
 void ComparePlot::pan(int direction) {
@@ -89,7 +90,6 @@ void ComparePlot::pan(int direction) {
   view_.fromM = from;
   view_.toM = from + width;
   redraw();
-  emit viewChanged();
 }
 
 void ComparePlot::zoomBy(double factor) {
@@ -104,7 +104,7 @@ void ComparePlot::zoomAbout(double distanceM, double factor) {
 
 void ComparePlot::setMarker(char letter, double distanceM) {
   (letter == 'A' ? markerA_ : markerB_) = distanceM;
-  present();
+  rebuildBase();
   emit markersChanged();
 }
 
@@ -112,7 +112,7 @@ void ComparePlot::clearMarkers() {
   if (!markerA_ && !markerB_) return;
   markerA_.reset();
   markerB_.reset();
-  present();
+  rebuildBase();
   emit markersChanged();
 }
 
@@ -159,16 +159,12 @@ bool ComparePlot::handleKey(int key) {
 
 void ComparePlot::paintMarkers(QImage& image) const {
   if (!markerA_ && !markerB_) return;
+  // As the exports draw them: the frame counts its metres from the axis origin.
+  MarkerOverlay markers;
+  if (markerA_) markers.markerA = *markerA_ - scale_.axisOriginM;
+  if (markerB_) markers.markerB = *markerB_ - scale_.axisOriginM;
   QPainter p(&image);
-  const double top = PlotFrame::row(kPlotTop);
-  const double bottom = PlotFrame::row(0);
-  for (const auto& [letter, at] : {std::pair{'A', markerA_}, std::pair{'B', markerB_}}) {
-    if (!at || *at < view_.fromM || *at > view_.toM) continue;
-    const double x = scale_.xOfDistance(*at);
-    p.setPen(QPen(markerColour(letter, 0), 1));
-    p.drawLine(QLineF(x, top, x, bottom));
-    p.drawText(QPointF(x + 2, top + 10), QString(QLatin1Char(letter)));
-  }
+  paintMarkerOverlay(p, scale_.frame, 0, markers);
 }
 
 QImage ComparePlot::exportImage() const {
@@ -177,38 +173,55 @@ QImage ComparePlot::exportImage() const {
   return image;
 }
 
+void ComparePlot::rebuildBase() {
+  base_ = canvas_.copy();
+  paintMarkers(base_);
+  if (inverted_) base_.invertPixels();
+  present();
+}
+
 void ComparePlot::present() {
-  picture_ = canvas_.copy();
-  paintMarkers(picture_);
+  readings_.clear();
+  if (cursorM_ && traces_) readings_ = compare::readingsAt(*traces_, *cursorM_);
+  picture_ = base_;
+  const bool crosshair = cursorM_ && pointerOver_ && traces_;
+  if (!crosshair && !dragging_) {
+    update();
+    return;
+  }
+  // Drawn over the picture in the scheme it is shown in: without smoothing, a pixel is
+  // either the colour's or left as it was, so a colour inverted here is the pixel the dark
+  // scheme's inversion of the whole would give.
+  const auto shown = [this](QColor colour) {
+    if (inverted_) colour.setRgb(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
+    return colour;
+  };
   QPainter p(&picture_);
-  if (cursorM_ && pointerOver_ && traces_) {
+  if (crosshair) {
     const double x = scale_.xOfDistance(*cursorM_);
-    p.setPen(QPen(kCrosshair, 1, Qt::DashLine));
+    p.setPen(QPen(shown(kCrosshair), 1, Qt::DashLine));
     p.drawLine(QLineF(x, PlotFrame::row(kPlotTop), x, PlotFrame::row(0)));
     // Each trace's reading as a short tick in its colour, where its curve is drawn.
-    const std::vector<std::optional<compare::OverlayReading>> readings =
-        compare::readingsAt(*traces_, *cursorM_);
-    for (std::size_t i = 0; i < readings.size(); ++i) {
-      if (!readings[i]) continue;
-      const double px = scale_.xOfDistance(readings[i]->distanceM);
-      const double py = scale_.yOfLevel(readings[i]->levelDb);
-      p.setPen(QPen(QColor::fromRgb(overlayColour(i)), 1));
+    for (std::size_t i = 0; i < readings_.size(); ++i) {
+      if (!readings_[i]) continue;
+      const double px = scale_.xOfDistance(readings_[i]->distanceM);
+      const double py = scale_.yOfLevel(readings_[i]->levelDb);
+      p.setPen(QPen(shown(QColor::fromRgb(overlayColour(i))), 1));
       p.drawLine(QLineF(px - kTickHalf, py, px + kTickHalf, py));
     }
   }
   if (dragging_) {
-    p.setPen(QPen(kCrosshair, 1, Qt::DotLine));
+    p.setPen(QPen(shown(kCrosshair), 1, Qt::DotLine));
     p.drawRect(QRect(pressAt_, dragTo_).normalized());
   }
   p.end();
-  if (inverted_) picture_.invertPixels();
   update();
 }
 
 void ComparePlot::setInverted(bool inverted) {
   if (inverted == inverted_) return;
   inverted_ = inverted;
-  present();
+  rebuildBase();
 }
 
 void ComparePlot::paintEvent(QPaintEvent* event) {
@@ -224,12 +237,16 @@ void ComparePlot::mousePressEvent(QMouseEvent* event) {
 
 void ComparePlot::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
+  const bool wasOver = pointerOver_;
   pointerOver_ = true;
   if (pressButton_ != Qt::NoButton && (at - pressAt_).manhattanLength() >= kDragPixels) {
     dragging_ = true;
     dragTo_ = at;
   }
-  cursorM_ = heldInside(scale_.distanceAt(at.x()));
+  const double distance = heldInside(scale_.distanceAt(at.x()));
+  // A pixel holds several points of a long trace, and a move within it changes nothing.
+  if (!dragging_ && wasOver && cursorM_ == distance) return;
+  cursorM_ = distance;
   present();
   emit cursorMoved(*cursorM_);
 }

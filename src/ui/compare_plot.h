@@ -55,8 +55,9 @@ class ComparePlot : public QWidget {
 
   const OverlayView& view() const { return view_; }
   const OverlayScale& scale() const { return scale_; }
-  const QImage& canvas() const { return canvas_; }    // the overlay alone
   const QImage& picture() const { return picture_; }  // as shown, crosshair included
+  // Each trace's reading where the crosshair stands (or last stood); empty without one.
+  const std::vector<std::optional<compare::OverlayReading>>& readings() const { return readings_; }
   // The plot for an export: the overlay and the markers, no crosshair or zoom box.
   QImage exportImage() const;
   // Shown inverted (the main window's dark scheme) or as drawn; exports stay as drawn.
@@ -66,7 +67,6 @@ class ComparePlot : public QWidget {
  signals:
   void cursorMoved(double distanceM);
   void markersChanged();
-  void viewChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -79,8 +79,11 @@ class ComparePlot : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
+  // The canvas and the markers as shown, inverted in the dark scheme: made again only when
+  // one of them changes, while the crosshair moves over it.
+  void rebuildBase();
+  // The base with the crosshair, the readings' ticks and the zoom box.
   void present();
-  bool inverted_ = false;
   void paintMarkers(QImage& image) const;
   double heldInside(double distanceM) const;
   double minimumWidthM() const;
@@ -89,7 +92,10 @@ class ComparePlot : public QWidget {
   OverlayView view_;
   OverlayScale scale_;
   QImage canvas_;
+  QImage base_;
   QImage picture_;
+  std::vector<std::optional<compare::OverlayReading>> readings_;
+  bool inverted_ = false;
   std::optional<double> cursorM_;
   bool pointerOver_ = false;
   std::optional<double> markerA_;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -16,10 +15,8 @@ namespace tracelink {
 
 struct ComparedTrace;
 
-// What the Compare window and its dialogs write: the plot as PNG, the overlay's page and
-// the two-direction page as PDF, each file written whole or not at all.
-QByteArray pngBytes(const QImage& image);
-Status writeExport(const QString& path, const QByteArray& bytes);
+// What the Compare window and its dialogs write besides the plot's PNG: the overlay's page
+// and the two-direction page as PDF.
 
 // The overlay as shown (view, offsets, hidden traces left out) with its legend and, with
 // both markers set, each trace's loss between them.

@@ -6,10 +6,8 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -27,6 +25,7 @@
 #include "ui/compare_format.h"
 #include "ui/compare_plot.h"
 #include "ui/compare_report.h"
+#include "ui/export_file.h"
 #include "ui/qt_text.h"
 #include "ui/settings.h"
 #include "ui/status_line.h"
@@ -70,15 +69,10 @@ QTableWidgetItem* cell(const QString& text) {
   return item;
 }
 
+// The window's tables: results that are not chosen from either.
 QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headings) {
-  auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
-  table->setObjectName(QString::fromLatin1(name));
-  table->setHorizontalHeaderLabels(headings);
-  table->verticalHeader()->hide();
+  QTableWidget* table = resultTable(parent, name, headings);
   table->setSelectionMode(QAbstractItemView::NoSelection);
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table->horizontalHeader()->setStretchLastSection(true);
   return table;
 }
 
@@ -258,16 +252,12 @@ void CompareWindow::fillLegend() {
       overlay_[i].offsetDb = dB;
       plot_->redraw();
       showReadings();
-      showMeasurements();
+      showMeasuredRow(i);
     });
     legend_->setCellWidget(row, kLegendOffset, offset);
     offsets_.push_back(offset);
     legend_->setItem(row, kLegendReading, cell(QString()));
   }
-}
-
-void CompareWindow::setOffset(std::size_t i, double dB) {
-  if (i < offsets_.size()) offsets_[i]->setValue(dB);
 }
 
 void CompareWindow::setShown(std::size_t i, bool shown) {
@@ -307,7 +297,7 @@ void CompareWindow::alignAtCursor() {
   }
   plot_->redraw();
   showReadings();
-  showMeasurements();
+  for (std::size_t i = 0; i < traces_.size(); ++i) showMeasuredRow(i);
   setStatus(fillIn(strings_.compareAligned, {fixedFigure(*at, 2)}));
 }
 
@@ -315,8 +305,8 @@ void CompareWindow::showReadings() {
   const std::optional<double> at = plot_->cursorM();
   if (!at) return;
   cursorLabel_->setText(fillIn(strings_.compareCursor, {fixedFigure(*at, 2)}));
-  const std::vector<std::optional<compare::OverlayReading>> readings =
-      compare::readingsAt(overlay_, *at);
+  // The plot read them for its ticks where the crosshair stands.
+  const std::vector<std::optional<compare::OverlayReading>>& readings = plot_->readings();
   for (std::size_t i = 0; i < readings.size(); ++i) {
     if (QTableWidgetItem* item = legend_->item(static_cast<int>(i), kLegendReading))
       item->setText(readings[i] ? fixedFigure(readings[i]->levelDb, 3) : strings_.unknownValue);
@@ -329,42 +319,54 @@ void CompareWindow::showMeasurements() {
   markersLabel_->setText(
       fillIn(strings_.compareMarkers,
              {fixedFigure(a, 2, strings_.unknownValue), fixedFigure(b, 2, strings_.unknownValue)}));
-  markerTable_->setRowCount(static_cast<int>(traces_.size()));
+  // Measured once per trace for these markers; an offset changes only a row's levels.
+  measured_.assign(traces_.size(), {});
   const std::string sep = QLocale().decimalPoint().toStdString();
   for (std::size_t i = 0; i < traces_.size(); ++i) {
-    const int row = static_cast<int>(i);
     const Trace& t = traces_[i].trace;
-    const double offset = overlay_[i].offsetDb;
-    auto* file = cell(traces_[i].name);
-    file->setIcon(colourIcon(i));
-    markerTable_->setItem(row, kMarkerFile, file);
-    QStringList values(kMarkerColumns - 1);
-    // Each marker's level as drawn (offset included); the loss between them is the
-    // trace's own, which no offset changes.
-    const auto level = [&](const std::optional<double>& at, char letter) -> QString {
-      if (!at) return QString();
-      const Measured<MarkerLevel> read = levelAt(t, *at, letter);
-      return read ? fixedFigure(read->levelDb() + offset, 3) : strings_.unknownValue;
-    };
-    values[kMarkerA - 1] = level(a, 'A');
-    values[kMarkerB - 1] = level(b, 'B');
-    QString why;
+    MeasuredRow& m = measured_[i];
+    if (a) m.a.emplace(levelAt(t, *a, 'A'));
+    if (b) m.b.emplace(levelAt(t, *b, 'B'));
     if (a && b) {
       const Measured<SpanMeasure> span = measureSpan(t, *a, *b);
       if (span) {
-        values[kMarkerLoss - 1] = fixedFigure(span->deltaDb(), 3);
-        values[kMarkerTwoPoint - 1] = fixedFigure(span->twoPointDbPerKm, 3);
-        values[kMarkerLsa - 1] = fixedFigure(span->lsa.dbPerKm(), 3);
+        m.loss = fixedFigure(span->deltaDb(), 3);
+        m.twoPoint = fixedFigure(span->twoPointDbPerKm, 3);
+        m.lsa = fixedFigure(span->lsa.dbPerKm(), 3);
       } else {
-        why = QString::fromStdString(describe(span.problem(), language_, sep));
-        values[kMarkerLoss - 1] = why;
+        m.why = QString::fromStdString(describe(span.problem(), language_, sep));
+        m.loss = m.why;
       }
     }
-    for (int c = kMarkerA; c < kMarkerColumns; ++c) {
-      QTableWidgetItem* item = cell(values[c - 1]);
-      if (!why.isEmpty()) item->setToolTip(why);
-      markerTable_->setItem(row, c, item);
-    }
+  }
+  markerTable_->setRowCount(static_cast<int>(traces_.size()));
+  for (std::size_t i = 0; i < traces_.size(); ++i) showMeasuredRow(i);
+}
+
+void CompareWindow::showMeasuredRow(std::size_t i) {
+  if (i >= measured_.size()) return;
+  const MeasuredRow& m = measured_[i];
+  const int row = static_cast<int>(i);
+  const double offset = overlay_[i].offsetDb;
+  auto* file = cell(traces_[i].name);
+  file->setIcon(colourIcon(i));
+  markerTable_->setItem(row, kMarkerFile, file);
+  QStringList values(kMarkerColumns - 1);
+  // Each marker's level as drawn (offset included); the loss between them is the
+  // trace's own, which no offset changes.
+  const auto level = [&](const std::optional<Measured<MarkerLevel>>& read) -> QString {
+    if (!read) return QString();
+    return *read ? fixedFigure((*read)->levelDb() + offset, 3) : strings_.unknownValue;
+  };
+  values[kMarkerA - 1] = level(m.a);
+  values[kMarkerB - 1] = level(m.b);
+  values[kMarkerLoss - 1] = m.loss;
+  values[kMarkerTwoPoint - 1] = m.twoPoint;
+  values[kMarkerLsa - 1] = m.lsa;
+  for (int c = kMarkerA; c < kMarkerColumns; ++c) {
+    QTableWidgetItem* item = cell(values[c - 1]);
+    if (!m.why.isEmpty()) item->setToolTip(m.why);
+    markerTable_->setItem(row, c, item);
   }
 }
 
@@ -384,11 +386,11 @@ QString CompareWindow::startFolder() const {
 
 void CompareWindow::saveBytes(const QByteArray& bytes, const QString& title, const QString& filter,
                               const QString& saved, const QString& failed) {
-  const QString path = options_.saveDialog->askSavePath(this, title, startFolder(), filter);
-  if (path.isEmpty()) return;
-  const Result<void> written = writeExport(path, bytes);
-  setStatus(written ? fillIn(saved, {QDir::toNativeSeparators(path)})
-                    : fillIn(failed, {fromStd(written.error().text(language_))}));
+  const QString said =
+      saveExport(*options_.saveDialog, this,
+                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), title,
+                 startFolder(), filter, saved, failed, language_);
+  if (!said.isEmpty()) setStatus(said);
 }
 
 void CompareWindow::ExportPng() {
@@ -405,14 +407,6 @@ void CompareWindow::ExportPdf() {
   }
   saveBytes(*pdf, strings_.comparePdfTitle, strings_.comparePdfFilter, strings_.comparePdfSaved,
             strings_.comparePdfFailed);
-}
-
-BidirDialog* CompareWindow::bidirDialog() const {
-  return bidir_.data();
-}
-
-BendsDialog* CompareWindow::bendsDialog() const {
-  return bends_.data();
 }
 
 BidirDialog* CompareWindow::showTwoDirections() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compare/overlay.h"
+#include "measure/measure.h"
 #include "record/language.h"
 #include "trace/trace.h"
 #include "ui/platform.h"
@@ -62,7 +63,6 @@ class CompareWindow : public QWidget {
   ComparePlot* plot() const { return plot_; }
   QString statusText() const;
 
-  void setOffset(std::size_t i, double dB);
   void setShown(std::size_t i, bool shown);
   // Moves every trace so that all read at the crosshair what the first one with a point there
   // reads; a trace with none there keeps its offset.
@@ -72,8 +72,6 @@ class CompareWindow : public QWidget {
   void ExportPdf();
   BidirDialog* showTwoDirections();
   BendsDialog* showBends();
-  BidirDialog* bidirDialog() const;
-  BendsDialog* bendsDialog() const;
 
  protected:
   // The plot's keys (markers, pans, full view) work wherever the focus is in the window,
@@ -84,7 +82,10 @@ class CompareWindow : public QWidget {
   void buildControls();
   void fillLegend();
   void showReadings();
+  // Measures every trace between the markers (after the markers or the traces changed).
   void showMeasurements();
+  // Row i of the marker table from its measurement and its trace's offset.
+  void showMeasuredRow(std::size_t i);
   void setStatus(const QString& text);
   QString startFolder() const;
   // Writes bytes to a file chosen in a Save As dialog; says on the status line how it went.
@@ -96,6 +97,17 @@ class CompareWindow : public QWidget {
   CompareWindowOptions options_;
   std::vector<ComparedTrace> traces_;
   std::vector<compare::OverlayTrace> overlay_;  // points into traces_
+  // Each trace measured at the markers: the levels without its offset (none without that
+  // marker), and the loss between them as the table shows it.
+  struct MeasuredRow {
+    std::optional<Measured<MarkerLevel>> a;
+    std::optional<Measured<MarkerLevel>> b;
+    QString loss;
+    QString twoPoint;
+    QString lsa;
+    QString why;  // why the span could not be measured
+  };
+  std::vector<MeasuredRow> measured_;
 
   ComparePlot* plot_ = nullptr;
   QLabel* cursorLabel_ = nullptr;

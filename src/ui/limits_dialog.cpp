@@ -16,8 +16,8 @@
 #include <cmath>
 
 #include "cable/cable_strings.h"
-#include "files/atomic_file.h"
 #include "record/fill_in.h"
+#include "ui/export_file.h"
 #include "ui/limits_text.h"
 #include "ui/qt_text.h"
 
@@ -286,8 +286,7 @@ bool LimitsDialog::openFile(const QString& path) {
 bool LimitsDialog::saveFile(const QString& path) {
   const std::optional<cable::Limits> limits = fieldLimits();
   if (!limits) return false;
-  const Status written =
-      WriteFileAtomically(toPath(path), cable::limitsJson(*limits), ExistingFile::Replace);
+  const Status written = writeExport(path, cable::limitsJson(*limits));
   if (!written) {
     show(fillIn(strings_.limitsFileNotSaved, {fromStd(written.error().text(language_))}), true);
     return false;

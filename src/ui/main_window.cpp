@@ -184,6 +184,9 @@ void MainWindow::Form_Load() {
   picture2_->RedrawPlot();
   text4_[5]->setText(fromStd(session_.scaleText()));
   connect(&session_, &TraceSession::scaleTextChanged, text4_[5], &QLineEdit::setText);
+  // A new trace's table is judged once both the table and our analysis are in place:
+  // until wireLimits' own connection, our analysis may still be the last trace's.
+  connect(&session_, &TraceSession::traceChanged, this, [this] { judgingNewTrace_ = true; });
   connect(&session_, &TraceSession::traceChanged, this, &MainWindow::showDecoded);
   wireAnalysis();  // after showDecoded: a trace without events shows ours in its place
   wireLimits();    // after both: judges the table they show

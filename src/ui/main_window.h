@@ -334,6 +334,9 @@ class MainWindow : public QWidget {
  private:
   void wireAnalysis();
   void analyseNewTrace();
+  // The distances of the event box's rows, in its order: our events while it shows ours,
+  // else those of trace (the one shown).
+  std::vector<double> eventRowDistances(const Trace& trace) const;
   // "Event loss here" with no marker: the fits run from the previous event's end to this
   // event and from this event's end to the next one. Empty when the event has no
   // neighbour on either side.
@@ -361,6 +364,8 @@ class MainWindow : public QWidget {
   // Whether the list's selection is more than the entry a click or a key just made current:
   // the user is choosing traces to compare, not one to show.
   bool choosingSeveral() const;
+  // The traces selected in the file list, in the list's order, as paths in the save folder.
+  QStringList selectedPaths() const;
   // Several files dropped at once are compared; false when the drop is one to show.
   bool dropCompares(const QStringList& paths, const QStringList& refused);
   QAction* compareAction_ = nullptr;
@@ -391,6 +396,8 @@ class MainWindow : public QWidget {
   QString eventTextShown_;  // the event box's text without verdicts
   int eventHeaderLines_ = 1;
   QString verdictShown_;  // the last verdict said
+  // Set while a new trace's table and analysis are being put in place, not yet judged.
+  bool judgingNewTrace_ = false;
   QPointer<LimitsDialog> limitsDialog_;
   QPointer<CableWindow> cableWindow_;
 };

@@ -120,16 +120,21 @@ void MainWindow::showInstrumentEvents() {
   showMeasurement();
 }
 
-std::vector<double> MainWindow::shownEventDistances() const {
+std::vector<double> MainWindow::eventRowDistances(const Trace& trace) const {
   std::vector<double> distances;
   if (ownEvents_) {
     for (const analysis::Event& e : ownEvents_->events) distances.push_back(e.distanceM);
   } else {
-    const ForeignShown* foreign = session_.foreign();
-    const Trace own = foreign ? Trace{} : session_.trace();
-    for (const KeyEvent& e : (foreign ? foreign->trace : own).events)
-      distances.push_back(e.distanceM);
+    for (const KeyEvent& e : trace.events) distances.push_back(e.distanceM);
   }
+  return distances;
+}
+
+std::vector<double> MainWindow::shownEventDistances() const {
+  const ForeignShown* foreign = session_.foreign();
+  // Our record's trace is built only when its table is the one shown.
+  const Trace own = foreign || ownEvents_ ? Trace{} : session_.trace();
+  std::vector<double> distances = eventRowDistances(foreign ? foreign->trace : own);
   std::sort(distances.begin(), distances.end());
   return distances;
 }

@@ -43,7 +43,7 @@ CompareWindow* MainWindow::compareWindow() const {
   return compareWindow_.data();
 }
 
-void MainWindow::CompareSelected() {
+QStringList MainWindow::selectedPaths() const {
   QList<QListWidgetItem*> selected = list1_->selectedItems();
   // In the list's order, whichever order they were clicked in.
   std::sort(selected.begin(), selected.end(), [this](QListWidgetItem* x, QListWidgetItem* y) {
@@ -51,7 +51,11 @@ void MainWindow::CompareSelected() {
   });
   QStringList paths;
   for (const QListWidgetItem* item : selected) paths << QDir(saveFolder_).filePath(item->text());
-  compareFiles(paths);
+  return paths;
+}
+
+void MainWindow::CompareSelected() {
+  compareFiles(selectedPaths());
 }
 
 void MainWindow::compareFiles(const QStringList& paths, QStringList refused) {

@@ -2,11 +2,9 @@
 // trace on screen, Save as SOR with its corrected identity, and CSV and PNG of the trace.
 // All are reached from the plot's menu; unused, the window is as it was.
 #include <QAction>
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 
-#include "files/atomic_file.h"
 #include "files/record_file.h"
 #include "record/fill_in.h"
 #include "sor/sor_io.h"
@@ -14,6 +12,7 @@
 #include "sor/trace_sor.h"
 #include "trace/sha256.h"
 #include "trace/trace_csv.h"
+#include "ui/export_file.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/trace_info_dialog.h"
@@ -180,10 +179,7 @@ void MainWindow::ExportPng() {
     return;
   }
   // The plot as it is shown, markers and events included.
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  picture2_->picture().save(&buffer, "PNG");
+  const QByteArray png = pngBytes(picture2_->picture());
   exportBytes(std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
               strings_.pngDialogTitle, strings_.pngFilter, strings_.pngSaved, strings_.pngFailed);
 }
@@ -191,17 +187,9 @@ void MainWindow::ExportPng() {
 QString MainWindow::exportBytes(std::string_view bytes, const QString& title, const QString& filter,
                                 const QString& saved, const QString& failed) {
   reportSaveFolder(ensureSaveFolder());
-  const QString path = options_.saveDialog->askSavePath(this, title, saveFolder_, filter);
-  if (path.isEmpty()) return {};
-  // The dialog has asked before replacing a file.
-  QString text;
-  if (const Status written = WriteFileAtomically(toPath(path), bytes, ExistingFile::Replace);
-      !written) {
-    text = fillIn(failed, {fromStd(written.error().text(language_))});
-  } else {
-    text = fillIn(saved, {QDir::toNativeSeparators(path)});
-  }
-  setStatus(text);
+  const QString text = saveExport(*options_.saveDialog, this, bytes, title, saveFolder_, filter,
+                                  saved, failed, language_);
+  if (!text.isEmpty()) setStatus(text);
   return text;
 }
 

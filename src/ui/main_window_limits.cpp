@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <algorithm>
 
+#include "analysis/thresholds.h"
 #include "cable/verdict.h"
 #include "compare/event_list.h"
 #include "record/fill_in.h"
@@ -44,6 +45,13 @@ void MainWindow::wireLimits() {
   cable->setShortcutContext(Qt::WindowShortcut);
   addAction(cable);
   connect(cable, &QAction::triggered, this, [this] { showCableView(); });
+
+  // Connected after the table and our analysis of a new trace: judged once, by its own
+  // events (judgingNewTrace_ is set first, in Form_Load).
+  connect(&session_, &TraceSession::traceChanged, this, [this] {
+    judgingNewTrace_ = false;
+    if (limits_) judgeShownTrace();
+  });
 
   // An opened trace's status says its verdict beside the file's name.
   connect(this, &MainWindow::traceOpened, this, [this] {
@@ -108,7 +116,8 @@ void MainWindow::showEventText(const QString& text, int headerLines) {
     picture2_->setEventVerdicts({});
     return;
   }
-  judgeShownTrace();
+  // A new trace is judged once, when its table and our analysis of it are both in place.
+  if (!judgingNewTrace_) judgeShownTrace();
 }
 
 void MainWindow::judgeShownTrace() {
@@ -121,26 +130,24 @@ void MainWindow::judgeShownTrace() {
     verdictShown_.clear();
     return;
   }
-  // The events judged are the ones the box shows: ours while it shows ours, with the
-  // thresholds they were found with.
-  analysis::ThresholdRequest thresholds;
-  if (ownEvents_)
-    thresholds = {ownEvents_->thresholds.spliceDb, ownEvents_->thresholds.reflectanceDb,
-                  ownEvents_->thresholds.endDb};
-  const compare::FibreEvents events = compare::fibreEvents(
-      trace, ownEvents_ ? compare::EventSource::Ours : compare::EventSource::InstrumentElseOurs,
-      thresholds);
-  const cable::Verdict verdict = cable::judgeTrace(trace, events, *limits_, 'A');
+  // The events judged are the ones the box shows: ours while it shows ours (our analysis of
+  // this trace: a new trace drops the last one's before it is judged).
+  const compare::FibreEvents events =
+      ownEvents_ ? compare::fibreEvents(trace, compare::EventSource::Ours, *ownEvents_)
+                 : compare::fibreEvents(trace);
+  // The verdict also reads our analysis at the trace's own thresholds: the one shown serves
+  // when it was found at those, else the verdict makes its own.
+  const analysis::Thresholds own = analysis::resolveThresholds(trace.acquisition, {});
+  const bool atOwn = ownEvents_ && ownEvents_->thresholds.spliceDb == own.spliceDb &&
+                     ownEvents_->thresholds.reflectanceDb == own.reflectanceDb &&
+                     ownEvents_->thresholds.endDb == own.endDb;
+  const cable::Verdict verdict =
+      cable::judgeTrace(trace, events, *limits_, 'A', atOwn ? &*ownEvents_ : nullptr);
 
-  std::vector<double> rows;
-  if (ownEvents_) {
-    for (const analysis::Event& e : ownEvents_->events) rows.push_back(e.distanceM);
-  } else {
-    for (const KeyEvent& e : trace.events) rows.push_back(e.distanceM);
-  }
   // A record's table rounds its distances to whole metres.
   const double tolerance = std::max(1.0, 2 * trace.spacingM);
-  const std::vector<RowVerdict> verdicts = rowVerdicts(rows, verdict, tolerance, language_);
+  const std::vector<RowVerdict> verdicts =
+      rowVerdicts(eventRowDistances(trace), verdict, tolerance, language_);
   text1_->setPlainText(markedEventText(eventTextShown_, eventHeaderLines_, verdicts, language_));
   std::vector<std::optional<bool>> marks;
   for (const RowVerdict& row : verdicts) marks.push_back(row.pass);
@@ -155,17 +162,8 @@ CableWindow* MainWindow::showCableView(const QStringList& paths) {
   QStringList chosen = paths;
   QString title;
   if (chosen.isEmpty()) {
-    QList<QListWidgetItem*> selected = list1_->selectedItems();
-    // In the list's order, whichever order they were chosen in.
-    std::sort(selected.begin(), selected.end(), [this](QListWidgetItem* x, QListWidgetItem* y) {
-      return list1_->row(x) < list1_->row(y);
-    });
-    if (selected.size() > 1) {
-      for (const QListWidgetItem* item : selected)
-        chosen << QDir(saveFolder_).filePath(item->text());
-    } else {
-      chosen << saveFolder_;
-    }
+    chosen = selectedPaths();
+    if (chosen.size() <= 1) chosen = QStringList{saveFolder_};
   }
   title = chosen.size() == 1 ? QDir::toNativeSeparators(chosen.front())
                              : fillIn(strings_.cableViewFiles, {QString::number(chosen.size())});

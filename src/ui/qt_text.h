@@ -3,6 +3,7 @@
 #include <QString>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "files/path_text.h"
 
@@ -12,6 +13,9 @@ namespace tracelink {
 // window speaks QString. These are the only crossings.
 inline QString fromStd(const std::string& s) {
   return QString::fromStdString(s);
+}
+inline QString fromStd(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 // Paths cross as UTF-8, through the program's one pair of path conversions, so a Chinese

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -27,6 +28,8 @@
 #include "measure/measure.h"
 #include "measure/measure_text.h"
 #include "record/fill_in.h"
+#include "render/marker_overlay.h"
+#include "render/overlay_plot.h"
 #include "trace/trace_to_sor.h"
 #include "ui/compare_dialogs.h"
 #include "ui/compare_plot.h"
@@ -349,6 +352,71 @@ TEST_F(CompareWindowTest, MarkersOffsetsAndAlignmentAtTheCrosshair) {
   EXPECT_FALSE(beyond[0]);
   EXPECT_NEAR(beyond[2]->levelDb, beyond[1]->levelDb, 1e-9);
   EXPECT_EQ(window.overlay()[0].offsetDb, kept);
+}
+
+// The plot's markers are drawn as the PNG and the PDF draw them; with the pointer gone the
+// picture is that drawing (inverted in the dark scheme) after every change, and the
+// crosshair stands over it in the scheme shown.
+TEST_F(CompareWindowTest, ThePlotShowsTheMarkersAsTheExportsDrawThem) {
+  CompareWindow window(Language::English, {});
+  window.openFiles(copySamples({"a.otdr", "b.otdr"}));
+  ASSERT_EQ(window.traces().size(), 2u);
+  ComparePlot* plot = window.plot();
+  const auto drawn = [&] {
+    OverlayScale scale;
+    QImage image = renderOverlay(window.overlay(), plot->view(), &scale);
+    MarkerOverlay markers;
+    if (plot->markerA()) markers.markerA = *plot->markerA() - scale.axisOriginM;
+    if (plot->markerB()) markers.markerB = *plot->markerB() - scale.axisOriginM;
+    QPainter painter(&image);
+    paintMarkerOverlay(painter, scale.frame, 0, markers);
+    return image;
+  };
+  const auto pointerGone = [&] {
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(plot, &leave);
+  };
+  const auto inverted = [](QImage image) {
+    image.invertPixels();
+    return image;
+  };
+  const OverlayView& view = plot->view();
+  plot->setMarker('A', view.fromM + (view.toM - view.fromM) * 0.3);
+  plot->setMarker('B', view.fromM + (view.toM - view.fromM) * 0.6);
+  EXPECT_EQ(plot->exportImage(), drawn());
+  pointerGone();
+  EXPECT_EQ(plot->picture(), drawn());
+
+  plot->setInverted(true);
+  EXPECT_EQ(plot->picture(), inverted(drawn()));
+  window.findChild<QDoubleSpinBox*>("CompareOffset1")->setValue(3);
+  EXPECT_EQ(plot->picture(), inverted(drawn()));
+  plot->setMarker('B', view.fromM + (view.toM - view.fromM) * 0.8);
+  EXPECT_EQ(plot->picture(), inverted(drawn()));
+  EXPECT_EQ(plot->exportImage(), drawn());
+
+  // The crosshair in the dark scheme: the light plot's blue, inverted.
+  const int x = 400;
+  const auto yellowNear = [x](const QImage& image) {
+    int count = 0;
+    for (int column = x - 1; column <= x + 1; ++column)
+      for (int y = 0; y < image.height(); ++y)
+        count += image.pixel(column, y) == qRgb(255, 255, 0) ? 1 : 0;
+    return count;
+  };
+  const int before = yellowNear(plot->picture());
+  mouse(plot, QEvent::MouseMove, {x, 150});
+  const QImage withCrosshair = plot->picture();
+  EXPECT_GT(yellowNear(withCrosshair), before + 50);
+  // Where the pointer stays on the same distance, the picture stays.
+  mouse(plot, QEvent::MouseMove, {x, 250});
+  EXPECT_EQ(plot->picture(), withCrosshair);
+
+  plot->clearMarkers();
+  pointerGone();
+  EXPECT_EQ(plot->picture(), inverted(drawn()));
+  plot->setInverted(false);
+  EXPECT_EQ(plot->picture(), drawn());
 }
 
 // A fibre of 10 km with a splice of true loss 0.30 dB at 3 km between fibres whose mode

@@ -149,6 +149,32 @@ TEST_P(LimitsWindowTest, WithLimitsTheEventsAreMarkedAndTheStatusGivesTheFirstFa
   EXPECT_EQ(ours.filter(fillIn(strings().markFail, {strings().itemSplice})).size(), 1);
 }
 
+// A trace opened after one whose box showed our events is judged by its own table, as in
+// a window that never showed the first: no verdict of the first trace's events stays.
+TEST_P(LimitsWindowTest, TheNextTraceIsJudgedByItsOwnEvents) {
+  const cable::Limits limits = generatedCableLimits();
+  const QString first = failingTrace();
+  for (const QString& next :
+       {QDir(kSor).filePath("sample06.sor"), QDir(kOtdr).filePath("sample_04_range7.otdr")}) {
+    SCOPED_TRACE(next.toStdString());
+    auto fresh = window();
+    fresh->setLimits(limits);
+    fresh->openTraceFile(next);
+    showEvents(*fresh);
+
+    auto w = window();
+    w->setLimits(limits);
+    w->openTraceFile(first);
+    w->analyseWith({});  // F5: the box shows our events of the first trace
+    w->openTraceFile(next);
+    showEvents(*w);
+    EXPECT_EQ(text1(*w).toStdString(), text1(*fresh).toStdString());
+    EXPECT_EQ(w->statusText().toStdString(), fresh->statusText().toStdString());
+    EXPECT_EQ(pixelsOf(*w, true), pixelsOf(*fresh, true));
+    EXPECT_EQ(pixelsOf(*w, false), pixelsOf(*fresh, false));
+  }
+}
+
 TEST_P(LimitsWindowTest, TheDialogTakesPresetsFiguresAndFilesAndTheChoiceIsRemembered) {
   const QString settingsPath = dir.filePath("settings.ini");
   const cable::Limits& preset = cable::presets().front();
